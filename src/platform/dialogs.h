@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <optional>
+
+class QWidget;
+class QPrinter;
+
+namespace scenova::platform {
+
+enum class MsgIcon { None, Exclamation, Information, Question, Critical };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// One entry of a file dialog's type list: the description shown to the user
+// and the patterns it stands for, separated by ';' ("*.snv" or "*.avi;*.mp3").
+struct FileFilter {
+  QString description;
+  QString patterns;
+};
+
+struct FileDialogRequest {
+  QWidget* owner = nullptr;
+  QString title;
+  QList<FileFilter> filters;
+  int filterIndex = 1;  // 1-based, as the callers count
+  QString defaultExtension;  // without the dot
+  QString fileName;
+  QString initialFolder;  // empty: the current directory
+  bool forOpen = true;
+};
+
+// Every modal interaction of the program goes through this interface, so that
+// tests answer it and never block. All members are called on the GUI thread.
+class Dialogs {
+public:
+  virtual ~Dialogs() = default;
+
+  // Shows a message and waits for the answer. With MsgButtons::Ok the answer
+  // is always MsgAnswer::Ok; closing the box counts as Cancel (or No where
+  // there is no Cancel).
+  virtual MsgAnswer messageBox(QWidget* owner, const QString& text, const QString& title,
+                               MsgIcon icon, MsgButtons buttons) = 0;
+
+  // Open or save dialog. Returns the chosen absolute path, or an empty text
+  // when the user cancelled. A successful choice makes the chosen file's
+  // folder the current directory, as callers rely on.
+  virtual QString fileDialog(const FileDialogRequest& request) = 0;
+
+  // Lets the user choose and set up a printer. False when cancelled.
+  virtual bool printDialog(QWidget* owner, QPrinter& printer) = 0;
+
+  // Colour picker; nullopt when cancelled.
+  virtual std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial) = 0;
+};
+
+}  // namespace scenova::platform

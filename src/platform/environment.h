@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace scenova::platform {
+
+// Facts about the machine and the user that the program asks for at start-up.
+class Environment {
+public:
+  virtual ~Environment() = default;
+
+  // Folder of the executable, without a trailing separator.
+  virtual QString programFolder() const = 0;
+
+  // Two-letter country code of the user's locale, lower case ("it", "de");
+  // empty when unknown.
+  virtual QString countryCode() const = 0;
+
+  // Font families the screen offers, in the platform's order.
+  virtual QStringList fontFamilies() const = 0;
+
+  // Per-user configuration folder used when the program folder is not
+  // writable ($XDG_CONFIG_HOME/scenova).
+  virtual QString userConfigFolder() const = 0;
+};
+
+// Country code from a POSIX locale name such as "it_IT.UTF-8" or "pt_BR@euro";
+// empty for "C", "POSIX" and names without a territory.
+QString countryFromLocaleName(const QString& localeName);
+
+}  // namespace scenova::platform

@@ -1,0 +1,53 @@
+#include "fakes.h"
+
+#include <QFile>
+
+namespace scenova::platform {
+
+void FakeDialogs::log(const QString& line) const {
+  if (logFile.isEmpty()) return;
+  QFile f(logFile);
+  if (f.open(QIODevice::Append)) f.write(line.toUtf8() + '\n');
+}
+
+MsgAnswer FakeDialogs::messageBox(QWidget*, const QString& text, const QString& title,
+                                  MsgIcon icon, MsgButtons buttons) {
+  messages.append({text, title, icon, buttons});
+  log(QStringLiteral("message\t") + title + QLatin1Char('\t') + text);
+  if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
+  if (!messageAnswers.empty()) {
+    const MsgAnswer a = messageAnswers.front();
+    messageAnswers.pop_front();
+    return a;
+  }
+  return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
+}
+
+QString FakeDialogs::fileDialog(const FileDialogRequest& request) {
+  fileRequests.append(request);
+  log(QStringLiteral("file\t") + request.title);
+  if (fileAnswers.empty()) return {};
+  const QString a = fileAnswers.front();
+  fileAnswers.pop_front();
+  return a;
+}
+
+bool FakeDialogs::printDialog(QWidget*, QPrinter&) {
+  ++printCalls;
+  log(QStringLiteral("print"));
+  if (printAnswers.empty()) return false;
+  const bool a = printAnswers.front();
+  printAnswers.pop_front();
+  return a;
+}
+
+std::optional<QColor> FakeDialogs::colorDialog(QWidget*, const QColor&) {
+  ++colorCalls;
+  log(QStringLiteral("color"));
+  if (colorAnswers.empty()) return std::nullopt;
+  const auto a = colorAnswers.front();
+  colorAnswers.pop_front();
+  return a;
+}
+
+}  // namespace scenova::platform

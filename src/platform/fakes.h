@@ -1,0 +1,90 @@
+#pragma once
+
+// Stand-ins for the platform used by tests. They record what the program
+// asked and answer from a script, never showing anything.
+
+#include "dialogs.h"
+#include "environment.h"
+#include "instance_guard.h"
+#include "system_services.h"
+
+#include <QStringList>
+#include <deque>
+
+namespace scenova::platform {
+
+class FakeDialogs final : public Dialogs {
+public:
+  struct MessageCall {
+    QString text, title;
+    MsgIcon icon;
+    MsgButtons buttons;
+  };
+
+  // Answers are taken from the front of these queues; when a queue is empty
+  // a message box answers Cancel (No for Yes/No boxes, Ok for Ok boxes), a
+  // file dialog answers "" (cancelled), print and colour dialogs cancel.
+  std::deque<MsgAnswer> messageAnswers;
+  std::deque<QString> fileAnswers;
+  std::deque<bool> printAnswers;
+  std::deque<std::optional<QColor>> colorAnswers;
+
+  QList<MessageCall> messages;
+  QList<FileDialogRequest> fileRequests;
+  int printCalls = 0;
+  int colorCalls = 0;
+
+  // When set, every call is also appended as one line to this file, so that
+  // a test can watch a separate process.
+  QString logFile;
+
+  MsgAnswer messageBox(QWidget* owner, const QString& text, const QString& title, MsgIcon icon,
+                       MsgButtons buttons) override;
+  QString fileDialog(const FileDialogRequest& request) override;
+  bool printDialog(QWidget* owner, QPrinter& printer) override;
+  std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial) override;
+
+private:
+  void log(const QString& line) const;
+};
+
+class FakeEnvironment final : public Environment {
+public:
+  QString folder;
+  QString country;
+  QStringList fonts{QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")};
+  QString configFolder;
+
+  QString programFolder() const override { return folder; }
+  QString countryCode() const override { return country; }
+  QStringList fontFamilies() const override { return fonts; }
+  QString userConfigFolder() const override { return configFolder; }
+};
+
+class FakeInstanceGuard final : public InstanceGuard {
+public:
+  bool running = false;
+  int calls = 0;
+  bool previousInstanceRunning() override {
+    ++calls;
+    return running;
+  }
+};
+
+class FakeSystemServices final : public SystemServices {
+public:
+  QList<QStringList> started;  // program first, then its arguments
+  QStringList opened;
+  QStringList registered;
+  bool startDetached(const QString& program, const QStringList& arguments) override {
+    started.append(QStringList{program} + arguments);
+    return true;
+  }
+  bool openDocument(const QString& pathOrUrl) override {
+    opened.append(pathOrUrl);
+    return true;
+  }
+  void registerScriptType(const QString& programFolder) override { registered.append(programFolder); }
+};
+
+}  // namespace scenova::platform

@@ -1,0 +1,182 @@
+#include "linux_platform.h"
+
+#include <QColorDialog>
+#include <QCryptographicHash>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QCoreApplication>
+
+#include <clocale>
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+
+namespace scenova::platform {
+
+QString countryFromLocaleName(const QString& localeName) {
+  // language[_territory][.codeset][@modifier]
+  QString name = localeName;
+  const qsizetype cut = name.indexOf(QLatin1Char('.'));
+  if (cut >= 0) name.truncate(cut);
+  const qsizetype at = name.indexOf(QLatin1Char('@'));
+  if (at >= 0) name.truncate(at);
+  const qsizetype sep = name.indexOf(QLatin1Char('_'));
+  if (sep < 0) return {};
+  const QString territory = name.mid(sep + 1);
+  if (territory.size() != 2) return {};
+  return territory.toLower();
+}
+
+// --- dialogs ---------------------------------------------------------------
+
+MsgAnswer QtDialogs::messageBox(QWidget* owner, const QString& text, const QString& title,
+                                MsgIcon icon, MsgButtons buttons) {
+  QMessageBox box(owner);
+  box.setText(text);
+  box.setWindowTitle(title.isEmpty() ? QCoreApplication::applicationName() : title);
+  switch (icon) {
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::None: break;
+  }
+  switch (buttons) {
+    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+  }
+  const int r = box.exec();
+  if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
+  switch (r) {
+    case QMessageBox::Ok: return MsgAnswer::Ok;
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    default: return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
+  }
+}
+
+QString QtDialogs::fileDialog(const FileDialogRequest& request) {
+  QStringList filters;
+  for (const FileFilter& f : request.filters) {
+    QString patterns = f.patterns;
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    filters << f.description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+  }
+  QFileDialog dialog(request.owner, request.title,
+                     request.initialFolder.isEmpty() ? QDir::currentPath() : request.initialFolder);
+  dialog.setNameFilters(filters);
+  if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+    dialog.selectNameFilter(filters.at(request.filterIndex - 1));
+  dialog.setDefaultSuffix(request.defaultExtension);
+  dialog.setAcceptMode(request.forOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(request.forOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  // The callers ask about overwriting themselves.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  const QString chosen = dialog.selectedFiles().constFirst();
+  QDir::setCurrent(QFileInfo(chosen).absolutePath());
+  return chosen;
+}
+
+bool QtDialogs::printDialog(QWidget* owner, QPrinter& printer) {
+  QPrintDialog dialog(&printer, owner);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<QColor> QtDialogs::colorDialog(QWidget* owner, const QColor& initial) {
+  const QColor c = QColorDialog::getColor(initial, owner);
+  if (!c.isValid()) return std::nullopt;
+  return c;
+}
+
+// --- environment -----------------------------------------------------------
+
+LinuxEnvironment::LinuxEnvironment(QString programFolder) : folder_(std::move(programFolder)) {}
+
+QString LinuxEnvironment::programFolder() const {
+  if (!folder_.isEmpty()) return folder_;
+  return QCoreApplication::applicationDirPath();
+}
+
+QString LinuxEnvironment::countryCode() const {
+  // The same order of precedence as the C library: LC_ALL, LC_MESSAGES, LANG.
+  for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const QString value = qEnvironmentVariable(var);
+    if (!value.isEmpty()) return countryFromLocaleName(value);
+  }
+  return {};
+}
+
+QStringList LinuxEnvironment::fontFamilies() const { return QFontDatabase::families(); }
+
+QString LinuxEnvironment::userConfigFolder() const {
+  QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+  if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
+  return base + QStringLiteral("/scenova");
+}
+
+// --- previous instance -----------------------------------------------------
+
+static QString lockFolder() {
+  QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (dir.isEmpty() || !QFileInfo(dir).isWritable()) dir = QDir::tempPath();
+  return dir;
+}
+
+LockFileInstanceGuard::LockFileInstanceGuard(const QString& programFolder) {
+  const QByteArray key = QCryptographicHash::hash(
+      QDir(programFolder).canonicalPath().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+  path_ = lockFolder() + QStringLiteral("/scenova-") + QString::number(getuid()) +
+          QLatin1Char('-') + QString::fromLatin1(key) + QStringLiteral(".lock");
+}
+
+LockFileInstanceGuard::~LockFileInstanceGuard() = default;
+
+bool LockFileInstanceGuard::previousInstanceRunning() {
+  if (checked_) return previous_;
+  checked_ = true;
+  lock_ = std::make_unique<QLockFile>(path_);
+  lock_->setStaleLockTime(0);  // only a dead owner makes a lock stale
+  previous_ = !lock_->tryLock(0);
+  if (previous_) {
+    // A lock whose owner is gone is stale whatever its age: take it over.
+    qint64 pid = 0;
+    QString host, app;
+    if (lock_->getLockInfo(&pid, &host, &app) && pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
+        errno == ESRCH) {
+      lock_->removeStaleLockFile();
+      previous_ = !lock_->tryLock(0);
+    }
+  }
+  return previous_;
+}
+
+// --- system services -------------------------------------------------------
+
+bool LinuxSystemServices::startDetached(const QString& program, const QStringList& arguments) {
+  return QProcess::startDetached(program, arguments);
+}
+
+bool LinuxSystemServices::openDocument(const QString& pathOrUrl) {
+  const QUrl url = QUrl::fromUserInput(pathOrUrl, QDir::currentPath(), QUrl::AssumeLocalFile);
+  return QDesktopServices::openUrl(url);
+}
+
+void LinuxSystemServices::registerScriptType(const QString& programFolder) {
+  Q_UNUSED(programFolder);
+  // The desktop entry and MIME type are written by the file-association code.
+}
+
+}  // namespace scenova::platform

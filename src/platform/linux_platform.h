@@ -1,0 +1,60 @@
+#pragma once
+
+#include "dialogs.h"
+#include "environment.h"
+#include "instance_guard.h"
+#include "system_services.h"
+
+#include <QLockFile>
+#include <memory>
+
+namespace scenova::platform {
+
+// Real dialogs, built on Qt's own.
+class QtDialogs final : public Dialogs {
+public:
+  MsgAnswer messageBox(QWidget* owner, const QString& text, const QString& title, MsgIcon icon,
+                       MsgButtons buttons) override;
+  QString fileDialog(const FileDialogRequest& request) override;
+  bool printDialog(QWidget* owner, QPrinter& printer) override;
+  std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial) override;
+};
+
+class LinuxEnvironment final : public Environment {
+public:
+  // programFolder: empty means the folder of the running executable.
+  explicit LinuxEnvironment(QString programFolder = {});
+  QString programFolder() const override;
+  QString countryCode() const override;
+  QStringList fontFamilies() const override;
+  QString userConfigFolder() const override;
+
+private:
+  QString folder_;
+};
+
+// A lock file in the user's runtime folder, one per program folder, so that
+// two installations do not see each other. QLockFile notices locks whose
+// owner process is gone and takes them over.
+class LockFileInstanceGuard final : public InstanceGuard {
+public:
+  explicit LockFileInstanceGuard(const QString& programFolder);
+  ~LockFileInstanceGuard() override;
+  bool previousInstanceRunning() override;
+  QString lockPath() const { return path_; }
+
+private:
+  QString path_;
+  std::unique_ptr<QLockFile> lock_;
+  bool checked_ = false;
+  bool previous_ = false;
+};
+
+class LinuxSystemServices final : public SystemServices {
+public:
+  bool startDetached(const QString& program, const QStringList& arguments) override;
+  bool openDocument(const QString& pathOrUrl) override;
+  void registerScriptType(const QString& programFolder) override;
+};
+
+}  // namespace scenova::platform

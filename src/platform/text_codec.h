@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace scenova::platform {
+
+// Decodes bytes of a Windows code page (1252, 1251, 1250, 932...) through
+// iconv. Unknown code pages fall back to Windows-1252; bytes the code page
+// cannot map become U+FFFD. Never fails.
+QString decodeCodePage(QByteArrayView bytes, int codePage);
+
+// Encodes text into a Windows code page. Returns false in *ok (when given) if
+// some character has no representation; such characters become '?'.
+QByteArray encodeCodePage(QStringView text, int codePage, bool* ok = nullptr);
+
+// True when iconv knows the code page.
+bool isCodePageSupported(int codePage);
+
+// Text files made on this or other systems: strict UTF-8 (a leading byte
+// order mark is dropped) when the bytes are valid UTF-8, otherwise
+// Windows-1252.
+QString decodeUtf8OrCp1252(QByteArrayView bytes);
+
+// The iconv name of a Windows code page ("CP1252"), or empty when unknown.
+QByteArray iconvName(int codePage);
+
+}  // namespace scenova::platform

@@ -1,0 +1,181 @@
+#include "markup.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <iterator>
+
+namespace scenova::script {
+
+namespace {
+
+constexpr CommandInfo kCommands[] = {
+    {CommandId::FadeInFast, "fadein fast", "FadeIn Fast", false, CommandGroup::Always},
+    {CommandId::FadeInNormal, "fadein normal", "FadeIn Normal", false, CommandGroup::Always},
+    {CommandId::FadeInSlow, "fadein slow", "FadeIn Slow", false, CommandGroup::Always},
+    {CommandId::FadeIn, "fadein", "FadeIn", false, CommandGroup::Always},
+    {CommandId::FadeOutFast, "fadeout fast", "FadeOut Fast", false, CommandGroup::Always},
+    {CommandId::FadeOutNormal, "fadeout normal", "FadeOut Normal", false, CommandGroup::Always},
+    {CommandId::FadeOutSlow, "fadeout slow", "FadeOut Slow", false, CommandGroup::Always},
+    {CommandId::FadeOut, "fadeout", "FadeOut", false, CommandGroup::Always},
+    {CommandId::Vol, "vol", "Vol", true, CommandGroup::Always},
+    {CommandId::ImgOff, "img off", "Img Off", false, CommandGroup::Always},
+    {CommandId::ImgOn, "img on", "Img On", false, CommandGroup::Always},
+    {CommandId::ProjectorOn, "projector on", "Projector On", false, CommandGroup::Video},
+    {CommandId::ProjectorOff, "projector off", "Projector Off", false, CommandGroup::Video},
+    {CommandId::PauseVideo, "pause video", "Pause Video", false, CommandGroup::Video},
+    {CommandId::PlayVideo, "play video", "Play Video", false, CommandGroup::Video},
+    {CommandId::StopVideo, "stop video", "Stop Video", false, CommandGroup::Video},
+    {CommandId::SeekVideo, "seek video", "Seek Video", true, CommandGroup::Video},
+    {CommandId::PauseAudio, "pause audio", "Pause Audio", false, CommandGroup::Audio},
+    {CommandId::PlayAudio, "play audio", "Play Audio", false, CommandGroup::Audio},
+    {CommandId::StopAudio, "stop audio", "Stop Audio", false, CommandGroup::Audio},
+    {CommandId::SeekAudio, "seek audio", "Seek Audio", true, CommandGroup::Audio},
+};
+
+bool ignorable(QChar c) {
+  return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
+}
+
+int digitValue(QChar c) {
+  const char16_t u = c.unicode();
+  if (u >= '0' && u <= '9') return u - '0';
+  if (u >= 'a' && u <= 'f') return u - 'a' + 10;
+  if (u >= 'A' && u <= 'F') return u - 'A' + 10;
+  return 99;
+}
+
+}  // namespace
+
+const CommandInfo* commandTable(int* count) {
+  if (count) *count = static_cast<int>(std::size(kCommands));
+  return kCommands;
+}
+
+QString lowerCase(QStringView text) { return text.toString().toLower(); }
+
+RecognisedCommand recogniseCommand(QStringView content, bool videoShown, bool audioShown) {
+  const QString lower = lowerCase(content);
+  for (const CommandInfo& c : kCommands) {
+    if (c.group == CommandGroup::Video && !videoShown) continue;
+    if (c.group == CommandGroup::Audio && !audioShown) continue;
+    const QLatin1StringView key(c.key);
+    RecognisedCommand r;
+    if (c.prefix) {
+      if (!lower.startsWith(key)) continue;
+      r.argument = content.mid(key.size()).toString();
+    } else if (lower != key) {
+      continue;
+    }
+    r.info = &c;
+    r.canonical = QLatin1StringView(c.canonical) + r.argument;
+    return r;
+  }
+  return {};
+}
+
+double ReadNumber(QStringView text) {
+  // Collect the characters that matter, skipping ignorable ones.
+  qsizetype i = 0;
+  const qsizetype n = text.size();
+  auto skip = [&] {
+    while (i < n && ignorable(text[i])) ++i;
+  };
+  auto peek = [&]() -> QChar {
+    skip();
+    return i < n ? text[i] : QChar();
+  };
+
+  if (peek() == QLatin1Char('&')) {
+    ++i;
+    const QChar base = peek();
+    int radix = 0;
+    if (base == QLatin1Char('h') || base == QLatin1Char('H')) radix = 16;
+    if (base == QLatin1Char('o') || base == QLatin1Char('O')) radix = 8;
+    if (radix == 0) return 0;
+    ++i;
+    double value = 0;
+    for (;;) {
+      const QChar c = peek();
+      const int d = c.isNull() ? 99 : digitValue(c);
+      if (d >= radix) break;
+      value = value * radix + d;
+      ++i;
+    }
+    return value;
+  }
+
+  std::string number;
+  QChar c = peek();
+  if (c == QLatin1Char('+') || c == QLatin1Char('-')) {
+    number += static_cast<char>(c.unicode());
+    ++i;
+  }
+  bool digits = false, point = false;
+  for (;;) {
+    c = peek();
+    if (c.isDigit() && c.unicode() < 128) {
+      number += static_cast<char>(c.unicode());
+      digits = true;
+      ++i;
+    } else if (c == QLatin1Char('.') && !point) {
+      number += '.';
+      point = true;
+      ++i;
+    } else {
+      break;
+    }
+  }
+  if (!digits) return 0;
+  c = peek();
+  if (c == QLatin1Char('e') || c == QLatin1Char('E') || c == QLatin1Char('d') ||
+      c == QLatin1Char('D')) {
+    const qsizetype save = i;
+    ++i;
+    std::string exponent = "e";
+    QChar s = peek();
+    if (s == QLatin1Char('+') || s == QLatin1Char('-')) {
+      exponent += static_cast<char>(s.unicode());
+      ++i;
+    }
+    bool expDigits = false;
+    while (true) {
+      const QChar d = peek();
+      if (!(d.isDigit() && d.unicode() < 128)) break;
+      exponent += static_cast<char>(d.unicode());
+      expDigits = true;
+      ++i;
+    }
+    if (expDigits) number += exponent;
+    else i = save;
+  }
+  return std::strtod(number.c_str(), nullptr);
+}
+
+QStringView trimBlanks(QStringView text) {
+  qsizetype b = 0, e = text.size();
+  while (b < e && text[b] == QLatin1Char(' ')) ++b;
+  while (e > b && text[e - 1] == QLatin1Char(' ')) --e;
+  return text.mid(b, e - b);
+}
+
+QString signedDecimal(double value) {
+  if (!std::isfinite(value)) return QStringLiteral(" 0");
+  // Up to 15 significant digits, no exponent for values of media size.
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.15g", std::fabs(value));
+  QString digits = QString::fromLatin1(buf);
+  if (digits.contains(QLatin1Char('e'))) {
+    std::snprintf(buf, sizeof buf, "%.6f", std::fabs(value));
+    digits = QString::fromLatin1(buf);
+    while (digits.endsWith(QLatin1Char('0'))) digits.chop(1);
+    if (digits.endsWith(QLatin1Char('.'))) digits.chop(1);
+  }
+  if (digits.startsWith(QStringLiteral("0.")))
+    digits.remove(0, 1);
+  if (digits.isEmpty()) digits = QStringLiteral("0");
+  return (value < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + digits;
+}
+
+}  // namespace scenova::script
