@@ -1,0 +1,70 @@
+#pragma once
+
+// Reading and writing rich text (RTF) into and out of a QTextDocument.
+//
+// How the document model maps to RTF:
+// - Every QTextBlock is one paragraph. \par, \page and \sect end a paragraph;
+//   \line (a soft break) becomes U+2028 inside the block; \tab becomes '\t'.
+//   writeDocument ends every paragraph with \par, the last one included, as
+//   word processors do; readDocument therefore drops one empty paragraph
+//   after a final \par (so a save/load round trip keeps the block count).
+//   insertRtf keeps such a final break: a range written with its paragraph
+//   break pastes back with it.
+// - Paragraph format: alignment (Qt::AlignLeft/Right/HCenter/Justify, without
+//   Qt::AlignAbsolute), leftMargin/rightMargin/textIndent in layout pixels at
+//   96 dpi (RTF twips / 15).
+// - Bullets: a bulleted paragraph belongs to a QTextList with style
+//   QTextListFormat::ListDisc and indent 1 (numbered RTF lists come in as
+//   ListDecimal). The bullet text itself is never part of the document text.
+//   Consecutive list paragraphs share one QTextList. The list's own indent
+//   (indent x doc.indentWidth()) counts towards RTF's \li: the block's
+//   leftMargin holds only the rest, and a list paragraph's textIndent is not
+//   kept (the bullet hangs in front of the text, \fi-360).
+// - Character format: the reader always sets fontFamilies (one entry, from
+//   \f or the default font; left unset only when the RTF has no font table)
+//   and fontPointSize (from \fs, 12 pt by default). Only when
+//   switched on: fontWeight QFont::Bold, fontItalic, fontUnderline,
+//   fontStrikeOut, foreground (a solid brush, when the RTF names a colour
+//   other than "auto"), background (from \highlight or \cb).
+// - Tables come in as text: each cell is followed by a tab, each row ends a
+//   paragraph. Field results are shown; field instructions, pictures, objects,
+//   headers, footers, footnotes and comments are left out.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+class QTextCursor;
+class QTextDocument;
+
+namespace scenova::platform::rtf {
+
+// Replaces the document's content with the RTF (or, when the bytes are not
+// RTF, plain text: UTF-8, else Windows-1252). Returns false only when nothing
+// usable could be read; the document is then left unchanged and *error (when
+// given) says why. The undo stack is not touched: the load is not undoable.
+bool readDocument(QByteArrayView bytes, QTextDocument& doc, QString* error = nullptr);
+
+// Inserts RTF (or plain text) at the cursor, in place of its selection (used
+// for SelRTF := and paste). The insertion is one undo step. The cursor ends
+// after the inserted text. Returns false (and changes nothing) when nothing
+// usable could be read.
+bool insertRtf(QTextCursor& cursor, QByteArrayView bytes);
+
+// Writes the whole document as RTF.
+QByteArray writeDocument(const QTextDocument& doc);
+
+// Writes the characters [from, to) (QTextDocument positions; clamped to the
+// document) as RTF. A paragraph break inside the range is written as \par;
+// the range's last paragraph gets no \par unless its break is in the range.
+QByteArray writeRange(const QTextDocument& doc, int from, int to);
+
+// True when the bytes start (after optional blanks / a UTF-8 byte-order
+// mark) with "{\rtf".
+bool looksLikeRtf(QByteArrayView bytes);
+
+// The plain text of RTF bytes, paragraphs separated by '\n' (as the document
+// text would be after readDocument, with U+2029 turned into '\n').
+QString plainText(QByteArrayView bytes);
+
+}  // namespace scenova::platform::rtf
