@@ -1,14 +1,107 @@
 #include "startup.h"
 
+#include "form1.h"
+#include "language_ui.h"
+#include "platform/fakes.h"
+#include "platform/linux_platform.h"
+#include "settings_file.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QDir>
+#include <QFileInfo>
+
+#include <clocale>
+#include <cstdio>
+#include <memory>
 
 namespace scenova::app {
 
+namespace {
+
+// Tests drive the real program with dialogs that answer by themselves and
+// write what they were asked into a file.
+std::unique_ptr<platform::Dialogs> makeDialogs() {
+  const QString log = qEnvironmentVariable("SCENOVA_TEST_DIALOG_LOG");
+  if (log.isEmpty()) return std::make_unique<platform::QtDialogs>();
+  auto fake = std::make_unique<platform::FakeDialogs>();
+  fake->logFile = log;
+  return fake;
+}
+
+QString wholeCommandLine(int argc, char** argv) {
+  QStringList parts;
+  for (int i = 1; i < argc; ++i) parts << QString::fromLocal8Bit(argv[i]);
+  return parts.join(QLatin1Char(' '));
+}
+
+}  // namespace
+
+StartupResult startupChecks(const StartupInputs& in) {
+  StartupResult r;
+  if (QFileInfo::exists(in.programFolder + QStringLiteral("/Files/Portable.ini"))) {
+    r.portable = true;
+    return r;
+  }
+  const std::optional<QString> first = SettingsFile::readFirstLine(in.settingsPath);
+  if (!first) {
+    r.error = QStringLiteral("Cannot read the settings file ") + in.settingsPath;
+    return r;
+  }
+  r.languageFile = *first;
+  if (QString(r.languageFile).remove(QLatin1Char(' ')).isEmpty())
+    r.languageFile = startupLanguageForCountry(in.country, in.programFolder);
+  QString error;
+  if (!r.table.load(languagePath(in.programFolder, r.languageFile), &error)) {
+    r.error = error;
+    return r;
+  }
+  if (in.guard && in.guard->previousInstanceRunning()) {
+    r.previousInstance = true;
+    return r;
+  }
+  if (in.system) in.system->registerScriptType(in.programFolder);
+  return r;
+}
+
 int Main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QMainWindow w;
-  w.show();
+  QApplication::setApplicationName(QStringLiteral("Scenova"));
+  // Media libraries need the C number format whatever the user's locale.
+  std::setlocale(LC_NUMERIC, "C");
+
+  platform::LinuxEnvironment env;
+  platform::LinuxSystemServices system;
+  platform::LockFileInstanceGuard guard(env.programFolder());
+  std::unique_ptr<platform::Dialogs> dialogs = makeDialogs();
+
+  StartupInputs in;
+  in.programFolder = env.programFolder();
+  in.settingsPath = SettingsFile::locate(in.programFolder, env.userConfigFolder());
+  in.country = env.countryCode();
+  in.guard = &guard;
+  in.system = &system;
+  StartupResult start = startupChecks(in);
+  if (!start.error.isEmpty()) {
+    dialogs->messageBox(nullptr, start.error, QStringLiteral("Reg Error"), platform::MsgIcon::Exclamation,
+                        platform::MsgButtons::Ok);
+    return 1;
+  }
+  if (start.previousInstance) {
+    dialogs->messageBox(nullptr, start.table[0], start.table[1], platform::MsgIcon::Exclamation,
+                        platform::MsgButtons::Ok);
+    return 0;
+  }
+
+  Services services;
+  services.dialogs = dialogs.get();
+  services.env = &env;
+  services.system = &system;
+  services.settingsPath = in.settingsPath;
+  services.commandLine = wholeCommandLine(argc, argv);
+  Form1 form(services, std::move(start.table));
+  form.LanguageFile = start.languageFile;
+  form.Form_Load();
+  form.show();
   return app.exec();
 }
 

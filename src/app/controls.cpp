@@ -1,0 +1,133 @@
+#include "controls.h"
+
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QVariant>
+#include <QWidget>
+
+#include <cmath>
+
+namespace scenova::app {
+
+namespace twips {
+namespace {
+const char* const kKeys[] = {"twLeft", "twTop", "twWidth", "twHeight"};
+
+double get(const QWidget* w, int which, int pixels) {
+  const QVariant v = w->property(kKeys[which]);
+  return v.isValid() ? v.toDouble() : pixels * kTwipsPerPixel;
+}
+
+void apply(QWidget* w) {
+  const int l = toPixels(left(w)), t = toPixels(top(w));
+  const int wd = std::max(0, toPixels(width(w))), ht = std::max(0, toPixels(height(w)));
+  w->setGeometry(l, t, wd, ht);
+}
+
+void set(QWidget* w, int which, double v) {
+  if (!std::isfinite(v)) return;
+  // Keep every value so that the others do not drift when one is set.
+  for (int i = 0; i < 4; ++i)
+    if (!w->property(kKeys[i]).isValid()) w->setProperty(kKeys[i], get(w, i, i == 0 ? w->x() : i == 1 ? w->y() : i == 2 ? w->width() : w->height()));
+  w->setProperty(kKeys[which], v);
+  apply(w);
+}
+}  // namespace
+
+double left(const QWidget* w) { return get(w, 0, w->x()); }
+double top(const QWidget* w) { return get(w, 1, w->y()); }
+double width(const QWidget* w) { return get(w, 2, w->width()); }
+double height(const QWidget* w) { return get(w, 3, w->height()); }
+void setLeft(QWidget* w, double v) { set(w, 0, v); }
+void setTop(QWidget* w, double v) { set(w, 1, v); }
+void setWidth(QWidget* w, double v) { set(w, 2, v); }
+void setHeight(QWidget* w, double v) { set(w, 3, v); }
+void setGeometry(QWidget* w, double l, double t, double wd, double ht) {
+  w->setProperty(kKeys[0], l);
+  w->setProperty(kKeys[1], t);
+  w->setProperty(kKeys[2], wd);
+  w->setProperty(kKeys[3], ht);
+  apply(w);
+}
+}  // namespace twips
+
+int shiftState(Qt::KeyboardModifiers m) {
+  int s = 0;
+  if (m & Qt::ShiftModifier) s |= 1;
+  if (m & Qt::ControlModifier) s |= 2;
+  if (m & Qt::AltModifier) s |= 4;
+  return s;
+}
+
+int buttonCode(Qt::MouseButtons b) {
+  int code = 0;
+  if (b & Qt::LeftButton) code |= kLeftButton;
+  if (b & Qt::RightButton) code |= kRightButton;
+  if (b & Qt::MiddleButton) code |= kMiddleButton;
+  return code;
+}
+
+Control::Control(Kind kind, const QString& name, QWidget* parent) : QLabel(parent), kind_(kind) {
+  setObjectName(name);
+  if (kind == Kind::Image) setAlignment(Qt::AlignCenter);
+  setMouseTracking(true);
+}
+
+bool Control::setPicture(const QString& path) {
+  QPixmap p;
+  if (!p.load(path)) return false;
+  picture_ = path;
+  source_ = p;
+  renderPicture();
+  return true;
+}
+
+void Control::renderPicture() {
+  if (source_.isNull() || width() <= 0 || height() <= 0) return;
+  const qreal dpr = devicePixelRatioF();
+  QPixmap scaled = source_.scaled(QSize(width(), height()) * dpr, Qt::KeepAspectRatio,
+                                  Qt::SmoothTransformation);
+  scaled.setDevicePixelRatio(dpr);
+  setPixmap(scaled);
+}
+
+void Control::resizeEvent(QResizeEvent* e) {
+  QLabel::resizeEvent(e);
+  renderPicture();
+}
+
+void Control::setShapeColors(const QColor& fill, const QColor& border) {
+  QString css = QStringLiteral("background-color: %1; border: %2;")
+                    .arg(fill.isValid() ? fill.name() : QStringLiteral("transparent"),
+                         border.isValid() ? QStringLiteral("1px solid ") + border.name()
+                                          : QStringLiteral("none"));
+  setStyleSheet(css);
+}
+
+static double tx(double px) { return px * kTwipsPerPixel; }
+
+void Control::mousePressEvent(QMouseEvent* e) {
+  pressed_ = e->button() == Qt::LeftButton;
+  const QPointF p = e->position();
+  Q_EMIT MouseDown(buttonCode(e->button()), shiftState(e->modifiers()), tx(p.x()), tx(p.y()));
+}
+
+void Control::mouseMoveEvent(QMouseEvent* e) {
+  const QPointF p = e->position();
+  Q_EMIT MouseMove(buttonCode(e->buttons()), shiftState(e->modifiers()), tx(p.x()), tx(p.y()));
+}
+
+void Control::mouseReleaseEvent(QMouseEvent* e) {
+  const QPointF p = e->position();
+  Q_EMIT MouseUp(buttonCode(e->button()), shiftState(e->modifiers()), tx(p.x()), tx(p.y()));
+  const bool click = pressed_ && e->button() == Qt::LeftButton && rect().contains(p.toPoint());
+  pressed_ = false;
+  if (click && isEnabled()) Q_EMIT Click();
+}
+
+void Control::mouseDoubleClickEvent(QMouseEvent* e) {
+  mousePressEvent(e);
+  if (e->button() == Qt::LeftButton) Q_EMIT DblClick();
+}
+
+}  // namespace scenova::app

@@ -1,0 +1,296 @@
+#include "form1.h"
+
+#include "language_ui.h"
+#include "platform/dialogs.h"
+#include "platform/environment.h"
+#include "platform/media/audio_device.h"
+#include "platform/rtf/rtf.h"
+#include "settings_file.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QMenuBar>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QSaveFile>
+#include <QTextEdit>
+
+namespace scenova::app {
+
+Form1::Form1(Services services, LanguageTable table, QWidget* parent)
+    : QMainWindow(parent), lang(std::move(table)), services_(std::move(services)) {
+  setObjectName(QStringLiteral("Form1"));
+  editor_ = new QTextEdit;
+  editor_->setAcceptRichText(true);
+  player_ = new QWidget;
+  ui = buildMainControls(this, editor_, player_);
+  for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6}) t->setTimerType(Qt::PreciseTimer);
+  connect(&Timer5, &QTimer::timeout, this, &Form1::Timer5_Timer);
+  connect(&Timer6, &QTimer::timeout, this, [] {
+    // Keeps the screen saver away while the option is on.
+    QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/ScreenSaver"),
+        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("SimulateUserActivity")));
+  });
+  connect(editor_, &QTextEdit::textChanged, this, [this] { doc.Modified = 1; });
+  connectMenus();
+  const double w = design::kMinWidth, h = design::kMinHeight;
+  ui.central->setMinimumSize(twips::toPixels(w), twips::toPixels(h) - menuBar()->sizeHint().height());
+  resize(twips::toPixels(w), twips::toPixels(h));
+}
+
+Form1::~Form1() = default;
+
+QString Form1::programFolder() const { return services_.env->programFolder(); }
+
+QString Form1::programFile(const QString& relative) const {
+  QString r = relative;
+  r.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  if (!r.startsWith(QLatin1Char('/'))) r.prepend(QLatin1Char('/'));
+  return programFolder() + r;
+}
+
+void Form1::connectMenus() {
+  connect(ui.mnuEsci, &QAction::triggered, this, &Form1::mnuEsci_Click);
+  connect(ui.mnuLingua, &QAction::triggered, this, &Form1::mnuLingua_Click);
+  connect(ui.mnuScreenSaver, &QAction::triggered, this, &Form1::mnuScreenSaver_Click);
+  connect(ui.mnuSelezionaTutto, &QAction::triggered, editor_, &QTextEdit::selectAll);
+  connect(ui.mnuCopia, &QAction::triggered, editor_, &QTextEdit::copy);
+  connect(ui.mnuTaglia, &QAction::triggered, editor_, &QTextEdit::cut);
+  connect(ui.mnuIncolla, &QAction::triggered, editor_, &QTextEdit::paste);
+}
+
+void Form1::fillFontBoxes() {
+  ui.Combo1->clear();
+  ui.Combo1->addItems(services_.env->fontFamilies());
+  ui.Combo1->setEditText(QStringLiteral("Arial"));
+  ui.Combo2->clear();
+  QStringList sizes;
+  for (int s = 5; s <= 15; ++s) sizes << QString::number(s);
+  for (int s = 16; s <= 28; s += 2) sizes << QString::number(s);
+  sizes << QStringLiteral("36") << QStringLiteral("48") << QStringLiteral("72");
+  ui.Combo2->addItems(sizes);
+  ui.Combo2->setEditText(QStringLiteral("12"));
+}
+
+void Form1::Form_Load() {
+  fillFontBoxes();
+  for (int i = 0; i < 4; ++i) {
+    Control* letter = ui.Label3[static_cast<size_t>(i)];
+    twips::setLeft(letter, twips::left(ui.Label2[static_cast<size_t>(i + 4)]));
+    twips::setTop(letter, twips::top(ui.Label2[static_cast<size_t>(i + 4)]) + (i == 0 ? 90 : 80) - 30);
+    letter->raise();
+  }
+  doc.Modified = 0;
+  applySettings();
+  const QString country = services_.env->countryCode();
+  if (LanguageFile.trimmed().isEmpty())
+    LanguageFile = windowLanguageForCountry(country, programFolder());
+  lang.load(languagePath(programFolder(), LanguageFile));
+  twips::setWidth(ui.Shape1, 1);
+  ui.Shape1->hide();
+  twips::setWidth(ui.Shape7, 1);
+  twips::setWidth(ui.lblContatore, twips::width(ui.Shape2));
+  CambiaLingua2();
+  doc.UntitledCount = 1;
+  ui.cmdPlayA->Tag = lang[7];
+  ui.cmdPlayV->Tag = lang[7];
+  updateTitle();
+  const QString path = services_.commandLine;
+  if (!QString(path).remove(QLatin1Char(' ')).isEmpty()) {
+    doc.DocumentPath = path;
+    loadScript(path);
+    const QString name = QFileInfo(path).fileName();
+    doc.DocumentName = name;
+    setWindowTitle(QStringLiteral("Scenova - ") + name);
+  }
+  doc.Modified = 0;
+}
+
+void Form1::applySettings() {
+  const SettingsValues v = SettingsFile::read(services_.settingsPath);
+  if (v.languageFile) LanguageFile = *v.languageFile;
+  if (v.screenSaverOff) {
+    ui.mnuScreenSaver->setChecked(*v.screenSaverOff);
+    if (*v.screenSaverOff) Timer6.start(30000);
+    else Timer6.stop();
+  }
+  if (v.lastFolder) doc.LastFolder = *v.lastFolder;
+  // The knob's position and value belong to the volume slider, which reads
+  // them through SettingsFile itself.
+}
+
+void Form1::updateTitle() {
+  if (doc.DocumentPath.isEmpty())
+    setWindowTitle(QStringLiteral("Scenova - ") + doc.UntitledName + QString::number(doc.UntitledCount));
+  else
+    setWindowTitle(QStringLiteral("Scenova - ") + doc.DocumentName);
+}
+
+bool Form1::loadScript(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  return platform::rtf::readDocument(f.readAll(), *editor_->document());
+}
+
+void Form1::CambiaLingua2() {
+  doc.UntitledName = app::CambiaLingua2(ui, lang);
+}
+
+void Form1::mnuLingua_Click() {
+  platform::FileDialogRequest r;
+  r.owner = this;
+  r.title = lang[15];
+  r.filters = {{lang[15].left(std::max<qsizetype>(0, lang[15].size() - 3)), QStringLiteral("*.lng")}};
+  r.initialFolder = programFolder() + QStringLiteral("/Lang");
+  r.defaultExtension = QStringLiteral("lng");
+  r.forOpen = true;
+  const QString chosen = services_.dialogs->fileDialog(r);
+  if (!chosen.isEmpty()) {
+    const QString file = languageFileFromChosenPath(chosen);
+    if (!file.isEmpty()) LanguageFile = file;
+    lang.load(languagePath(programFolder(), LanguageFile));
+  }
+  CambiaLingua2();
+  SaveSettings();
+}
+
+void Form1::SaveSettings() {
+  SettingsToWrite v;
+  v.languageFile = LanguageFile;
+  v.knobValue = ui.Image2->Tag;
+  v.knobTop = twips::top(ui.Image2);
+  v.screenSaverOff = ui.mnuScreenSaver->isChecked();
+  v.lastFolder = doc.LastFolder;
+  v.windowVisible = isVisible();
+  SettingsFile::write(services_.settingsPath, v);
+}
+
+void Form1::mnuScreenSaver_Click() {
+  // The action has already toggled its check mark.
+  if (ui.mnuScreenSaver->isChecked()) Timer6.start(30000);
+  else Timer6.stop();
+  SaveSettings();
+}
+
+void Form1::ShowNotice(const QString& text, int milliseconds) {
+  ui.Label11->setCaption(text);
+  ui.Label11->show();
+  ui.Label11->raise();
+  Timer5.start(milliseconds);
+}
+
+void Form1::Timer5_Timer() {
+  Timer5.stop();
+  ui.Label11->hide();
+}
+
+bool Form1::askToSaveOnClose() {
+  const QString name = doc.DocumentPath.isEmpty()
+                           ? doc.UntitledName + QString::number(doc.UntitledCount)
+                           : doc.DocumentName;
+  const platform::MsgAnswer a = services_.dialogs->messageBox(
+      this, lang[75] + QLatin1Char(' ') + name + QLatin1Char('?'), QString(),
+      platform::MsgIcon::Exclamation, platform::MsgButtons::YesNoCancel);
+  if (a == platform::MsgAnswer::Cancel) return false;
+  if (a == platform::MsgAnswer::No) return true;
+  QString path = doc.DocumentPath;
+  if (path.isEmpty()) {
+    platform::FileDialogRequest r;
+    r.owner = this;
+    r.title = lang[55];
+    r.filters = {{QStringLiteral("File SNV (Scenova File)"), QStringLiteral("*.snv")},
+                 {QStringLiteral("File RTF"), QStringLiteral("*.rtf")},
+                 {QStringLiteral("File TXT"), QStringLiteral("*.txt")}};
+    r.defaultExtension = QStringLiteral("snv");
+    r.fileName = doc.UntitledName + QString::number(doc.UntitledCount);
+    r.initialFolder = doc.LastFolder;
+    r.forOpen = false;
+    path = services_.dialogs->fileDialog(r);
+    if (path.isEmpty()) return false;
+  }
+  QSaveFile f(path);
+  if (!f.open(QIODevice::WriteOnly) ||
+      f.write(platform::rtf::writeDocument(*editor_->document())) < 0 || !f.commit()) {
+    // The script stays modified and the window stays open.
+    services_.dialogs->messageBox(this, f.errorString() + QStringLiteral("\n") + path, QString(),
+                                  platform::MsgIcon::Critical, platform::MsgButtons::Ok);
+    return false;
+  }
+  doc.Modified = 0;
+  return true;
+}
+
+void Form1::Form_Unload(bool& cancel) {
+  SaveSettings();
+  if (!editor_->document()->isEmpty() && doc.Modified == 1 && !UnloadStarted) {
+    if (!askToSaveOnClose()) {
+      cancel = true;
+      return;
+    }
+    UnloadStarted = true;
+  }
+  if (services_.audio) {
+    // Rewinding stops any sound before the process ends.
+    services_.audio->sendString(QStringLiteral("seek wav1 to start"));
+  }
+}
+
+void Form1::mnuEsci_Click() {
+  UnloadStarted = false;
+  close();
+}
+
+void Form1::closeEvent(QCloseEvent* e) {
+  bool cancel = false;
+  Form_Unload(cancel);
+  if (cancel) e->ignore();
+  else e->accept();
+}
+
+void Form1::Form_KeyDown(int keyCode, int) {
+  if (keyCode == 27) mnuEsci_Click();
+}
+
+void Form1::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape) Form_KeyDown(27, 0);
+  else QMainWindow::keyPressEvent(e);
+}
+
+void Form1::resizeEvent(QResizeEvent* e) {
+  QMainWindow::resizeEvent(e);
+  Form_Resize();
+}
+
+void Form1::Form_Resize() {
+  // The client area stands for the window; the panels keep their sizes and
+  // only the editor grows and shrinks.
+  const double W = ui.central->width() * kTwipsPerPixel;
+  const double H = ui.central->height() * kTwipsPerPixel;
+  twips::setWidth(ui.Label1, W - twips::width(ui.Picture2) - 400);
+  // The menu bar and the window frame lie outside the client area, so the
+  // bottom margin only leaves room for the notice line.
+  twips::setHeight(ui.Label1, H - twips::top(ui.Label1) - 480);
+  const double mx = twips::left(ui.RTB) - twips::left(ui.Label1);
+  const double my = twips::top(ui.RTB) - twips::top(ui.Label1);
+  twips::setWidth(ui.RTB, twips::width(ui.Label1) - 2 * mx);
+  twips::setHeight(ui.RTB, twips::height(ui.Label1) - 2 * my);
+  twips::setLeft(ui.Picture2, W - twips::width(ui.Picture2) - 320);
+  twips::setLeft(ui.Picture3, twips::left(ui.Picture2));
+  twips::setWidth(ui.Line1, W);
+  twips::setWidth(ui.Line2, W);
+  twips::setTop(ui.WMP2, twips::top(ui.Picture3) + design::kVideoPreviewOffset);
+  twips::setLeft(ui.WMP2, twips::left(ui.Picture3));
+  twips::setWidth(ui.WMP2, twips::width(ui.Picture3));
+  // The notice sits under the editor frame, across its width.
+  twips::setGeometry(ui.Label11, twips::left(ui.Label1),
+                     twips::top(ui.Label1) + twips::height(ui.Label1) + 60, twips::width(ui.Label1), 360);
+}
+
+}  // namespace scenova::app

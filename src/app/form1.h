@@ -1,0 +1,102 @@
+#pragma once
+
+#include "language_table.h"
+#include "main_controls.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+class QTextEdit;
+
+namespace scenova::platform {
+class Dialogs;
+class Environment;
+class SystemServices;
+class AudioDevice;
+class Mixer;
+}  // namespace scenova::platform
+
+namespace scenova::app {
+
+// What the main window needs from outside: the platform boundary and the
+// facts start-up found out.
+struct Services {
+  platform::Dialogs* dialogs = nullptr;
+  platform::Environment* env = nullptr;
+  platform::SystemServices* system = nullptr;
+  platform::AudioDevice* audio = nullptr;  // may be null: no audio device
+  platform::Mixer* mixer = nullptr;        // may be null: no mixer
+  QString settingsPath;
+  QString commandLine;  // the whole command line: the path of one script
+};
+
+// The state of the open script.
+struct DocumentState {
+  QString DocumentPath, DocumentName;
+  int Modified = 0;
+  QString UntitledName;
+  qint16 UntitledCount = 1;
+  QString LastFolder;
+};
+
+// The main window: it owns the program's state and wires the subsystems to
+// its controls. The handlers themselves live with their subsystems.
+class Form1 : public QMainWindow {
+  Q_OBJECT
+public:
+  Form1(Services services, LanguageTable lang, QWidget* parent = nullptr);
+  ~Form1() override;
+
+  MainControls ui;
+  LanguageTable lang;
+  DocumentState doc;
+  QString LanguageFile;
+  bool UnloadStarted = false;
+
+  QTimer Timer1, Timer2, Timer3, Timer4, Timer5, Timer6;
+
+  QTextEdit* editor() const { return editor_; }
+  const Services& services() const { return services_; }
+  QString programFolder() const;
+  // A file shipped below the program folder, named as "\Files\play.jpg".
+  QString programFile(const QString& relative) const;
+
+  void Form_Load();
+  // The close sequence. Sets cancel when the user keeps the window open.
+  void Form_Unload(bool& cancel);
+  void mnuEsci_Click();
+  void Form_Resize();
+  void Form_KeyDown(int keyCode, int shift);
+
+  void CambiaLingua2();
+  void mnuLingua_Click();
+  void SaveSettings();
+  void mnuScreenSaver_Click();
+
+  // Shows a notice in Label11 for 6 seconds (a newer notice restarts them).
+  void ShowNotice(const QString& text, int milliseconds = 6000);
+  void Timer5_Timer();
+
+  void updateTitle();
+  // Loads a script into the editor; false when it cannot be read (the
+  // editor is then unchanged).
+  bool loadScript(const QString& path);
+
+protected:
+  void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
+private:
+  void connectMenus();
+  void fillFontBoxes();
+  void applySettings();
+  bool askToSaveOnClose();
+
+  Services services_;
+  QTextEdit* editor_ = nullptr;
+  QWidget* player_ = nullptr;
+  bool closing_ = false;
+};
+
+}  // namespace scenova::app

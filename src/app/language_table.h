@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace scenova::app {
+
+// The interface texts of the current language, indexed from 0. A language
+// file fills it line by line: line k gives text k, the first three
+// characters of each line being a label that is skipped.
+class LanguageTable {
+public:
+  static constexpr int kCapacity = 400;  // the program uses up to 149
+
+  LanguageTable();
+
+  // Text k, or an empty text for an index that was never filled or lies
+  // outside the table.
+  QString text(int index) const;
+  QString operator[](int index) const { return text(index); }
+  void setText(int index, const QString& text);
+
+  // Reads a language file into the table from index 0 upward. Entries past
+  // the last line keep what they held; lines past the capacity are ignored.
+  // UTF-8, else Windows-1252; CR LF, LF or CR line ends. Returns false, with
+  // the reason in *error, when the file cannot be read (the table is then
+  // unchanged).
+  bool load(const QString& path, QString* error = nullptr);
+
+  // Fills the table from file content (the part of load() after reading).
+  void loadBytes(QByteArrayView bytes);
+
+  // A tooltip: the text with one blank on each side.
+  QString tooltip(int index) const { return QLatin1Char(' ') + text(index) + QLatin1Char(' '); }
+
+private:
+  QStringList texts_;
+};
+
+// The text of one language-file line: everything from the fourth character.
+QString languageLineText(QStringView line);
+
+// Removes every "&" (menu captions turned into titles and button captions).
+QString StripAmpersands(const QString& text);
+
+}  // namespace scenova::app

@@ -1,0 +1,143 @@
+#include "language_ui.h"
+
+#include "language_table.h"
+#include "main_controls.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QMenu>
+
+namespace scenova::app {
+
+namespace {
+
+void caption(QAction* a, const QString& text) {
+  if (a) a->setText(text);
+}
+void caption(QMenu* m, const QString& text) {
+  if (m) m->setTitle(text);
+}
+
+}  // namespace
+
+QString CambiaLingua2(MainControls& ui, const LanguageTable& L) {
+  // Menus.
+  caption(ui.mnuFile, L[2]);
+  caption(ui.mnuAggiungiMultimedia, L[3] + QStringLiteral("..."));
+  caption(ui.mnuOpzioni, L[13]);
+  caption(ui.mnuLingua, L[15]);
+  caption(ui.mnuGuida, L[16]);
+  caption(ui.mnuFaiDonazione, L[17]);
+  caption(ui.mnuAggiornamenti, L[18]);
+  caption(ui.mnuInfo, L[19]);
+  caption(ui.mnuAnnulla, L[21]);
+  caption(ui.mnuNuovo, L[42]);
+  caption(ui.mnuApri, L[43]);
+  caption(ui.mnuSalva, L[44]);
+  caption(ui.mnuSalvaConNome, L[45]);
+  caption(ui.mnuStampa, L[46]);
+  caption(ui.mnuModifica, L[47]);
+  caption(ui.mnuTaglia, L[48]);
+  caption(ui.mnuCopia, L[49]);
+  caption(ui.mnuIncolla, L[50]);
+  caption(ui.mnuSelezionaTutto, L[51]);
+  caption(ui.mnuTrova, L[56]);
+  caption(ui.mnuSostituisci, L[59]);
+  caption(ui.mnuStrumenti, L[71]);
+  if (ui.mnuStrumenti) ui.mnuStrumenti->menuAction()->setVisible(false);
+  caption(ui.mnuOrtografia, L[72]);
+  caption(ui.mnuDonazioni, L[74]);
+  caption(ui.mnuImpostaAudio, L[81]);
+  caption(ui.mnuRipeti, L[82]);
+  caption(ui.mnuEsci, L[119]);
+  caption(ui.mnuScreenSaver, L[128]);
+  caption(ui.mnuAggLingua, L[129]);
+  caption(ui.mnuVersioni, L[131]);
+  caption(ui.mnuMonitorSettings, L[132]);
+  caption(ui.mnuAddCommand, L[147] + QStringLiteral("..."));
+  caption(ui.mnuAddImg, L[149] + QStringLiteral("..."));
+
+  // Toolbar tooltips: 0 -> 98, 1 -> 52, 2 -> 55, 3..14 -> 96 + index,
+  // 15 -> 3, 16 -> 147.
+  auto tip = [&](int button, int text) {
+    if (Control* b = ui.Label2[static_cast<size_t>(button)]) b->setToolTip(L.tooltip(text));
+  };
+  tip(0, 98);
+  tip(1, 52);
+  tip(2, 55);
+  for (int i = 3; i <= 14; ++i) tip(i, 96 + i);
+  tip(15, 3);
+  tip(16, 147);
+
+  // Panel labels, font boxes, fade buttons, letters.
+  if (ui.Label9) ui.Label9->setCaption(L[135]);
+  if (ui.Label7) ui.Label7->setCaption(L[141]);
+  if (ui.lblWMP1) ui.lblWMP1->setCaption(L[142]);
+  if (ui.Label8) ui.Label8->setCaption(L[143]);
+  if (ui.Label5) ui.Label5->setCaption(L[146]);
+  if (ui.Combo1) ui.Combo1->setToolTip(L.tooltip(111));
+  if (ui.Combo2) ui.Combo2->setToolTip(L.tooltip(112));
+  for (int i = 0; i < 6; ++i)
+    if (Control* b = ui.fadeButtons[static_cast<size_t>(i)]) b->setToolTip(L.tooltip(113 + i));
+  if (ui.Label3[0]) ui.Label3[0]->setCaption(L[90]);
+  if (ui.Label3[2]) ui.Label3[2]->setCaption(L[91]);
+  if (ui.Label3[3]) ui.Label3[3]->setCaption(L[92]);
+
+  // Video transport tooltips, notice label, projector switch.
+  if (ui.cmdStopV) ui.cmdStopV->setToolTip(L.tooltip(121));
+  if (ui.cmdForV) ui.cmdForV->setToolTip(L.tooltip(125));
+  if (ui.cmdBacV) ui.cmdBacV->setToolTip(L.tooltip(126));
+  if (ui.Label11) ui.Label11->setCaption(L[127]);
+  if (ui.Label5) ui.Label5->setToolTip(L.tooltip(133));
+  if (ui.Check1) ui.Check1->setToolTip(L.tooltip(133));
+
+  return L[97] + QLatin1Char(' ');
+}
+
+QString languagePath(const QString& programFolder, const QString& languageFile) {
+  return programFolder + QStringLiteral("/Lang/") + languageFile;
+}
+
+static bool exists(const QString& programFolder, const QString& name) {
+  return QFileInfo(languagePath(programFolder, name)).isFile();
+}
+
+QString startupLanguageForCountry(const QString& country, const QString& programFolder) {
+  QString name = QStringLiteral("English");
+  if (country == QStringLiteral("bg")) name = QStringLiteral("Bulgarian");
+  else if (country == QStringLiteral("br")) name = QStringLiteral("Brazilian");
+  else if (country == QStringLiteral("fr")) {
+    if (exists(programFolder, QString::fromUtf8("Français.lng"))) name = QString::fromUtf8("Français");
+    else if (exists(programFolder, QStringLiteral("French.lng"))) name = QStringLiteral("French");
+  } else if (country == QStringLiteral("it")) name = QStringLiteral("Italiano");
+  else if (country == QStringLiteral("de")) name = QStringLiteral("Deutsch");
+  else if (country == QStringLiteral("ru")) name = QStringLiteral("Russian");
+  return name + QStringLiteral(".lng");
+}
+
+QString windowLanguageForCountry(const QString& country, const QString& programFolder) {
+  QString name = QStringLiteral("English");
+  if (country == QStringLiteral("bg")) name = QStringLiteral("Bulgarian");
+  else if (country == QStringLiteral("br") || country == QStringLiteral("pt"))
+    name = QStringLiteral("Brazilian");
+  else if (country == QStringLiteral("fr")) name = QString::fromUtf8("Français");
+  else if (country == QStringLiteral("it")) name = QStringLiteral("Italiano");
+  else if (country == QStringLiteral("de")) name = QStringLiteral("Deutsch");
+  else if (country == QStringLiteral("ru")) name = QStringLiteral("Russian");
+  const QString file = name + QStringLiteral(".lng");
+  return exists(programFolder, file) ? file : QStringLiteral("English.lng");
+}
+
+QString languageFileFromChosenPath(const QString& path) {
+  // Paths arrive with "/" here; a "\Lang\" typed by hand counts the same.
+  QString p = path;
+  p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  const QString marker = QStringLiteral("/Lang/");
+  const qsizetype at = p.lastIndexOf(marker);
+  if (at < 0) return {};
+  return p.mid(at + marker.size());
+}
+
+}  // namespace scenova::app

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace scenova::app {
+
+class LanguageTable;
+struct MainControls;
+
+// Writes the language texts into every caption and tooltip of the main
+// window. Returns the untitled-script stem (text 97 and one blank).
+QString CambiaLingua2(MainControls& ui, const LanguageTable& lang);
+
+// Language chosen by country at start-up (before the window exists) and by
+// the window when the settings name none. Both return a file name ending in
+// ".lng". The window variant falls back to English when the file is missing.
+QString startupLanguageForCountry(const QString& country, const QString& programFolder);
+QString windowLanguageForCountry(const QString& country, const QString& programFolder);
+
+// The language file name taken from a path chosen in the language dialog:
+// what follows the last "/Lang/" (or "\Lang\"), compared case-exactly;
+// empty when the path has none.
+QString languageFileFromChosenPath(const QString& path);
+
+// Path of a language file in the program's own Lang folder.
+QString languagePath(const QString& programFolder, const QString& languageFile);
+
+}  // namespace scenova::app

@@ -1,0 +1,117 @@
+#include "settings_file.h"
+
+#include "platform/text_codec.h"
+#include "script/markup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cmath>
+
+namespace scenova::app {
+
+double leadingNumber(QStringView text) { return script::ReadNumber(text); }
+
+QString SettingsFile::locate(const QString& programFolder, const QString& userConfigFolder) {
+  const QString inProgram = programFolder + QStringLiteral("/Scenova.ini");
+  const QFileInfo folder(programFolder);
+  const QFileInfo file(inProgram);
+  if (folder.isWritable() && (!file.exists() || file.isWritable())) return inProgram;
+  if (userConfigFolder.isEmpty()) return inProgram;
+  const QString inUser = userConfigFolder + QStringLiteral("/Scenova.ini");
+  if (!QFileInfo::exists(inUser)) {
+    QDir().mkpath(userConfigFolder);
+    if (file.exists()) QFile::copy(inProgram, inUser);
+  }
+  return QFileInfo::exists(inUser) || !file.exists() ? inUser : inProgram;
+}
+
+static QStringList splitLines(QByteArrayView bytes) {
+  const QString content = platform::decodeUtf8OrCp1252(bytes);
+  QStringList lines;
+  qsizetype pos = 0;
+  const qsizetype n = content.size();
+  while (pos < n) {
+    qsizetype end = pos;
+    while (end < n && content[end] != QLatin1Char('\r') && content[end] != QLatin1Char('\n')) ++end;
+    lines << content.mid(pos, end - pos);
+    if (end < n && content[end] == QLatin1Char('\r')) ++end;
+    if (end < n && content[end] == QLatin1Char('\n')) ++end;
+    pos = end;
+    if (lines.size() >= 8) break;
+  }
+  return lines;
+}
+
+static QString value(const QString& line) { return script::trimBlanks(line); }
+
+std::optional<QString> SettingsFile::readFirstLine(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+  const QStringList lines = splitLines(f.read(64 * 1024));
+  return lines.isEmpty() ? QString() : value(lines.first());
+}
+
+SettingsValues SettingsFile::parse(QByteArrayView bytes) {
+  const QStringList lines = splitLines(bytes);
+  SettingsValues v;
+  auto has = [&](int line) { return lines.size() >= line; };
+  if (has(1)) v.languageFile = value(lines[0]);
+  if (has(2)) v.knobValue = value(lines[1]);
+  if (has(3)) v.knobTop = leadingNumber(value(lines[2]));
+  if (has(4)) v.screenSaverOff = leadingNumber(value(lines[3])) != 0;
+  if (has(7)) v.lastFolder = value(lines[6]);
+  if (has(8)) v.hidden = leadingNumber(value(lines[7])) != 0;
+  return v;
+}
+
+SettingsValues SettingsFile::read(const QString& path, bool* ok) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) {
+    if (ok) *ok = false;
+    return {};
+  }
+  if (ok) *ok = true;
+  return parse(f.read(1024 * 1024));
+}
+
+QString SettingsFile::formatNumber(double value) {
+  if (!std::isfinite(value)) return QStringLiteral("0");
+  QString s = QString::number(value, 'f', 6);
+  while (s.contains(QLatin1Char('.')) && (s.endsWith(QLatin1Char('0')) || s.endsWith(QLatin1Char('.'))))
+    s.chop(1);
+  if (s == QStringLiteral("-0")) s = QStringLiteral("0");
+  return s;
+}
+
+QByteArray SettingsFile::format(const SettingsToWrite& v) {
+  const QStringList lines{v.languageFile,
+                          v.knobValue,
+                          formatNumber(v.knobTop),
+                          v.screenSaverOff ? QStringLiteral("1") : QStringLiteral("0"),
+                          QStringLiteral("0"),
+                          QStringLiteral("1"),
+                          v.lastFolder,
+                          v.windowVisible ? QStringLiteral("0") : QStringLiteral("1")};
+  QByteArray out;
+  for (const QString& line : lines) {
+    // A line break inside a value would shift every later line.
+    QString clean = line;
+    clean.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    out += clean.toUtf8() + "\r\n";
+  }
+  return out;
+}
+
+bool SettingsFile::write(const QString& path, const SettingsToWrite& values, QString* error) {
+  QSaveFile f(path);
+  if (!f.open(QIODevice::WriteOnly) || f.write(format(values)) < 0 || !f.commit()) {
+    if (error) *error = f.errorString();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace scenova::app

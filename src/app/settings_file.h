@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace scenova::app {
+
+// The eight-line settings file. Lines that are missing keep their defaults,
+// so each value read is optional.
+struct SettingsValues {
+  std::optional<QString> languageFile;  // line 1
+  std::optional<QString> knobValue;     // line 2, the volume in mixer units
+  std::optional<double> knobTop;        // line 3, twips
+  std::optional<bool> screenSaverOff;   // line 4
+  std::optional<QString> lastFolder;    // line 7
+  std::optional<bool> hidden;           // line 8 (read, not used)
+};
+
+// What SaveSettings writes, in full.
+struct SettingsToWrite {
+  QString languageFile;
+  QString knobValue;
+  double knobTop = 0;
+  bool screenSaverOff = false;
+  QString lastFolder;
+  bool windowVisible = true;
+};
+
+class SettingsFile {
+public:
+  // Chooses where the settings live: the program folder when it can be
+  // written, else the user's configuration folder, seeded on first use
+  // from the program folder's copy.
+  static QString locate(const QString& programFolder, const QString& userConfigFolder);
+
+  // First line only, as start-up reads it. nullopt when the file cannot be
+  // read; an empty text for an empty first line.
+  static std::optional<QString> readFirstLine(const QString& path);
+
+  // All values; a file that cannot be read gives no values at all.
+  static SettingsValues read(const QString& path, bool* ok = nullptr);
+  static SettingsValues parse(QByteArrayView bytes);
+
+  // Writes the eight lines with CR LF through a temporary file renamed into
+  // place, so a failed write leaves the old file intact. False on failure.
+  static bool write(const QString& path, const SettingsToWrite& values, QString* error = nullptr);
+  static QByteArray format(const SettingsToWrite& values);
+
+  // The knob position as written in line 3: a point as decimal mark, no
+  // blanks, no exponent ("1125", "1031.5").
+  static QString formatNumber(double value);
+};
+
+// Reads a number from the start of a text up to the first character that
+// cannot continue it; empty or non-numeric text reads 0.
+double leadingNumber(QStringView text);
+
+}  // namespace scenova::app

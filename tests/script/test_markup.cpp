@@ -1,0 +1,120 @@
+#include "script/markup.h"
+
+#include <QTest>
+
+using namespace scenova::script;
+
+class TestMarkup : public QObject {
+  Q_OBJECT
+private Q_SLOTS:
+  void readNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("plain") << QStringLiteral("75") << 75.0;
+    QTest::newRow("blanks anywhere") << QStringLiteral(" 1 2") << 12.0;
+    QTest::newRow("tabs and line feeds") << QStringLiteral("\t1\n5") << 15.0;
+    QTest::newRow("sign") << QStringLiteral("-20") << -20.0;
+    QTest::newRow("plus sign") << QStringLiteral("+3") << 3.0;
+    QTest::newRow("sign then blank") << QStringLiteral("- 4") << -4.0;
+    QTest::newRow("decimal") << QStringLiteral("2.5") << 2.5;
+    QTest::newRow("leading point") << QStringLiteral(".5") << 0.5;
+    QTest::newRow("second point stops") << QStringLiteral("1.2.3") << 1.2;
+    QTest::newRow("comma is no decimal mark") << QStringLiteral("1,5") << 1.0;
+    QTest::newRow("exponent E") << QStringLiteral("1.5E2") << 150.0;
+    QTest::newRow("exponent d lower") << QStringLiteral("2d3") << 2000.0;
+    QTest::newRow("negative exponent") << QStringLiteral("5e-1") << 0.5;
+    QTest::newRow("exponent without digits") << QStringLiteral("7e") << 7.0;
+    QTest::newRow("hex") << QStringLiteral("&HFF") << 255.0;
+    QTest::newRow("hex lower") << QStringLiteral("&hff") << 255.0;
+    QTest::newRow("octal") << QStringLiteral("&O17") << 15.0;
+    QTest::newRow("hex stops at non-digit") << QStringLiteral("&H1G") << 1.0;
+    QTest::newRow("ampersand alone") << QStringLiteral("&") << 0.0;
+    QTest::newRow("minutes are not read") << QStringLiteral("1:30") << 1.0;
+    QTest::newRow("word") << QStringLiteral("abc") << 0.0;
+    QTest::newRow("empty") << QString() << 0.0;
+    QTest::newRow("sign only") << QStringLiteral("-") << 0.0;
+    QTest::newRow("volume word") << QStringLiteral("ume 50") << 0.0;
+    QTest::newRow("carriage return stops") << QStringLiteral("1\r2") << 1.0;
+    QTest::newRow("non-ASCII digit stops") << QString::fromUtf8("1\u0663") << 1.0;
+  }
+  void readNumber() {
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QCOMPARE(ReadNumber(text), value);
+  }
+
+  void recognise_data() {
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<bool>("video");
+    QTest::addColumn<bool>("audio");
+    QTest::addColumn<QString>("canonical");  // empty: not a command
+    QTest::newRow("any case") << QStringLiteral("PLAY AUDIO") << false << true << QStringLiteral("Play Audio");
+    QTest::newRow("audio hidden") << QStringLiteral("play audio") << true << false << QString();
+    QTest::newRow("video hidden") << QStringLiteral("Play Video") << false << true << QString();
+    QTest::newRow("video shown") << QStringLiteral("play video") << true << false << QStringLiteral("Play Video");
+    QTest::newRow("two blanks") << QStringLiteral("Play  Audio") << true << true << QString();
+    QTest::newRow("no blank") << QStringLiteral("playaudio") << true << true << QString();
+    QTest::newRow("fadein alone") << QStringLiteral("FADEIN") << false << false << QStringLiteral("FadeIn");
+    QTest::newRow("fade normal") << QStringLiteral("fadeout normal") << false << false << QStringLiteral("FadeOut Normal");
+    QTest::newRow("vol argument kept") << QStringLiteral("vol 75") << false << false << QStringLiteral("Vol 75");
+    QTest::newRow("volume word") << QStringLiteral("volume 50") << false << false << QStringLiteral("Volume 50");
+    QTest::newRow("vol alone") << QStringLiteral("vol") << false << false << QStringLiteral("Vol");
+    QTest::newRow("seek argument as written") << QStringLiteral("seek audio12") << false << true << QStringLiteral("Seek Audio12");
+    QTest::newRow("seek video case") << QStringLiteral("SEEK VIDEO 1:30") << true << false << QStringLiteral("Seek Video 1:30");
+    QTest::newRow("img on") << QStringLiteral("Img on") << false << false << QStringLiteral("Img On");
+    QTest::newRow("projector needs video") << QStringLiteral("projector on") << false << true << QString();
+    QTest::newRow("line break inside") << QStringLiteral("play\r\naudio") << true << true << QString();
+    QTest::newRow("file name") << QStringLiteral("song.mp3") << true << true << QString();
+  }
+  void recognise() {
+    QFETCH(QString, content);
+    QFETCH(bool, video);
+    QFETCH(bool, audio);
+    QFETCH(QString, canonical);
+    const RecognisedCommand r = recogniseCommand(content, video, audio);
+    QCOMPARE(bool(r), !canonical.isEmpty());
+    if (r) QCOMPARE(r.canonical, canonical);
+  }
+
+  void vocabularyIsComplete() {
+    int n = 0;
+    const CommandInfo* table = commandTable(&n);
+    QCOMPARE(n, 21);
+    // Every key recognises itself into its canonical form when both players show.
+    for (int i = 0; i < n; ++i) {
+      const RecognisedCommand r =
+          recogniseCommand(QString::fromLatin1(table[i].key), true, true);
+      QVERIFY(r);
+      QCOMPARE(r.info->id, table[i].id);
+      QCOMPARE(r.canonical, QLatin1StringView(table[i].canonical));
+    }
+  }
+
+  void signedDecimal_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 12.0 << QStringLiteral(" 12");
+    QTest::newRow("milliseconds") << 12000.0 << QStringLiteral(" 12000");
+    QTest::newRow("half") << 0.5 << QStringLiteral(" .5");
+    QTest::newRow("zero") << 0.0 << QStringLiteral(" 0");
+    QTest::newRow("negative") << -2.25 << QStringLiteral("-2.25");
+    QTest::newRow("negative below one") << -0.5 << QStringLiteral("-.5");
+    QTest::newRow("fraction") << 2500.5 << QStringLiteral(" 2500.5");
+    QTest::newRow("long show") << 10800000.0 << QStringLiteral(" 10800000");
+  }
+  void signedDecimal() {
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(scenova::script::signedDecimal(value), text);
+  }
+
+  void trimOnlyBlanks() {
+    QCOMPARE(trimBlanks(QStringLiteral("  play audio ")), QStringLiteral("play audio"));
+    QCOMPARE(trimBlanks(QStringLiteral("\tx\t")), QStringLiteral("\tx\t"));
+    QCOMPARE(trimBlanks(QStringLiteral(" \r\nx ")), QStringLiteral("\r\nx"));
+    QCOMPARE(trimBlanks(QStringLiteral("   ")), QString());
+  }
+};
+
+QTEST_APPLESS_MAIN(TestMarkup)
+#include "test_markup.moc"
