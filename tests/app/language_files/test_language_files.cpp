@@ -1,0 +1,109 @@
+// Checks the language files that ship with the program: encoding, line ends,
+// line count and the texts that the program relies on.
+#include <QFile>
+#include <QSet>
+#include <QStringDecoder>
+#include <QtTest>
+
+namespace {
+
+// Every index the program reads from the language table.
+const QList<int>& usedIndexes() {
+  static const QList<int> used = [] {
+    QList<int> list{0,  1,  2,  3,   7,   8,   29,  30,  71,  72,  74,  75,  81,  82,
+                    90, 91, 92, 131, 132, 133, 135, 141, 142, 143, 146, 147, 148, 149};
+    for (int i = 13; i <= 19; ++i) list << i;
+    for (int i = 21; i <= 26; ++i) list << i;
+    for (int i = 41; i <= 57; ++i) list << i;
+    for (int i = 59; i <= 68; ++i) list << i;
+    for (int i = 97; i <= 129; ++i) list << i;
+    return list;
+  }();
+  return used;
+}
+
+// Menu captions: one "&" at most, and it must mark a letter.
+const QSet<int> kMenuCaptions{2,  3,  13, 15, 16,  17,  18,  19,  21,  42,  43,
+                              44, 45, 46, 47, 48,  49,  50,  51,  56,  59,  71,
+                              72, 74, 81, 82, 119, 128, 129, 131, 132, 147, 149};
+
+constexpr int kMinLines = 150;
+
+QStringList readLines(const QString& name, QString* failure) {
+  QFile file(QStringLiteral(SCENOVA_LANG_DIR "/") + name);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *failure = QStringLiteral("cannot open ") + file.fileName();
+    return {};
+  }
+  const QByteArray bytes = file.readAll();
+  if (bytes.startsWith("\xEF\xBB\xBF")) *failure = QStringLiteral("starts with a byte order mark");
+  if (!bytes.endsWith("\r\n")) *failure = QStringLiteral("last line does not end with CR LF");
+  QStringDecoder decoder(QStringDecoder::Utf8);
+  const QString text = decoder(bytes);
+  if (decoder.hasError()) *failure = QStringLiteral("not valid UTF-8");
+  QStringList lines = text.split(QStringLiteral("\r\n"));
+  lines.removeLast();  // after the final CR LF
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    if (lines[i].contains(QLatin1Char('\r')) || lines[i].contains(QLatin1Char('\n')))
+      *failure = QStringLiteral("line %1 has a bare CR or LF").arg(i);
+  }
+  return lines;
+}
+
+}  // namespace
+
+class TestLanguageFiles : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void shippedFile_data() {
+    QTest::addColumn<QString>("name");
+    for (const char* name :
+         {"English", "Italiano", "Français", "Deutsch", "Russian", "Bulgarian", "Brazilian"})
+      QTest::newRow(name) << QString::fromUtf8(name) + QStringLiteral(".lng");
+  }
+
+  void shippedFile() {
+    QFETCH(QString, name);
+    QString failure;
+    const QStringList lines = readLines(name, &failure);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY2(lines.size() >= kMinLines, qPrintable(QString::number(lines.size())));
+
+    // A label that does not match its line shows a line added or lost on the way.
+    QStringList texts;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+      const QString label = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+      QVERIFY2(lines[i].startsWith(label), qPrintable(QStringLiteral("line %1").arg(i)));
+      texts << lines[i].mid(3);
+    }
+
+    for (int index : usedIndexes()) {
+      const QString& text = texts[index];
+      const QByteArray where = QByteArray::number(index) + ": " + text.toUtf8();
+      QVERIFY2(!text.isEmpty(), where.constData());
+      QVERIFY2(text == text.trimmed(), where.constData());
+      if (kMenuCaptions.contains(index)) {
+        const qsizetype amp = text.indexOf(QLatin1Char('&'));
+        QVERIFY2(text.count(QLatin1Char('&')) <= 1, where.constData());
+        QVERIFY2(amp < 0 || (amp + 1 < text.size() && text[amp + 1].isLetter()), where.constData());
+      }
+    }
+
+    // The dialog filter and the About title cut the last three characters off.
+    QVERIFY(texts[15].endsWith(QStringLiteral("...")));
+    QVERIFY(texts[19].endsWith(QStringLiteral("...")));
+    // These captions get "..." from the program.
+    for (int index : {3, 147, 149}) QVERIFY(!texts[index].endsWith(QLatin1Char('.')));
+    // The Find button puts its own "&" in front of text 56.
+    QVERIFY(!texts[56].contains(QLatin1Char('&')));
+    // The play-state marker tells playing from paused by these two words.
+    QVERIFY(texts[7] != texts[8]);
+    // The untitled stem becomes part of a file name in the Save As dialog.
+    for (QChar c : QStringLiteral("/\\:*?\"<>|"))
+      QVERIFY2(!texts[97].contains(c), qPrintable(texts[97]));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestLanguageFiles)
+#include "test_language_files.moc"
