@@ -273,7 +273,10 @@ void Form1::Form_Resize() {
   // only the editor grows and shrinks.
   const double W = ui.central->width() * kTwipsPerPixel;
   const double H = ui.central->height() * kTwipsPerPixel;
-  twips::setWidth(ui.Label1, W - twips::width(ui.Picture2) - 400);
+  // The panels sit 320 twips from the right edge; the editor frame ends
+  // 120 twips before them so the two never overlap.
+  twips::setLeft(ui.Picture2, W - twips::width(ui.Picture2) - 320);
+  twips::setWidth(ui.Label1, twips::left(ui.Picture2) - 120 - twips::left(ui.Label1));
   // The menu bar and the window frame lie outside the client area, so the
   // bottom margin only leaves room for the notice line.
   twips::setHeight(ui.Label1, H - twips::top(ui.Label1) - 480);
@@ -281,7 +284,6 @@ void Form1::Form_Resize() {
   const double my = twips::top(ui.RTB) - twips::top(ui.Label1);
   twips::setWidth(ui.RTB, twips::width(ui.Label1) - 2 * mx);
   twips::setHeight(ui.RTB, twips::height(ui.Label1) - 2 * my);
-  twips::setLeft(ui.Picture2, W - twips::width(ui.Picture2) - 320);
   twips::setLeft(ui.Picture3, twips::left(ui.Picture2));
   twips::setWidth(ui.Line1, W);
   twips::setWidth(ui.Line2, W);

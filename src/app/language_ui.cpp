@@ -13,11 +13,16 @@ namespace scenova::app {
 
 namespace {
 
+// A text the language file does not hold keeps the caption there is: an
+// empty menu entry could not be found or read.
 void caption(QAction* a, const QString& text) {
-  if (a) a->setText(text);
+  if (a && !text.isEmpty() && text != QStringLiteral("...")) a->setText(text);
 }
 void caption(QMenu* m, const QString& text) {
-  if (m) m->setTitle(text);
+  if (m && !text.isEmpty()) m->setTitle(text);
+}
+void caption(Control* c, const QString& text) {
+  if (c && !text.isEmpty()) c->setCaption(text);
 }
 
 }  // namespace
@@ -72,24 +77,24 @@ QString CambiaLingua2(MainControls& ui, const LanguageTable& L) {
   tip(16, 147);
 
   // Panel labels, font boxes, fade buttons, letters.
-  if (ui.Label9) ui.Label9->setCaption(L[135]);
-  if (ui.Label7) ui.Label7->setCaption(L[141]);
-  if (ui.lblWMP1) ui.lblWMP1->setCaption(L[142]);
-  if (ui.Label8) ui.Label8->setCaption(L[143]);
-  if (ui.Label5) ui.Label5->setCaption(L[146]);
+  caption(ui.Label9, L[135]);
+  caption(ui.Label7, L[141]);
+  caption(ui.lblWMP1, L[142]);
+  caption(ui.Label8, L[143]);
+  caption(ui.Label5, L[146]);
   if (ui.Combo1) ui.Combo1->setToolTip(L.tooltip(111));
   if (ui.Combo2) ui.Combo2->setToolTip(L.tooltip(112));
   for (int i = 0; i < 6; ++i)
     if (Control* b = ui.fadeButtons[static_cast<size_t>(i)]) b->setToolTip(L.tooltip(113 + i));
-  if (ui.Label3[0]) ui.Label3[0]->setCaption(L[90]);
-  if (ui.Label3[2]) ui.Label3[2]->setCaption(L[91]);
-  if (ui.Label3[3]) ui.Label3[3]->setCaption(L[92]);
+  caption(ui.Label3[0], L[90]);
+  caption(ui.Label3[2], L[91]);
+  caption(ui.Label3[3], L[92]);
 
   // Video transport tooltips, notice label, projector switch.
   if (ui.cmdStopV) ui.cmdStopV->setToolTip(L.tooltip(121));
   if (ui.cmdForV) ui.cmdForV->setToolTip(L.tooltip(125));
   if (ui.cmdBacV) ui.cmdBacV->setToolTip(L.tooltip(126));
-  if (ui.Label11) ui.Label11->setCaption(L[127]);
+  caption(ui.Label11, L[127]);
   if (ui.Label5) ui.Label5->setToolTip(L.tooltip(133));
   if (ui.Check1) ui.Check1->setToolTip(L.tooltip(133));
 

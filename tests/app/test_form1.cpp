@@ -1,0 +1,208 @@
+#include "app/form1.h"
+#include "app/settings_file.h"
+#include "platform/fakes.h"
+#include "support/program_folder.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QTest>
+#include <QTextEdit>
+
+using namespace scenova;
+using namespace scenova::app;
+
+namespace {
+
+struct Fixture {
+  test::ProgramFolder folder;
+  platform::FakeDialogs dialogs;
+  platform::FakeEnvironment env;
+  platform::FakeSystemServices system;
+  std::unique_ptr<Form1> form;
+
+  explicit Fixture(const char* country = "de", const QString& commandLine = {}) {
+    env.folder = folder.path();
+    env.country = QString::fromLatin1(country);
+    Services s;
+    s.dialogs = &dialogs;
+    s.env = &env;
+    s.system = &system;
+    s.settingsPath = folder.settingsPath();
+    s.commandLine = commandLine;
+    form = std::make_unique<Form1>(s, LanguageTable());
+  }
+  LanguageTable file(const char* name) const {
+    LanguageTable t;
+    t.load(folder.file(QStringLiteral("Lang/") + QString::fromUtf8(name)));
+    return t;
+  }
+};
+
+}  // namespace
+
+class TestForm1 : public QObject {
+  Q_OBJECT
+private Q_SLOTS:
+  void comesUpInTheCountrysLanguage_data() {
+    QTest::addColumn<QString>("country");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("de") << QStringLiteral("de") << QStringLiteral("Deutsch.lng");
+    QTest::newRow("it") << QStringLiteral("it") << QStringLiteral("Italiano.lng");
+    QTest::newRow("pt") << QStringLiteral("pt") << QStringLiteral("Brazilian.lng");
+    QTest::newRow("fr") << QStringLiteral("fr") << QString::fromUtf8("Français.lng");
+    QTest::newRow("unknown") << QStringLiteral("jp") << QStringLiteral("English.lng");
+  }
+  void comesUpInTheCountrysLanguage() {
+    QFETCH(QString, country);
+    QFETCH(QString, file);
+    Fixture f(country.toLatin1().constData());
+    f.form->Form_Load();
+    const LanguageTable L = f.file(file.toUtf8().constData());
+    Form1& w = *f.form;
+    QCOMPARE(w.LanguageFile, file);
+    QCOMPARE(w.ui.mnuFile->title(), L[2]);
+    QCOMPARE(w.ui.mnuNuovo->text(), L[42]);
+    QCOMPARE(w.ui.mnuAddCommand->text(), L[147] + QStringLiteral("..."));
+    QCOMPARE(w.ui.Label2[5]->toolTip(), L.tooltip(101));
+    QCOMPARE(w.ui.Label2[15]->toolTip(), L.tooltip(3));
+    QCOMPARE(w.ui.fadeButtons[0]->toolTip(), L.tooltip(113));
+    QVERIFY(!w.ui.mnuStrumenti->menuAction()->isVisible());
+    QCOMPARE(w.windowTitle(), QStringLiteral("Scenova - ") + L[97] + QStringLiteral(" 1"));
+    QCOMPARE(w.ui.cmdPlayA->Tag, L[7]);
+    QCOMPARE(w.ui.cmdPlayV->Tag, L[7]);
+  }
+
+  void fontBoxes() {
+    Fixture f;
+    f.form->Form_Load();
+    QCOMPARE(f.form->ui.Combo1->currentText(), QStringLiteral("Arial"));
+    QCOMPARE(f.form->ui.Combo2->currentText(), QStringLiteral("12"));
+    QCOMPARE(f.form->ui.Combo2->count(), 11 + 7 + 3);
+    QCOMPARE(f.form->ui.Combo2->itemText(11), QStringLiteral("16"));
+    QCOMPARE(f.form->ui.Combo2->itemText(20), QStringLiteral("72"));
+  }
+
+  void storedLanguageAndMissingFallback() {
+    Fixture f;
+    f.folder.writeSettings("Russian.lng\r\n");
+    f.form->Form_Load();
+    QCOMPARE(f.form->ui.mnuFile->title(), f.file("Russian.lng")[2]);
+    Fixture g;
+    g.folder.writeSettings("Klingon.lng\r\n");
+    g.form->Form_Load();  // unreadable language: built-in captions stay
+    QCOMPARE(g.form->ui.mnuNuovo->text(), QStringLiteral("&Nuovo"));
+  }
+
+  void garbageSettingsAndMissingScriptStillLoad() {
+    Fixture f("de", QStringLiteral("/no/such/script.snv"));
+    QByteArray junk(5000, '\x01');
+    f.folder.writeSettings(junk);
+    f.form->Form_Load();
+    QCOMPARE(f.form->doc.Modified, 0);
+    QVERIFY(f.form->windowTitle().endsWith(QStringLiteral("script.snv")));
+  }
+
+  void commandLineOpensScript() {
+    test::ProgramFolder scripts;
+    scripts.write(QStringLiteral("act one.rtf"), "{\\rtf1\\ansi Hello [[Play Audio]]\\par}");
+    Fixture f("de", scripts.file(QStringLiteral("act one.rtf")));
+    f.form->Form_Load();
+    QVERIFY(f.form->editor()->toPlainText().startsWith(QStringLiteral("Hello")));
+    QCOMPARE(f.form->doc.Modified, 0);
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - act one.rtf"));
+  }
+
+  void closeWritesSettingsAndAsksOnce() {
+    Fixture f;
+    f.form->Form_Load();
+    f.form->show();
+    f.form->editor()->setPlainText(QStringLiteral("text"));
+    QCOMPARE(f.form->doc.Modified, 1);
+    f.dialogs.messageAnswers.push_back(platform::MsgAnswer::Cancel);
+    f.form->mnuEsci_Click();
+    QVERIFY(f.form->isVisible());  // cancelled: the window stays
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    const LanguageTable L = f.file("Deutsch.lng");
+    QCOMPARE(f.dialogs.messages[0].text, L[75] + QLatin1Char(' ') + L[97] + QStringLiteral(" 1?"));
+    // The settings were written all the same.
+    QCOMPARE(SettingsFile::read(f.folder.settingsPath()).languageFile.value_or(QString()),
+             QStringLiteral("Deutsch.lng"));
+    f.dialogs.messageAnswers.push_back(platform::MsgAnswer::No);
+    QTest::keyClick(f.form.get(), Qt::Key_Escape);
+    QVERIFY(!f.form->isVisible());
+  }
+
+  void saveOnCloseWritesTheScript() {
+    Fixture f;
+    f.form->Form_Load();
+    f.form->show();
+    f.form->editor()->setPlainText(QStringLiteral("Act 1 [[bell.wav]]"));
+    f.dialogs.messageAnswers.push_back(platform::MsgAnswer::Yes);
+    f.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("show.snv")));
+    f.form->mnuEsci_Click();
+    QVERIFY(!f.form->isVisible());
+    QVERIFY(f.folder.read(QStringLiteral("show.snv")).startsWith("{\\rtf1"));
+  }
+
+  void failedSaveKeepsTheWindowOpen() {
+    Fixture f;
+    f.form->Form_Load();
+    f.form->show();
+    f.form->editor()->setPlainText(QStringLiteral("precious"));
+    f.dialogs.messageAnswers.push_back(platform::MsgAnswer::Yes);
+    f.dialogs.fileAnswers.push_back(QStringLiteral("/no/such/folder/show.snv"));
+    f.form->mnuEsci_Click();
+    QVERIFY(f.form->isVisible());
+    QCOMPARE(f.form->doc.Modified, 1);
+  }
+
+  void noticeShowsAndHides() {
+    Fixture f;
+    f.form->Form_Load();
+    f.form->ShowNotice(QStringLiteral("file not found"));
+    QVERIFY(f.form->ui.Label11->isVisibleTo(f.form.get()));
+    QCOMPARE(f.form->Timer5.interval(), 6000);
+    QVERIFY(f.form->Timer5.isActive());
+    f.form->Timer5_Timer();
+    QVERIFY(!f.form->ui.Label11->isVisibleTo(f.form.get()));
+    QVERIFY(!f.form->Timer5.isActive());
+  }
+
+  void languageCommand() {
+    Fixture f;
+    f.form->Form_Load();
+    f.dialogs.fileAnswers.push_back(QStringLiteral("/anywhere/Lang/Italiano.lng"));
+    f.form->mnuLingua_Click();
+    QCOMPARE(f.form->LanguageFile, QStringLiteral("Italiano.lng"));
+    QCOMPARE(f.form->ui.mnuFile->title(), f.file("Italiano.lng")[2]);
+    const platform::FileDialogRequest& r = f.dialogs.fileRequests.constLast();
+    QCOMPARE(r.filters.size(), 1);
+    QCOMPARE(r.filters[0].patterns, QStringLiteral("*.lng"));
+    QVERIFY(r.initialFolder.endsWith(QStringLiteral("/Lang")));
+    QCOMPARE(SettingsFile::read(f.folder.settingsPath()).languageFile.value_or(QString()),
+             QStringLiteral("Italiano.lng"));
+    f.form->mnuLingua_Click();  // cancelled: nothing changes
+    QCOMPARE(f.form->LanguageFile, QStringLiteral("Italiano.lng"));
+  }
+
+  void layoutKeepsPanelsRightAndMinimumSize() {
+    Fixture f;
+    f.form->Form_Load();
+    f.form->show();
+    f.form->resize(200, 200);
+    QVERIFY(f.form->ui.central->width() >= twips::toPixels(design::kMinWidth));
+    f.form->resize(1200, 800);
+    QTest::qWait(0);
+    Form1& w = *f.form;
+    const QRect editor = w.ui.Label1->geometry();
+    const QRect audio = w.ui.Picture2->geometry();
+    QVERIFY(editor.right() < audio.left());
+    QVERIFY(audio.right() <= w.ui.central->width());
+    QCOMPARE(w.ui.Picture3->x(), audio.x());
+    QVERIFY(w.ui.RTB->geometry().right() < editor.right() + 1);
+  }
+};
+
+QTEST_MAIN(TestForm1)
+#include "test_form1.moc"

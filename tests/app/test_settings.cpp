@@ -1,0 +1,81 @@
+#include "app/settings_file.h"
+#include "support/program_folder.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace scenova::app;
+
+class TestSettings : public QObject {
+  Q_OBJECT
+private Q_SLOTS:
+  void readsPositionalLines() {
+    const SettingsValues v = SettingsFile::parse(
+        "  Deutsch.lng \r\n32767\r\n1031.5\r\n2\r\n0\r\n1\r\n/home/a, b\r\n0\r\n");
+    QCOMPARE(*v.languageFile, QStringLiteral("Deutsch.lng"));
+    QCOMPARE(*v.knobValue, QStringLiteral("32767"));
+    QCOMPARE(*v.knobTop, 1031.5);
+    QCOMPARE(*v.screenSaverOff, true);  // any non-zero number is on
+    QCOMPARE(*v.lastFolder, QStringLiteral("/home/a, b"));
+  }
+
+  void missingAndGarbageLines() {
+    SettingsValues v = SettingsFile::parse("English.lng\r\n100\r\n");
+    QVERIFY(v.languageFile && v.knobValue);
+    QVERIFY(!v.knobTop && !v.screenSaverOff && !v.lastFolder);
+    v = SettingsFile::parse("x\r\ny\r\nabc\r\nword\r\n");
+    QCOMPARE(*v.knobTop, 0.0);
+    QCOMPARE(*v.screenSaverOff, false);
+    v = SettingsFile::parse(QByteArray(300, '\xff'));
+    QVERIFY(v.languageFile);
+    v = SettingsFile::parse(QByteArray());
+    QVERIFY(!v.languageFile);
+  }
+
+  void writesEightLinesAndReadsThemBack() {
+    scenova::test::ProgramFolder folder;
+    SettingsToWrite w;
+    w.languageFile = QStringLiteral("Italiano.lng");
+    w.knobValue = QStringLiteral("65535");
+    w.knobTop = 1031.5;
+    w.screenSaverOff = true;
+    w.lastFolder = QStringLiteral("/srv/show, act 2");
+    QVERIFY(SettingsFile::write(folder.settingsPath(), w));
+    const QByteArray bytes = folder.read(QStringLiteral("Scenova.ini"));
+    QCOMPARE(bytes, QByteArray("Italiano.lng\r\n65535\r\n1031.5\r\n1\r\n0\r\n1\r\n/srv/show, act 2\r\n0\r\n"));
+    const SettingsValues v = SettingsFile::read(folder.settingsPath());
+    QCOMPARE(*v.lastFolder, w.lastFolder);
+    QCOMPARE(*v.knobTop, 1031.5);
+    QCOMPARE(SettingsFile::formatNumber(1125), QStringLiteral("1125"));
+    QCOMPARE(SettingsFile::formatNumber(-0.0), QStringLiteral("0"));
+  }
+
+  void failedWriteKeepsTheOldFile() {
+    scenova::test::ProgramFolder folder;
+    folder.writeSettings("Deutsch.lng\r\n");
+    SettingsToWrite w;
+    QVERIFY(!SettingsFile::write(folder.path() + QStringLiteral("/no/such/dir/Scenova.ini"), w));
+    QCOMPARE(folder.read(QStringLiteral("Scenova.ini")), QByteArray("Deutsch.lng\r\n"));
+  }
+
+  void userFolderWhenProgramFolderIsReadOnly() {
+    if (geteuid() == 0) QSKIP("root writes everywhere");
+    scenova::test::ProgramFolder folder;
+    QTemporaryDir config;
+    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const QString where = SettingsFile::locate(folder.path(), config.path() + QStringLiteral("/scenova"));
+    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(where, config.path() + QStringLiteral("/scenova/Scenova.ini"));
+    QVERIFY(QFileInfo::exists(where));  // seeded from the shipped default
+  }
+
+  void programFolderWhenWritable() {
+    scenova::test::ProgramFolder folder;
+    QCOMPARE(SettingsFile::locate(folder.path(), QStringLiteral("/unused")), folder.settingsPath());
+  }
+};
+
+QTEST_APPLESS_MAIN(TestSettings)
+#include "test_settings.moc"

@@ -1,0 +1,118 @@
+#include "app/startup.h"
+#include "platform/fakes.h"
+#include "platform/linux_platform.h"
+#include "support/program_folder.h"
+
+#include <QProcess>
+#include <QTest>
+
+using namespace scenova;
+using namespace scenova::app;
+
+class TestStartup : public QObject {
+  Q_OBJECT
+  StartupInputs inputs(const test::ProgramFolder& f, platform::InstanceGuard* guard,
+                       platform::SystemServices* system, const char* country = "it") {
+    StartupInputs in;
+    in.programFolder = f.path();
+    in.settingsPath = f.settingsPath();
+    in.country = QString::fromLatin1(country);
+    in.guard = guard;
+    in.system = system;
+    return in;
+  }
+
+private Q_SLOTS:
+  void languageByCountryThenPreviousCopy() {
+    test::ProgramFolder f;
+    platform::FakeInstanceGuard guard;
+    platform::FakeSystemServices system;
+    StartupResult r = startupChecks(inputs(f, &guard, &system));
+    QVERIFY(r.error.isEmpty());
+    QCOMPARE(r.languageFile, QStringLiteral("Italiano.lng"));
+    QVERIFY(!r.table[0].isEmpty());
+    QCOMPARE(system.registered.size(), 1);
+    guard.running = true;
+    r = startupChecks(inputs(f, &guard, &system, "pt"));
+    QVERIFY(r.previousInstance);
+    QCOMPARE(r.languageFile, QStringLiteral("English.lng"));  // the start-up table has no pt
+  }
+
+  void storedLanguageWins() {
+    test::ProgramFolder f;
+    f.writeSettings("Deutsch.lng\r\n");
+    platform::FakeInstanceGuard guard;
+    const StartupResult r = startupChecks(inputs(f, &guard, nullptr));
+    QCOMPARE(r.languageFile, QStringLiteral("Deutsch.lng"));
+  }
+
+  void missingFilesStopWithRegError() {
+    test::ProgramFolder f;
+    platform::FakeInstanceGuard guard;
+    f.writeSettings("Klingon.lng\r\n");
+    QVERIFY(!startupChecks(inputs(f, &guard, nullptr)).error.isEmpty());
+    QFile::remove(f.settingsPath());
+    QVERIFY(!startupChecks(inputs(f, &guard, nullptr)).error.isEmpty());
+    QCOMPARE(guard.calls, 0);  // the checks stop before asking for a previous copy
+  }
+
+  void portableSkipsEverything() {
+    test::ProgramFolder f;
+    f.write(QStringLiteral("Files/Portable.ini"), {});
+    QFile::remove(f.settingsPath());
+    platform::FakeInstanceGuard guard;
+    guard.running = true;
+    platform::FakeSystemServices system;
+    const StartupResult r = startupChecks(inputs(f, &guard, &system));
+    QVERIFY(r.portable);
+    QVERIFY(r.error.isEmpty() && !r.previousInstance);
+    QCOMPARE(guard.calls, 0);
+    QVERIFY(system.registered.isEmpty());
+  }
+
+  void lockFileGuard() {
+    test::ProgramFolder f;
+    platform::LockFileInstanceGuard first(f.path());
+    QVERIFY(!first.previousInstanceRunning());
+    platform::LockFileInstanceGuard second(f.path());
+    // The lock belongs to this process, which is alive: a second copy sees it.
+    QVERIFY(second.previousInstanceRunning());
+    test::ProgramFolder other;
+    platform::LockFileInstanceGuard elsewhere(other.path());
+    QVERIFY(!elsewhere.previousInstanceRunning());  // another installation
+  }
+
+  void staleLockFromACrashDoesNotBlock() {
+    test::ProgramFolder f;
+    platform::LockFileInstanceGuard guard(f.path());
+    // A lock file left behind by a process that no longer exists.
+    QProcess p;
+    p.start(QStringLiteral("true"));
+    p.waitForFinished();
+    const qint64 deadPid = p.processId() > 0 ? p.processId() : 999999;
+    QFile lock(guard.lockPath());
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(deadPid) + "\nscenova\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    lock.close();
+    QVERIFY(!guard.previousInstanceRunning());
+  }
+
+  void countryFromLocale_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("country");
+    QTest::newRow("it") << QStringLiteral("it_IT.UTF-8") << QStringLiteral("it");
+    QTest::newRow("br") << QStringLiteral("pt_BR") << QStringLiteral("br");
+    QTest::newRow("modifier") << QStringLiteral("de_DE@euro") << QStringLiteral("de");
+    QTest::newRow("C") << QStringLiteral("C.UTF-8") << QString();
+    QTest::newRow("POSIX") << QStringLiteral("POSIX") << QString();
+    QTest::newRow("odd") << QStringLiteral("en_") << QString();
+  }
+  void countryFromLocale() {
+    QFETCH(QString, locale);
+    QFETCH(QString, country);
+    QCOMPARE(platform::countryFromLocaleName(locale), country);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "test_startup.moc"
