@@ -62,7 +62,31 @@ QString waitForTitle(qint64 pid, int ms = 20000) {
   return {};
 }
 
+void xdotool(const QStringList& args) {
+  QProcess x;
+  x.start(QStringLiteral("xdotool"), args);
+  x.waitForFinished(5000);
+}
+
+// Closes the program as an operator does, with Escape in its window.
+void closeWithEscape(QProcess& p) {
+  QProcess x;
+  x.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                      QStringLiteral("--pid"), QString::number(p.processId()),
+                                      QStringLiteral("--name"), QStringLiteral("^Scenova - ")});
+  x.waitForFinished(5000);
+  const QString id = QString::fromLatin1(x.readAllStandardOutput().split('\n').value(0));
+  if (id.isEmpty()) return;
+  // The window may still be settling: try a few times.
+  for (int attempt = 0; attempt < 5 && p.state() != QProcess::NotRunning; ++attempt) {
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
+    xdotool({QStringLiteral("key"), QStringLiteral("--window"), id, QStringLiteral("Escape")});
+    p.waitForFinished(2000);
+  }
+}
+
 void stop(QProcess& p) {
+  if (p.state() == QProcess::NotRunning) return;
   p.terminate();
   if (!p.waitForFinished(5000)) {
     p.kill();
@@ -98,6 +122,8 @@ private Q_SLOTS:
     auto p = program.start(locale, program.file(QStringLiteral("dialogs.log")));
     QVERIFY(p->waitForStarted());
     const QString title = waitForTitle(p->processId());
+    closeWithEscape(*p);
+    QCOMPARE(p->state(), QProcess::NotRunning);
     stop(*p);
     QCOMPARE(title, QStringLiteral("Scenova - ") + L[97] + QStringLiteral(" 1"));
     // A language chosen by the country is stored at the close.
