@@ -83,6 +83,9 @@ void closeWithEscape(QProcess& p) {
     xdotool({QStringLiteral("key"), QStringLiteral("--window"), id, QStringLiteral("Escape")});
     p.waitForFinished(2000);
   }
+  // The window is gone before the key is released; make sure the X server
+  // does not keep Escape held down for the next test.
+  xdotool({QStringLiteral("keyup"), QStringLiteral("Escape")});
 }
 
 void stop(QProcess& p) {
