@@ -1,29 +1,86 @@
 #include "platform/rtf/rtf.h"
 
+#include "platform/rtf/rtf_model.h"
+#include "platform/rtf/rtf_writer.h"
+
 #include <QTextCursor>
 #include <QTextDocument>
 
 namespace scenova::platform::rtf {
 
-// First published interface; the reader and writer follow.
-bool readDocument(QByteArrayView, QTextDocument&, QString* error) {
-  if (error) *error = QStringLiteral("not implemented");
-  return false;
+namespace {
+
+// QTextDocument positions are int; a script this large is not a script.
+constexpr qsizetype kMaxInput = qsizetype{1} << 30;
+
+bool parse(QByteArrayView bytes, detail::Model& model, QString* error) {
+  if (bytes.size() > kMaxInput) {
+    if (error) *error = QStringLiteral("The file is too large.");
+    return false;
+  }
+  if (looksLikeRtf(bytes)) {
+    model = detail::parseRtf(bytes);
+    return true;
+  }
+  if (!detail::parsePlainText(bytes, model)) {
+    if (error) *error = QStringLiteral("The file is neither rich text nor plain text.");
+    return false;
+  }
+  return true;
 }
-bool insertRtf(QTextCursor&, QByteArrayView) {
-  return false;
-}
-QByteArray writeDocument(const QTextDocument&) {
-  return {};
-}
-QByteArray writeRange(const QTextDocument&, int, int) {
-  return {};
-}
+
+}  // namespace
+
 bool looksLikeRtf(QByteArrayView bytes) {
-  return bytes.startsWith("{\\rtf");
+  if (bytes.startsWith("\xEF\xBB\xBF")) bytes = bytes.sliced(3);
+  qsizetype i = 0;
+  while (i < bytes.size() &&
+         (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+    ++i;
+  return bytes.sliced(i).startsWith("{\\rtf");
 }
-QString plainText(QByteArrayView) {
-  return {};
+
+bool readDocument(QByteArrayView bytes, QTextDocument& doc, QString* error) {
+  detail::Model model;
+  if (!parse(bytes, model, error)) return false;
+  const bool undo = doc.isUndoRedoEnabled();
+  doc.setUndoRedoEnabled(false);
+  doc.clear();
+  QTextCursor cursor(&doc);
+  detail::insertModel(model, cursor, true);
+  doc.setUndoRedoEnabled(undo);
+  return true;
+}
+
+bool insertRtf(QTextCursor& cursor, QByteArrayView bytes) {
+  if (cursor.isNull()) return false;
+  detail::Model model;
+  if (!parse(bytes, model, nullptr)) return false;
+  detail::insertModel(model, cursor, false);
+  return true;
+}
+
+QByteArray writeDocument(const QTextDocument& doc) {
+  return detail::Writer(doc).write(0, doc.characterCount(), true);
+}
+
+QByteArray writeRange(const QTextDocument& doc, int from, int to) {
+  return detail::Writer(doc).write(from, to, false);
+}
+
+QString plainText(QByteArrayView bytes) {
+  detail::Model model;
+  if (!parse(bytes, model, nullptr)) return {};
+  QString out;
+  out.reserve(model.text.size() + static_cast<qsizetype>(model.paragraphs.size()));
+  int start = 0;
+  for (size_t i = 0; i < model.paragraphs.size(); ++i) {
+    const int end = model.paragraphs[i].end;
+    if (i > 0) out += u'\n';
+    out += QStringView(model.text).sliced(start, end - start);
+    start = end;
+  }
+  return out;
 }
 
 }  // namespace scenova::platform::rtf

@@ -1,0 +1,100 @@
+#pragma once
+
+// The RTF control words the reader acts on.
+
+#include <cstdint>
+#include <string_view>
+
+namespace scenova::platform::rtf::detail {
+
+enum class Kw : std::uint8_t {
+  Unknown,
+  // Destinations.
+  FontTable,
+  ColourTable,
+  ListTable,
+  ListOverrideTable,
+  List,
+  ListOverride,
+  Pn,
+  FieldInst,
+  Shown,
+  Skip,
+  Upr,
+  Ud,
+  // Document header.
+  Ansi,
+  Mac,
+  Pc,
+  Pca,
+  AnsiCpg,
+  Deff,
+  Uc,
+  U,
+  Bin,
+  // Font, colour and list tables.
+  F,
+  FCharset,
+  Cpg,
+  Red,
+  Green,
+  Blue,
+  ListId,
+  ListLevel,
+  LevelNfc,
+  Ls,
+  Ilvl,
+  // Old-style paragraph numbering (\pn).
+  PnLvlBlt,
+  PnLvlBody,
+  PnLvlCont,
+  PnLvl,
+  PnDec,
+  PnUcLtr,
+  PnLcLtr,
+  PnUcRm,
+  PnLcRm,
+  // Character formatting.
+  Plain,
+  Fs,
+  B,
+  I,
+  Ul,
+  UlNone,
+  Strike,
+  Hidden,
+  Cf,
+  Cb,
+  Highlight,
+  Super,
+  Sub,
+  NoSuperSub,
+  // Paragraph formatting.
+  Pard,
+  Ql,
+  Qr,
+  Qc,
+  Qj,
+  Li,
+  Ri,
+  Fi,
+  // Text.
+  Par,
+  Line,
+  Tab,
+  Page,
+  Sect,
+  Cell,
+  Row,
+  Char,
+  Chftn,
+};
+
+struct Keyword {
+  Kw kw = Kw::Unknown;
+  char16_t ch = 0;  // the character of a Kw::Char word
+};
+
+Keyword lookupKeyword(std::string_view word);
+
+}  // namespace scenova::platform::rtf::detail

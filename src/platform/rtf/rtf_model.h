@@ -1,0 +1,137 @@
+#pragma once
+
+// The reader's result before it goes into a QTextDocument: all text in one
+// string, the character runs and the paragraphs as index ranges into it, and
+// the (deduplicated) formats they use. Keeping it flat keeps a large file's
+// load linear and its memory small.
+
+#include <QByteArrayView>
+#include <QColor>
+#include <QHash>
+#include <QString>
+#include <QTextCursor>
+
+#include <cstdint>
+#include <vector>
+
+namespace scenova::platform::rtf::detail {
+
+// Character properties as RTF states them (font number, half-points, colour
+// table indices); resolved into QTextCharFormat only when inserted.
+struct CharProps {
+  int font = -1;  // RTF font number; -1 is the document's default font
+  int halfPoints = 24;
+  int fg = 0;  // colour table index; 0 = automatic
+  int bg = 0;  // highlight / background colour table index; 0 = none
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  bool strike = false;
+  std::int8_t vpos = 0;  // 1 superscript, -1 subscript
+  bool operator==(const CharProps&) const = default;
+};
+
+enum class ListKind : std::uint8_t {
+  None,
+  Bullet,
+  Decimal,
+  LowerAlpha,
+  UpperAlpha,
+  LowerRoman,
+  UpperRoman
+};
+
+struct ParaProps {
+  std::uint8_t align = 0;  // 0 left, 1 right, 2 centre, 3 justify
+  ListKind list = ListKind::None;
+  std::uint8_t level = 0;
+  int listKey = 0;  // \ls number, or 0 for \pn lists
+  int li = 0;       // twips
+  int ri = 0;
+  int fi = 0;
+  bool operator==(const ParaProps&) const = default;
+};
+
+size_t qHash(const CharProps& p, size_t seed = 0);
+size_t qHash(const ParaProps& p, size_t seed = 0);
+
+struct Span {
+  int start;   // index into Model::text
+  int format;  // index into Model::charFormats, -1 = the insertion format
+};
+
+struct Paragraph {
+  int end;         // index into Model::text, one past the paragraph's text
+  int format;      // index into Model::paraFormats, -1 = keep the existing one
+  int markFormat;  // char format of the paragraph mark (-1 = insertion format)
+  bool ended;      // closed by a paragraph break (only the last may be open)
+};
+
+struct FontEntry {
+  QString name;
+  int codePage = 0;  // 0 = the document's code page
+};
+
+struct Model {
+  QString text;
+  std::vector<Span> spans;
+  std::vector<Paragraph> paragraphs;
+  std::vector<CharProps> charFormats;
+  std::vector<ParaProps> paraFormats;
+  QHash<int, FontEntry> fonts;
+  std::vector<QColor> colours;  // \colortbl entries; invalid = automatic
+  int defaultFont = 0;
+  bool isRtf = false;
+};
+
+// Parses RTF bytes. Never fails: malformed input gives what could be read.
+Model parseRtf(QByteArrayView bytes);
+
+// Splits plain text into paragraphs (CR LF, CR or LF breaks) in the
+// insertion format. Returns false when the bytes are not text (binary data).
+bool parsePlainText(QByteArrayView bytes, Model& model);
+
+// Inserts the model at the cursor in place of its selection. wholeDocument:
+// every paragraph takes its own format (the cursor is in an empty document);
+// otherwise the first paragraph takes its format only when it is ended, and
+// the text after the cursor keeps the format of its paragraph.
+void insertModel(const Model& model, QTextCursor& cursor, bool wholeDocument);
+
+// RTF \fcharset values as Windows code pages (0 when the charset does not
+// name one).
+int charsetCodePage(int charset);
+
+}  // namespace scenova::platform::rtf::detail
+
+namespace scenova::platform::rtf::detail {
+
+// Appends text and paragraphs to a model, deduplicating formats. Characters a
+// QTextDocument treats specially (block and frame separators, object
+// markers) and control characters other than tab are filtered out here.
+class ModelBuilder {
+ public:
+  explicit ModelBuilder(Model& model) : model_(model) {}
+
+  // props == nullptr: the text takes the insertion format.
+  void append(QStringView text, const CharProps* props);
+  void append(char16_t ch, const CharProps* props) { append(QStringView(&ch, 1), props); }
+  void endParagraph(bool ended, const ParaProps* para, const CharProps* mark);
+  bool paragraphEmpty() const { return paragraphStart() == model_.text.size(); }
+  // Removes a tab that ends the current paragraph (a table row's last cell).
+  void chopTrailingTab();
+
+ private:
+  int paragraphStart() const {
+    return model_.paragraphs.empty() ? 0 : model_.paragraphs.back().end;
+  }
+  int charFormatId(const CharProps& props);
+  void startSpan(int format);
+
+  Model& model_;
+  QHash<CharProps, int> charIds_;
+  QHash<ParaProps, int> paraIds_;
+  CharProps lastProps_;
+  int lastId_ = -2;
+};
+
+}  // namespace scenova::platform::rtf::detail

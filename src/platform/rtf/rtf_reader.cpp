@@ -1,0 +1,719 @@
+// The RTF reader: a single forward pass over the bytes with an explicit group
+// stack (no recursion), building a Model.
+
+#include "platform/rtf/rtf_keywords.h"
+#include "platform/rtf/rtf_model.h"
+#include "platform/text_codec.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <string_view>
+
+namespace scenova::platform::rtf::detail {
+
+namespace {
+
+// Groups nested deeper than this are read flatly: their formatting leaks into
+// the enclosing group instead of the stack growing without bound.
+constexpr size_t kMaxDepth = 1000;
+// Control words are at most 32 letters; longer ones are cut (and unknown).
+constexpr size_t kMaxWordLength = 32;
+constexpr int kMaxUcSkip = 16;
+constexpr int kMaxIndent = 31680;  // 22 inches in twips
+constexpr int kMaxHalfPoints = 3276;
+
+enum class Dest : std::uint8_t {
+  Body,
+  Skip,
+  FontTable,
+  ColourTable,
+  ListTable,
+  Overrides,
+  Pn,
+  Upr
+};
+
+struct State {
+  CharProps chr;
+  ParaProps para;
+  Dest dest = Dest::Body;
+  Dest uprOuter = Dest::Body;  // where \ud inside \upr sends its text
+  int uc = 1;
+  bool ownsList = false;      // this group is a \list definition
+  bool ownsOverride = false;  // this group is a \listoverride
+};
+
+struct ListDef {
+  int id = 0;
+  std::vector<ListKind> levels;
+};
+
+const std::array<bool, 256>& textStops() {
+  static const std::array<bool, 256> stops = [] {
+    std::array<bool, 256> s{};
+    for (unsigned char c : {'\\', '{', '}', '\r', '\n', '\t', '\0'}) s[c] = true;
+    return s;
+  }();
+  return stops;
+}
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool isLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+ListKind nfcKind(int nfc) {
+  switch (nfc) {
+    case 0:
+      return ListKind::Decimal;
+    case 1:
+      return ListKind::UpperRoman;
+    case 2:
+      return ListKind::LowerRoman;
+    case 3:
+      return ListKind::UpperAlpha;
+    case 4:
+      return ListKind::LowerAlpha;
+    default:
+      return ListKind::Bullet;
+  }
+}
+
+class Parser {
+ public:
+  explicit Parser(QByteArrayView in) : p_(in.data()), end_(in.data() + in.size()), out_(m_) {}
+  Model run();
+
+ private:
+  void parseControl();
+  void textBytes(const char* b, const char* e);
+  void hexByte(char byte);
+  void openGroup();
+  void closeGroup();
+  void leaving(const State& inner);
+  void word(std::string_view w, bool hasParam, int param);
+  void symbol(char c);
+  bool destinationWord(Kw kw);
+  void tableWord(Kw kw, bool hasParam, int param);
+  bool formatWord(Kw kw, bool hasParam, int param);
+  void textWord(const Keyword& k);
+  void unicode(int value);
+  void emitUnit(char16_t u);
+  void emit(QStringView s);
+  void flush();
+  void endParagraph(bool ended);
+  void finishFontName();
+  void finishColour();
+  int codePage() const;
+  bool inBody() const { return cur_.dest == Dest::Body; }
+
+  const char* p_;
+  const char* end_;
+  Model m_;
+  ModelBuilder out_;
+  State cur_;
+  std::vector<State> stack_;
+  size_t flat_ = 0;
+  bool done_ = false;
+  bool star_ = false;
+  int ucSkip_ = 0;
+  QByteArray pending_;
+  char16_t high_ = 0;
+  int docCp_ = 1252;
+  bool cpgSeen_ = false;
+  int curFont_ = -1;
+  QString fontName_;
+  int rgb_[3] = {-1, -1, -1};
+  ListDef curList_;
+  QHash<int, std::vector<ListKind>> lists_;
+  int overrideLs_ = 0;
+  int overrideList_ = 0;
+  QHash<int, int> overrides_;
+  int footnotes_ = 0;
+};
+
+Model Parser::run() {
+  m_.isRtf = true;
+  while (p_ < end_ && *p_ != '{') ++p_;  // blanks or a byte-order mark before "{\rtf"
+  const auto& stops = textStops();
+  while (p_ < end_ && !done_) {
+    const char c = *p_;
+    switch (c) {
+      case '{':
+        openGroup();
+        ++p_;
+        break;
+      case '}':
+        closeGroup();
+        ++p_;
+        break;
+      case '\\':
+        parseControl();
+        break;
+      case '\r':
+      case '\n':
+      case '\0':
+        ++p_;
+        break;
+      case '\t':
+        ++p_;
+        if (ucSkip_ > 0)
+          --ucSkip_;
+        else
+          textWord({Kw::Tab});
+        break;
+      default: {
+        const char* b = p_;
+        while (p_ < end_ && !stops[static_cast<unsigned char>(*p_)]) ++p_;
+        textBytes(b, p_);
+      }
+    }
+  }
+  flush();
+  emitUnit(0);  // settles a dangling high surrogate
+  if (!out_.paragraphEmpty()) endParagraph(false);
+  return std::move(m_);
+}
+
+void Parser::parseControl() {
+  ++p_;  // the backslash
+  if (p_ >= end_) return;
+  const char c = *p_;
+  if (!isLetter(c)) {
+    ++p_;
+    if (c == '\'') {
+      const int hi = p_ < end_ ? hexValue(*p_) : -1;
+      const int lo = hi >= 0 && p_ + 1 < end_ ? hexValue(p_[1]) : -1;
+      if (hi < 0) return;  // "\'" without hex digits: nothing
+      p_ += lo >= 0 ? 2 : 1;
+      if (ucSkip_ > 0)
+        --ucSkip_;
+      else
+        hexByte(static_cast<char>(lo >= 0 ? hi * 16 + lo : hi));
+      return;
+    }
+    if (ucSkip_ > 0) {
+      --ucSkip_;
+      return;
+    }
+    symbol(c);
+    return;
+  }
+  const char* start = p_;
+  while (p_ < end_ && isLetter(*p_)) ++p_;
+  const std::string_view w(start,
+                           std::min<size_t>(static_cast<size_t>(p_ - start), kMaxWordLength));
+  bool hasParam = false;
+  long long value = 0;
+  const bool negative = p_ + 1 < end_ && *p_ == '-' && isDigit(p_[1]);
+  if (negative) ++p_;
+  int digits = 0;
+  while (p_ < end_ && isDigit(*p_)) {
+    hasParam = true;
+    if (++digits <= 10) value = value * 10 + (*p_ - '0');
+    ++p_;
+  }
+  value = std::min<long long>(value, INT_MAX);
+  const int param = static_cast<int>(negative ? -value : value);
+  if (p_ < end_ && *p_ == ' ') ++p_;
+  if (ucSkip_ > 0 && w != "bin") {
+    --ucSkip_;
+    return;
+  }
+  word(w, hasParam, param);
+}
+
+void Parser::textBytes(const char* b, const char* e) {
+  if (ucSkip_ > 0) {
+    const int skip = static_cast<int>(std::min<ptrdiff_t>(ucSkip_, e - b));
+    b += skip;
+    ucSkip_ -= skip;
+  }
+  if (b == e) return;
+  star_ = false;
+  switch (cur_.dest) {
+    case Dest::Body:
+      pending_.append(b, e - b);
+      break;
+    case Dest::FontTable:
+    case Dest::ColourTable:
+      for (const char* s = b; s < e; ++s) {
+        if (*s != ';') {
+          if (cur_.dest == Dest::FontTable) pending_.append(*s);
+        } else if (cur_.dest == Dest::FontTable) {
+          finishFontName();
+        } else {
+          finishColour();
+        }
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void Parser::hexByte(char byte) {
+  star_ = false;
+  if (inBody() || cur_.dest == Dest::FontTable) pending_.append(byte);
+}
+
+void Parser::openGroup() {
+  flush();
+  star_ = false;
+  ucSkip_ = 0;
+  if (stack_.size() >= kMaxDepth) {
+    ++flat_;
+    return;
+  }
+  stack_.push_back(cur_);
+  cur_.ownsList = cur_.ownsOverride = false;
+}
+
+void Parser::closeGroup() {
+  flush();
+  star_ = false;
+  ucSkip_ = 0;
+  if (flat_ > 0) {
+    --flat_;
+    return;
+  }
+  if (stack_.empty()) return;  // a stray '}' before the document's group
+  const State inner = cur_;
+  cur_ = stack_.back();
+  stack_.pop_back();
+  leaving(inner);
+  if (stack_.empty()) done_ = true;  // what follows the document's group is not RTF
+}
+
+void Parser::leaving(const State& inner) {
+  if (inner.dest == Dest::FontTable && !fontName_.isEmpty()) finishFontName();
+  if (inner.dest == Dest::Pn && cur_.dest != Dest::Pn) {
+    cur_.para.list = inner.para.list;
+    cur_.para.level = inner.para.level;
+  }
+  if (inner.ownsList) {
+    if (curList_.id != 0) lists_[curList_.id] = curList_.levels;
+    curList_ = {};
+  }
+  if (inner.ownsOverride && overrideLs_ != 0) overrides_[overrideLs_] = overrideList_;
+}
+
+void Parser::symbol(char c) {
+  switch (c) {
+    case '\\':
+    case '{':
+    case '}':
+      textBytes(&c, &c + 1);
+      return;
+    case '*':
+      star_ = true;
+      return;
+    case '~':
+      textWord({Kw::Char, 0x00A0});
+      return;
+    case '-':
+      textWord({Kw::Char, 0x00AD});
+      return;
+    case '_':
+      textWord({Kw::Char, 0x2011});
+      return;
+    case '\r':
+    case '\n':
+      textWord({Kw::Par});
+      return;
+    default:
+      star_ = false;
+      return;  // \| \: and unknown symbols
+  }
+}
+
+void Parser::word(std::string_view w, bool hasParam, int param) {
+  const Keyword k = lookupKeyword(w);
+  if (star_) {
+    star_ = false;
+    if (k.kw > Kw::Ud || k.kw == Kw::Unknown) {  // an ignorable destination we do not know
+      if (cur_.dest != Dest::Skip) flush();
+      cur_.dest = Dest::Skip;
+      return;
+    }
+  }
+  if (k.kw == Kw::Bin) {
+    const ptrdiff_t n = hasParam ? std::max(param, 0) : 0;
+    p_ += std::min(n, end_ - p_);
+    return;
+  }
+  if (cur_.dest == Dest::Skip || k.kw == Kw::Unknown) return;
+  flush();
+  if (k.kw <= Kw::Ud) {
+    destinationWord(k.kw);
+  } else if (k.kw == Kw::U) {
+    if (hasParam) unicode(param);
+  } else if (k.kw <= Kw::PnLcRm) {
+    tableWord(k.kw, hasParam, param);
+  } else if (!formatWord(k.kw, hasParam, param)) {
+    textWord(k);
+  }
+}
+
+bool Parser::destinationWord(Kw kw) {
+  switch (kw) {
+    case Kw::FontTable:
+      cur_.dest = Dest::FontTable;
+      curFont_ = -1;
+      fontName_.clear();
+      break;
+    case Kw::ColourTable:
+      cur_.dest = Dest::ColourTable;
+      break;
+    case Kw::ListTable:
+      cur_.dest = Dest::ListTable;
+      break;
+    case Kw::ListOverrideTable:
+      cur_.dest = Dest::Overrides;
+      break;
+    case Kw::List:
+      if (cur_.dest != Dest::ListTable) return false;
+      curList_ = {};
+      cur_.ownsList = true;
+      break;
+    case Kw::ListOverride:
+      if (cur_.dest != Dest::Overrides) return false;
+      overrideLs_ = overrideList_ = 0;
+      cur_.ownsOverride = true;
+      break;
+    case Kw::Pn:
+      if (cur_.dest != Dest::Body) return false;
+      cur_.dest = Dest::Pn;
+      cur_.para.list = ListKind::Decimal;
+      break;
+    case Kw::FieldInst:
+      cur_.dest = Dest::Skip;
+      break;
+    case Kw::Shown:
+      break;  // e.g. a field's result: shown as ordinary text
+    case Kw::Skip:
+      cur_.dest = Dest::Skip;
+      break;
+    case Kw::Upr:
+      cur_.uprOuter = cur_.dest;
+      cur_.dest = Dest::Upr;
+      break;
+    case Kw::Ud:
+      if (cur_.dest == Dest::Upr) cur_.dest = cur_.uprOuter;
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+void Parser::tableWord(Kw kw, bool hasParam, int param) {
+  const Dest d = cur_.dest;
+  switch (kw) {
+    case Kw::Ansi:
+      if (!cpgSeen_) docCp_ = 1252;
+      break;
+    case Kw::Mac:
+      if (!cpgSeen_) docCp_ = 10000;
+      break;
+    case Kw::Pc:
+      if (!cpgSeen_) docCp_ = 437;
+      break;
+    case Kw::Pca:
+      if (!cpgSeen_) docCp_ = 850;
+      break;
+    case Kw::AnsiCpg:
+      if (isCodePageSupported(param)) {
+        docCp_ = param;
+        cpgSeen_ = true;
+      }
+      break;
+    case Kw::Deff:
+      m_.defaultFont = param;
+      break;
+    case Kw::Uc:
+      cur_.uc = hasParam ? std::clamp(param, 0, kMaxUcSkip) : 1;
+      break;
+    case Kw::F:
+      if (d == Dest::FontTable) {
+        if (!fontName_.isEmpty()) finishFontName();
+        curFont_ = param;
+        m_.fonts[param].codePage = 0;
+      } else {
+        cur_.chr.font = param;
+      }
+      break;
+    case Kw::FCharset:
+      if (d == Dest::FontTable && m_.fonts.contains(curFont_))
+        m_.fonts[curFont_].codePage = charsetCodePage(param);
+      break;
+    case Kw::Cpg:
+      if (d == Dest::FontTable && m_.fonts.contains(curFont_) && isCodePageSupported(param))
+        m_.fonts[curFont_].codePage = param;
+      break;
+    case Kw::Red:
+    case Kw::Green:
+    case Kw::Blue:
+      if (d == Dest::ColourTable)
+        rgb_[kw == Kw::Red ? 0 : kw == Kw::Green ? 1 : 2] = std::clamp(param, 0, 255);
+      break;
+    case Kw::ListId:
+      if (d == Dest::ListTable)
+        curList_.id = param;
+      else if (d == Dest::Overrides)
+        overrideList_ = param;
+      break;
+    case Kw::ListLevel:
+      if (d == Dest::ListTable && curList_.levels.size() < 9)
+        curList_.levels.push_back(ListKind::Decimal);
+      break;
+    case Kw::LevelNfc:
+      if (d == Dest::ListTable && !curList_.levels.empty()) curList_.levels.back() = nfcKind(param);
+      break;
+    case Kw::Ls:
+      if (d == Dest::Overrides)
+        overrideLs_ = param;
+      else if (d == Dest::Body)
+        cur_.para.listKey = std::max(param, 0);
+      break;
+    case Kw::Ilvl:
+      if (d == Dest::Body) cur_.para.level = static_cast<std::uint8_t>(std::clamp(param, 0, 8));
+      break;
+    default:
+      if (d != Dest::Pn) break;
+      if (kw == Kw::PnLvlBlt)
+        cur_.para.list = ListKind::Bullet;
+      else if (kw == Kw::PnLvlCont)
+        cur_.para.list = ListKind::None;
+      else if (kw == Kw::PnDec)
+        cur_.para.list = ListKind::Decimal;
+      else if (kw == Kw::PnUcLtr)
+        cur_.para.list = ListKind::UpperAlpha;
+      else if (kw == Kw::PnLcLtr)
+        cur_.para.list = ListKind::LowerAlpha;
+      else if (kw == Kw::PnUcRm)
+        cur_.para.list = ListKind::UpperRoman;
+      else if (kw == Kw::PnLcRm)
+        cur_.para.list = ListKind::LowerRoman;
+      break;
+  }
+}
+
+bool Parser::formatWord(Kw kw, bool hasParam, int param) {
+  CharProps& c = cur_.chr;
+  ParaProps& p = cur_.para;
+  const bool on = !hasParam || param != 0;
+  switch (kw) {
+    case Kw::Plain:
+      c = CharProps{};
+      break;
+    case Kw::Fs:
+      c.halfPoints = hasParam && param > 0 ? std::min(param, kMaxHalfPoints) : 24;
+      break;
+    case Kw::B:
+      c.bold = on;
+      break;
+    case Kw::I:
+      c.italic = on;
+      break;
+    case Kw::Ul:
+      c.underline = on;
+      break;
+    case Kw::UlNone:
+      c.underline = false;
+      break;
+    case Kw::Strike:
+      c.strike = on;
+      break;
+    case Kw::Hidden:
+      break;  // hidden text is shown: the editor has no hidden text, and must not lose it
+    case Kw::Cf:
+      c.fg = std::max(param, 0);
+      break;
+    case Kw::Cb:
+    case Kw::Highlight:
+      c.bg = std::max(param, 0);
+      break;
+    case Kw::Super:
+      c.vpos = 1;
+      break;
+    case Kw::Sub:
+      c.vpos = -1;
+      break;
+    case Kw::NoSuperSub:
+      c.vpos = 0;
+      break;
+    case Kw::Pard:
+      p = ParaProps{};
+      break;
+    case Kw::Ql:
+      p.align = 0;
+      break;
+    case Kw::Qr:
+      p.align = 1;
+      break;
+    case Kw::Qc:
+      p.align = 2;
+      break;
+    case Kw::Qj:
+      p.align = 3;
+      break;
+    case Kw::Li:
+      p.li = std::clamp(param, -kMaxIndent, kMaxIndent);
+      break;
+    case Kw::Ri:
+      p.ri = std::clamp(param, -kMaxIndent, kMaxIndent);
+      break;
+    case Kw::Fi:
+      p.fi = std::clamp(param, -kMaxIndent, kMaxIndent);
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+void Parser::textWord(const Keyword& k) {
+  if (cur_.dest != Dest::Body) return;
+  flush();
+  switch (k.kw) {
+    case Kw::Par:
+      endParagraph(true);
+      return;
+    case Kw::Page:
+    case Kw::Sect:
+      if (!out_.paragraphEmpty()) endParagraph(true);
+      return;
+    case Kw::Row:
+      out_.chopTrailingTab();
+      endParagraph(true);
+      return;
+    default:
+      break;
+  }
+  emitUnit(0);
+  switch (k.kw) {
+    case Kw::Line:
+      out_.append(u'\x2028', &cur_.chr);
+      break;
+    case Kw::Tab:
+    case Kw::Cell:
+      out_.append(u'\t', &cur_.chr);
+      break;
+    case Kw::Char:
+      out_.append(k.ch, &cur_.chr);
+      break;
+    case Kw::Chftn:
+      out_.append(QString::number(++footnotes_), &cur_.chr);
+      break;
+    default:
+      break;
+  }
+}
+
+void Parser::unicode(int value) {
+  if (value < 0) value += 65536;
+  if (value >= 0x10000 && value <= 0x10FFFF) {
+    emitUnit(QChar::highSurrogate(static_cast<char32_t>(value)));
+    emitUnit(QChar::lowSurrogate(static_cast<char32_t>(value)));
+  } else {
+    emitUnit(value > 0 && value < 0x10000 ? static_cast<char16_t>(value) : char16_t{0xFFFD});
+  }
+  ucSkip_ = cur_.uc;
+}
+
+// Text from \u arrives one UTF-16 unit at a time; a surrogate pair is only
+// emitted whole, and a lone surrogate becomes U+FFFD. emitUnit(0) settles a
+// waiting high surrogate before other text.
+void Parser::emitUnit(char16_t u) {
+  if (high_ != 0) {
+    const char16_t high = high_;
+    high_ = 0;
+    if (QChar::isLowSurrogate(u)) {
+      const char16_t pair[2] = {high, u};
+      emit(QStringView(pair, 2));
+      return;
+    }
+    emit(u"\uFFFD");
+  }
+  if (u == 0) return;
+  if (QChar::isHighSurrogate(u))
+    high_ = u;
+  else
+    emit(QChar::isLowSurrogate(u) ? QStringView(u"\uFFFD") : QStringView(&u, 1));
+}
+
+void Parser::emit(QStringView s) {
+  if (cur_.dest == Dest::FontTable)
+    fontName_.append(s);
+  else if (inBody())
+    out_.append(s, &cur_.chr);
+}
+
+void Parser::flush() {
+  if (pending_.isEmpty()) return;
+  emitUnit(0);
+  const bool ascii = std::all_of(pending_.cbegin(), pending_.cend(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const int cp = codePage();
+  emit(ascii && cp != 65001 ? QString::fromLatin1(pending_) : decodeCodePage(pending_, cp));
+  pending_.clear();
+}
+
+int Parser::codePage() const {
+  const int font = cur_.dest == Dest::FontTable ? curFont_
+                   : cur_.chr.font < 0          ? m_.defaultFont
+                                                : cur_.chr.font;
+  const auto it = m_.fonts.constFind(font);
+  return it != m_.fonts.cend() && it->codePage != 0 ? it->codePage : docCp_;
+}
+
+void Parser::endParagraph(bool ended) {
+  emitUnit(0);
+  ParaProps para = cur_.para;
+  if (para.listKey > 0) {
+    const auto o = overrides_.constFind(para.listKey);
+    const auto l = o != overrides_.cend() ? lists_.constFind(*o) : lists_.cend();
+    if (l != lists_.cend() && !l->empty())
+      para.list = (*l)[std::min<size_t>(para.level, l->size() - 1)];
+    else if (para.list == ListKind::None)
+      para.list = ListKind::Bullet;
+  } else {
+    para.level = 0;
+  }
+  if (para.list == ListKind::None) para.listKey = para.level = 0;
+  out_.endParagraph(ended, &para, &cur_.chr);
+}
+
+void Parser::finishFontName() {
+  flush();
+  QString name = fontName_.trimmed();
+  fontName_.clear();
+  if (m_.fonts.contains(curFont_)) m_.fonts[curFont_].name = name;
+}
+
+void Parser::finishColour() {
+  QColor c;
+  if (rgb_[0] >= 0 || rgb_[1] >= 0 || rgb_[2] >= 0)
+    c = QColor(std::max(rgb_[0], 0), std::max(rgb_[1], 0), std::max(rgb_[2], 0));
+  m_.colours.push_back(c);  // an entry without components is "automatic"
+  rgb_[0] = rgb_[1] = rgb_[2] = -1;
+}
+
+}  // namespace
+
+Model parseRtf(QByteArrayView bytes) {
+  return Parser(bytes).run();
+}
+
+}  // namespace scenova::platform::rtf::detail

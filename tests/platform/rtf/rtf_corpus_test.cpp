@@ -1,0 +1,139 @@
+// The reader against real-world files: every file loads, its text agrees
+// with a reference extraction, and no malformed file crashes or hangs.
+
+#include "platform/rtf/rtf.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextDocument>
+
+using namespace scenova::platform;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The comparison rules of the corpus: line ends, trailing blanks and empty
+// lines, soft breaks, non-breaking spaces and the byte-order mark do not count.
+QString normalised(QString text) {
+  if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+  text.replace(QLatin1StringView("\r\n"), QLatin1StringView("\n"));
+  text.replace(u'\r', u'\n');
+  text.replace(QChar(0x2028), u'\n');
+  text.replace(QChar(0x0B), u'\n');
+  text.replace(QChar(0x2029), u'\n');
+  text.replace(QChar(0xA0), u' ');
+  text.replace(QChar(0x202F), u' ');
+  QStringList lines = text.split(u'\n');
+  static const QRegularExpression trailing(QStringLiteral("[ \\t]+$"));
+  for (QString& line : lines) line.remove(trailing);
+  while (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+  return lines.join(u'\n');
+}
+
+// Lenient form: list markers at line starts and the layout of table cells
+// (tab vs line per cell) and blank lines do not count.
+QStringList words(const QString& text) {
+  static const QRegularExpression marker(
+      QStringLiteral("^\\s*([\\x{2022}\\x{B7}\\x{F0B7}\\x{25CF}\\x{25E6}\\x{2013}\\-o*]|"
+                     "\\(?[0-9]{1,3}[.)]|\\(?[a-zA-Z][.)]|[ivxIVX]{1,4}[.)])\\s+"),
+      QRegularExpression::UseUnicodePropertiesOption);
+  static const QRegularExpression blanks(QStringLiteral("\\s+"),
+                                         QRegularExpression::UseUnicodePropertiesOption);
+  QStringList out;
+  for (QString line : text.split(u'\n')) {
+    line.remove(marker);
+    out += line.split(blanks, Qt::SkipEmptyParts);
+  }
+  return out;
+}
+
+// Share of words in common (multiset Dice coefficient), 1.0 when equal.
+double agreement(const QStringList& a, const QStringList& b) {
+  if (a.isEmpty() && b.isEmpty()) return 1.0;
+  QHash<QString, int> counts;
+  for (const QString& w : a) ++counts[w];
+  int common = 0;
+  for (const QString& w : b) {
+    auto it = counts.find(w);
+    if (it != counts.end() && *it > 0) {
+      --*it;
+      ++common;
+    }
+  }
+  return 2.0 * common / static_cast<double>(a.size() + b.size());
+}
+
+}  // namespace
+
+class RtfCorpusTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QString dir_;
+
+ private Q_SLOTS:
+  void initTestCase() {
+    dir_ = qEnvironmentVariable("SCENOVA_CORPUS_DIR");
+    if (dir_.isEmpty() || !QDir(dir_).exists(QStringLiteral("README.md")))
+      QSKIP("The RTF corpus is not present (SCENOVA_CORPUS_DIR).");
+  }
+
+  void wellFormedFilesAgreeWithReference() {
+    const QStringList files =
+        QDir(dir_).entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Name);
+    QVERIFY(files.size() >= 70);
+    int compared = 0, exact = 0;
+    double total = 0, worst = 1;
+    QStringList poor;
+    for (const QString& name : files) {
+      const QByteArray bytes = readAll(dir_ + u'/' + name);
+      QTextDocument doc;
+      QVERIFY2(rtf::readDocument(bytes, doc), qPrintable(name));
+      const QString refPath = dir_ + u'/' + name.chopped(4) + QStringLiteral(".lo.txt");
+      if (!QFile::exists(refPath)) continue;
+      const QString ours = normalised(doc.toPlainText());
+      const QString ref = normalised(QString::fromUtf8(readAll(refPath)));
+      ++compared;
+      if (ours == ref) {
+        ++exact;
+        total += 1;
+        continue;
+      }
+      const double score = agreement(words(ours), words(ref));
+      total += score;
+      worst = std::min(worst, score);
+      if (score < 0.97) poor << QStringLiteral("%1 %2").arg(score, 0, 'f', 3).arg(name);
+    }
+    qInfo(
+        "corpus: %d files compared, %d identical after normalisation, mean word agreement %.4f, "
+        "lowest %.4f",
+        compared, exact, total / compared, worst);
+    for (const QString& p : poor) qInfo("  below 0.97: %s", qPrintable(p));
+    QVERIFY(total / compared > 0.98);
+    QVERIFY(worst > 0.85);
+  }
+
+  void malformedFilesLoadQuickly() {
+    const QDir dir(dir_ + QStringLiteral("/malformed"));
+    const QStringList files = dir.entryList(QDir::Files, QDir::Name);
+    QVERIFY(!files.isEmpty());
+    for (const QString& name : files) {
+      QElapsedTimer timer;
+      timer.start();
+      QTextDocument doc;
+      rtf::readDocument(readAll(dir.filePath(name)), doc);
+      QVERIFY2(timer.elapsed() < 5000, qPrintable(name));
+    }
+  }
+};
+
+QTEST_MAIN(RtfCorpusTest)
+#include "rtf_corpus_test.moc"
