@@ -6,6 +6,7 @@
 #include "platform/media/audio_device.h"
 #include "platform/rtf/rtf.h"
 #include "settings_file.h"
+#include "wiring.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -19,6 +20,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QSaveFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTextEdit>
 
 namespace scenova::app {
@@ -40,9 +43,18 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   });
   connect(editor_, &QTextEdit::textChanged, this, [this] { doc.Modified = 1; });
   connectMenus();
+  wireVolume(*this);
+  wireCues(*this);
   const double w = design::kMinWidth, h = design::kMinHeight;
   ui.central->setMinimumSize(twips::toPixels(w), twips::toPixels(h) - menuBar()->sizeHint().height());
   resize(twips::toPixels(w), twips::toPixels(h));
+  // Start larger than the minimum where the screen allows: an operator
+  // wants to see as much of the script as possible.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect avail = screen->availableGeometry();
+    resize(std::max(width(), std::min(1100, avail.width() - 40)),
+           std::max(height(), std::min(760, avail.height() - 60)));
+  }
 }
 
 Form1::~Form1() = default;
@@ -80,6 +92,7 @@ void Form1::fillFontBoxes() {
 }
 
 void Form1::Form_Load() {
+  volumeFormLoad(*this);
   fillFontBoxes();
   for (int i = 0; i < 4; ++i) {
     Control* letter = ui.Label3[static_cast<size_t>(i)];
@@ -101,6 +114,7 @@ void Form1::Form_Load() {
   doc.UntitledCount = 1;
   ui.cmdPlayA->Tag = lang[7];
   ui.cmdPlayV->Tag = lang[7];
+  volumeRestore(*this, saved_);
   updateTitle();
   const QString path = services_.commandLine;
   if (!QString(path).remove(QLatin1Char(' ')).isEmpty()) {
@@ -115,6 +129,7 @@ void Form1::Form_Load() {
 
 void Form1::applySettings() {
   const SettingsValues v = SettingsFile::read(services_.settingsPath);
+  saved_ = v;
   if (v.languageFile) LanguageFile = *v.languageFile;
   if (v.screenSaverOff) {
     ui.mnuScreenSaver->setChecked(*v.screenSaverOff);

@@ -2,13 +2,21 @@
 
 #include "language_table.h"
 #include "main_controls.h"
+#include "settings_file.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
 class QTextEdit;
 
+namespace scenova::audio {
+class VolumeOperations;
+}
+namespace scenova::video {
+class VideoOperations;
+}
 namespace scenova::platform {
+class MediaPlayer;
 class Dialogs;
 class Environment;
 class SystemServices;
@@ -55,6 +63,13 @@ public:
 
   QTimer Timer1, Timer2, Timer3, Timer4, Timer5, Timer6;
 
+  // Subsystems that others call through the window. Each is owned by the
+  // window (a QObject child) and set by its wire function; null until then.
+  audio::VolumeOperations* volume = nullptr;
+  video::VideoOperations* video = nullptr;
+  platform::MediaPlayer* WMP2 = nullptr;  // the main window's player
+  QObject* cueEngine = nullptr;           // interpreter, activation, loader, transport
+
   QTextEdit* editor() const { return editor_; }
   const Services& services() const { return services_; }
   QString programFolder() const;
@@ -94,6 +109,7 @@ private:
   bool askToSaveOnClose();
 
   Services services_;
+  SettingsValues saved_;
   QTextEdit* editor_ = nullptr;
   QWidget* player_ = nullptr;
   bool closing_ = false;

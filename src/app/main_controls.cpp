@@ -159,12 +159,12 @@ void buildToolbar(QWidget* w, MainControls& c) {
   c.Combo1->setObjectName(s("Combo1"));
   c.Combo1->setEditable(true);
   c.Combo1->setInsertPolicy(QComboBox::NoInsert);
-  twips::setGeometry(c.Combo1, x + 60, 75, 2550, 390);
+  twips::setGeometry(c.Combo1, x + 60, 75, 2100, 390);
   c.Combo2 = new QComboBox(w);
   c.Combo2->setObjectName(s("Combo2"));
   c.Combo2->setEditable(true);
   c.Combo2->setInsertPolicy(QComboBox::NoInsert);
-  twips::setGeometry(c.Combo2, x + 2700, 75, 900, 390);
+  twips::setGeometry(c.Combo2, x + 2220, 75, 840, 390);
 
   auto line = [&](const char* name, double top) {
     auto* f = new QFrame(w);
@@ -200,7 +200,7 @@ void buildAudioPanel(QWidget* w, MainControls& c) {
   QFrame* p = c.Picture2 = panel(w, "Picture2", 0, 600, design::kPanelWidth, 3150);
 
   // Volume slider and fades.
-  c.Label7 = title("Label7", p, 180, 210, 660, 225, s("Volume"));
+  c.Label7 = title("Label7", p, 120, 210, 960, 225, s("Volume"));
   c.Image3 = make(K::Image, "Image3", p, 1125, 255, 90, 1200);
   c.Image3->setShapeColors(QColor(0xc9, 0xd1, 0xdb), QColor(0x8a, 0x96, 0xa5));
   c.Image2 = make(K::Image, "Image2", p, 990, 1125, 375, 195);
@@ -208,7 +208,7 @@ void buildAudioPanel(QWidget* w, MainControls& c) {
   c.Image2->setToolTip(s(" Volume "));
   c.Label6 = make(K::Label, "Label6", p, 285, 600, 525, 330, s("100"));
   c.Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  c.Label9 = title("Label9", p, 1740, 210, 660, 225, s("Fade"));
+  c.Label9 = title("Label9", p, 1740, 210, 1300, 225, s("Fade"));
   const char* fadeNames[] = {"Image4", "Image5", "Image6", "Image7", "Image8", "Image9"};
   const char* fadeTips[] = {" Alza Velocemente ",    " Alza Normalmente ",
                             " Alza Lentamente ",     " Abbassa Velocemente ",

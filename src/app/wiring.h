@@ -1,0 +1,24 @@
+#pragma once
+
+// Where the subsystems attach themselves to the main window. Each function
+// lives in the subsystem's own wire_*.cpp, so the window stays a composition
+// root and never learns the subsystems' insides.
+
+namespace scenova::app {
+
+class Form1;
+struct SettingsValues;
+
+// Audio transport, cue interpreter, cue activation and media loading. Called
+// once from the window's constructor, after the controls exist.
+void wireCues(Form1& form);
+
+// Volume slider and fades. wireVolume runs in the constructor;
+// volumeFormLoad opens the mixer and places the knob (load step 2);
+// volumeRestore gives the knob its saved position and value and applies the
+// volume (load steps 8 and 15).
+void wireVolume(Form1& form);
+void volumeFormLoad(Form1& form);
+void volumeRestore(Form1& form, const SettingsValues& saved);
+
+}  // namespace scenova::app
