@@ -3,6 +3,9 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
+class QKeyEvent;
 class QWidget;
 
 namespace scenova::platform {
@@ -11,16 +14,18 @@ namespace scenova::platform {
 struct PlayerSettings {
   bool autoStart = false;     // play as soon as a URL is set
   bool stretchToFit = false;  // scale the video to fill the control
-  bool fullScreen = false;
+  bool fullScreen = false;    // for the window that holds the player; not used by it
   int volume = 50;
 };
 
 // The embedded media player control (video and MIDI). Times are seconds.
-// All members are called on the GUI thread and return quickly; a file that
-// cannot be played leaves the player empty (no position, empty texts).
+// All members are called on the GUI thread and return quickly (a load waits
+// a bounded time for the file to open); a file that cannot be played leaves
+// the player empty (no position, empty texts). Once a file is loaded its
+// position texts are never empty, also while it is stopped.
 class MediaPlayer : public QObject {
   Q_OBJECT
-public:
+ public:
   using QObject::QObject;
   ~MediaPlayer() override = default;
 
@@ -32,8 +37,8 @@ public:
   virtual void close() = 0;
 
   virtual void play() = 0;
-  virtual void pause() = 0;   // keeps the position
-  virtual void stop() = 0;    // back to the start
+  virtual void pause() = 0;  // keeps the position
+  virtual void stop() = 0;   // back to the start
 
   virtual double currentPosition() const = 0;
   virtual void setCurrentPosition(double seconds) = 0;
@@ -47,14 +52,34 @@ public:
   virtual int volume() const = 0;
 
   // The widget that shows the video; placement and visibility go through it.
+  // It belongs to the player (deleted with it) and takes the keyboard focus
+  // on a click.
   virtual QWidget* widget() = 0;
 
-Q_SIGNALS:
-  // A key pressed while the player's widget has the focus.
+ Q_SIGNALS:
+  // A key pressed while the player's widget has the focus: a virtual-key code
+  // (see virtualKeyCode) and the shift state (1 Shift, 2 Ctrl, 4 Alt).
   void keyDown(int keyCode, int shift);
 };
 
-// Formats seconds as the player's position texts do ("03:07", "1:02:03").
+// Creates the player for one control: video and audio files play through
+// libmpv (the picture drawn with OpenGL where the platform has it, e.g. not
+// on Qt's offscreen platform, where the player still loads, reports positions
+// and plays sound), ".mid" and ".kar" files through a General MIDI
+// synthesiser. The widget is created as a child of parent.
+std::unique_ptr<MediaPlayer> createMediaPlayer(const PlayerSettings& settings,
+                                               QWidget* parent = nullptr);
+
+// Formats seconds as the player's position texts do ("03:07", "1:02:03"):
+// whole seconds, rounded down; negative or invalid values count as 0.
 QString formatPlayerTime(double seconds);
+
+// The virtual-key code of a key press as the key events report it: letters
+// as their upper-case character code, digits 48-57, F1 = 112 ... F24 = 135,
+// Escape 27, Enter 13, Space 32, arrows 37-40, keypad digits 96-105 and so on;
+// 0 for a key that has no code.
+int virtualKeyCode(const QKeyEvent& event);
+// The shift state of a key event: 1 Shift, 2 Ctrl, 4 Alt, added together.
+int keyShiftState(const QKeyEvent& event);
 
 }  // namespace scenova::platform

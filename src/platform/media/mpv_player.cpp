@@ -1,0 +1,298 @@
+#include "mpv_player.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QUrl>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+#include "midi_file.h"
+#include "midi_render.h"
+#include "mpv_session.h"
+#include "video_widget.h"
+
+#include <mpv/client.h>
+
+namespace scenova::platform {
+
+namespace {
+
+MpvSession::Options coreOptions(const PlayerSettings& s, int volume) {
+  return {
+      {"config", "no"},
+      {"terminal", "no"},
+      {"idle", "yes"},
+      {"keep-open", "yes"},  // a finished file stays, paused on its end
+      {"pause", "yes"},
+      {"vo", "null"},  // the video widget switches to its renderer when it has one
+      {"hwdec", "no"},
+      {"video-timing-offset", "0"},  // the GUI thread never blocks in a render call
+      {"keepaspect", s.stretchToFit ? "no" : "yes"},
+      {"ao", "pulse"},
+      {"audio-fallback-to-null", "yes"},
+      {"pulse-buffer", "30"},  // a volume change is heard within ~35 ms
+      {"audio-client-name", "Scenova"},
+      {"volume", QByteArray::number(volume)},
+      {"volume-max", "100"},
+      {"hr-seek", "yes"},
+      {"audio-display", "no"},
+      {"cover-art-auto", "no"},
+      {"sub-auto", "no"},
+      {"resume-playback", "no"},
+      {"ytdl", "no"},
+      {"osc", "no"},
+      {"load-scripts", "no"},
+      {"load-stats-overlay", "no"},
+      {"load-osd-console", "no"},
+      {"load-auto-profiles", "no"},
+      {"input-default-bindings", "no"},
+      {"input-vo-keyboard", "no"},
+  };
+}
+
+QString localPath(const QString& url) {
+  if (url.startsWith(QLatin1StringView("file:"), Qt::CaseInsensitive))
+    return QUrl(url).toLocalFile();
+  return url;
+}
+
+bool isMidiFile(const QFileInfo& info) {
+  const QString suffix = info.suffix().toLower();
+  if (suffix == QLatin1StringView("mid") || suffix == QLatin1StringView("kar") ||
+      suffix == QLatin1StringView("midi"))
+    return true;
+  QFile f(info.absoluteFilePath());
+  return f.open(QIODevice::ReadOnly) && f.read(4) == "MThd";
+}
+
+}  // namespace
+
+MpvMediaPlayer::MpvMediaPlayer(const PlayerSettings& settings, bool withVideoOutput,
+                               QWidget* parent)
+    : settings_(settings),
+      soundFont_(defaultSoundFont()),
+      volume_(std::clamp(settings.volume, 0, 100)) {
+  session_ = std::make_unique<MpvSession>(coreOptions(settings_, volume_));
+  if (session_->isValid()) {
+    streams_.install(session_->handle());
+    connect(session_.get(), &MpvSession::startFile, this, [this] { ++openFiles_; });
+    connect(session_.get(), &MpvSession::fileLoaded, this, &MpvMediaPlayer::onFileLoaded);
+    connect(session_.get(), &MpvSession::endFile, this, &MpvMediaPlayer::onEndFile);
+    connect(session_.get(), &MpvSession::playbackRestart, this, [this] { seekTarget_.reset(); });
+  } else {
+    qWarning("Media player: %s", qUtf8Printable(session_->errorText()));
+  }
+  QWidget* view = nullptr;
+  if (withVideoOutput && session_->isValid()) {
+    view = new VideoWidget(session_.get(), parent);
+    videoOutput_ = true;
+  } else {
+    view = new QWidget(parent);
+    view->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    view->setAutoFillBackground(true);
+    QPalette black = view->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    view->setPalette(black);
+    view->setFocusPolicy(Qt::StrongFocus);
+  }
+  view->installEventFilter(this);
+  view_ = view;
+}
+
+MpvMediaPlayer::~MpvMediaPlayer() {
+  // The widget's renderer belongs to the core: it goes first.
+  delete view_.data();
+  unload();
+  session_.reset();  // joins mpv's threads; no stream callback runs after this
+}
+
+void MpvMediaPlayer::setUrl(const QString& url) {
+  url_ = url;
+  unload();
+  if (!url.isEmpty()) load(localPath(url));
+}
+
+void MpvMediaPlayer::close() {
+  url_.clear();
+  unload();
+}
+
+void MpvMediaPlayer::load(const QString& path) {
+  const QFileInfo info(path);
+  // Folders would load as playlists and empty files never play: refuse both
+  // before the core sees them.
+  if (!session_->isValid() || path.isEmpty() || !info.isFile() || !info.isReadable() ||
+      info.size() == 0)
+    return;
+  QByteArray target;
+  if (isMidiFile(info)) {
+    target = startMidi(info.absoluteFilePath());
+    if (target.isEmpty()) return;
+  } else {
+    target = QFile::encodeName(info.absoluteFilePath());  // absolute: never read as a protocol
+  }
+  session_->setFlag("pause", true);
+  state_ = State::Loading;
+  playOnLoad_ = settings_.autoStart;
+  if (session_->command({"loadfile", target, "replace"}) < 0) {
+    unload();
+    return;
+  }
+  session_->waitFor([this] { return state_ != State::Loading; }, kLoadTimeoutMs);
+}
+
+QByteArray MpvMediaPlayer::startMidi(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxMidiBytes) return {};
+  const QByteArray smf = file.readAll();
+  const auto timing = MidiTiming::parse(smf);
+  if (!timing || !QFileInfo(soundFont_).isFile()) return {};
+  midi_ = MidiRender::start(smf, *timing, soundFont_);
+  if (!midi_) return {};
+  midiUrl_ = streams_.add(midi_->buffer());
+  return midiUrl_;
+}
+
+void MpvMediaPlayer::unload() {
+  const bool active = state_ != State::Empty || midi_;
+  state_ = State::Empty;
+  playOnLoad_ = false;
+  duration_ = 0;
+  seekTarget_.reset();
+  if (midi_) midi_->abort();  // a read waiting for samples fails at once
+  if ((active || openFiles_ > 0) && session_ && session_->isValid()) drainCore();
+  midi_.reset();
+  if (!midiUrl_.isEmpty()) streams_.remove(midiUrl_);
+  midiUrl_.clear();
+}
+
+void MpvMediaPlayer::drainCore() {
+  // After a synchronous "stop" the core will start no file any more; a file it
+  // had started still reports its end later. A no-op command sent now is
+  // answered after every event queued so far, so once its reply is in and
+  // every started file has ended, no event of an old file can be taken for
+  // the next one's.
+  session_->command({"stop"});
+  static quint64 fences = 0;
+  const quint64 fence = (quint64(0x5ce1) << 48) | ++fences;
+  bool fenced = false;
+  session_->commandAsync({"ignore"}, fence);
+  const bool drained = session_->waitForEvent(
+      [&](const mpv_event& e) {
+        fenced = fenced || (e.event_id == MPV_EVENT_COMMAND_REPLY && e.reply_userdata == fence);
+        return fenced && openFiles_ <= 0;
+      },
+      kUnloadTimeoutMs);
+  if (!drained) qWarning("Media player: the media engine was slow to let go of a file");
+  openFiles_ = 0;
+}
+
+void MpvMediaPlayer::onFileLoaded() {
+  if (state_ != State::Loading) return;
+  const auto [known, length] = session_->getDouble("duration");
+  duration_ = known && std::isfinite(length) && length > 0 ? length : 0;
+  state_ = State::Ready;
+  if (playOnLoad_) session_->setFlag("pause", false);
+  playOnLoad_ = false;
+}
+
+void MpvMediaPlayer::onEndFile(int reason, int error) {
+  Q_UNUSED(reason);
+  Q_UNUSED(error);
+  --openFiles_;
+  if (state_ == State::Empty) return;  // a file already let go
+  // A finished file stays open (keep-open), so any end of the current file
+  // means it failed or the core let it go: the player is empty.
+  state_ = State::Empty;
+  duration_ = 0;
+  seekTarget_.reset();
+  playOnLoad_ = false;
+  // Do not leave the core working on whatever the file may have redirected to.
+  session_->commandAsync({"stop"});
+}
+
+bool MpvMediaPlayer::atEnd() const {
+  return session_->getFlag("eof-reached").second;
+}
+
+bool MpvMediaPlayer::isPlaying() const {
+  return state_ == State::Ready && !session_->getFlag("pause").second && !atEnd();
+}
+
+void MpvMediaPlayer::seekTo(double seconds) {
+  seekTarget_ = seconds;
+  session_->command({"seek", QByteArray::number(seconds, 'f', 6), "absolute+exact"});
+}
+
+void MpvMediaPlayer::play() {
+  if (state_ == State::Loading) playOnLoad_ = true;
+  if (state_ != State::Ready) return;
+  if (atEnd()) seekTo(0);  // a finished file plays from its start again
+  session_->setFlag("pause", false);
+}
+
+void MpvMediaPlayer::pause() {
+  playOnLoad_ = false;
+  if (state_ == State::Ready) session_->setFlag("pause", true);
+}
+
+void MpvMediaPlayer::stop() {
+  playOnLoad_ = false;
+  if (state_ != State::Ready) return;
+  session_->setFlag("pause", true);
+  seekTo(0);
+}
+
+double MpvMediaPlayer::currentPosition() const {
+  if (state_ != State::Ready) return 0;
+  if (seekTarget_) return *seekTarget_;
+  if (atEnd()) return duration_;
+  const auto [known, pos] = session_->getDouble("time-pos");
+  if (!known || !std::isfinite(pos)) return 0;
+  return duration_ > 0 ? std::clamp(pos, 0.0, duration_) : std::max(pos, 0.0);
+}
+
+void MpvMediaPlayer::setCurrentPosition(double seconds) {
+  if (state_ != State::Ready || !std::isfinite(seconds)) return;
+  // Beyond the end means the end: the file finishes and stays paused there.
+  seekTo(duration_ > 0 ? std::clamp(seconds, 0.0, duration_) : std::max(seconds, 0.0));
+}
+
+QString MpvMediaPlayer::currentPositionString() const {
+  return state_ == State::Ready ? formatPlayerTime(currentPosition()) : QString();
+}
+
+double MpvMediaPlayer::duration() const {
+  return state_ == State::Ready ? duration_ : 0;
+}
+
+QString MpvMediaPlayer::durationString() const {
+  return state_ == State::Ready ? formatPlayerTime(duration_) : QString();
+}
+
+void MpvMediaPlayer::setVolume(int percent) {
+  volume_ = std::clamp(percent, 0, 100);
+  if (session_->isValid()) session_->setDouble("volume", volume_);
+}
+
+bool MpvMediaPlayer::waitForMidiRender(int timeoutMs) const {
+  return midi_ && midi_->waitFinished(timeoutMs);
+}
+
+bool MpvMediaPlayer::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == view_ && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const int code = virtualKeyCode(*key);
+    if (code != 0) {
+      Q_EMIT keyDown(code, keyShiftState(*key));
+      return true;
+    }
+  }
+  return MediaPlayer::eventFilter(watched, event);
+}
+
+}  // namespace scenova::platform

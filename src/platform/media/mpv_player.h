@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+#include "media_player.h"
+#include "midi_stream.h"
+
+namespace scenova::platform {
+
+class MidiRender;
+class MpvSession;
+
+// The media player control on libmpv. Every kind of file goes through one
+// mpv core: video and audio files directly, MIDI files as the PCM image a
+// FluidSynth thread renders (see MidiRender), so that position, seek, pause,
+// volume and end of media behave the same for all of them.
+//
+// The core keeps a finished file open, paused on its end ("keep-open"); the
+// position then equals the duration, as the counter's end-of-media test
+// expects, and play starts the file over.
+class MpvMediaPlayer final : public MediaPlayer {
+  Q_OBJECT
+ public:
+  // How long a load may keep the GUI thread; a file still opening after it
+  // goes on in the background and the player stays empty until it is ready.
+  static constexpr int kLoadTimeoutMs = 2500;
+  // How long unloading waits for the core to let go of the previous file.
+  static constexpr int kUnloadTimeoutMs = 1000;
+  // MIDI files larger than this are refused.
+  static constexpr qint64 kMaxMidiBytes = 16 << 20;
+
+  // withVideoOutput false keeps the core on the "null" video output and
+  // gives a plain widget (for platforms without OpenGL).
+  MpvMediaPlayer(const PlayerSettings& settings, bool withVideoOutput, QWidget* parent);
+  ~MpvMediaPlayer() override;
+
+  QString url() const override { return url_; }
+  void setUrl(const QString& url) override;
+  void close() override;
+
+  void play() override;
+  void pause() override;
+  void stop() override;
+
+  double currentPosition() const override;
+  void setCurrentPosition(double seconds) override;
+  QString currentPositionString() const override;
+  double duration() const override;
+  QString durationString() const override;
+
+  void setVolume(int percent) override;
+  int volume() const override { return volume_; }
+
+  QWidget* widget() override { return view_; }
+
+  // Whether a file is loaded (it has a position) and whether it is playing.
+  bool hasMedia() const { return state_ == State::Ready; }
+  bool isPlaying() const;
+  // True when the widget draws video with OpenGL.
+  bool hasVideoOutput() const { return videoOutput_; }
+  // The soundfont used for MIDI files (the system's General MIDI one).
+  void setSoundFont(const QString& path) { soundFont_ = path; }
+  // For tests: waits (bounded) until a rendered MIDI image is complete.
+  bool waitForMidiRender(int timeoutMs) const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  enum class State { Empty, Loading, Ready };
+
+  void load(const QString& path);
+  QByteArray startMidi(const QString& path);
+  void unload();
+  void drainCore();
+  void onFileLoaded();
+  void onEndFile(int reason, int error);
+  bool atEnd() const;
+  void seekTo(double seconds);
+
+  PlayerSettings settings_;
+  MidiStreams streams_;  // must outlive the core (declared before it)
+  std::unique_ptr<MpvSession> session_;
+  std::unique_ptr<MidiRender> midi_;
+  QByteArray midiUrl_;
+  QPointer<QWidget> view_;
+  bool videoOutput_ = false;
+  QString soundFont_;
+  QString url_;
+  State state_ = State::Empty;
+  bool playOnLoad_ = false;
+  int openFiles_ = 0;  // files the core started and has not ended yet
+  double duration_ = 0;
+  std::optional<double> seekTarget_;  // reported until the seek has finished
+  int volume_ = 50;
+};
+
+}  // namespace scenova::platform

@@ -1,0 +1,3 @@
+# Tests of the media player control and its MIDI synthesiser.
+scenova_add_test(test_player_offscreen SOURCES test_player_offscreen.cpp
+  LIBS scenova_media TIMEOUT 120)
