@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/environment.h"
 #include "platform/media/audio_device.h"
+#include "platform/media/media_player.h"
 #include "platform/rtf/rtf.h"
 #include "settings_file.h"
 #include "wiring.h"
@@ -31,7 +32,12 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   setObjectName(QStringLiteral("Form1"));
   editor_ = new QTextEdit;
   editor_->setAcceptRichText(true);
-  player_ = new QWidget;
+  if (services_.playerFactory) {
+    platform::PlayerSettings settings;  // waits for Play, keeps the aspect
+    wmp2_ = services_.playerFactory(settings, nullptr);
+  }
+  WMP2 = wmp2_.get();
+  player_ = WMP2 ? WMP2->widget() : new QWidget;
   ui = buildMainControls(this, editor_, player_);
   for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6}) t->setTimerType(Qt::PreciseTimer);
   connect(&Timer5, &QTimer::timeout, this, &Form1::Timer5_Timer);

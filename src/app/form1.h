@@ -7,6 +7,9 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <functional>
+#include <memory>
+
 class QTextEdit;
 
 namespace scenova::audio {
@@ -17,6 +20,7 @@ class VideoOperations;
 }
 namespace scenova::platform {
 class MediaPlayer;
+struct PlayerSettings;
 class Dialogs;
 class Environment;
 class SystemServices;
@@ -34,6 +38,9 @@ struct Services {
   platform::SystemServices* system = nullptr;
   platform::AudioDevice* audio = nullptr;  // may be null: no audio device
   platform::Mixer* mixer = nullptr;        // may be null: no mixer
+  // Creates a media player control; empty: the window has no player.
+  std::function<std::unique_ptr<platform::MediaPlayer>(const platform::PlayerSettings&, QWidget*)>
+      playerFactory;
   QString settingsPath;
   QString commandLine;  // the whole command line: the path of one script
 };
@@ -112,6 +119,7 @@ private:
   SettingsValues saved_;
   QTextEdit* editor_ = nullptr;
   QWidget* player_ = nullptr;
+  std::unique_ptr<platform::MediaPlayer> wmp2_;
   bool closing_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include "language_ui.h"
 #include "platform/fakes.h"
 #include "platform/linux_platform.h"
+#include "platform/media/media_player.h"
 #include "settings_file.h"
 
 #include <QApplication>
@@ -97,6 +98,9 @@ int Main(int argc, char** argv) {
   services.dialogs = dialogs.get();
   services.env = &env;
   services.system = &system;
+  services.playerFactory = [](const platform::PlayerSettings& settings, QWidget* parent) {
+    return platform::createMediaPlayer(settings, parent);
+  };
   services.settingsPath = in.settingsPath;
   services.commandLine = wholeCommandLine(argc, argv);
   Form1 form(services, std::move(start.table));
