@@ -14,8 +14,9 @@
 //   Qt::AlignAbsolute), leftMargin/rightMargin/textIndent in layout pixels at
 //   96 dpi (RTF twips / 15).
 // - Bullets: a bulleted paragraph belongs to a QTextList with style
-//   QTextListFormat::ListDisc and indent 1 (numbered RTF lists come in as
-//   ListDecimal). The bullet text itself is never part of the document text.
+//   QTextListFormat::ListDisc and indent 1 (\ls lists: indent \ilvl + 1;
+//   numbered RTF lists come in as ListDecimal, ListLowerAlpha...). Lists are
+//   written as \pntext + \pn (bullet: Symbol \'b7). The bullet text itself is never part of the document text.
 //   Consecutive list paragraphs share one QTextList. The list's own indent
 //   (indent x doc.indentWidth()) counts towards RTF's \li: the block's
 //   leftMargin holds only the rest, and a list paragraph's textIndent is not
@@ -24,11 +25,15 @@
 //   \f or the default font; left unset only when the RTF has no font table)
 //   and fontPointSize (from \fs, 12 pt by default). Only when
 //   switched on: fontWeight QFont::Bold, fontItalic, fontUnderline,
-//   fontStrikeOut, foreground (a solid brush, when the RTF names a colour
-//   other than "auto"), background (from \highlight or \cb).
-// - Tables come in as text: each cell is followed by a tab, each row ends a
-//   paragraph. Field results are shown; field instructions, pictures, objects,
-//   headers, footers, footnotes and comments are left out.
+//   fontStrikeOut, verticalAlignment super/subscript, foreground (a solid
+//   brush, when the RTF names a colour other than "auto"), background (from
+//   \highlight, \cb or \chcbpat). The writer writes a run's font only when
+//   it differs from doc.defaultFont() (which becomes \f0) and its size only
+//   when it is not 12 pt; a run without a point size has the default font's.
+// - Tables come in as text: cells separated by tabs, each row ends a
+//   paragraph. Field results and hidden text are shown; field instructions,
+//   pictures, objects, headers, footers, footnotes and comments are left out
+//   (a footnote leaves its number in the text).
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -42,7 +47,8 @@ namespace scenova::platform::rtf {
 // Replaces the document's content with the RTF (or, when the bytes are not
 // RTF, plain text: UTF-8, else Windows-1252). Returns false only when nothing
 // usable could be read; the document is then left unchanged and *error (when
-// given) says why. The undo stack is not touched: the load is not undoable.
+// given) says why. The load clears the document (and its undo history) and
+// inserts the new content as one edit block.
 bool readDocument(QByteArrayView bytes, QTextDocument& doc, QString* error = nullptr);
 
 // Inserts RTF (or plain text) at the cursor, in place of its selection (used
