@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <clocale>
+#include <thread>
 #include <vector>
 
 namespace scenova::platform {
@@ -50,6 +51,14 @@ MpvSession::MpvSession(const Options& options, QObject* parent) : QObject(parent
   handle_ = h;
   mpv_observe_property(handle_, kIdleObserver, "idle-active", MPV_FORMAT_FLAG);
   mpv_set_wakeup_callback(handle_, &MpvSession::onWakeup, this);
+}
+
+void MpvSession::abandon() {
+  if (!handle_) return;
+  mpv_handle* h = handle_;
+  handle_ = nullptr;
+  mpv_set_wakeup_callback(h, nullptr, nullptr);
+  std::thread([h] { mpv_terminate_destroy(h); }).detach();
 }
 
 MpvSession::~MpvSession() {
@@ -119,7 +128,10 @@ void MpvSession::dispatch(const mpv_event& event) {
       Q_EMIT playbackRestart();
       break;
     case MPV_EVENT_COMMAND_REPLY:
-      Q_EMIT commandReply(event.reply_userdata, event.error);
+      // Replies to the bounded round trips are taken by awaitReply().
+      if (event.reply_userdata < (quint64(1) << 48)) {
+        Q_EMIT commandReply(event.reply_userdata, event.error);
+      }
       break;
     case MPV_EVENT_AUDIO_RECONFIG:
       Q_EMIT audioReconfig();
@@ -173,6 +185,47 @@ int MpvSession::commandAsync(const QList<QByteArray>& args, quint64 replyId) {
   if (!handle_) return MPV_ERROR_UNINITIALIZED;
   auto v = argv(args);
   return mpv_command_async(handle_, replyId, v.data());
+}
+
+int MpvSession::awaitReply(quint64 id, mpv_event_id kind, int timeoutMs, double* value) {
+  int result = kTimedOut;
+  waitForEvent(
+      [&](const mpv_event& ev) {
+        if (ev.event_id != kind || ev.reply_userdata != id) return false;
+        result = ev.error;
+        if (value && ev.error >= 0) {
+          const auto* p = static_cast<const mpv_event_property*>(ev.data);
+          if (p->format == MPV_FORMAT_DOUBLE) {
+            *value = *static_cast<const double*>(p->data);
+          } else {
+            result = MPV_ERROR_PROPERTY_UNAVAILABLE;
+          }
+        }
+        return true;
+      },
+      timeoutMs);
+  return result;
+}
+
+int MpvSession::commandWait(const QList<QByteArray>& args, int timeoutMs) {
+  const quint64 id = nextReplyId_++;
+  const int rc = commandAsync(args, id);
+  return rc < 0 ? rc : awaitReply(id, MPV_EVENT_COMMAND_REPLY, timeoutMs);
+}
+
+int MpvSession::setPropertyWait(const char* name, const QByteArray& value, int timeoutMs) {
+  if (!handle_) return MPV_ERROR_UNINITIALIZED;
+  const quint64 id = nextReplyId_++;
+  const char* text = value.constData();
+  const int rc = mpv_set_property_async(handle_, id, name, MPV_FORMAT_STRING, &text);
+  return rc < 0 ? rc : awaitReply(id, MPV_EVENT_SET_PROPERTY_REPLY, timeoutMs);
+}
+
+int MpvSession::getDoubleWait(const char* name, double* value, int timeoutMs) {
+  if (!handle_) return MPV_ERROR_UNINITIALIZED;
+  const quint64 id = nextReplyId_++;
+  const int rc = mpv_get_property_async(handle_, id, name, MPV_FORMAT_DOUBLE);
+  return rc < 0 ? rc : awaitReply(id, MPV_EVENT_GET_PROPERTY_REPLY, timeoutMs, value);
 }
 
 int MpvSession::setProperty(const char* name, const QByteArray& value) {

@@ -64,11 +64,25 @@ class MpvSession : public QObject {
   // MPV_FORMAT_DOUBLE, _FLAG, _INT64, _STRING or _NONE (change notices only).
   int observe(const char* name, mpv_format format);
 
+  // Bounded round trips: the request goes out asynchronously and its reply is
+  // awaited for at most timeoutMs, so a stuck media engine cannot hang the
+  // caller. They return kTimedOut when no reply came in time.
+  static constexpr int kTimedOut = -1000;
+  int commandWait(const QList<QByteArray>& args, int timeoutMs);
+  int setPropertyWait(const char* name, const QByteArray& value, int timeoutMs);
+  // Reads a double property into *value; returns 0 or an error / kTimedOut.
+  int getDoubleWait(const char* name, double* value, int timeoutMs);
+
   // Drains events until done() is true or timeoutMs pass; returns done().
   bool waitFor(const std::function<bool()>& done, int timeoutMs);
   // Drains events until match() accepts one (it sees every event after its
   // normal dispatch) or timeoutMs pass; returns whether one was accepted.
   bool waitForEvent(const std::function<bool(const mpv_event&)>& match, int timeoutMs);
+
+  // Gives the engine up without waiting for it: the handle is shut down on a
+  // short-lived thread of its own (used when it stopped answering). The
+  // session is invalid afterwards.
+  void abandon();
 
   // Handles every queued event now (the wakeup callback schedules this).
   void drainEvents();
@@ -95,7 +109,9 @@ class MpvSession : public QObject {
   static void onWakeup(void* self);
   void dispatch(const mpv_event& event);
   void dispatchProperty(const mpv_event_property& property);
+  int awaitReply(quint64 id, mpv_event_id kind, int timeoutMs, double* value = nullptr);
 
+  quint64 nextReplyId_ = quint64(1) << 48;  // ids for the bounded round trips
   mpv_handle* handle_ = nullptr;
   QString errorText_;
   std::atomic<bool> drainPosted_{false};

@@ -1,0 +1,3 @@
+#include "fake_mixer.h"
+
+// FakeMixer is header-only; this file gives the fakes library a home for it.

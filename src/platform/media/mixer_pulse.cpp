@@ -1,0 +1,188 @@
+#include "mixer_pulse.h"
+
+#include <QElapsedTimer>
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace scenova::platform {
+
+// Everything here is touched on the connection thread too, so it is only
+// used with the main loop's lock held.
+struct PulseMixer::Shared {
+  pa_threaded_mainloop* loop = nullptr;
+  pa_context* context = nullptr;
+  std::optional<quint32> pending;  // applied when a new connection comes up
+  bool timedOut = false;
+  std::optional<quint32> readResult;
+  bool readDone = false;
+  QElapsedTimer lastConnect;
+};
+
+namespace {
+
+constexpr char kDefaultSink[] = "@DEFAULT_SINK@";
+constexpr int kReadTimeoutMs = 1000;
+
+bool sendVolume(pa_context* context, quint32 value) {
+  pa_cvolume volume;
+  // One channel: the server scales all channels and keeps their balance.
+  pa_cvolume_set(&volume, 1, std::min<quint32>(value, PA_VOLUME_NORM));
+  pa_operation* op =
+      pa_context_set_sink_volume_by_name(context, kDefaultSink, &volume, nullptr, nullptr);
+  if (!op) return false;
+  pa_operation_unref(op);
+  return true;
+}
+
+void onState(pa_context* context, void* data) {
+  auto* s = static_cast<PulseMixer::Shared*>(data);
+  if (pa_context_get_state(context) == PA_CONTEXT_READY && s->pending) {
+    sendVolume(context, *s->pending);
+    s->pending.reset();
+  }
+  pa_threaded_mainloop_signal(s->loop, 0);
+}
+
+void onTimeout(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* data) {
+  auto* s = static_cast<PulseMixer::Shared*>(data);
+  s->timedOut = true;
+  pa_threaded_mainloop_signal(s->loop, 0);
+}
+
+void onSinkInfo(pa_context*, const pa_sink_info* info, int eol, void* data) {
+  auto* s = static_cast<PulseMixer::Shared*>(data);
+  if (info) s->readResult = pa_cvolume_max(&info->volume);
+  if (eol != 0) s->readDone = true;
+  pa_threaded_mainloop_signal(s->loop, 0);
+}
+
+// Waits (lock held) until done() or timeoutMs pass; false on timeout.
+bool waitUntil(PulseMixer::Shared* s, const std::function<bool()>& done, int timeoutMs) {
+  if (done()) return true;
+  s->timedOut = false;
+  pa_time_event* timer = pa_context_rttime_new(
+      s->context, pa_rtclock_now() + pa_usec_t(timeoutMs) * PA_USEC_PER_MSEC, onTimeout, s);
+  while (!done() && !s->timedOut) pa_threaded_mainloop_wait(s->loop);
+  if (timer) pa_threaded_mainloop_get_api(s->loop)->time_free(timer);
+  return done();
+}
+
+void dropContext(PulseMixer::Shared* s) {
+  if (!s->context) return;
+  pa_context_set_state_callback(s->context, nullptr, nullptr);
+  pa_context_disconnect(s->context);
+  pa_context_unref(s->context);
+  s->context = nullptr;
+}
+
+bool isUp(pa_context* context) {
+  return context && pa_context_get_state(context) == PA_CONTEXT_READY;
+}
+
+}  // namespace
+
+PulseMixer::PulseMixer() : shared_(new Shared) {}
+
+PulseMixer::~PulseMixer() {
+  disconnect();
+  delete shared_;
+}
+
+quint32 PulseMixer::maximum() const {
+  return opened_ ? PA_VOLUME_NORM : 0;
+}
+
+bool PulseMixer::open() {
+  if (opened_) return true;
+  if (!loop_) {
+    loop_ = pa_threaded_mainloop_new();
+    if (!loop_) return false;
+    shared_->loop = loop_;
+    if (pa_threaded_mainloop_start(loop_) < 0) {
+      pa_threaded_mainloop_free(loop_);
+      loop_ = nullptr;
+      return false;
+    }
+  }
+  pa_threaded_mainloop_lock(loop_);
+  bool ok = connectContext(true);
+  if (ok) {
+    // A server without any output has no master volume to set.
+    ok = readValueLocked().has_value();
+  }
+  if (!ok) dropContext(shared_);
+  pa_threaded_mainloop_unlock(loop_);
+  opened_ = ok;
+  return ok;
+}
+
+// Called with the lock held.
+bool PulseMixer::connectContext(bool wait) {
+  Shared* s = shared_;
+  dropContext(s);
+  s->lastConnect.start();
+  s->context = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Scenova");
+  if (!s->context) return false;
+  pa_context_set_state_callback(s->context, onState, s);
+  if (pa_context_connect(s->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
+  if (!wait) return true;
+  waitUntil(
+      s, [s] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(s->context)) || isUp(s->context); },
+      kConnectTimeoutMs);
+  return isUp(s->context);
+}
+
+bool PulseMixer::setValue(quint32 value) {
+  if (!opened_) return false;
+  pa_threaded_mainloop_lock(loop_);
+  Shared* s = shared_;
+  bool sent = false;
+  if (isUp(s->context)) {
+    sent = sendVolume(s->context, value);
+  } else {
+    s->pending = value;
+    const bool failed = !s->context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(s->context));
+    // Try the server again at most once a second, without waiting for it.
+    if (failed && s->lastConnect.elapsed() >= 1000) connectContext(false);
+  }
+  pa_threaded_mainloop_unlock(loop_);
+  return sent;
+}
+
+std::optional<quint32> PulseMixer::readValue() {
+  if (!loop_) return std::nullopt;
+  pa_threaded_mainloop_lock(loop_);
+  const std::optional<quint32> result = readValueLocked();
+  pa_threaded_mainloop_unlock(loop_);
+  return result;
+}
+
+std::optional<quint32> PulseMixer::readValueLocked() {
+  Shared* s = shared_;
+  if (!isUp(s->context)) return std::nullopt;
+  s->readResult.reset();
+  s->readDone = false;
+  pa_operation* op = pa_context_get_sink_info_by_name(s->context, kDefaultSink, onSinkInfo, s);
+  if (!op) return std::nullopt;
+  const bool done = waitUntil(
+      s, [s] { return s->readDone; }, kReadTimeoutMs);
+  if (pa_operation_get_state(op) == PA_OPERATION_RUNNING) pa_operation_cancel(op);
+  pa_operation_unref(op);
+  return done ? s->readResult : std::nullopt;
+}
+
+void PulseMixer::disconnect() {
+  if (!loop_) return;
+  pa_threaded_mainloop_lock(loop_);
+  dropContext(shared_);
+  pa_threaded_mainloop_unlock(loop_);
+  pa_threaded_mainloop_stop(loop_);
+  pa_threaded_mainloop_free(loop_);
+  loop_ = nullptr;
+  opened_ = false;
+}
+
+}  // namespace scenova::platform
