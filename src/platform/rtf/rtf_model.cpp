@@ -4,6 +4,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace scenova::platform::rtf::detail {
 
 size_t qHash(const CharProps& p, size_t seed) {
@@ -61,7 +63,7 @@ int charsetCodePage(int charset) {
 namespace {
 
 // Characters a QTextDocument would turn into blocks, frames or objects, and
-// control characters other than tab.
+// control characters other than tab. (Unpaired surrogates are replaced too.)
 bool needsFilter(char16_t c) {
   return (c < 0x20 && c != u'\t') || c == 0x2029 || c == 0xFFFC || c == 0xFDD0 || c == 0xFDD1 ||
          c == 0xFFFE || c == 0xFFFF;
@@ -97,22 +99,24 @@ void ModelBuilder::startSpan(int format) {
 void ModelBuilder::append(QStringView text, const CharProps* props) {
   if (text.isEmpty()) return;
   startSpan(props ? charFormatId(*props) : -1);
-  bool clean = true;
-  for (QChar c : text) {
-    if (needsFilter(c.unicode())) {
-      clean = false;
-      break;
-    }
-  }
-  if (clean) {
+  const auto special = [](QChar c) { return needsFilter(c.unicode()) || c.isSurrogate(); };
+  if (std::none_of(text.begin(), text.end(), special)) {
     model_.text.append(text);
     return;
   }
-  for (QChar c : text) {
-    if (c.unicode() == 0x2029)
-      model_.text.append(QChar(0x2028));
-    else if (!needsFilter(c.unicode()))
+  const qsizetype n = text.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    const QChar c = text[i];
+    if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) {
+      model_.text.append(text.sliced(i, 2));
+      ++i;
+    } else if (c.isSurrogate()) {
+      model_.text.append(QChar::ReplacementCharacter);  // half a pair is not a character
+    } else if (c.unicode() == 0x2029) {
+      model_.text.append(QChar::LineSeparator);
+    } else if (!needsFilter(c.unicode())) {
       model_.text.append(c);
+    }
   }
 }
 

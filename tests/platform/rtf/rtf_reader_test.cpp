@@ -89,11 +89,11 @@ class RtfReaderTest : public QObject {
         << utf8("h\xC3\xA9llo\r\nworld\rthree\n") << QStringLiteral("h\u00e9llo\nworld\nthree");
     QTest::newRow("plain Windows-1252 text")
         << utf8("caf\xE9 \x80") << QStringLiteral("caf\u00e9 \u20ac");
-    QTest::newRow("plain UTF-16 text") << QByteArray(
-                                              "\xFF\xFE"
-                                              "a\0b\0",
-                                              6)
-                                       << QStringLiteral("ab");
+    const char utf16le[] = {'\xFF', '\xFE', 'a', 0, 'b', 0};
+    QTest::newRow("plain UTF-16 text") << QByteArray(utf16le, 6) << QStringLiteral("ab");
+    const char unpaired[] = {'\xFE', '\xFF', '\xD8', '\x3D', 0, 'x', '\xDC', 0};
+    QTest::newRow("unpaired surrogates in UTF-16")
+        << QByteArray(unpaired, 8) << QStringLiteral("\uFFFDx\uFFFD");
     QTest::newRow("empty file") << QByteArray() << QString();
   }
 
