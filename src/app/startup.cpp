@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QTimer>
 
 #include <clocale>
@@ -70,6 +71,7 @@ int Main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Scenova"));
   // Media libraries need the C number format whatever the user's locale.
   std::setlocale(LC_NUMERIC, "C");
+  QApplication::setWindowIcon(QIcon(QApplication::applicationDirPath() + QStringLiteral("/Files/scenova.png")));
 
   platform::LinuxEnvironment env;
   platform::LinuxSystemServices system;
