@@ -1,0 +1,81 @@
+#include "platform/rtb/headless.h"
+
+#include "platform/rtb/script_file.h"
+#include "platform/rtb/script_text.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include <cstdio>
+#include <memory>
+
+namespace scenova::platform {
+
+namespace {
+
+int failWith(const QString& message, int status = 1) {
+  const QByteArray line = "scenova: " + message.toUtf8() + '\n';
+  std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+  return status;
+}
+
+// Qt's own diagnostics (fonts, platform) stay off standard error, which
+// carries only the command's one-line failure.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    const QByteArray line = message.toUtf8() + '\n';
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+  }
+}
+
+int exportText(const QString& script) {
+  QTextDocument doc;
+  QString error;
+  if (!readScriptFile(script, doc, &error)) return failWith(error);
+  const QByteArray bytes = programText(doc).toUtf8();
+  const bool written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()),
+                                   stdout) == static_cast<size_t>(bytes.size()) &&
+                       std::fflush(stdout) == 0;
+  return written ? 0 : failWith(QStringLiteral("cannot write to standard output"));
+}
+
+int convert(const QString& in, const QString& out) {
+  QTextDocument doc;
+  QString error;
+  if (!readScriptFile(in, doc, &error) || !writeScriptFile(out, doc, &error)) {
+    return failWith(error);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int runHeadlessCommand(int argc, char** argv, bool* handled) {
+  const QByteArray command = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+  const bool isExport = command == "--export-text";
+  const bool isConvert = command == "--convert";
+  if (handled) *handled = isExport || isConvert;
+  if (!isExport && !isConvert) return 0;
+  if (argc != (isExport ? 3 : 4)) {
+    return failWith(isExport ? QStringLiteral("usage: scenova --export-text SCRIPT")
+                             : QStringLiteral("usage: scenova --convert IN OUT"),
+                    2);
+  }
+
+  const QtMessageHandler previous = qInstallMessageHandler(quietMessages);
+  int appArgc = 1;
+  std::unique_ptr<QGuiApplication> app;
+  if (!QCoreApplication::instance()) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    app = std::make_unique<QGuiApplication>(appArgc, argv);
+  }
+  const int status = isExport ? exportText(QFile::decodeName(argv[2]))
+                              : convert(QFile::decodeName(argv[2]), QFile::decodeName(argv[3]));
+  app.reset();
+  qInstallMessageHandler(previous);
+  return status;
+}
+
+}  // namespace scenova::platform

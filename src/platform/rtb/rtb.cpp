@@ -1,0 +1,279 @@
+#include "platform/rtb/rtb.h"
+
+#include "platform/rtb/rtf_bridge.h"
+#include "platform/rtb/script_file.h"
+
+#include <QMimeData>
+#include <QPointer>
+#include <QPrinter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+
+#include <algorithm>
+
+namespace scenova::platform {
+
+namespace {
+
+// Clipboard and drag-and-drop formats that carry RTF.
+const QString& rtfMimeType() {
+  static const QString type = QStringLiteral("text/rtf");
+  return type;
+}
+const QStringList& rtfMimeTypes() {
+  static const QStringList types{QStringLiteral("text/rtf"), QStringLiteral("application/rtf"),
+                                 QStringLiteral("text/richtext")};
+  return types;
+}
+
+// Program text -> what QTextCursor::insertText makes into the same text: CR LF
+// and a lone CR become paragraph breaks, a lone LF a line break.
+QString toDocumentText(const QString& text) {
+  QString out;
+  out.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text.at(i);
+    if (c == u'\r') {
+      if (i + 1 < text.size() && text.at(i + 1) == u'\n') ++i;
+      out += QChar::ParagraphSeparator;
+    } else if (c == u'\n') {
+      out += QChar::LineSeparator;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool isWordCharacter(QChar c) {
+  return c.isLetterOrNumber() || c == u'_';
+}
+
+bool isWholeWord(QStringView text, qsizetype at, qsizetype length) {
+  if (at > 0 && isWordCharacter(text.at(at - 1))) return false;
+  const qsizetype after = at + length;
+  return after >= text.size() || !isWordCharacter(text.at(after));
+}
+
+}  // namespace
+
+RTB::RTB(QWidget* parent) : QTextEdit(parent) {
+  setContextMenuPolicy(Qt::PreventContextMenu);
+  setUndoRedoEnabled(false);
+  adoptDocument(document());
+}
+
+RTB::~RTB() {
+  text_.attach(nullptr);
+}
+
+void RTB::adoptDocument(QTextDocument* doc) {
+  doc->setUndoRedoEnabled(false);
+  text_.attach(doc);
+  connect(doc, &QTextDocument::contentsChanged, this, &RTB::documentContentsChanged);
+}
+
+void RTB::documentContentsChanged() {
+  if (muted_ > 0) {
+    changedWhileMuted_ = true;
+    return;
+  }
+  Q_EMIT Change();
+}
+
+// Runs a change made of several document edits and raises Change once.
+template <typename F>
+void RTB::asOneChange(F&& change) {
+  ++muted_;
+  change();
+  if (--muted_ == 0 && changedWhileMuted_) {
+    changedWhileMuted_ = false;
+    Q_EMIT Change();
+  }
+}
+
+// --- Text and positions ------------------------------------------------------
+
+QString RTB::Text() const {
+  return text_.text();
+}
+
+void RTB::SetText(const QString& text) {
+  asOneChange([&] {
+    document()->clear();
+    if (!text.isEmpty()) QTextCursor(document()).insertText(toDocumentText(text));
+    setTextCursor(QTextCursor(document()));
+    setCurrentCharFormat(QTextCharFormat());
+  });
+}
+
+int RTB::TextLength() const {
+  return text_.length();
+}
+
+QString RTB::Mid(int position, int count) const {
+  return text_.mid(position, count);
+}
+
+int RTB::SelStart() const {
+  return text_.toProgram(textCursor().selectionStart());
+}
+
+void RTB::SetSelStart(int position) {
+  Select(position, 0);
+}
+
+int RTB::SelLength() const {
+  const QTextCursor c = textCursor();
+  if (!c.hasSelection()) return 0;
+  return text_.toProgram(c.selectionEnd()) - text_.toProgram(c.selectionStart());
+}
+
+void RTB::SetSelLength(int length) {
+  Select(SelStart(), length);
+}
+
+void RTB::Select(int start, int length) {
+  start = std::clamp(start, 0, TextLength());
+  const int end =
+      static_cast<int>(std::min<qint64>(qint64{start} + std::max(length, 0), TextLength()));
+  QTextCursor c = textCursor();
+  c.setPosition(text_.toDocument(start, ScriptText::Round::Down));
+  if (end > start)
+    c.setPosition(text_.toDocument(end, ScriptText::Round::Up), QTextCursor::KeepAnchor);
+  setTextCursor(c);
+}
+
+QString RTB::SelText() const {
+  const QTextCursor c = textCursor();
+  if (!c.hasSelection()) return {};
+  const int from = text_.toProgram(c.selectionStart());
+  return text_.mid(from, text_.toProgram(c.selectionEnd()) - from);
+}
+
+void RTB::SetSelText(const QString& text) {
+  QTextCursor c = textCursor();
+  c.insertText(toDocumentText(text));
+  setTextCursor(c);
+}
+
+QByteArray RTB::SelRTF() const {
+  const QTextCursor c = textCursor();
+  return rtfbridge::writeRange(*document(), c.selectionStart(), c.selectionEnd());
+}
+
+bool RTB::SetSelRTF(QByteArrayView rtf) {
+  QTextCursor c = textCursor();
+  if (rtf.isEmpty()) {
+    c.removeSelectedText();
+  } else if (!rtfbridge::insertRtf(c, rtf)) {
+    return false;
+  }
+  setTextCursor(c);
+  return true;
+}
+
+// --- Files, search, printing ---------------------------------------------------
+
+bool RTB::LoadFile(const QString& path, QString* error) {
+  QPointer<QTextDocument> old = document();
+  auto* fresh = new QTextDocument(this);
+  fresh->setDefaultFont(old->defaultFont());
+  fresh->setUndoRedoEnabled(false);
+  if (!readScriptFile(path, *fresh, error)) {
+    delete fresh;
+    return false;
+  }
+  asOneChange([&] {
+    text_.attach(nullptr);
+    disconnect(old, &QTextDocument::contentsChanged, this, &RTB::documentContentsChanged);
+    setDocument(fresh);
+    adoptDocument(fresh);
+    changedWhileMuted_ = true;
+    // The editor deletes its own first document itself; later ones are ours.
+    if (old && old->parent() == this) delete old;
+    setTextCursor(QTextCursor(fresh));
+  });
+  return true;
+}
+
+bool RTB::SaveFile(const QString& path, QString* error) const {
+  return writeScriptFile(path, *document(), error);
+}
+
+int RTB::Find(const QString& what, std::optional<int> start, std::optional<int> end,
+              FindOptions options) {
+  if (what.isEmpty()) return -1;
+  const int length = TextLength();
+  int from = start.value_or(0);
+  int to = end.value_or(length);
+  if (!start && !end && textCursor().hasSelection()) {
+    from = SelStart();
+    to = from + SelLength();
+  }
+  from = std::clamp(from, 0, length);
+  to = std::clamp(to, from, length);
+  const QString text = Text();
+  const QStringView range = QStringView(text).first(to);
+  const Qt::CaseSensitivity cs =
+      options.testFlag(FindMatchCase) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  for (qsizetype at = range.indexOf(what, from, cs); at >= 0;
+       at = range.indexOf(what, at + 1, cs)) {
+    if (options.testFlag(FindWholeWord) && !isWholeWord(text, at, what.size())) continue;
+    Select(static_cast<int>(at), static_cast<int>(what.size()));
+    return static_cast<int>(at);
+  }
+  return -1;
+}
+
+void RTB::SelPrint(QPrinter& printer) const {
+  const QTextCursor c = textCursor();
+  if (!c.hasSelection()) {
+    document()->print(&printer);
+    return;
+  }
+  QTextDocument selection;
+  selection.setDefaultFont(document()->defaultFont());
+  QTextCursor(&selection).insertFragment(c.selection());
+  selection.print(&printer);
+}
+
+void RTB::SetFocus() {
+  setFocus(Qt::OtherFocusReason);
+}
+
+// --- Clipboard and drag and drop ----------------------------------------------
+// Only RTF and plain text come in, through the same reader as files, so that
+// the script never holds anything the RTF writer cannot save.
+
+bool RTB::canInsertFromMimeData(const QMimeData* source) const {
+  return source->hasText() || std::any_of(rtfMimeTypes().begin(), rtfMimeTypes().end(),
+                                          [&](const QString& t) { return source->hasFormat(t); });
+}
+
+void RTB::insertFromMimeData(const QMimeData* source) {
+  for (const QString& type : rtfMimeTypes()) {
+    const QByteArray rtf = source->data(type);
+    if (!rtf.isEmpty() && SetSelRTF(rtf)) {
+      ensureCursorVisible();
+      return;
+    }
+  }
+  if (source->hasText() && !source->text().isEmpty()) {
+    SetSelText(source->text());
+    ensureCursorVisible();
+  }
+}
+
+QMimeData* RTB::createMimeDataFromSelection() const {
+  auto* data = new QMimeData;
+  data->setData(rtfMimeType(), SelRTF());
+  QString plain = SelText();
+  plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  data->setText(plain);
+  return data;
+}
+
+}  // namespace scenova::platform

@@ -1,0 +1,63 @@
+#include "platform/rtb/script_file.h"
+
+#include "platform/rtb/rtf_bridge.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextDocument>
+
+namespace scenova::platform {
+
+namespace {
+
+// Positions in a document are ints; no script comes near this size.
+constexpr qint64 kMaxScriptBytes = qint64{1} << 30;
+
+bool fail(QString* error, const QString& reason) {
+  if (error) *error = reason;
+  return false;
+}
+
+}  // namespace
+
+bool readScriptFile(const QString& path, QTextDocument& doc, QString* error) {
+  const QFileInfo info(path);
+  if (info.isDir()) return fail(error, QStringLiteral("%1 is a folder").arg(path));
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    return fail(error, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+  }
+  if (file.size() > kMaxScriptBytes) {
+    return fail(error, QStringLiteral("%1 is too large to be a script").arg(path));
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    return fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+  }
+  QString reason;
+  if (!rtfbridge::readDocument(bytes, doc, &reason)) {
+    return fail(error, QStringLiteral("cannot read %1: %2").arg(path, reason));
+  }
+  return true;
+}
+
+bool writeScriptFile(const QString& path, const QTextDocument& doc, QString* error) {
+  const QByteArray bytes = rtfbridge::writeDocument(doc);
+  if (bytes.isEmpty()) return fail(error, QStringLiteral("the script could not be written as RTF"));
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) {
+    return fail(error, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+  }
+  if (file.write(bytes) != bytes.size()) {
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    return fail(error, QStringLiteral("cannot write %1: %2").arg(path, reason));
+  }
+  if (!file.commit()) {
+    return fail(error, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+  }
+  return true;
+}
+
+}  // namespace scenova::platform
