@@ -30,6 +30,7 @@ MpvSession::Options coreOptions(const PlayerSettings& s, int volume) {
       {"pause", "yes"},
       {"vo", "null"},  // the video widget switches to its renderer when it has one
       {"hwdec", "no"},
+      {"gpu-hwdec-interop", "no"},   // no probing of hardware decoders by the renderer
       {"video-timing-offset", "0"},  // the GUI thread never blocks in a render call
       {"keepaspect", s.stretchToFit ? "no" : "yes"},
       {"ao", "pulse"},

@@ -22,6 +22,17 @@ void* procAddress(void*, const char* name) {
 VideoWidget::VideoWidget(MpvSession* session, QWidget* parent)
     : QOpenGLWidget(parent), session_(session) {
   setFocusPolicy(Qt::StrongFocus);
+  // Without a video output (nothing loaded, sound only) the widget is black;
+  // the renderer would keep showing the last picture.
+  if (session_ && session_->isValid()) {
+    session_->observe("vo-configured", MPV_FORMAT_FLAG);
+    connect(session_, &MpvSession::propertyChanged, this,
+            [this](const QByteArray& name, const QVariant& value) {
+              if (name != "vo-configured") return;
+              videoActive_ = value.toBool();
+              update();
+            });
+  }
 }
 
 VideoWidget::~VideoWidget() {
@@ -54,7 +65,7 @@ void VideoWidget::initializeGL() {
 }
 
 void VideoWidget::paintGL() {
-  if (!render_) {
+  if (!render_ || !videoActive_) {
     context()->functions()->glClearColor(0, 0, 0, 1);
     context()->functions()->glClear(GL_COLOR_BUFFER_BIT);
     return;

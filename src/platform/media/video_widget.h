@@ -39,6 +39,7 @@ class VideoWidget final : public QOpenGLWidget {
   MpvSession* session_;
   mpv_render_context* render_ = nullptr;
   std::atomic<bool> updatePosted_{false};
+  bool videoActive_ = false;
   qint64 frames_ = 0;
 };
 

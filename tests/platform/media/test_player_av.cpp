@@ -1,0 +1,173 @@
+// The media player control under the test X server and sound server: the
+// picture of a generated video reaches the screen, scaled as the settings
+// say, and video and MIDI sound at the null sink's monitor.
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "platform/media/mpv_player.h"
+#include "test_player_support.h"
+
+using namespace scenova::platform;
+using namespace scenova::testing;
+
+namespace {
+
+bool isRed(QRgb c) {
+  return qRed(c) > 180 && qGreen(c) < 80 && qBlue(c) < 80;
+}
+bool isBlack(QRgb c) {
+  return qRed(c) < 30 && qGreen(c) < 30 && qBlue(c) < 30;
+}
+// Peak sample levels of silence and of the test sounds at full volume.
+constexpr int kSilent = 50;
+constexpr int kLoud = 1000;
+
+}  // namespace
+
+class TestPlayerAv : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  QString red_, tone_, song_;
+
+  // A top-level window of the given size filled by the player's widget.
+  struct Stage {
+    std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
+    std::unique_ptr<MpvMediaPlayer> player;
+  };
+  Stage stage(QSize size, PlayerSettings settings = {}, bool show = true) {
+    Stage s;
+    s.window->setWindowFlag(Qt::FramelessWindowHint);
+    s.window->setGeometry(QRect(QPoint(40, 40), size));
+    auto p = createMediaPlayer(settings, s.window.get());
+    s.player.reset(static_cast<MpvMediaPlayer*>(p.release()));
+    auto* layout = new QVBoxLayout(s.window.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(s.player->widget());
+    if (show) showStage(s);
+    return s;
+  }
+  static void showStage(Stage& s) {
+    s.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
+  }
+  // A pixel of the screen, at a point of the window.
+  static QRgb screenPixel(QWidget* window, QPoint at) {
+    const QPoint global = window->mapToGlobal(at);
+    const QImage shot =
+        QGuiApplication::primaryScreen()->grabWindow(0, global.x(), global.y(), 1, 1).toImage();
+    return shot.pixel(0, 0);
+  }
+
+ private Q_SLOTS:
+  void initTestCase() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) QSKIP("needs the test X server");
+    if (!haveFfmpeg()) QSKIP("needs ffmpeg");
+    QVERIFY(dir_.isValid());
+    red_ = dir_.filePath(QStringLiteral("red.mp4"));
+    tone_ = dir_.filePath(QStringLiteral("tone.mp4"));
+    song_ = dir_.filePath(QStringLiteral("song.mid"));
+    QVERIFY(makeVideo(red_, {QStringLiteral("color=c=red:size=320x240:rate=25")}, 3));
+    QVERIFY(makeVideo(
+        tone_,
+        {QStringLiteral("testsrc=size=320x240:rate=25"), QStringLiteral("sine=frequency=440")}, 3));
+    QVERIFY(writeFile(song_, midiSong(3)));
+  }
+
+  void pictureReachesTheScreen() {
+    Stage s = stage(QSize(320, 240));
+    QVERIFY(s.player->hasVideoOutput());
+    s.player->setUrl(red_);
+    QVERIFY(s.player->hasMedia());
+    s.player->play();
+    QTRY_VERIFY_WITH_TIMEOUT(isRed(screenPixel(s.window.get(), QPoint(160, 120))), 4000);
+    QTRY_VERIFY(s.player->currentPosition() > 0.1);
+    // Closing takes the picture away.
+    s.player->close();
+    QTRY_VERIFY_WITH_TIMEOUT(isBlack(screenPixel(s.window.get(), QPoint(160, 120))), 3000);
+  }
+
+  // A 4:3 video in a wide control: bars at the sides unless stretched.
+  void scalingFollowsTheSettings_data() {
+    QTest::addColumn<bool>("stretch");
+    QTest::newRow("keep aspect (main window)") << false;
+    QTest::newRow("stretch to fit (projector)") << true;
+  }
+  void scalingFollowsTheSettings() {
+    QFETCH(bool, stretch);
+    PlayerSettings settings;
+    settings.stretchToFit = stretch;
+    Stage s = stage(QSize(640, 240), settings);
+    s.player->setUrl(red_);
+    s.player->play();
+    QTRY_VERIFY_WITH_TIMEOUT(isRed(screenPixel(s.window.get(), QPoint(320, 120))), 4000);
+    const QRgb side = screenPixel(s.window.get(), QPoint(20, 120));
+    QVERIFY2(stretch ? isRed(side) : isBlack(side), qPrintable(QString::number(side, 16)));
+  }
+
+  // The projector's player gets its file (and starts) while its window is
+  // still hidden; the picture appears when the window is shown.
+  void fileLoadedBeforeTheWindowIsShown() {
+    PlayerSettings projector;
+    projector.autoStart = true;
+    projector.stretchToFit = true;
+    Stage s = stage(QSize(320, 240), projector, false);
+    s.player->setUrl(red_);
+    QVERIFY(s.player->hasMedia());
+    QTRY_VERIFY(s.player->currentPosition() > 0.2);
+    showStage(s);
+    QTRY_VERIFY_WITH_TIMEOUT(isRed(screenPixel(s.window.get(), QPoint(160, 120))), 4000);
+    QVERIFY(s.player->hasMedia());
+  }
+
+  void videoAndMidiSound_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("video") << tone_;
+    QTest::newRow("midi") << song_;
+  }
+  void videoAndMidiSound() {
+    QFETCH(QString, file);
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) QSKIP("needs the test sound server");
+    MonitorRecorder rec;
+    QVERIFY(rec.start());
+    Stage s = stage(QSize(320, 240));
+    s.player->setVolume(100);
+    s.player->setUrl(file);
+    QVERIFY(s.player->hasMedia());
+    QTest::qWait(200);
+    QVERIFY2(peak(rec.take()) < kSilent, "silent before play");
+    s.player->play();
+    QByteArray heard;
+    QTRY_VERIFY_WITH_TIMEOUT(peak(heard += rec.take()) > kLoud, 3000);
+    s.player->pause();
+    QTest::qWait(200);
+    rec.take();
+    QTest::qWait(200);
+    QVERIFY2(peak(rec.take()) < kSilent, "silent after pause");
+    // Volume 0 silences.
+    s.player->play();
+    heard.clear();
+    QTRY_VERIFY_WITH_TIMEOUT(peak(heard += rec.take()) > kLoud, 3000);
+    s.player->setVolume(0);
+    QTest::qWait(150);
+    rec.take();
+    QTest::qWait(200);
+    QVERIFY2(peak(rec.take()) < kSilent, "silent at volume 0");
+  }
+};
+
+int main(int argc, char** argv) {
+  // Without the X server the tests skip themselves; Qt must still start.
+  if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  TestPlayerAv test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_player_av.moc"
