@@ -3,7 +3,10 @@
 #include "platform/linux_platform.h"
 #include "support/program_folder.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace scenova;
@@ -95,6 +98,24 @@ private Q_SLOTS:
     lock.write(QByteArray::number(deadPid) + "\nscenova\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     lock.close();
     QVERIFY(!guard.previousInstanceRunning());
+  }
+
+  void registersTheScriptTypeOnce() {
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    platform::LinuxSystemServices system;
+    system.registerScriptType(QStringLiteral("/opt/my \"show\""));
+    const QString entry = data.path() + QStringLiteral("/applications/scenova.desktop");
+    QFile f(entry);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    QVERIFY(text.contains("Exec=\"/opt/my \\\"show\\\"/scenova\" %f"));
+    QVERIFY(QFile::exists(data.path() + QStringLiteral("/mime/packages/scenova.xml")));
+    const QDateTime written = QFileInfo(entry).lastModified();
+    QTest::qWait(20);
+    system.registerScriptType(QStringLiteral("/opt/my \"show\""));
+    QCOMPARE(QFileInfo(entry).lastModified(), written);  // unchanged content is not rewritten
+    qunsetenv("XDG_DATA_HOME");
   }
 
   void countryFromLocale_data() {
