@@ -18,4 +18,26 @@ trap cleanup EXIT INT TERM
 export HOME="$envdir/home" XDG_CONFIG_HOME="$envdir/home/.config" XDG_RUNTIME_DIR="$envdir/run"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
-ctest --test-dir "$build" --output-on-failure -j2 "$@"
+status=0
+# First the headless tests built with AddressSanitizer and
+# UndefinedBehaviorSanitizer (leak reports off: the GUI libraries keep caches
+# for the life of the process), then every parser of outside input fuzzed for
+# a bounded time, and last the whole suite, so that the run ends with its
+# summary.
+if [ "${SCENOVA_SKIP_SANITIZERS:-0}" != 1 ]; then
+  echo "== Sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer) =="
+  SCENOVA_BUILD_DIR="$top/build-asan" "$top/scripts/build.sh" -DSCENOVA_WERROR=ON \
+    -DSCENOVA_SANITIZE=ON -DSCENOVA_BENCH=OFF || exit 1
+  ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir "$top/build-asan" --output-on-failure -j2 -L unit || status=1
+fi
+if [ "${SCENOVA_SKIP_FUZZ:-0}" != 1 ]; then
+  for f in "$top"/fuzz/*/run-fuzz.sh; do
+    [ -x "$f" ] || continue
+    echo "== fuzzing: $(basename "$(dirname "$f")") =="
+    "$f" || status=1
+  done
+fi
+echo "== All tests =="
+ctest --test-dir "$build" --output-on-failure -j2 "$@" || status=1
+exit $status
