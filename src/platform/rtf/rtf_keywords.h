@@ -7,6 +7,8 @@
 
 namespace scenova::platform::rtf::detail {
 
+// The order matters: the reader dispatches on ranges (destinations from
+// FontTable to Ud, header words up to Uc, table words up to Ilvl...).
 enum class Kw : std::uint8_t {
   Unknown,
   // Destinations.

@@ -189,7 +189,7 @@ void Writer::writeListMarker(const QTextList& list, const QTextBlock& block) {
   }
   body_ += "{\\pntext ";
   appendEscaped(body_, list.itemText(block));
-  body_ += "\\tab}{\\*\\pn\\pnlvlbody\\pnindent0\\pnstart1";
+  body_ += "\\tab}{\\*\\pn\\pnlvlbody\\pnindent0";
   body_ += numbering;
   body_ += "{\\pntxta .}}";
 }
