@@ -108,8 +108,9 @@ int Writer::colourIndex(const QColor& colour) {
 QByteArray Writer::charProps(const QTextCharFormat& f) {
   QByteArray out;
   const QStringList families = f.fontFamilies().toStringList();
-  const int font = families.isEmpty() || families.first().isEmpty() ? fontIndex(defaultFamily_)
-                                                                    : fontIndex(families.first());
+  const QString family = families.isEmpty() ? f.stringProperty(QTextFormat::FontFamily)  // set by setFont
+                                      : families.first();
+  const int font = fontIndex(family.isEmpty() ? defaultFamily_ : family);
   if (font != 0) out += "\\f" + QByteArray::number(font);
   const int halfPoints = f.hasProperty(QTextFormat::FontPointSize) && f.fontPointSize() > 0
                              ? static_cast<int>(std::lround(f.fontPointSize() * 2))
@@ -232,7 +233,7 @@ QByteArray Writer::write(int from, int to, bool wholeDocument) {
   for (size_t i = 0; i < fontNames_.size(); ++i) {
     out += "{\\f" + QByteArray::number(static_cast<int>(i)) + "\\fnil\\fcharset" +
            (isSymbolFont(fontNames_[i]) ? "2 " : "0 ");
-    appendEscaped(out, fontNames_[i]);
+    appendEscaped(out, QString(fontNames_[i]).remove(u';'));  // ';' ends the entry
     out += ";}";
   }
   out += "}\r\n{\\colortbl ;";

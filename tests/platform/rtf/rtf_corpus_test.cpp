@@ -117,8 +117,10 @@ class RtfCorpusTest : public QObject {
         "lowest %.4f",
         compared, exact, total / compared, worst);
     for (const QString& p : poor) qInfo("  below 0.97: %s", qPrintable(p));
-    QVERIFY(total / compared > 0.98);
-    QVERIFY(worst > 0.85);
+    // Measured: 45 of 75 identical, mean 0.998, lowest 0.95 (list numbers).
+    QVERIFY(exact >= 40);
+    QVERIFY(total / compared > 0.99);
+    QVERIFY(worst > 0.9);
   }
 
   void malformedFilesLoadQuickly() {

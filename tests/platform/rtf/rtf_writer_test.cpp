@@ -149,18 +149,22 @@ class RtfWriterTest : public QObject {
     red.setFontFamilies({QStringLiteral("Arial")});
     red.setBackground(Qt::yellow);
     c.insertText(QStringLiteral("cue"), red);
+    QTextCharFormat viaFont;
+    viaFont.setFont(QFont(QStringLiteral("Courier;New")));
+    c.insertText(QStringLiteral("x"), viaFont);
     c.insertBlock();
     c.createList(QTextListFormat::ListDisc);
     c.insertText(QStringLiteral("item"));
     const QByteArray rtf = rtf::writeDocument(doc);
     QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 "));
     QVERIFY(rtf.contains("{\\f1\\fnil\\fcharset0 Arial;}"));
-    QVERIFY(rtf.contains("{\\f2\\fnil\\fcharset2 Symbol;}"));
+    QVERIFY(rtf.contains("{\\f2\\fnil\\fcharset0 CourierNew;}"));
+    QVERIFY(rtf.contains("{\\f3\\fnil\\fcharset2 Symbol;}"));
     QVERIFY(rtf.contains("{\\colortbl ;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}"));
     QVERIFY(rtf.contains("\\uc1"));
     QVERIFY(rtf.contains("{\\f1\\cf1\\highlight2 cue}"));
     QVERIFY(rtf.contains(
-        "{\\pntext\\f2\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'b7}}"));
+        "{\\pntext\\f3\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf3\\pnindent0{\\pntxtb\\'b7}}"));
     QVERIFY(rtf.endsWith("\\par\r\n}\r\n"));
     QCOMPARE(rtf.count("\\par\r\n"), 2);
   }
