@@ -1,7 +1,7 @@
 #include "platform/rtb/rtb.h"
 
-#include "platform/rtb/rtf_bridge.h"
 #include "platform/rtb/script_file.h"
+#include "platform/rtf/rtf.h"
 
 #include <QMimeData>
 #include <QPointer>
@@ -161,14 +161,14 @@ void RTB::SetSelText(const QString& text) {
 
 QByteArray RTB::SelRTF() const {
   const QTextCursor c = textCursor();
-  return rtfbridge::writeRange(*document(), c.selectionStart(), c.selectionEnd());
+  return rtf::writeRange(*document(), c.selectionStart(), c.selectionEnd());
 }
 
-bool RTB::SetSelRTF(QByteArrayView rtf) {
+bool RTB::SetSelRTF(QByteArrayView bytes) {
   QTextCursor c = textCursor();
-  if (rtf.isEmpty()) {
+  if (bytes.isEmpty()) {
     c.removeSelectedText();
-  } else if (!rtfbridge::insertRtf(c, rtf)) {
+  } else if (!rtf::insertRtf(c, bytes)) {
     return false;
   }
   setTextCursor(c);

@@ -78,7 +78,7 @@ class RTB : public QTextEdit {
   QByteArray SelRTF() const;
   // Replaces the selection by RTF (empty bytes delete the selection). Returns
   // false, changing nothing, when the bytes hold nothing readable.
-  bool SetSelRTF(QByteArrayView rtf);
+  bool SetSelRTF(QByteArrayView bytes);
 
   // Conversions for code that works on document() directly.
   int toDocumentPosition(int position) const { return text_.toDocument(position); }

@@ -1,6 +1,6 @@
 #include "platform/rtb/script_file.h"
 
-#include "platform/rtb/rtf_bridge.h"
+#include "platform/rtf/rtf.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -36,14 +36,14 @@ bool readScriptFile(const QString& path, QTextDocument& doc, QString* error) {
     return fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
   }
   QString reason;
-  if (!rtfbridge::readDocument(bytes, doc, &reason)) {
+  if (!rtf::readDocument(bytes, doc, &reason)) {
     return fail(error, QStringLiteral("cannot read %1: %2").arg(path, reason));
   }
   return true;
 }
 
 bool writeScriptFile(const QString& path, const QTextDocument& doc, QString* error) {
-  const QByteArray bytes = rtfbridge::writeDocument(doc);
+  const QByteArray bytes = rtf::writeDocument(doc);
   if (bytes.isEmpty()) return fail(error, QStringLiteral("the script could not be written as RTF"));
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) {

@@ -225,6 +225,8 @@ void TestEditing::bullets() {
 void TestEditing::selRtf() {
   RTB source;
   source.SetText(QStringLiteral("abc\r\ndef \u00e8\u20ac{x}"));
+  source.Select(5, 3);
+  source.SetSelBold(true);
   source.Select(1, 13);
   const QByteArray rtf = source.SelRTF();
   QVERIFY(rtf.startsWith("{\\rtf"));
@@ -237,6 +239,10 @@ void TestEditing::selRtf() {
   QCOMPARE(target.Text(), QStringLiteral("[bc\r\ndef \u00e8\u20ac{x}]"));
   QCOMPARE(target.SelStart(), 14);
   QCOMPARE(changes.count(), 1);
+  target.Select(5, 3);
+  QCOMPARE(target.SelBold(), std::optional<bool>(true));  // formatting comes along
+  target.Select(1, 3);
+  QCOMPARE(target.SelBold(), std::optional<bool>(false));
 
   target.Select(1, 13);
   QVERIFY(target.SetSelRTF(QByteArray()));  // an empty text deletes the selection
