@@ -96,7 +96,6 @@ MciError MpvAudioDevice::open(const QString& path, const QString& alias) {
   alias_ = alias;
   playing_ = false;
   pausedMs_ = 0;
-  seekPending_ = false;
   atEnd_ = false;
   broken_ = MciError::None;
   return MciError::None;
@@ -126,6 +125,9 @@ MciError MpvAudioDevice::loadFile(const QString& path) {
   loaded_ = false;
   session_->setPropertyAsync("pause", "yes");
   if (session_->commandAsync({"loadfile", path.toUtf8()}) < 0) return MciError::DeviceFailed;
+  // The load ends like a seek to 0: with the output filled and ready to sound.
+  seekPending_ = true;
+  seekTargetMs_ = 0;
   // Events of a file closed before belong to it until our file starts.
   bool started = false;
   bool loaded = false;
@@ -148,6 +150,7 @@ MciError MpvAudioDevice::loadFile(const QString& path) {
     return e;
   }
   loaded_ = true;
+  settle();
   return MciError::None;
 }
 
@@ -179,8 +182,15 @@ void MpvAudioDevice::closeAll() {
   lengthMs_ = 0;
 }
 
+void MpvAudioDevice::settle() {
+  if (seekPending_) session_->waitFor([this] { return !seekPending_; }, kReplyTimeoutMs);
+}
+
 MciError MpvAudioDevice::play() {
   if (playing_ || atEnd_) return MciError::None;
+  // Unpausing before a seek has refilled the output would let a few
+  // milliseconds from the old position sound first.
+  settle();
   session_->setPropertyAsync("pause", "no");
   playing_ = true;
   return MciError::None;
@@ -189,6 +199,16 @@ MciError MpvAudioDevice::play() {
 MciError MpvAudioDevice::playFrom(qint64 ms) {
   if (ms > lengthMs_) return MciError::OutOfRange;
   seekTo(ms);
+  if (ms == lengthMs_) {
+    // Nothing is left to play: stay stopped at the end.
+    session_->setPropertyAsync("pause", "yes");
+    playing_ = false;
+    atEnd_ = true;
+    seekPending_ = false;
+    return MciError::None;
+  }
+  if (playing_) return MciError::None;
+  settle();
   session_->setPropertyAsync("pause", "no");
   playing_ = true;
   return MciError::None;

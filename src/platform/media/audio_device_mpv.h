@@ -48,6 +48,7 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   MciError loadFile(const QString& path);
   MciError readLength();
   void seekTo(qint64 ms);
+  void settle();
   void dropSession();
   void onEndFile(int reason, int error);
   void onProperty(const QByteArray& name, const QVariant& value);
