@@ -46,41 +46,71 @@ void writeHeader(char* out, qint64 dataBytes) {
   le32(out + 40, quint32(dataBytes));
 }
 
-// FluidSynth objects, released in the right order on every path.
+// A synthesiser with its soundfont loaded. Reading the font's preset table
+// takes 40-70 ms, so the last one used is kept for the next song.
 struct Synth {
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
-  fluid_player_t* player = nullptr;
+  QString soundFont;
   ~Synth() {
-    if (player) {
-      fluid_player_stop(player);
-      delete_fluid_player(player);
-    }
     if (synth) delete_fluid_synth(synth);
     if (settings) delete_fluid_settings(settings);
   }
 };
 
-bool startSynth(Synth& s, const QByteArray& smf, const QString& soundFont) {
-  s.settings = new_fluid_settings();
-  if (!s.settings) return false;
+std::unique_ptr<Synth> makeSynth(const QString& soundFont) {
+  auto s = std::make_unique<Synth>();
+  s->soundFont = soundFont;
+  s->settings = new_fluid_settings();
+  if (!s->settings) return nullptr;
   // The player advances with the rendered samples, not the wall clock.
-  fluid_settings_setstr(s.settings, "player.timing-source", "sample");
-  fluid_settings_setnum(s.settings, "synth.sample-rate", PcmBuffer::kSampleRate);
+  fluid_settings_setstr(s->settings, "player.timing-source", "sample");
+  fluid_settings_setnum(s->settings, "synth.sample-rate", PcmBuffer::kSampleRate);
   // Samples of a preset are read when a program first selects it: opening the
   // 140 MB General MIDI font then takes tens of milliseconds, not a second.
-  fluid_settings_setint(s.settings, "synth.dynamic-sample-loading", 1);
-  fluid_settings_setint(s.settings, "synth.lock-memory", 0);
-  fluid_settings_setint(s.settings, "synth.threadsafe-api", 0);
-  fluid_settings_setnum(s.settings, "synth.gain", 0.5);
-  s.synth = new_fluid_synth(s.settings);
-  if (!s.synth) return false;
+  fluid_settings_setint(s->settings, "synth.dynamic-sample-loading", 1);
+  fluid_settings_setint(s->settings, "synth.lock-memory", 0);
+  fluid_settings_setint(s->settings, "synth.threadsafe-api", 0);
+  fluid_settings_setnum(s->settings, "synth.gain", 0.5);
+  s->synth = new_fluid_synth(s->settings);
+  if (!s->synth) return nullptr;
   const QByteArray path = QFile::encodeName(soundFont);
-  if (fluid_synth_sfload(s.synth, path.constData(), 1) == FLUID_FAILED) return false;
-  s.player = new_fluid_player(s.synth);
-  if (!s.player) return false;
-  if (fluid_player_add_mem(s.player, smf.constData(), size_t(smf.size())) != FLUID_OK) return false;
-  return fluid_player_play(s.player) == FLUID_OK;
+  if (fluid_synth_sfload(s->synth, path.constData(), 1) == FLUID_FAILED) return nullptr;
+  return s;
+}
+
+std::mutex spareMutex;
+std::unique_ptr<Synth> spare;  // an idle synthesiser, ready for the next song
+
+std::unique_ptr<Synth> takeSynth(const QString& soundFont) {
+  {
+    std::lock_guard lock(spareMutex);
+    if (spare && spare->soundFont == soundFont) return std::move(spare);
+  }
+  return makeSynth(soundFont);
+}
+
+void giveBack(std::unique_ptr<Synth> s) {
+  fluid_synth_system_reset(s->synth);
+  std::lock_guard lock(spareMutex);
+  spare = std::move(s);
+}
+
+// A song's player on a borrowed synthesiser; deleted before it is given back.
+struct Player {
+  fluid_player_t* player = nullptr;
+  ~Player() {
+    if (!player) return;
+    fluid_player_stop(player);
+    delete_fluid_player(player);
+  }
+};
+
+bool startPlayer(Player& p, fluid_synth_t* synth, const QByteArray& smf) {
+  p.player = new_fluid_player(synth);
+  if (!p.player) return false;
+  if (fluid_player_add_mem(p.player, smf.constData(), size_t(smf.size())) != FLUID_OK) return false;
+  return fluid_player_play(p.player) == FLUID_OK;
 }
 
 }  // namespace
@@ -178,23 +208,31 @@ bool MidiRender::waitFinished(int timeoutMs) {
 
 void MidiRender::run(QByteArray smf, QString soundFont) {
   PcmBuffer& out = *buffer_;
-  Synth s;
-  if (!startSynth(s, smf, soundFont)) {
+  std::unique_ptr<Synth> s = takeSynth(soundFont);
+  if (!s) {
     out.fail();
     return;
   }
+  bool ok = false;
+  {
+    Player p;
+    ok = startPlayer(p, s->synth, smf) && renderInto(s->synth, out);
+  }
+  if (!ok) out.fail();
+  giveBack(std::move(s));
+}
+
+bool MidiRender::renderInto(fluid_synth_t* synth, PcmBuffer& out) {
   constexpr qint64 kBlock = 1024;  // frames per step
   qint64 left = out.frames();
   while (left > 0 && !stop_.load(std::memory_order_relaxed)) {
     const qint64 n = std::min(kBlock, left);
     char* at = out.writePointer();
-    if (fluid_synth_write_s16(s.synth, int(n), at, 0, 2, at, 1, 2) != FLUID_OK) {
-      out.fail();
-      return;
-    }
+    if (fluid_synth_write_s16(synth, int(n), at, 0, 2, at, 1, 2) != FLUID_OK) return false;
     out.publish(n * PcmBuffer::kBytesPerFrame);
     left -= n;
   }
+  return true;
 }
 
 }  // namespace scenova::platform

@@ -11,6 +11,9 @@
 
 #include "midi_file.h"
 
+struct _fluid_synth_t;
+using fluid_synth_t = _fluid_synth_t;
+
 namespace scenova::platform {
 
 // A WAV image (16-bit stereo PCM) that is written front to back by one thread
@@ -80,6 +83,7 @@ class MidiRender {
  private:
   MidiRender() = default;
   void run(QByteArray smf, QString soundFont);
+  bool renderInto(fluid_synth_t* synth, PcmBuffer& out);
 
   std::shared_ptr<PcmBuffer> buffer_;
   std::atomic<bool> stop_{false};
