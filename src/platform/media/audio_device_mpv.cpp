@@ -186,13 +186,18 @@ void MpvAudioDevice::settle() {
   if (seekPending_) session_->waitFor([this] { return !seekPending_; }, kReplyTimeoutMs);
 }
 
-MciError MpvAudioDevice::play() {
-  if (playing_ || atEnd_) return MciError::None;
+void MpvAudioDevice::startPlaying() {
   // Unpausing before a seek has refilled the output would let a few
   // milliseconds from the old position sound first.
   settle();
   session_->setPropertyAsync("pause", "no");
   playing_ = true;
+  playStartMs_ = pausedMs_;
+  playClock_.start();
+}
+
+MciError MpvAudioDevice::play() {
+  if (!playing_ && !atEnd_) startPlaying();
   return MciError::None;
 }
 
@@ -205,25 +210,27 @@ MciError MpvAudioDevice::playFrom(qint64 ms) {
     playing_ = false;
     atEnd_ = true;
     seekPending_ = false;
-    return MciError::None;
+  } else if (playing_) {
+    playStartMs_ = ms;
+    playClock_.start();
+  } else {
+    startPlaying();
   }
-  if (playing_) return MciError::None;
-  settle();
-  session_->setPropertyAsync("pause", "no");
-  playing_ = true;
   return MciError::None;
 }
 
 MciError MpvAudioDevice::stop() {
   if (!playing_) return MciError::None;
   session_->setPropertyAsync("pause", "yes");
-  playing_ = false;
   if (seekPending_) {
+    playing_ = false;
     pausedMs_ = seekTargetMs_;
     return MciError::None;
   }
   // Read after the pause request: the engine answers in order.
-  return readTimePos(pausedMs_);
+  const MciError e = readTimePos(pausedMs_);
+  playing_ = false;
+  return e;
 }
 
 MciError MpvAudioDevice::seekStart() {
@@ -264,7 +271,14 @@ MciError MpvAudioDevice::readTimePos(qint64& ms) {
     return MciError::Timeout;
   }
   if (rc < 0) return MciError::DeviceFailed;
-  ms = std::clamp<qint64>(std::llround(t * 1000.0), 0, lengthMs_);
+  qint64 pos = std::llround(t * 1000.0);
+  if (playing_) {
+    // Just after an unpause the engine's estimate of the output delay lags
+    // and its position runs ahead; what is heard cannot have moved further
+    // than the time since playback started.
+    pos = std::clamp(pos, playStartMs_, playStartMs_ + playClock_.elapsed());
+  }
+  ms = std::clamp<qint64>(pos, 0, lengthMs_);
   return MciError::None;
 }
 

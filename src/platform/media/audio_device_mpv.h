@@ -3,6 +3,7 @@
 #include "audio_device.h"
 #include "mci_command.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <memory>
@@ -49,6 +50,7 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   MciError readLength();
   void seekTo(qint64 ms);
   void settle();
+  void startPlaying();
   void dropSession();
   void onEndFile(int reason, int error);
   void onProperty(const QByteArray& name, const QVariant& value);
@@ -57,7 +59,9 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   QString alias_;        // empty while no file is open
   qint64 lengthMs_ = 0;  // fixed when the file is opened
   bool playing_ = false;
-  qint64 pausedMs_ = 0;  // the position while not playing
+  qint64 pausedMs_ = 0;     // the position while not playing
+  qint64 playStartMs_ = 0;  // where playback last started, and when
+  QElapsedTimer playClock_;
   bool seekPending_ = false;
   qint64 seekTargetMs_ = 0;
   bool atEnd_ = false;   // played to the end (the file stays loaded)

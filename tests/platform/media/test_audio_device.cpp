@@ -140,6 +140,14 @@ class TestAudioDevice : public QObject {
     QTest::qWait(300);
     const qint64 playing = position(d);
     QVERIFY2(playing > 950 && playing < 1250, qPrintable(QString::number(playing)));
+    // The pause the transport does: "play from" the position, then "stop".
+    for (qint64 at : {2000, 1234, 3000, 10, 2999}) {
+      QCOMPARE(d.sendString(QStringLiteral("play wav1 from ") + QString::number(at)), 0u);
+      QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
+      QCOMPARE(position(d), at);
+      QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
+      QTest::qWait(60);
+    }
     QCOMPARE(d.sendString(QStringLiteral("seek wav1 to start")), 0u);
     QCOMPARE(position(d), 0);
   }
