@@ -1,0 +1,207 @@
+#include "audio/audio_transport.h"
+
+#include "app/language_table.h"
+#include "app/main_controls.h"
+#include "audio/transport_buttons.h"
+#include "platform/media/audio_device.h"
+#include "platform/media/media_player.h"
+#include "script/markup.h"
+
+#include <QAction>
+#include <QTimer>
+
+#include <cmath>
+
+namespace scenova::audio {
+
+namespace {
+constexpr int kTickMs = 10;
+constexpr double kSkipMs = 5000;
+
+// A millisecond value as the device commands carry it: whole digits.
+QString wholeMs(double ms) {
+  return QString::number(std::llround(ms));
+}
+
+void setCaption(app::Control* c, const QString& text) {
+  if (c->caption() != text) c->setCaption(text);
+}
+}  // namespace
+
+double replyNumber(QStringView reply) {
+  const qsizetype nul = reply.indexOf(QChar(0));
+  if (nul >= 0) reply = reply.left(nul);
+  qsizetype i = 0;
+  while (i < reply.size() && reply[i] == QLatin1Char(' ')) ++i;
+  const qsizetype begin = i;
+  if (i < reply.size() && (reply[i] == QLatin1Char('-') || reply[i] == QLatin1Char('+'))) ++i;
+  bool digits = false, point = false;
+  for (; i < reply.size(); ++i) {
+    const QChar c = reply[i];
+    if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+      digits = true;
+    } else if (c == QLatin1Char('.') && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (!digits) return 0;
+  return reply.mid(begin, i - begin).toString().toDouble();
+}
+
+AudioTransport::AudioTransport(TransportParts parts, QObject* parent)
+    : QObject(parent), p_(std::move(parts)), ui_(*p_.ui), lang_(*p_.lang) {}
+
+quint32 AudioTransport::send(const QString& command, QString* reply) {
+  if (!p_.device) return 1;
+  return p_.device->sendString(command, reply);
+}
+
+bool AudioTransport::markerSaysPlay() const {
+  return ui_.cmdPlayA->Tag == lang_[7];
+}
+
+void AudioTransport::setPlayPicture(const char* name) {
+  // A missing picture leaves the button as it was.
+  ui_.cmdPlayA->setPicture(p_.programFolder + QStringLiteral("/Files/") + QLatin1StringView(name) +
+                           QStringLiteral(".jpg"));
+}
+
+double AudioTransport::CurPos() {
+  QString reply;
+  if (send(QStringLiteral("status wav1 position"), &reply) > 0) return 0;
+  return replyNumber(reply);
+}
+
+std::optional<double> AudioTransport::lengthQuery() {
+  QString reply;
+  if (send(QStringLiteral("status wav1 length"), &reply) > 0) return std::nullopt;
+  return replyNumber(reply);
+}
+
+QString AudioTransport::timeText(double milliseconds) {
+  // nearbyint rounds a half to the even neighbour.
+  const double s = std::nearbyint(milliseconds / 1000);
+  const double minutes = std::floor(s / 60);
+  const auto seconds = static_cast<qint64>(s - 60 * minutes);
+  return QString::number(static_cast<qint64>(minutes)) + QLatin1Char(':') +
+         (seconds < 10 ? QStringLiteral("0") : QString()) + QString::number(seconds);
+}
+
+QString AudioTransport::counterText(double positionMs, double lengthMs) {
+  return timeText(positionMs) + QStringLiteral(" / ") + timeText(lengthMs);
+}
+
+void AudioTransport::cmdPlayA_Click() {
+  if (markerSaysPlay()) {
+    ui_.cmdPlayA->Tag = lang_[8];
+    ui_.mnuPlayAudio->setText(lang_[8]);
+    p_.Timer1->start(kTickMs);
+    setPlayPicture("pause2");
+    // A device that has never played needs one play/stop before it starts
+    // from its current position.
+    if (CurPos() == 0) {
+      send(QStringLiteral("play wav1"));
+      send(QStringLiteral("stop wav1"));
+    }
+    send(QStringLiteral("play wav1"));
+    return;
+  }
+  const double p = CurPos();
+  ui_.mnuPlayAudio->setText(lang_[7]);
+  ui_.cmdPlayA->Tag = lang_[7];
+  send(QStringLiteral("play wav1 from ") + wholeMs(p > 0 ? p : 0));
+  send(QStringLiteral("stop wav1"));
+  p_.Timer1->stop();
+  setPlayPicture("play2");
+}
+
+void AudioTransport::cmdStopA_Click() {
+  send(QStringLiteral("seek wav1 to start"));
+  Timer1_Timer();
+  ui_.cmdPlayA->Tag = lang_[7];
+  ui_.mnuPlayAudio->setText(lang_[7]);
+  if (p_.buttons) p_.buttons->cmdPlayA_MouseMove(0, 0, 0, 0);
+}
+
+void AudioTransport::cmdForA_Click() {
+  // No upper bound: the device refuses a target past the end.
+  const double target = CurPos() + kSkipMs;
+  send(QStringLiteral("play wav1 from ") + wholeMs(target));
+  if (markerSaysPlay()) send(QStringLiteral("stop wav1"));
+  Timer1_Timer();
+}
+
+void AudioTransport::cmdBacA_Click() {
+  const double back = CurPos() - kSkipMs;
+  send(QStringLiteral("play wav1 from ") + wholeMs(back > 0 ? back : 0));
+  if (markerSaysPlay()) send(QStringLiteral("stop wav1"));
+  Timer1_Timer();
+}
+
+void AudioTransport::lblContatore_MouseMove(int, int, double x, double) {
+  const std::optional<double> length = lengthQuery();
+  const double width = app::twips::width(ui_.lblContatore);
+  if (!length || width <= 0) return;
+  const QString t = script::signedDecimal(std::floor(*length / width * x));
+  if (ui_.lblContatore->Tag != t) ui_.lblContatore->Tag = t;
+}
+
+void AudioTransport::lblContatore_Click() {
+  send(QStringLiteral("seek wav1 to start"));
+  send(QStringLiteral("play wav1 from ") + ui_.lblContatore->Tag);
+  Timer1_Timer();
+  if (markerSaysPlay()) {
+    // Not playing: pause at the new position.
+    ui_.cmdPlayA->Tag = lang_[8];
+    cmdPlayA_Click();
+  }
+}
+
+void AudioTransport::Timer1_Timer() {
+  const std::optional<double> length = lengthQuery();
+  if (!length) return;
+  double position = CurPos();
+  if (position >= *length) {
+    // The track has ended: rewind, and pause at the start if it was playing.
+    // A stopped track that stands at its end (moved there by a skip) is only
+    // rewound: the toggle would start it.
+    send(QStringLiteral("seek wav1 to start"));
+    if (!markerSaysPlay()) {
+      cmdPlayA_Click();
+      setPlayPicture("play2");
+    }
+    position = CurPos();
+  }
+  setCaption(ui_.lblContatore, counterText(position, *length));
+  if (*length != 0) {
+    const double fill = app::twips::width(ui_.lblContatore) / *length * position;
+    if (app::twips::width(ui_.Shape1) != fill) app::twips::setWidth(ui_.Shape1, fill);
+  }
+  if (ui_.Shape1->isHidden()) ui_.Shape1->show();
+
+  platform::MediaPlayer* video = p_.videoPlayer ? p_.videoPlayer() : nullptr;
+  if (!video) return;
+  const QString at = video->currentPositionString();
+  if (at.isEmpty()) return;
+  setCaption(ui_.lblContatoreV, at + QStringLiteral(" / ") + video->durationString());
+  if (ui_.Shape8->isHidden()) ui_.Shape8->show();
+}
+
+void AudioTransport::connectControls() {
+  using app::Control;
+  connect(ui_.cmdPlayA, &Control::Click, this, &AudioTransport::cmdPlayA_Click);
+  connect(ui_.cmdStopA, &Control::Click, this, &AudioTransport::cmdStopA_Click);
+  connect(ui_.cmdForA, &Control::Click, this, &AudioTransport::cmdForA_Click);
+  connect(ui_.cmdBacA, &Control::Click, this, &AudioTransport::cmdBacA_Click);
+  connect(ui_.lblContatore, &Control::MouseMove, this, &AudioTransport::lblContatore_MouseMove);
+  connect(ui_.lblContatore, &Control::Click, this, &AudioTransport::lblContatore_Click);
+  connect(ui_.mnuPlayAudio, &QAction::triggered, this, &AudioTransport::cmdPlayA_Click);
+  connect(ui_.mnuStopAudio, &QAction::triggered, this, &AudioTransport::cmdStopA_Click);
+  connect(ui_.mnuBacAudio, &QAction::triggered, this, &AudioTransport::cmdBacA_Click);
+  connect(ui_.mnuForAudio, &QAction::triggered, this, &AudioTransport::cmdForA_Click);
+  connect(p_.Timer1, &QTimer::timeout, this, &AudioTransport::Timer1_Timer);
+}
+
+}  // namespace scenova::audio

@@ -1,0 +1,86 @@
+#pragma once
+
+// The audio panel's transport: play/pause, stop, five-second skips, the
+// position counter with its progress fill, seeking by pointing at the
+// counter and the rewind at the end of the track. The handlers are the
+// entry points that the buttons, the Audio menu, cues and the media loader
+// all run, so a cue behaves exactly like the matching button.
+//
+// The device is always addressed under the alias wav1. The play-state marker
+// is cmdPlayA.Tag: language text 7 (the next press plays) or 8 (playing).
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QTimer;
+
+namespace scenova::app {
+struct MainControls;
+class LanguageTable;
+}  // namespace scenova::app
+
+namespace scenova::platform {
+class AudioDevice;
+class MediaPlayer;
+}  // namespace scenova::platform
+
+namespace scenova::audio {
+
+class TransportButtons;
+
+struct TransportParts {
+  app::MainControls* ui = nullptr;
+  const app::LanguageTable* lang = nullptr;
+  QTimer* Timer1 = nullptr;                             // the counter tick
+  platform::AudioDevice* device = nullptr;              // null: every command fails
+  TransportButtons* buttons = nullptr;                  // the play button's hover look
+  std::function<platform::MediaPlayer*()> videoPlayer;  // WMP2, asked each tick
+  QString programFolder;
+};
+
+class AudioTransport : public QObject {
+  Q_OBJECT
+ public:
+  explicit AudioTransport(TransportParts parts, QObject* parent = nullptr);
+
+  void cmdPlayA_Click();
+  void cmdStopA_Click();
+  void cmdForA_Click();
+  void cmdBacA_Click();
+  // Stores the time under the pointer (x in twips) in lblContatore.Tag.
+  void lblContatore_MouseMove(int button, int shift, double x, double y);
+  // Moves to the time in lblContatore.Tag, keeping the play state.
+  void lblContatore_Click();
+  void Timer1_Timer();
+
+  // The position of wav1 in milliseconds; 0 when the query fails.
+  double CurPos();
+  // The length of wav1 in milliseconds; nothing when the query fails.
+  std::optional<double> lengthQuery();
+
+  // "0:07 / 3:07": whole minutes, two-digit seconds, halves of a second
+  // rounded to the even neighbour.
+  static QString timeText(double milliseconds);
+  static QString counterText(double positionMs, double lengthMs);
+
+  // Connects the panel's buttons and counter, the Audio menu and Timer1.
+  void connectControls();
+
+ private:
+  quint32 send(const QString& command, QString* reply = nullptr);
+  bool markerSaysPlay() const;
+  void setPlayPicture(const char* name);
+
+  TransportParts p_;
+  app::MainControls& ui_;
+  const app::LanguageTable& lang_;
+};
+
+// The lenient reading of a device reply: leading blanks skipped, the longest
+// leading decimal number taken, anything after it ignored; no number is 0.
+double replyNumber(QStringView reply);
+
+}  // namespace scenova::audio

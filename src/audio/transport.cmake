@@ -1,0 +1,9 @@
+# The audio transport (play, stop, skips, counter) and the hover look of its
+# buttons. They work on the window's controls, never on the window itself.
+add_library(scenova_transport STATIC
+  ${CMAKE_CURRENT_SOURCE_DIR}/audio_transport.h ${CMAKE_CURRENT_SOURCE_DIR}/audio_transport.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/transport_buttons.h ${CMAKE_CURRENT_SOURCE_DIR}/transport_buttons.cpp)
+target_include_directories(scenova_transport PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(scenova_transport PUBLIC scenova_controls scenova_markup scenova_media
+  Qt6::Widgets)
+scenova_defaults(scenova_transport)

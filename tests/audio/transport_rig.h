@@ -1,0 +1,87 @@
+#pragma once
+
+// The audio panel on the real controls, with the fake audio device: what
+// the transport and the cue tests work on.
+
+#include "app/language_table.h"
+#include "app/main_controls.h"
+#include "audio/audio_transport.h"
+#include "audio/transport_buttons.h"
+#include "platform/media/fake_audio_device.h"
+#include "support/program_folder.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <memory>
+
+namespace scenova::test {
+
+inline app::LanguageTable englishTexts() {
+  app::LanguageTable lang;
+  lang.load(qEnvironmentVariable("SCENOVA_SOURCE_DIR") + QStringLiteral("/data/Lang/English.lng"));
+  return lang;
+}
+
+// The window's controls as start-up leaves them.
+struct PanelRig {
+  ProgramFolder folder;
+  QMainWindow window;
+  app::MainControls ui;
+  app::LanguageTable lang = englishTexts();
+  QTimer Timer1;
+
+  explicit PanelRig(QWidget* editor) {
+    ui = app::buildMainControls(&window, editor, new QWidget);
+    ui.cmdPlayA->Tag = lang[7];
+    ui.cmdPlayV->Tag = lang[7];
+    app::twips::setWidth(ui.lblContatore, app::twips::width(ui.Shape2));
+  }
+  QString picture(const char* name) const {
+    return folder.path() + QStringLiteral("/Files/") + QLatin1StringView(name) +
+           QStringLiteral(".jpg");
+  }
+  QString playPicture() const { return ui.cmdPlayA->picturePath(); }
+};
+
+struct TransportRig : PanelRig {
+  platform::FakeAudioDevice device;
+  std::unique_ptr<audio::TransportButtons> buttons;
+  std::unique_ptr<audio::AudioTransport> transport;
+
+  TransportRig() : PanelRig(new QWidget) {
+    buttons = std::make_unique<audio::TransportButtons>(ui, lang, folder.path());
+    audio::TransportParts parts;
+    parts.ui = &ui;
+    parts.lang = &lang;
+    parts.Timer1 = &Timer1;
+    parts.device = &device;
+    parts.buttons = buttons.get();
+    parts.programFolder = folder.path();
+    transport = std::make_unique<audio::AudioTransport>(std::move(parts));
+  }
+
+  // A file of that length stands open at the position, playing or not (the
+  // marker, Timer1 and the device agree); the commands list starts empty.
+  void open(qint64 lengthMs, qint64 positionMs = 0, bool playing = false) {
+    device.lengthMs = lengthMs;
+    device.sendString(QStringLiteral("open \"a.wav\" ALIAS wav1"));
+    device.positionMs = positionMs;
+    device.playing = playing;
+    ui.cmdPlayA->Tag = lang[playing ? 8 : 7];
+    ui.mnuPlayAudio->setText(lang[playing ? 8 : 7]);
+    if (playing) Timer1.start(10);
+    device.commands.clear();
+  }
+
+  // What was sent, without the position and length queries.
+  QStringList actions() const {
+    QStringList out;
+    for (const QString& c : device.commands)
+      if (!c.startsWith(QLatin1StringView("status "))) out << c;
+    return out;
+  }
+};
+
+}  // namespace scenova::test
