@@ -21,7 +21,9 @@
 //   doc.indentWidth()) counts towards RTF's \li: the block's leftMargin holds only the rest, and a
 //   list paragraph's textIndent is not kept (the bullet hangs in front of the text, \fi-360).
 // - Character format: the reader always sets fontFamilies (one entry, from
-//   \f or the default font; left unset only when the RTF has no font table)
+//   \f or the default font; left unset only when the RTF has no font table;
+//   the same name also goes into the QTextFormat::FontFamily property, which
+//   Qt hashes when it looks formats up, unlike the family list)
 //   and fontPointSize (from \fs, 12 pt by default). Only when
 //   switched on: fontWeight QFont::Bold, fontItalic, fontUnderline,
 //   fontStrikeOut, verticalAlignment super/subscript, foreground (a solid
@@ -42,6 +44,12 @@ class QTextCursor;
 class QTextDocument;
 
 namespace scenova::platform::rtf {
+
+// A character format property (int) the reader adds only to coloured runs of
+// documents with more than 64 colours: a hash of the run's colours. It has no
+// meaning; it keeps such documents from loading in quadratic time, because
+// QTextDocument's format collection does not hash brushes.
+inline constexpr int kColourKeyProperty = 0x100000 + 0x7C0;  // QTextFormat::UserProperty + n
 
 // Replaces the document's content with the RTF (or, when the bytes are not
 // RTF, plain text: UTF-8, else Windows-1252). Returns false only when nothing

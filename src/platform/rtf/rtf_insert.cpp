@@ -1,6 +1,7 @@
 // Putting a parsed Model into a QTextDocument with few cursor calls: one
 // insertText per run, one insertBlock per paragraph.
 
+#include "platform/rtf/rtf.h"
 #include "platform/rtf/rtf_model.h"
 
 #include <QTextBlock>
@@ -15,6 +16,8 @@ namespace scenova::platform::rtf::detail {
 namespace {
 
 constexpr qreal kTwipsPerPixel = 15.0;  // layout pixels at 96 dpi
+constexpr size_t kColourKeyThreshold = 64;
+static_assert(kColourKeyProperty > QTextFormat::UserProperty);
 
 QTextListFormat::Style listStyle(ListKind kind) {
   switch (kind) {
@@ -52,7 +55,13 @@ class Resolver {
     const auto font = p.font < 0 ? m_.fonts.cend() : m_.fonts.constFind(p.font);
     const QString family =
         font != m_.fonts.cend() && !font->name.isEmpty() ? font->name : defaultFamily_;
-    if (!family.isEmpty()) f.setFontFamilies(QStringList{family});
+    if (!family.isEmpty()) {
+      f.setFontFamilies(QStringList{family});
+      // Qt's format collection does not hash a family list, so formats that
+      // differ only in it collide; the single-family property keeps many
+      // fonts linear.
+      f.setProperty(QTextFormat::FontFamily, family);
+    }
     f.setFontPointSize(p.halfPoints / 2.0);
     if (p.bold) f.setFontWeight(QFont::Bold);
     if (p.italic) f.setFontItalic(true);
@@ -61,8 +70,13 @@ class Resolver {
     if (p.vpos != 0)
       f.setVerticalAlignment(p.vpos > 0 ? QTextCharFormat::AlignSuperScript
                                         : QTextCharFormat::AlignSubScript);
-    if (const QColor c = colour(p.fg); c.isValid()) f.setForeground(c);
-    if (const QColor c = colour(p.bg); c.isValid()) f.setBackground(c);
+    const QColor fg = colour(p.fg), bg = colour(p.bg);
+    if (fg.isValid()) f.setForeground(fg);
+    if (bg.isValid()) f.setBackground(bg);
+    // Qt's format collection does not hash brushes either: with many colours
+    // a hashable key keeps the insertion linear (see kColourKeyProperty).
+    if (m_.colours.size() > kColourKeyThreshold && (fg.isValid() || bg.isValid()))
+      f.setProperty(kColourKeyProperty, static_cast<int>(qHashMulti(0, fg.rgba(), bg.rgba())));
     return f;
   }
 

@@ -108,8 +108,9 @@ int Writer::colourIndex(const QColor& colour) {
 QByteArray Writer::charProps(const QTextCharFormat& f) {
   QByteArray out;
   const QStringList families = f.fontFamilies().toStringList();
-  const QString family = families.isEmpty() ? f.stringProperty(QTextFormat::FontFamily)  // set by setFont
-                                      : families.first();
+  const QString family = families.isEmpty()
+                             ? f.stringProperty(QTextFormat::FontFamily)  // set by setFont
+                             : families.first();
   const int font = fontIndex(family.isEmpty() ? defaultFamily_ : family);
   if (font != 0) out += "\\f" + QByteArray::number(font);
   const int halfPoints = f.hasProperty(QTextFormat::FontPointSize) && f.fontPointSize() > 0
