@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "platform/media/fake_media_player.h"
 #include "platform/media/mpv_player.h"
 #include "test_player_support.h"
 
@@ -32,6 +33,74 @@ class TestPlayerOffscreen : public QObject {
     mid_ = path("song.mid");
     QVERIFY(writeFile(wav_, toneWav(3.0)));
     QVERIFY(writeFile(mid_, midiSong(2)));
+  }
+
+  // The fake that other tests use behaves as the real player does where no
+  // time has to pass.
+  void fakeActsLikeThePlayer_data() {
+    QTest::addColumn<bool>("fake");
+    QTest::newRow("player") << false;
+    QTest::newRow("fake") << true;
+  }
+  void fakeActsLikeThePlayer() {
+    QFETCH(bool, fake);
+    PlayerSettings projector;
+    projector.autoStart = true;
+    std::unique_ptr<MediaPlayer> p;
+    if (fake) {
+      auto f = std::make_unique<FakeMediaPlayer>(projector);
+      f->mediaDuration = 3;
+      f->unplayable << path("missing.mp4");
+      p = std::move(f);
+    } else {
+      p = player(projector);
+    }
+    QVERIFY(p->widget());
+    QCOMPARE(p->volume(), 50);
+    QCOMPARE(p->currentPositionString(), QString());
+    p->setUrl(wav_);
+    QCOMPARE(p->url(), wav_);
+    QCOMPARE(p->durationString(), QStringLiteral("00:03"));
+    QVERIFY(!p->currentPositionString().isEmpty());
+    p->stop();
+    QCOMPARE(p->currentPosition(), 0.0);
+    p->setCurrentPosition(1.5);
+    QCOMPARE(p->currentPosition(), 1.5);
+    p->setCurrentPosition(-1);
+    QCOMPARE(p->currentPosition(), 0.0);
+    p->setCurrentPosition(10);
+    QTRY_COMPARE(p->currentPositionString(), p->durationString());
+    p->setVolume(120);
+    QCOMPARE(p->volume(), 100);
+    p->setUrl(path("missing.mp4"));
+    QCOMPARE(p->url(), path("missing.mp4"));
+    QCOMPARE(p->currentPositionString(), QString());
+    QCOMPARE(p->durationString(), QString());
+    p->setUrl(wav_);
+    p->close();
+    QCOMPARE(p->url(), QString());
+    QCOMPARE(p->duration(), 0.0);
+    QCOMPARE(p->currentPositionString(), QString());
+  }
+
+  void fakeRecordsCalls() {
+    FakeMediaPlayer f;
+    f.setUrl(QStringLiteral("a.mp4"));
+    QVERIFY(!f.playing());  // no autoStart
+    f.play();
+    f.advance(100);
+    QVERIFY(!f.playing());  // ran to its end
+    QCOMPARE(f.currentPositionString(), f.durationString());
+    f.setCurrentPosition(2.5);
+    f.setVolume(40);
+    f.pause();
+    f.stop();
+    f.close();
+    const QStringList expected{QStringLiteral("setUrl a.mp4"), QStringLiteral("play"),
+                               QStringLiteral("seek 2.5"),     QStringLiteral("volume 40"),
+                               QStringLiteral("pause"),        QStringLiteral("stop"),
+                               QStringLiteral("close")};
+    QCOMPARE(f.calls, expected);
   }
 
   void offscreenHasNoVideoOutput() {
