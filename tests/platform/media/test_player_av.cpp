@@ -3,13 +3,17 @@
 // say, and video and MIDI sound at the null sink's monitor.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "audio_test_support.h"
 #include "platform/media/mpv_player.h"
 #include "test_player_support.h"
 
@@ -159,6 +163,58 @@ class TestPlayerAv : public QObject {
     rec.take();
     QTest::qWait(200);
     QVERIFY2(peak(rec.take()) < kSilent, "silent at volume 0");
+  }
+
+  // The sound server goes away while a file plays: every call still returns
+  // at once, and once the server is back a new load plays again.
+  void soundServerGoesAway() {
+    if (QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty())
+      QSKIP("needs pulseaudio");
+    const QByteArray saved = qgetenv("PULSE_SERVER");
+    auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", saved); });
+    QTemporaryDir home;
+    PrivatePulse pulse;
+    QVERIFY(pulse.start(home.path()));
+    pulse.usePulse();
+    const QString wav = dir_.filePath(QStringLiteral("long.wav"));
+    QVERIFY(writeFile(wav, toneWav(20)));
+    Stage s = stage(QSize(160, 120));
+    s.player->setUrl(wav);
+    s.player->play();
+    QTRY_VERIFY(s.player->currentPosition() > 0.3);
+    QVERIFY(
+        pulse
+            .pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")})
+            .second.contains(QLatin1Char('\t')));
+    pulse.stop();
+    QElapsedTimer slowest;
+    qint64 worst = 0;
+    const auto timed = [&](auto call) {
+      slowest.start();
+      call();
+      worst = std::max(worst, slowest.elapsed());
+    };
+    for (int i = 0; i < 20; ++i) {
+      timed([&] { s.player->currentPositionString(); });
+      QTest::qWait(50);
+    }
+    qInfo("after the server left: %s, position %.2f", s.player->hasMedia() ? "loaded" : "empty",
+          s.player->currentPosition());
+    timed([&] { s.player->pause(); });
+    timed([&] { s.player->play(); });
+    timed([&] { s.player->setCurrentPosition(5); });
+    timed([&] { s.player->close(); });
+    qInfo("slowest call %lld ms", worst);
+    QVERIFY2(worst < 1500, qPrintable(QString::number(worst)));
+    QVERIFY(pulse.start(home.path()));
+    s.player->setUrl(wav);
+    QVERIFY(s.player->hasMedia());
+    s.player->play();
+    QTRY_VERIFY(s.player->currentPosition() > 0.3);
+    QTRY_VERIFY(
+        pulse
+            .pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")})
+            .second.contains(QLatin1Char('\t')));
   }
 };
 
