@@ -95,6 +95,15 @@ class TestPlayerAv : public QObject {
     // Closing takes the picture away.
     s.player->close();
     QTRY_VERIFY_WITH_TIMEOUT(isBlack(screenPixel(s.window.get(), QPoint(160, 120))), 3000);
+    // The window (and with it the widget) may go first; the player still
+    // plays, without a picture.
+    s.player->setUrl(red_);
+    s.player->play();
+    s.window.reset();
+    QVERIFY(!s.player->widget());
+    QVERIFY(s.player->hasMedia());
+    const double before = s.player->currentPosition();
+    QTRY_VERIFY(s.player->currentPosition() > before + 0.2);
   }
 
   // A 4:3 video in a wide control: bars at the sides unless stretched.

@@ -337,6 +337,10 @@ class TestPlayerOffscreen : public QObject {
       p->setUrl(i % 2 ? wav_ : mid_);
       p->play();
       QTest::qWait(100);
+      QElapsedTimer t;
+      t.start();
+      p.reset();  // while playing
+      QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
     }
     QTRY_COMPARE(threadCount(), threads);
   }
