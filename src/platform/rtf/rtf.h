@@ -16,10 +16,11 @@
 // - Bullets: a bulleted paragraph belongs to a QTextList with style
 //   QTextListFormat::ListDisc and indent 1 (\ls lists: indent \ilvl + 1;
 //   numbered RTF lists come in as ListDecimal, ListLowerAlpha...). Lists are
-//   written as \pntext + \pn (bullet: Symbol \'b7). The bullet text itself is never part of the
-//   document text. Consecutive list paragraphs share one QTextList. The list's own indent (indent x
-//   doc.indentWidth()) counts towards RTF's \li: the block's leftMargin holds only the rest, and a
-//   list paragraph's textIndent is not kept (the bullet hangs in front of the text, \fi-360).
+//   written as \pntext + \pn (bullet: Symbol \'b7). The bullet text itself
+//   is never part of the document text. Consecutive list paragraphs share
+//   one QTextList. The list's own indent (indent x doc.indentWidth()) counts
+//   towards RTF's \li: the block's leftMargin holds only the rest, and a list
+//   paragraph's textIndent is not kept (the bullet hangs, \fi-360).
 // - Character format: the reader always sets fontFamilies (one entry, from
 //   \f or the default font; left unset only when the RTF has no font table;
 //   the same name also goes into the QTextFormat::FontFamily property, which
