@@ -24,6 +24,15 @@ qint16 toInt16(double x) {
   return static_cast<qint16>(std::clamp(r, -32768.0, 32767.0));
 }
 
+// A text read as a whole number (fractions rounded as above); nullopt when
+// it is no number.
+std::optional<qint64> wholeNumber(const QString& text) {
+  bool ok = false;
+  const double d = text.trimmed().toDouble(&ok);
+  if (!ok || !std::isfinite(d)) return std::nullopt;
+  return static_cast<qint64>(std::nearbyint(std::clamp(d, -1e15, 1e15)));
+}
+
 }  // namespace
 
 QString blankNumber(qint64 n) {
@@ -106,12 +115,8 @@ void VolumeControl::storeKnobValue() {
 }
 
 qint64 VolumeControl::knobValue() const {
-  bool ok = false;
-  const double d = v_.knobTag().trimmed().toDouble(&ok);
   // A tag that is no number stands for the knob's position.
-  const qint64 n = ok && std::isfinite(d)
-                       ? static_cast<qint64>(std::nearbyint(std::clamp(d, -1e15, 1e15)))
-                       : knobValueFor(v_.knobTop());
+  const qint64 n = wholeNumber(v_.knobTag()).value_or(knobValueFor(v_.knobTop()));
   return std::clamp<qint64>(n, 0, Max);
 }
 
@@ -164,11 +169,7 @@ void VolumeControl::restore(std::optional<double> knobTop, std::optional<QString
     clampKnobIntoTrack();
   }
   if (knobValue) {
-    bool ok = false;
-    const double d = knobValue->trimmed().toDouble(&ok);
-    qint64 n = ok && std::isfinite(d)
-                   ? static_cast<qint64>(std::nearbyint(std::clamp(d, -1e15, 1e15)))
-                   : knobValueFor(v_.knobTop());
+    qint64 n = wholeNumber(*knobValue).value_or(knobValueFor(v_.knobTop()));
     // Kept within 0..Max; without a mixer the saved value stays for the next
     // run that has one.
     n = std::max<qint64>(n, 0);
