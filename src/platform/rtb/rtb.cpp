@@ -1,6 +1,7 @@
 #include "platform/rtb/rtb.h"
 
 #include "platform/rtb/script_file.h"
+#include "platform/rtb/script_layout.h"
 #include "platform/rtf/rtf.h"
 
 #include <QMimeData>
@@ -28,17 +29,17 @@ const QStringList& rtfMimeTypes() {
   return types;
 }
 
-// Program text -> what QTextCursor::insertText makes into the same text: CR LF
-// and a lone CR become paragraph breaks, a lone LF a line break.
+// Program text -> document text: CR LF, a lone CR and a lone LF become
+// paragraph breaks, VT a line break inside the paragraph.
 QString toDocumentText(const QString& text) {
   QString out;
   out.reserve(text.size());
   for (qsizetype i = 0; i < text.size(); ++i) {
     const QChar c = text.at(i);
-    if (c == u'\r') {
-      if (i + 1 < text.size() && text.at(i + 1) == u'\n') ++i;
+    if (c == u'\r' || c == u'\n') {
+      if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') ++i;
       out += QChar::ParagraphSeparator;
-    } else if (c == u'\n') {
+    } else if (c == u'\v') {
       out += QChar::LineSeparator;
     } else {
       out += c;
@@ -62,6 +63,7 @@ bool isWholeWord(QStringView text, qsizetype at, qsizetype length) {
 RTB::RTB(QWidget* parent) : QTextEdit(parent) {
   setContextMenuPolicy(Qt::PreventContextMenu);
   setUndoRedoEnabled(false);
+  installLayout(document());
   adoptDocument(document());
 }
 
@@ -69,8 +71,22 @@ RTB::~RTB() {
   text_.attach(nullptr);
 }
 
+// Qt's own layout moves every paragraph after an edit: typing in a long
+// script would cost time in proportion to its length (see script_layout.h).
+void RTB::installLayout(QTextDocument* doc) {
+  auto* layout = new ScriptLayout(doc);
+  layout->setPaintDevice(viewport());
+  doc->setDocumentLayout(layout);
+}
+
 void RTB::adoptDocument(QTextDocument* doc) {
   doc->setUndoRedoEnabled(false);
+  // Paragraphs run in the editor's direction. Left to work it out itself, the
+  // layout reads every character of every paragraph after an edit to find
+  // each one's direction, on every keystroke.
+  QTextOption option = doc->defaultTextOption();
+  option.setTextDirection(layoutDirection());
+  doc->setDefaultTextOption(option);
   text_.attach(doc);
   connect(doc, &QTextDocument::contentsChanged, this, &RTB::documentContentsChanged);
 }
@@ -189,6 +205,7 @@ bool RTB::LoadFile(const QString& path, QString* error) {
   asOneChange([&] {
     text_.attach(nullptr);
     disconnect(old, &QTextDocument::contentsChanged, this, &RTB::documentContentsChanged);
+    installLayout(fresh);
     setDocument(fresh);
     adoptDocument(fresh);
     changedWhileMuted_ = true;
@@ -272,6 +289,7 @@ QMimeData* RTB::createMimeDataFromSelection() const {
   data->setData(rtfMimeType(), SelRTF());
   QString plain = SelText();
   plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  plain.replace(u'\v', u'\n');
   data->setText(plain);
   return data;
 }

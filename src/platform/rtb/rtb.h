@@ -6,8 +6,9 @@
 //
 // Positions. Every position the control takes or gives counts a paragraph
 // break as the two characters CR LF, as Text() shows it, and a line break
-// inside a paragraph as one LF; a position between CR and LF stands for the
-// end of the paragraph (see script_text.h for the full rules). Look-ups are
+// inside a paragraph as one VT (0x0B); a position between CR and LF stands
+// for the end of the paragraph (see script_text.h for the full rules).
+// Written text may break paragraphs with CR LF, CR or LF. Look-ups are
 // O(log n); TextLength() and Mid() read the script without building Text().
 //
 // Formatting reads. Over a selection whose characters differ, a read reports
@@ -162,6 +163,7 @@ class RTB : public QTextEdit {
 
  private:
   void adoptDocument(QTextDocument* doc);
+  void installLayout(QTextDocument* doc);
   void documentContentsChanged();
   template <typename F>
   void asOneChange(F&& change);

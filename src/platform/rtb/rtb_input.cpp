@@ -1,6 +1,6 @@
 // Keyboard and mouse events of the script editor.
 
-#include "platform/rtb/key_codes.h"
+#include "platform/key_codes.h"
 #include "platform/rtb/rtb.h"
 
 #include <QApplication>

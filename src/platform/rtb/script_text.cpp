@@ -19,8 +19,9 @@ bool endsParagraph(char16_t u) {
   return u == 0x2029 || u == 0xFDD0 || u == 0xFDD1;
 }
 
+// A line break inside a paragraph reads as a vertical tab.
 QChar readable(QChar c) {
-  return c.unicode() == 0x2028 ? QChar(u'\n') : c;
+  return c.unicode() == 0x2028 ? QChar(u'\v') : c;
 }
 
 }  // namespace
@@ -36,7 +37,7 @@ QString programText(const QTextDocument& doc) {
     if (u < 0x2028) continue;
     if (u == 0x2028) {
       out.append(run, c - run);
-      out += u'\n';
+      out += u'\v';
       run = c + 1;
     } else if (endsParagraph(u)) {
       out.append(run, c - run);

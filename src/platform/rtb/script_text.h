@@ -11,11 +11,12 @@
 //   it may be rounded up instead, to just after the break, so that a range
 //   holding half a break holds all of it (see Round).
 // - A line break inside a paragraph (U+2028, from RTF \line or Shift+Enter)
-//   reads as a single LF and counts as one character. Writing text turns CR
-//   LF (and a lone CR) into a paragraph break and a lone LF into such a line
-//   break, so that text read from the editor goes back in unchanged.
+//   reads as a vertical tab (VT, 0x0B, as word processors give it) and counts
+//   as one character. Writing text turns CR LF, a lone CR and a lone LF into
+//   paragraph breaks and VT into such a line break, so that text read from
+//   the editor goes back in unchanged.
 //
-// Costs: length() is O(1); the position look-ups are O(log n) (see
+// Costs: length() is O(log n); the position look-ups are O(log n) (see
 // ParagraphIndex); mid() is O(count + log n) for ordinary paragraphs;
 // text() builds the whole text once per change and then returns the cached
 // copy.

@@ -70,9 +70,9 @@ void TestEditing::selTextWrites() {
   rtb.SetText(QStringLiteral("one two"));
   QSignalSpy changes(&rtb, &RTB::Change);
   rtb.Select(4, 3);
-  rtb.SetSelText(QStringLiteral("2\r\nthree\nfour"));
-  QCOMPARE(rtb.Text(), QStringLiteral("one 2\r\nthree\nfour"));
-  QCOMPARE(rtb.document()->blockCount(), 2);
+  rtb.SetSelText(QStringLiteral("2\r\nthree\vfour\nfive"));
+  QCOMPARE(rtb.Text(), QStringLiteral("one 2\r\nthree\vfour\r\nfive"));
+  QCOMPARE(rtb.document()->blockCount(), 3);
   QCOMPARE(rtb.SelStart(), rtb.TextLength());
   QCOMPARE(rtb.SelLength(), 0);
   QCOMPARE(changes.count(), 1);
@@ -88,7 +88,7 @@ void TestEditing::selTextWrites() {
 // SelText: every kind of break must come back as it was.
 void TestEditing::removedTextGoesBackUnchanged() {
   RTB rtb;
-  const QString original = QStringLiteral("a\r\n\r\nb\nc\r\nd");
+  const QString original = QStringLiteral("a\r\n\r\nb\vc\r\nd");
   rtb.SetText(original);
   for (int from = 0; from < original.size(); ++from) {
     for (int n = 1; from + n <= original.size(); ++n) {

@@ -104,7 +104,7 @@ void TestFiles::plainTextFile() {
 void TestFiles::saveAndLoadKeepTheText() {
   const QString path = dir_.filePath(QStringLiteral("round.snv"));
   const QString text =
-      QStringLiteral("Scena 1\r\n\r\n[[FadeIn Fast]] {braces} \\ \u00e8\u20ac\u0416\nend\t!");
+      QStringLiteral("Scena 1\r\n\r\n[[FadeIn Fast]] {braces} \\ \u00e8\u20ac\u0416\vend\t!");
   RTB a;
   a.SetText(text);
   QString error;

@@ -25,7 +25,7 @@ struct Reference {
   explicit Reference(const QTextDocument& doc) {
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
       QString t = b.text();
-      t.replace(QChar::LineSeparator, u'\n');
+      t.replace(QChar::LineSeparator, u'\v');
       for (int i = 0; i <= t.size(); ++i) {
         toProgram.append(static_cast<int>(text.size()) + i);
         down.append(b.position() + i);
@@ -70,9 +70,11 @@ void TestPositions::mapping_data() {
                                 << QList<int>{0, 1, 1, 2} << QList<int>{0, 1, 2, 2};
   QTest::newRow("lone CR is a break") << QStringLiteral("a\rb") << QStringLiteral("a\r\nb")
                                       << QList<int>{0, 1, 1, 2, 3} << QList<int>{0, 1, 2, 2, 3};
-  QTest::newRow("lone LF is a line break") << QStringLiteral("a\nb") << QStringLiteral("a\nb")
-                                           << QList<int>{0, 1, 2, 3} << QList<int>{0, 1, 2, 3};
-  QTest::newRow("both kinds") << QStringLiteral("a\n\r\nb") << QStringLiteral("a\n\r\nb")
+  QTest::newRow("lone LF is a break") << QStringLiteral("a\nb") << QStringLiteral("a\r\nb")
+                                      << QList<int>{0, 1, 1, 2, 3} << QList<int>{0, 1, 2, 2, 3};
+  QTest::newRow("VT is a line break") << QStringLiteral("a\vb") << QStringLiteral("a\vb")
+                                      << QList<int>{0, 1, 2, 3} << QList<int>{0, 1, 2, 3};
+  QTest::newRow("both kinds") << QStringLiteral("a\v\r\nb") << QStringLiteral("a\v\r\nb")
                               << QList<int>{0, 1, 2, 2, 3, 4} << QList<int>{0, 1, 2, 3, 3, 4};
 }
 
