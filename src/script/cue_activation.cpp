@@ -1,0 +1,137 @@
+#include "script/cue_activation.h"
+
+#include "app/language_table.h"
+#include "app/main_controls.h"
+#include "audio/audio_transport.h"
+#include "audio/transport_buttons.h"
+#include "platform/rtb/rtb.h"
+#include "script/interpreter.h"
+#include "script/markup.h"
+#include "script/media_loader.h"
+#include "video/video_operations.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include <algorithm>
+
+namespace scenova::script {
+
+namespace {
+
+bool isPair(QStringView s, qsizetype at, char bracket) {
+  return at + 1 < s.size() && s[at] == QLatin1Char(bracket) && s[at + 1] == QLatin1Char(bracket);
+}
+
+// The backward search reads pieces that grow from this size, so that the
+// usual short way back to the opening brackets reads little.
+constexpr int kFirstPiece = 64;
+constexpr int kLargestPiece = 1 << 16;
+
+// The position of the "[[" that opens the cue the caret is in, or -1.
+int findOpening(const platform::RTB& editor, int caret) {
+  int piece = kFirstPiece;
+  // Pairs are looked at from (caret - 1, caret) down to (0, 1): the first
+  // one holds the characters left and right of the caret.
+  for (int j = caret - 1; j >= 0;) {
+    const int from = std::max(0, j - piece + 1);
+    const QString s = editor.Mid(from, j + 2 - from);
+    for (int k = j; k >= from; --k) {
+      if (isPair(s, k - from, ']')) return -1;
+      if (isPair(s, k - from, '[')) return k;
+    }
+    j = from - 1;
+    piece = std::min(piece * 4, kLargestPiece);
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::optional<CueSpan> findCueAround(const platform::RTB& editor, int caret) {
+  caret = std::clamp(caret, 0, editor.TextLength());
+  const int open = findOpening(editor, caret);
+  if (open < 0) return std::nullopt;
+  const QString ahead = editor.Mid(caret, kCueSearchAhead + 1);
+  for (int k = 0; k < kCueSearchAhead; ++k) {
+    if (isPair(ahead, k, '[')) return std::nullopt;
+    if (isPair(ahead, k, ']')) return CueSpan{open + 2, caret + k};
+  }
+  return std::nullopt;
+}
+
+CueActivation::CueActivation(CueContext context, platform::RTB& editor, Interpreter& interpreter,
+                             MediaLoader& loader)
+    : c_(context), editor_(editor), interpreter_(interpreter), loader_(loader) {}
+
+void CueActivation::RTB_Click() {
+  if (editor_.TextLength() < 5) return;
+  const int pos = editor_.SelStart();
+  c_.state.CueHasMedia = false;
+  const std::optional<CueSpan> cue = findCueAround(editor_, pos);
+  if (!cue) return;
+  QString& currentCue = c_.ui.Label2[15]->Tag;
+  currentCue = trimBlanks(editor_.Mid(cue->start, cue->end - cue->start));
+  c_.state.CommandDone = false;
+  QString text = currentCue;
+  interpreter_.RunCommand(text, cue->start + 1, cue->end + 1, true);
+  editor_.SetSelStart(pos);
+  if (c_.state.CommandDone) return;
+  loadMedia();
+}
+
+void CueActivation::loadMedia() {
+  QString& currentCue = c_.ui.Label2[15]->Tag;
+  const QString found = findCueFile(currentCue, c_.host.programFolder());
+  if (found.isEmpty()) {
+    notFound();
+    return;
+  }
+  currentCue = found;
+  // A notice left from an earlier click goes; one that loading shows stays.
+  c_.ui.Label11->hide();
+  loader_.vai(currentCue);
+  if (mediaTypeOf(currentCue) == MediaType::Picture) {
+    c_.state.CueHasMedia = false;
+    c_.state.LoadedKind = QStringLiteral("I");
+  }
+  if (c_.state.LoadedKind == QLatin1StringView("A")) {
+    if (c_.ui.cmdPlayA->Tag == c_.lang[8]) c_.transport.Timer1_Timer();
+    c_.ui.mnuPlayAudio->setText(c_.lang[7]);
+    c_.ui.mnuAudio->menuAction()->setVisible(true);
+    c_.state.CueHasMedia = true;
+  } else if (c_.state.LoadedKind == QLatin1StringView("V")) {
+    if (c_.ui.cmdPlayV->Tag == c_.lang[8]) c_.transport.Timer1_Timer();
+    c_.ui.mnuVideo->menuAction()->setVisible(true);
+    c_.state.CueHasMedia = true;
+  }
+}
+
+void CueActivation::notFound() {
+  c_.ui.Label2[15]->Tag.clear();
+  c_.host.ShowNotice(c_.lang[127]);
+}
+
+void CueActivation::RTB_DblClick() {
+  // The click of the first press has run already; a double-click runs the
+  // click handling once more and then starts what it loaded.
+  RTB_Click();
+  if (!c_.state.CueHasMedia) return;
+  if (c_.state.MediaKind == 1) {
+    c_.ui.cmdPlayA->Tag = c_.lang[7];
+    c_.ui.mnuPlayAudio->setText(c_.lang[8]);
+    c_.transport.cmdPlayA_Click();
+    c_.buttons.cmdPlayA_MouseMove(0, 0, 0, 0);
+  } else if (c_.state.MediaKind == 2) {
+    c_.ui.cmdPlayV->Tag = c_.lang[7];
+    if (video::VideoOperations* video = c_.host.video()) video->cmdPlayV_Click();
+  }
+}
+
+void CueActivation::RTB_MouseDown(int button, int, int x, int y) {
+  if (button != app::kRightButton) return;
+  const QPoint at(app::twips::toPixels(x), app::twips::toPixels(y));
+  c_.ui.mnuModifica->popup(editor_.mapToGlobal(at));
+}
+
+}  // namespace scenova::script

@@ -1,0 +1,64 @@
+#pragma once
+
+// What the cue code (interpreter, activation, media loader) shares: the
+// window's controls and texts, the cue state and the parts of the window it
+// reaches through CueHost.
+
+#include <QString>
+#include <QtGlobal>
+
+namespace scenova::app {
+struct MainControls;
+class LanguageTable;
+}  // namespace scenova::app
+namespace scenova::audio {
+class AudioTransport;
+class TransportButtons;
+class VolumeOperations;
+}  // namespace scenova::audio
+namespace scenova::video {
+class VideoOperations;
+}
+namespace scenova::platform {
+class AudioDevice;
+class MediaPlayer;
+}  // namespace scenova::platform
+
+namespace scenova::script {
+
+// The parts of the main window the cue code asks for. The subsystems behind
+// them may arrive after the cue code, so they are asked for at each use.
+class CueHost {
+ public:
+  virtual ~CueHost() = default;
+
+  // Label11 with the text, hidden again after 6 seconds (a newer notice
+  // restarts them).
+  virtual void ShowNotice(const QString& text) = 0;
+  // The folder of the executable, without a trailing separator.
+  virtual QString programFolder() const = 0;
+  virtual platform::AudioDevice* audioDevice() const = 0;  // may be null
+  virtual audio::VolumeOperations* volume() const = 0;     // may be null
+  virtual video::VideoOperations* video() const = 0;       // may be null
+  virtual platform::MediaPlayer* mainPlayer() const = 0;   // WMP2, may be null
+};
+
+// The cue state of the main window. CurrentCue lives in the tag of the
+// toolbar label Label2(15).
+struct CueState {
+  bool CommandDone = false;  // the interpreter carried a command out during this click
+  bool CueHasMedia = false;  // the last click loaded audio or video (a double-click starts it)
+  qint16 MediaKind = 0;      // 1 audio, 2 video or MIDI
+  QString LoadedKind;        // "A" audio, "V" video or MIDI, "I" picture
+};
+
+struct CueContext {
+  app::MainControls& ui;
+  const app::LanguageTable& lang;
+  CueHost& host;
+  CueState& state;
+  audio::AudioTransport& transport;
+  audio::TransportButtons& buttons;
+};
+
+}  // namespace scenova::script

@@ -1,0 +1,170 @@
+#include "script/cue_sheet.h"
+
+#include "platform/rtb/script_file.h"
+#include "platform/rtb/script_text.h"
+#include "script/interpreter.h"
+#include "script/markup.h"
+#include "script/media_loader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include <memory>
+
+namespace scenova::script {
+
+namespace {
+
+bool pairAt(QStringView s, qsizetype i, char bracket) {
+  return i + 1 < s.size() && s[i] == QLatin1Char(bracket) && s[i + 1] == QLatin1Char(bracket);
+}
+
+const char* typeName(MediaType t) {
+  switch (t) {
+    case MediaType::Video:
+      return "video";
+    case MediaType::Midi:
+      return "midi";
+    case MediaType::Picture:
+      return "picture";
+    case MediaType::Audio:
+      break;
+  }
+  return "audio";
+}
+
+// What a click on a cue with this content would do.
+void describe(SheetLine& line, QStringView content, const QString& scriptFolder,
+              const QString& programFolder) {
+  const QStringView trimmed = trimBlanks(content);
+  if (const RecognisedCommand command = recogniseCommand(trimmed, true, true)) {
+    line.kind = QStringLiteral("command");
+    line.text = typedCanonical(command);
+    return;
+  }
+  // The Open dialog makes the script's folder the current directory.
+  const QString written = cueFilePath(trimmed);
+  QString found;
+  if (!written.isEmpty()) {
+    const QString here =
+        QFileInfo(written).isRelative() ? scriptFolder + QLatin1Char('/') + written : written;
+    if (isOrdinaryFile(here))
+      found = here;
+    else if (isOrdinaryFile(programFolder + QLatin1Char('/') + written))
+      found = programFolder + QLatin1Char('/') + written;
+  }
+  if (found.isEmpty()) {
+    line.kind = QStringLiteral("missing");
+    line.text = trimmed.toString();
+    return;
+  }
+  line.kind = QLatin1StringView(typeName(mediaTypeOf(found)));
+  line.text = QDir::cleanPath(QFileInfo(found).absoluteFilePath());
+}
+
+void writeUtf8(QIODevice& device, const QString& text) {
+  device.write(text.toUtf8());
+}
+
+// Qt's own diagnostics (fonts, platform) stay off standard error, which
+// carries only the one-line failure.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type != QtCriticalMsg && type != QtFatalMsg) return;
+  QFile err;
+  if (err.open(stderr, QIODevice::WriteOnly)) err.write(message.toUtf8() + '\n');
+}
+
+}  // namespace
+
+QString sheetField(QStringView text) {
+  QString out;
+  out.reserve(text.size());
+  for (const QChar c : text) {
+    if (c == QLatin1Char('\r'))
+      out += QStringLiteral("\\r");
+    else if (c == QLatin1Char('\n'))
+      out += QStringLiteral("\\n");
+    else if (c == QLatin1Char('\t'))
+      out += QStringLiteral("\\t");
+    else
+      out += c;
+  }
+  return out;
+}
+
+QList<SheetLine> cueSheet(QStringView text, const QString& scriptFolder,
+                          const QString& programFolder) {
+  QList<SheetLine> sheet;
+  int line = 1;
+  qsizetype lineStart = 0;
+  qsizetype open = -1;
+  SheetLine pending;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) {
+      ++line;
+      lineStart = i + 2;
+      ++i;
+      continue;
+    }
+    if (pairAt(text, i, ']') && open >= 0) {
+      describe(pending, text.mid(open + 2, i - open - 2), scriptFolder, programFolder);
+      sheet.append(pending);
+      open = -1;
+    } else if (pairAt(text, i, '[')) {
+      // The nearest opening pair is the one a click finds.
+      open = i;
+      pending = SheetLine{line, static_cast<int>(i - lineStart + 1), {}, {}};
+    }
+  }
+  return sheet;
+}
+
+int writeCueSheet(const QString& scriptPath, const QString& programFolder, QIODevice& out,
+                  QIODevice& err) {
+  QTextDocument doc;
+  QString error;
+  if (!platform::readScriptFile(scriptPath, doc, &error)) {
+    writeUtf8(err, QStringLiteral("scenova: ") + error + QLatin1Char('\n'));
+    return 2;
+  }
+  const QString folder = QFileInfo(scriptPath).absolutePath();
+  bool missing = false;
+  for (const SheetLine& l : cueSheet(platform::programText(doc), folder, programFolder)) {
+    missing = missing || l.kind == QLatin1StringView("missing");
+    writeUtf8(out, QString::number(l.line) + QLatin1Char('\t') + QString::number(l.column) +
+                       QLatin1Char('\t') + l.kind + QLatin1Char('\t') + sheetField(l.text) +
+                       QLatin1Char('\n'));
+  }
+  return missing ? 1 : 0;
+}
+
+int runCueSheet(int argc, char** argv, bool* handled) {
+  const bool mine = argc > 1 && QByteArray(argv[1]) == "--cue-sheet";
+  if (handled) *handled = mine;
+  if (!mine) return 0;
+  QFile out, err;
+  out.open(stdout, QIODevice::WriteOnly);
+  err.open(stderr, QIODevice::WriteOnly);
+  if (argc != 3) {
+    writeUtf8(err, QStringLiteral("usage: scenova --cue-sheet SCRIPT\n"));
+    return 2;
+  }
+  const QtMessageHandler previous = qInstallMessageHandler(quietMessages);
+  int appArgc = 1;
+  std::unique_ptr<QGuiApplication> app;
+  if (!QCoreApplication::instance()) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    app = std::make_unique<QGuiApplication>(appArgc, argv);
+  }
+  const int status =
+      writeCueSheet(QFile::decodeName(argv[2]), QCoreApplication::applicationDirPath(), out, err);
+  out.flush();
+  app.reset();
+  qInstallMessageHandler(previous);
+  return status;
+}
+
+}  // namespace scenova::script

@@ -1,0 +1,55 @@
+#pragma once
+
+// The pre-show check: lists every cue of a script with what a click on it
+// would do, so that a cue pointing at a missing file is found before the
+// audience is in.
+//
+//   scenova --cue-sheet SCRIPT
+//
+// Writes one line per cue, in script order, fields separated by tabs:
+//   line     the paragraph the cue's first "[" is in, from 1
+//   column   that "[" within its paragraph, from 1
+//   kind     command, audio, video, midi, picture or missing
+//   text     for a command the canonical text typing the cue would leave
+//            (as if both players were shown; nothing is clamped); for a file
+//            the absolute path it was found under; for missing the trimmed
+//            content as written
+// Carriage returns, line feeds and tabs inside a field are written as \r,
+// \n and \t. A relative path is looked up in the script's folder, then in
+// the program folder. Exit status 0 when every media cue resolves, 1 when
+// any is missing, 2 when the script cannot be read (one line on standard
+// error). Needs no display, settings or language file.
+
+#include <QList>
+#include <QString>
+
+class QIODevice;
+
+namespace scenova::script {
+
+struct SheetLine {
+  int line = 0;
+  int column = 0;
+  QString kind;
+  QString text;
+};
+
+// The cues of a script text (paragraph breaks as CR LF): an opening pair
+// and the first closing pair after it, with no other opening pair between.
+QList<SheetLine> cueSheet(QStringView scriptText, const QString& scriptFolder,
+                          const QString& programFolder);
+
+// A field with CR, LF and tab written as \r, \n and \t.
+QString sheetField(QStringView text);
+
+// Reads the script and writes its sheet to out (failures to err); returns
+// the exit status.
+int writeCueSheet(const QString& scriptPath, const QString& programFolder, QIODevice& out,
+                  QIODevice& err);
+
+// When argv[1] is --cue-sheet, runs it, sets *handled and returns the exit
+// status; otherwise sets *handled to false and returns 0. Makes its own Qt
+// application on the offscreen platform when there is none.
+int runCueSheet(int argc, char** argv, bool* handled);
+
+}  // namespace scenova::script

@@ -1,0 +1,47 @@
+#pragma once
+
+// RunCommand, the interpreter of command cues: it recognises the content of
+// one cue, carries the command out when asked to, and rewrites the cue in
+// the script into its canonical form, coloured blue.
+
+#include "script/cue_context.h"
+#include "script/markup.h"
+
+#include <QString>
+
+namespace scenova::platform {
+class RTB;
+}
+
+namespace scenova::script {
+
+// The text a recognised command's cue is given when it is only typed: the
+// canonical form, with a negative seek position written as 0. Volumes are
+// not clamped here; that happens when the command is carried out.
+QString typedCanonical(const RecognisedCommand& command);
+
+class Interpreter {
+ public:
+  // editor may be null: commands then run without rewriting the script.
+  Interpreter(CueContext context, platform::RTB* editor);
+
+  // text: the cue content trimmed of blanks; on return the canonical form
+  // when it was a command, else its lower case. start: position (from 1) of
+  // the first character after "[["; end: position (from 1) of the first
+  // closing "]". Returns whether the text was a command; CommandDone is set
+  // (never cleared) when it was one and execute is true.
+  bool RunCommand(QString& text, int start, int end, bool execute);
+
+  void setEditor(platform::RTB* editor) { editor_ = editor; }
+
+ private:
+  void carryOut(const RecognisedCommand& command, QString& text, bool execute);
+  void setVolume(QString& text);
+  void placeKnob(double percent);
+  void rewriteCue(const QString& text, int start, int end);
+
+  CueContext c_;
+  platform::RTB* editor_;
+};
+
+}  // namespace scenova::script

@@ -1,0 +1,168 @@
+#include "script/media_loader.h"
+
+#include "app/language_table.h"
+#include "app/main_controls.h"
+#include "audio/audio_transport.h"
+#include "audio/transport_buttons.h"
+#include "platform/media/audio_device.h"
+#include "platform/media/media_player.h"
+#include "video/video_operations.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+
+namespace scenova::script {
+
+namespace {
+
+constexpr const char* kVideoEndings[] = {".mpg", ".avi", ".flv", ".mp4", ".ogv",
+                                         "mpeg", ".mov", ".mkv", ".vob", ".wmv"};
+
+bool shown(const QWidget* w) {
+  return w && !w->isHidden();
+}
+
+// The device's message texts fit a buffer of 127 characters.
+constexpr qsizetype kErrorTextLength = 127;
+
+}  // namespace
+
+MediaType mediaTypeOf(QStringView path) {
+  const QString ending = path.right(4).toString().toLower();
+  for (const char* v : kVideoEndings)
+    if (ending == QLatin1StringView(v)) return MediaType::Video;
+  if (ending == QLatin1StringView(".mid") || ending == QLatin1StringView(".kar"))
+    return MediaType::Midi;
+  if (ending == QLatin1StringView(".jpg") || ending == QLatin1StringView(".bmp"))
+    return MediaType::Picture;
+  return MediaType::Audio;
+}
+
+QString cueFilePath(QStringView content) {
+  QString p = content.toString();
+  p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  return p;
+}
+
+bool isOrdinaryFile(const QString& path) {
+  // A NUL would cut the name short where the system reads it.
+  if (path.isEmpty() || path.contains(QChar(0))) return false;
+  return QFileInfo(path).isFile();
+}
+
+QString findCueFile(QStringView cue, const QString& programFolder) {
+  const QString written = cueFilePath(cue);
+  if (isOrdinaryFile(written)) return written;
+  const QString below = programFolder + QLatin1Char('/') + written;
+  if (isOrdinaryFile(below)) return below;
+  return {};
+}
+
+MediaLoader::MediaLoader(CueContext context) : c_(context) {}
+
+void MediaLoader::vai(const QString& path) {
+  // The path keeps its case: names on this system are case-sensitive. Only
+  // the kind is decided on the lower-cased name.
+  QString f = cueFilePath(path);
+  if (!isOrdinaryFile(f)) {
+    const QString folder = c_.host.programFolder();
+    // A cue written as "\Files\bell.wav" names a file below the program folder.
+    if (isOrdinaryFile(folder + f)) f = folder + f;
+    if (isOrdinaryFile(folder + QLatin1Char('/') + f)) f = folder + QLatin1Char('/') + f;
+  }
+  switch (mediaTypeOf(f)) {
+    case MediaType::Video:
+      loadVideo(f, false);
+      break;
+    case MediaType::Midi:
+      loadVideo(f, true);
+      break;
+    case MediaType::Picture:
+      if (video::VideoOperations* video = c_.host.video()) video->loadPicture(f);
+      break;
+    case MediaType::Audio:
+      loadAudio(f);
+      break;
+  }
+}
+
+void MediaLoader::loadVideo(const QString& path, bool midi) {
+  app::MainControls& ui = c_.ui;
+  video::VideoOperations* video = c_.host.video();
+  if (midi) {
+    // MIDI plays in the main window only: the projector option goes away.
+    if (video)
+      video->setProjector(false);
+    else
+      ui.Check1->setChecked(false);
+    ui.Check1->hide();
+    ui.Label5->hide();
+    app::twips::setHeight(ui.Shape6, 1185);
+  } else {
+    ui.WMP2->hide();
+    ui.imgZoom->hide();
+    ui.Check1->show();
+    ui.Label5->show();
+    app::twips::setHeight(ui.Shape6, 1425);
+  }
+  ui.Picture3->show();
+  c_.state.MediaKind = 2;
+  ShowVideoTitle(path);
+  c_.state.LoadedKind = QStringLiteral("V");
+  app::twips::setWidth(ui.lblContatoreV, app::twips::width(ui.Shape8));
+
+  // The projector's player starts a file as soon as it gets it; the main
+  // window's waits for Play. The same file is not loaded again.
+  const bool projector = video && ui.Check1->isChecked() && video->monitorCount() > 1;
+  platform::MediaPlayer* player = projector ? video->projectorPlayer() : c_.host.mainPlayer();
+  if (!player && !projector && video) player = video->mainPlayer();
+  if (player && player->url() != path) player->setUrl(path);
+}
+
+void MediaLoader::loadAudio(const QString& path) {
+  app::MainControls& ui = c_.ui;
+  if (shown(ui.imgZoom)) ui.imgZoom->hide();
+  c_.state.LoadedKind = QStringLiteral("A");
+  c_.state.MediaKind = 1;
+  ui.Label4->show();
+  ui.Shape2->show();
+  if (platform::AudioDevice* device = c_.host.audioDevice()) {
+    device->sendString(QStringLiteral("close all"));
+    const quint32 result =
+        device->sendString(QStringLiteral("open \"") + path + QStringLiteral("\" ALIAS wav1"));
+    if (result > 0) Errore(result);
+  }
+  // The panel comes up even when the open failed.
+  for (app::Control* b : {ui.cmdPlayA, ui.cmdStopA, ui.cmdForA, ui.cmdBacA}) {
+    b->setEnabled(true);
+    b->show();
+  }
+  ui.lblWMP1->show();
+  ui.Shape9->show();
+  // Play then stop: the new file stands stopped at its start and the counter
+  // shows its length.
+  c_.transport.cmdPlayA_Click();
+  c_.transport.cmdStopA_Click();
+  c_.buttons.cmdPlayA_MouseMove(0, 0, 0, 0);
+}
+
+void MediaLoader::ShowVideoTitle(const QString& path) {
+  const qsizetype slash =
+      std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+  if (slash < 0) return;
+  // The name without the last four characters of the path.
+  const qsizetype length = std::max<qsizetype>(0, path.size() - 4 - (slash + 1));
+  const QString name = path.mid(slash + 1, length);
+  const QString lower = path.toLower();
+  const bool midi =
+      lower.endsWith(QLatin1StringView(".mid")) || lower.endsWith(QLatin1StringView(".kar"));
+  c_.ui.Label8->setCaption((midi ? QStringLiteral("MIDI - ") : QStringLiteral("Video - ")) + name);
+}
+
+void MediaLoader::Errore(quint32 code) {
+  platform::AudioDevice* device = c_.host.audioDevice();
+  const QString text = device ? device->errorString(code) : QString();
+  c_.host.ShowNotice(text.left(kErrorTextLength));
+}
+
+}  // namespace scenova::script

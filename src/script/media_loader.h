@@ -1,0 +1,50 @@
+#pragma once
+
+// vai, the media loader: hands the file of a media cue to the audio device,
+// the video player or the picture display by its extension, and brings the
+// matching player panel into view.
+
+#include "script/cue_context.h"
+
+#include <QString>
+#include <QStringView>
+
+namespace scenova::script {
+
+enum class MediaType { Audio, Video, Midi, Picture };
+
+// The kind of a media file by the last four characters of its lower-cased
+// name (so "mpeg" counts without its dot, and ".jpeg" is no picture).
+MediaType mediaTypeOf(QStringView path);
+
+// A cue's path as this system spells it: "\" separates folders like "/".
+QString cueFilePath(QStringView content);
+
+// Whether the path names an ordinary file (or a link to one); folders,
+// devices, and paths the file system rejects do not count.
+bool isOrdinaryFile(const QString& path);
+
+// Where the file of a media cue is found: the path as written (a relative
+// one from the current directory), else below the program folder. Empty when
+// neither names an ordinary file.
+QString findCueFile(QStringView cue, const QString& programFolder);
+
+class MediaLoader {
+ public:
+  explicit MediaLoader(CueContext context);
+
+  // Loads the file that cue activation found under path (CurrentCue).
+  void vai(const QString& path);
+  // The video panel's title: "Video - name" or "MIDI - name".
+  void ShowVideoTitle(const QString& path);
+  // Shows the device's text for a failed open in the notice label.
+  void Errore(quint32 code);
+
+ private:
+  void loadVideo(const QString& path, bool midi);
+  void loadAudio(const QString& path);
+
+  CueContext c_;
+};
+
+}  // namespace scenova::script

@@ -1,0 +1,116 @@
+// The pre-show check: every kind of cue in one script, the exit status and
+// the failure line.
+
+#include "script/cue_sheet.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace scenova;
+
+namespace {
+
+void write(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+struct Sheet {
+  int status = -1;
+  QString out, err;
+};
+
+Sheet run(const QString& script, const QString& programFolder) {
+  QBuffer out, err;
+  out.open(QIODevice::WriteOnly);
+  err.open(QIODevice::WriteOnly);
+  Sheet s;
+  s.status = script::writeCueSheet(script, programFolder, out, err);
+  s.out = QString::fromUtf8(out.data());
+  s.err = QString::fromUtf8(err.data());
+  return s;
+}
+
+}  // namespace
+
+class TestCueSheet : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void everyKindOfCue() {
+    QTemporaryDir show, program;
+    const QString s = show.path(), p = program.path();
+    for (const char* f : {"tone.wav", "clip.MP4", "song.kar", "pic.bmp"})
+      write(s + QLatin1Char('/') + QLatin1StringView(f), "x");
+    write(p + QStringLiteral("/Files/bell.wav"), "x");
+    QDir().mkpath(s + QStringLiteral("/folder.wav"));
+    write(s + QStringLiteral("/script.snv"),
+          QByteArrayLiteral(
+              R"({\rtf1\ansi{\fonttbl{\f0 Arial;}}\f0 Act one [[tone.wav]] and [[PLAY VIDEO]]\par
+[[ vol 150 ]] [[seek audio -2]]\par
+[[Play\par
+Audio]] [[clip.MP4]]\par
+\tab [[song.kar]] [[pic.bmp]] [[Files\\bell.wav]] [[gone.wav]] [[a\tab b]] [[folder.wav]]\par
+[[x [[fadeout]] ]] [[unclosed\par
+})"));
+    const Sheet sheet = run(s + QStringLiteral("/script.snv"), p);
+    const QStringList expected = {
+        QStringLiteral("1\t9\taudio\t") + s + QStringLiteral("/tone.wav"),
+        QStringLiteral("1\t26\tcommand\tPlay Video"),
+        QStringLiteral("2\t1\tcommand\tVol 150"),
+        QStringLiteral("2\t15\tcommand\tSeek Audio 0"),
+        QStringLiteral("3\t1\tmissing\tPlay\\r\\nAudio"),
+        QStringLiteral("4\t9\tvideo\t") + s + QStringLiteral("/clip.MP4"),
+        QStringLiteral("5\t2\tmidi\t") + s + QStringLiteral("/song.kar"),
+        QStringLiteral("5\t15\tpicture\t") + s + QStringLiteral("/pic.bmp"),
+        QStringLiteral("5\t27\taudio\t") + p + QStringLiteral("/Files/bell.wav"),
+        QStringLiteral("5\t46\tmissing\tgone.wav"),
+        QStringLiteral("5\t59\tmissing\ta\\tb"),
+        QStringLiteral("5\t67\tmissing\tfolder.wav"),
+        QStringLiteral("6\t5\tcommand\tFadeOut"),
+    };
+    QCOMPARE(sheet.out, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    QCOMPARE(sheet.status, 1);
+    QVERIFY(sheet.err.isEmpty());
+  }
+
+  void everythingFoundExitsZero() {
+    QTemporaryDir show;
+    write(show.filePath(QStringLiteral("a.wav")), "x");
+    write(show.filePath(QStringLiteral("s.txt")), "[[a.wav]] [[Stop Audio]] no cue ]] here");
+    const Sheet sheet = run(show.filePath(QStringLiteral("s.txt")), show.path());
+    QCOMPARE(sheet.status, 0);
+    QCOMPARE(sheet.out.count(QLatin1Char('\n')), 2);
+  }
+
+  void unreadableScript_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("missing") << QStringLiteral("nothing.snv");
+    QTest::newRow("a folder") << QStringLiteral("sub");
+  }
+  void unreadableScript() {
+    QFETCH(QString, name);
+    QTemporaryDir show;
+    QDir().mkpath(show.filePath(QStringLiteral("sub")));
+    const Sheet sheet = run(show.filePath(name), show.path());
+    QCOMPARE(sheet.status, 2);
+    QVERIFY(sheet.out.isEmpty());
+    QCOMPARE(sheet.err.count(QLatin1Char('\n')), 1);
+    QVERIFY(sheet.err.endsWith(QLatin1Char('\n')));
+  }
+
+  void otherCommandLinesAreNotHandled() {
+    char program[] = "scenova", script[] = "x.snv";
+    char* argv[] = {program, script};
+    bool handled = true;
+    QCOMPARE(script::runCueSheet(2, argv, &handled), 0);
+    QVERIFY(!handled);
+  }
+};
+
+QTEST_MAIN(TestCueSheet)
+#include "test_cue_sheet.moc"
