@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "platform/key_codes.h"
+
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QVariant>
@@ -51,14 +53,6 @@ void setGeometry(QWidget* w, double l, double t, double wd, double ht) {
 }
 }  // namespace twips
 
-int shiftState(Qt::KeyboardModifiers m) {
-  int s = 0;
-  if (m & Qt::ShiftModifier) s |= 1;
-  if (m & Qt::ControlModifier) s |= 2;
-  if (m & Qt::AltModifier) s |= 4;
-  return s;
-}
-
 int buttonCode(Qt::MouseButtons b) {
   int code = 0;
   if (b & Qt::LeftButton) code |= kLeftButton;
@@ -109,17 +103,17 @@ static double tx(double px) { return px * kTwipsPerPixel; }
 void Control::mousePressEvent(QMouseEvent* e) {
   pressed_ = e->button() == Qt::LeftButton;
   const QPointF p = e->position();
-  Q_EMIT MouseDown(buttonCode(e->button()), shiftState(e->modifiers()), tx(p.x()), tx(p.y()));
+  Q_EMIT MouseDown(buttonCode(e->button()), platform::shiftState(e->modifiers()), tx(p.x()), tx(p.y()));
 }
 
 void Control::mouseMoveEvent(QMouseEvent* e) {
   const QPointF p = e->position();
-  Q_EMIT MouseMove(buttonCode(e->buttons()), shiftState(e->modifiers()), tx(p.x()), tx(p.y()));
+  Q_EMIT MouseMove(buttonCode(e->buttons()), platform::shiftState(e->modifiers()), tx(p.x()), tx(p.y()));
 }
 
 void Control::mouseReleaseEvent(QMouseEvent* e) {
   const QPointF p = e->position();
-  Q_EMIT MouseUp(buttonCode(e->button()), shiftState(e->modifiers()), tx(p.x()), tx(p.y()));
+  Q_EMIT MouseUp(buttonCode(e->button()), platform::shiftState(e->modifiers()), tx(p.x()), tx(p.y()));
   const bool click = pressed_ && e->button() == Qt::LeftButton && rect().contains(p.toPoint());
   pressed_ = false;
   if (click && isEnabled()) Q_EMIT Click();

@@ -30,7 +30,7 @@ inline int toPixels(double tw) { return static_cast<int>(std::lround(tw / kTwips
 
 // Mouse buttons and shift state as the handlers receive them.
 enum MouseButton { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
-int shiftState(Qt::KeyboardModifiers m);
+// The buttons held during a mouse move, as the sum of their codes.
 int buttonCode(Qt::MouseButtons b);
 
 // A label, an image used as a button, or a filled shape: what the main

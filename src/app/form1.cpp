@@ -5,7 +5,7 @@
 #include "platform/environment.h"
 #include "platform/media/audio_device.h"
 #include "platform/media/media_player.h"
-#include "platform/rtf/rtf.h"
+#include "platform/rtb/rtb.h"
 #include "settings_file.h"
 #include "wiring.h"
 
@@ -30,8 +30,7 @@ namespace scenova::app {
 Form1::Form1(Services services, LanguageTable table, QWidget* parent)
     : QMainWindow(parent), lang(std::move(table)), services_(std::move(services)) {
   setObjectName(QStringLiteral("Form1"));
-  editor_ = new QTextEdit;
-  editor_->setAcceptRichText(true);
+  editor_ = new platform::RTB;
   if (services_.playerFactory) {
     platform::PlayerSettings settings;  // waits for Play, keeps the aspect
     wmp2_ = services_.playerFactory(settings, nullptr);
@@ -47,7 +46,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
         QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/ScreenSaver"),
         QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("SimulateUserActivity")));
   });
-  connect(editor_, &QTextEdit::textChanged, this, [this] { doc.Modified = 1; });
+  connect(editor_, &platform::RTB::Change, this, [this] { doc.Modified = 1; });
   connectMenus();
   wireVolume(*this);
   wireCues(*this);
@@ -78,7 +77,10 @@ void Form1::connectMenus() {
   connect(ui.mnuEsci, &QAction::triggered, this, &Form1::mnuEsci_Click);
   connect(ui.mnuLingua, &QAction::triggered, this, &Form1::mnuLingua_Click);
   connect(ui.mnuScreenSaver, &QAction::triggered, this, &Form1::mnuScreenSaver_Click);
-  connect(ui.mnuSelezionaTutto, &QAction::triggered, editor_, &QTextEdit::selectAll);
+  connect(ui.mnuSelezionaTutto, &QAction::triggered, editor_, [this] {
+    editor_->Select(0, editor_->TextLength());
+    editor_->SetFocus();
+  });
   connect(ui.mnuCopia, &QAction::triggered, editor_, &QTextEdit::copy);
   connect(ui.mnuTaglia, &QAction::triggered, editor_, &QTextEdit::cut);
   connect(ui.mnuIncolla, &QAction::triggered, editor_, &QTextEdit::paste);
@@ -154,11 +156,7 @@ void Form1::updateTitle() {
     setWindowTitle(QStringLiteral("Scenova - ") + doc.DocumentName);
 }
 
-bool Form1::loadScript(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return false;
-  return platform::rtf::readDocument(f.readAll(), *editor_->document());
-}
+bool Form1::loadScript(const QString& path) { return editor_->LoadFile(path); }
 
 void Form1::CambiaLingua2() {
   doc.UntitledName = app::CambiaLingua2(ui, lang);
@@ -236,11 +234,10 @@ bool Form1::askToSaveOnClose() {
     path = services_.dialogs->fileDialog(r);
     if (path.isEmpty()) return false;
   }
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly) ||
-      f.write(platform::rtf::writeDocument(*editor_->document())) < 0 || !f.commit()) {
+  QString error;
+  if (!editor_->SaveFile(path, &error)) {
     // The script stays modified and the window stays open.
-    services_.dialogs->messageBox(this, f.errorString() + QStringLiteral("\n") + path, QString(),
+    services_.dialogs->messageBox(this, error + QStringLiteral("\n") + path, QString(),
                                   platform::MsgIcon::Critical, platform::MsgButtons::Ok);
     return false;
   }
@@ -250,7 +247,7 @@ bool Form1::askToSaveOnClose() {
 
 void Form1::Form_Unload(bool& cancel) {
   SaveSettings();
-  if (!editor_->document()->isEmpty() && doc.Modified == 1 && !UnloadStarted) {
+  if (editor_->TextLength() > 0 && doc.Modified == 1 && !UnloadStarted) {
     if (!askToSaveOnClose()) {
       cancel = true;
       return;

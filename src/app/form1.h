@@ -10,7 +10,6 @@
 #include <functional>
 #include <memory>
 
-class QTextEdit;
 
 namespace scenova::audio {
 class VolumeOperations;
@@ -19,6 +18,7 @@ namespace scenova::video {
 class VideoOperations;
 }
 namespace scenova::platform {
+class RTB;
 class MediaPlayer;
 struct PlayerSettings;
 class Dialogs;
@@ -77,7 +77,7 @@ public:
   platform::MediaPlayer* WMP2 = nullptr;  // the main window's player
   QObject* cueEngine = nullptr;           // interpreter, activation, loader, transport
 
-  QTextEdit* editor() const { return editor_; }
+  platform::RTB* editor() const { return editor_; }
   const Services& services() const { return services_; }
   QString programFolder() const;
   // A file shipped below the program folder, named as "\Files\play.jpg".
@@ -117,7 +117,7 @@ private:
 
   Services services_;
   SettingsValues saved_;
-  QTextEdit* editor_ = nullptr;
+  platform::RTB* editor_ = nullptr;
   QWidget* player_ = nullptr;
   std::unique_ptr<platform::MediaPlayer> wmp2_;
   bool closing_ = false;

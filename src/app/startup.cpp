@@ -4,7 +4,9 @@
 #include "language_ui.h"
 #include "platform/fakes.h"
 #include "platform/linux_platform.h"
+#include "platform/media/audio_device_mpv.h"
 #include "platform/media/media_player.h"
+#include "platform/media/mixer_pulse.h"
 #include "settings_file.h"
 
 #include <QApplication>
@@ -96,7 +98,13 @@ int Main(int argc, char** argv) {
     return 0;
   }
 
+  // The sound side: the audio command device and the master volume.
+  platform::MpvAudioDevice audio;
+  platform::PulseMixer mixer;
+
   Services services;
+  services.audio = &audio;
+  services.mixer = &mixer;
   services.dialogs = dialogs.get();
   services.env = &env;
   services.system = &system;

@@ -1,4 +1,4 @@
-#include "platform/rtb/key_codes.h"
+#include "platform/key_codes.h"
 
 #include <QKeyEvent>
 

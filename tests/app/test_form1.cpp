@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "app/settings_file.h"
 #include "platform/fakes.h"
+#include "platform/rtb/rtb.h"
 #include "support/program_folder.h"
 
 #include <QAction>
@@ -108,7 +109,7 @@ private Q_SLOTS:
     scripts.write(QStringLiteral("act one.rtf"), "{\\rtf1\\ansi Hello [[Play Audio]]\\par}");
     Fixture f("de", scripts.file(QStringLiteral("act one.rtf")));
     f.form->Form_Load();
-    QVERIFY(f.form->editor()->toPlainText().startsWith(QStringLiteral("Hello")));
+    QVERIFY(f.form->editor()->Text().startsWith(QStringLiteral("Hello")));
     QCOMPARE(f.form->doc.Modified, 0);
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - act one.rtf"));
   }
@@ -117,7 +118,7 @@ private Q_SLOTS:
     Fixture f;
     f.form->Form_Load();
     f.form->show();
-    f.form->editor()->setPlainText(QStringLiteral("text"));
+    f.form->editor()->SetText(QStringLiteral("text"));
     QCOMPARE(f.form->doc.Modified, 1);
     f.dialogs.messageAnswers.push_back(platform::MsgAnswer::Cancel);
     f.form->mnuEsci_Click();
@@ -137,7 +138,7 @@ private Q_SLOTS:
     Fixture f;
     f.form->Form_Load();
     f.form->show();
-    f.form->editor()->setPlainText(QStringLiteral("Act 1 [[bell.wav]]"));
+    f.form->editor()->SetText(QStringLiteral("Act 1 [[bell.wav]]"));
     f.dialogs.messageAnswers.push_back(platform::MsgAnswer::Yes);
     f.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("show.snv")));
     f.form->mnuEsci_Click();
@@ -149,7 +150,7 @@ private Q_SLOTS:
     Fixture f;
     f.form->Form_Load();
     f.form->show();
-    f.form->editor()->setPlainText(QStringLiteral("precious"));
+    f.form->editor()->SetText(QStringLiteral("precious"));
     f.dialogs.messageAnswers.push_back(platform::MsgAnswer::Yes);
     f.dialogs.fileAnswers.push_back(QStringLiteral("/no/such/folder/show.snv"));
     f.form->mnuEsci_Click();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/key_codes.h"
+
 #include <QObject>
 #include <QString>
 
@@ -74,11 +76,7 @@ std::unique_ptr<MediaPlayer> createMediaPlayer(const PlayerSettings& settings,
 // whole seconds, rounded down; negative or invalid values count as 0.
 QString formatPlayerTime(double seconds);
 
-// The virtual-key code of a key press as the key events report it: letters
-// as their upper-case character code, digits 48-57, F1 = 112 ... F24 = 135,
-// Escape 27, Enter 13, Space 32, arrows 37-40, keypad digits 96-105 and so on;
-// 0 for a key that has no code.
-int virtualKeyCode(const QKeyEvent& event);
+// Key codes: virtualKeyCode() and shiftState() of platform/key_codes.h.
 // The shift state of a key event: 1 Shift, 2 Ctrl, 4 Alt, added together.
 int keyShiftState(const QKeyEvent& event);
 
