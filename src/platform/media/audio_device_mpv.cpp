@@ -107,6 +107,7 @@ MciError MpvAudioDevice::ensureSession() {
   auto session = std::make_unique<MpvSession>(engineOptions());
   if (!session->isValid()) return MciError::DeviceFailed;
   session->observe("eof-reached", MPV_FORMAT_FLAG);
+  session->observe("current-ao", MPV_FORMAT_STRING);
   connect(session.get(), &MpvSession::propertyChanged, this, &MpvAudioDevice::onProperty);
   connect(session.get(), &MpvSession::endFile, this, &MpvAudioDevice::onEndFile);
   connect(session.get(), &MpvSession::playbackRestart, this, [this] { seekPending_ = false; });
@@ -150,6 +151,7 @@ MciError MpvAudioDevice::loadFile(const QString& path) {
     return e;
   }
   loaded_ = true;
+  outputAtOpen_ = session_->getString("current-ao").second;
   settle();
   return MciError::None;
 }
@@ -291,6 +293,15 @@ void MpvAudioDevice::onEndFile(int /*reason*/, int /*error*/) {
 }
 
 void MpvAudioDevice::onProperty(const QByteArray& name, const QVariant& value) {
+  // The engine replaces a sound server that went away by the silent output;
+  // the open file then counts as failed until the next open reaches a server.
+  if (name == "current-ao" && loaded_ && value.toString() == QLatin1StringView("null") &&
+      outputAtOpen_ != "null") {
+    broken_ = MciError::DeviceFailed;
+    playing_ = false;
+    session_->setPropertyAsync("pause", "yes");
+    return;
+  }
   if (name == "eof-reached" && value.toBool() && loaded_) {
     atEnd_ = true;
     playing_ = false;

@@ -69,7 +69,7 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   // Set when the open file stopped being playable (MediaLost) or the engine
   // stopped answering (DeviceFailed): every command but "close all" answers it.
   MciError broken_ = MciError::None;
-  bool starting_ = false;  // a load was sent and its start not seen yet
+  QByteArray outputAtOpen_;  // the engine's audio output when the file opened
 };
 
 }  // namespace scenova::platform

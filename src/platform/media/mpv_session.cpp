@@ -89,6 +89,7 @@ void MpvSession::drainEvents() {
 }
 
 bool MpvSession::waitFor(const std::function<bool()>& done, int timeoutMs) {
+  if (done()) return true;
   return waitForEvent([&done](const mpv_event&) { return done(); }, timeoutMs) || done();
 }
 
