@@ -45,14 +45,6 @@ class TestVolume : public QObject {
     QCOMPARE(s.wmp2.volume(), label.toInt());
   }
 
-  void layoutCentresTheKnob() {
-    Slider s;
-    QCOMPARE(s.view->kTop, 757.5);
-    QCOMPARE(s.view->kLeft, 982.5);
-    QCOMPARE(s.timer2.interval(), 10);
-    QVERIFY(!s.timer2.isActive());
-  }
-
   void projectorPlayerOnlyWhileTicked() {
     Slider s;
     s.wmp1.setVolume(77);
