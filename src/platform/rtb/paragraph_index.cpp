@@ -2,6 +2,8 @@
 
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace scenova::platform {
 
 ParagraphIndex::ParagraphIndex(const QTextDocument* doc) {
@@ -19,8 +21,17 @@ void ParagraphIndex::rebuild() const {
   if (doc_) tree_.rebuild(*doc_);
 }
 
-void ParagraphIndex::documentChanged(int position, int charsRemoved, int charsAdded) {
-  if (doc_ && tree_.follow(*doc_, position, charsRemoved, charsAdded).rebuilt) ++rebuilds_;
+bool ParagraphIndex::documentChanged(int position, int charsRemoved, int charsAdded) {
+  if (!doc_ || !tree_.follow(*doc_, position, charsRemoved, charsAdded).rebuilt) return true;
+  ++rebuilds_;
+  return false;
+}
+
+int ParagraphIndex::programPositionBefore(int q) const {
+  const int total = tree_.totalLength();
+  if (total <= 0) return 0;
+  q = std::clamp(q, 0, total - 1);
+  return q + tree_.atDocument(q).number;
 }
 
 ParagraphIndex::Paragraph ParagraphIndex::atProgram(int p) const {

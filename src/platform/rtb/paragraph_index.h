@@ -27,9 +27,15 @@ class ParagraphIndex {
   explicit ParagraphIndex(const QTextDocument* doc = nullptr);
 
   // Attaches to another document and rebuilds. The caller forwards the
-  // document's contentsChange to documentChanged().
+  // document's contentsChange to documentChanged(), which returns false when
+  // it had to rebuild instead of following the change.
   void setDocument(const QTextDocument* doc);
-  void documentChanged(int position, int charsRemoved, int charsAdded);
+  bool documentChanged(int position, int charsRemoved, int charsAdded);
+
+  // The program position of document position q as the index last saw the
+  // document: while a change is being reported, before documentChanged(),
+  // that is the document before the change. Unchecked.
+  int programPositionBefore(int q) const;
   void rebuild() const;
 
   // The paragraph holding program position p (0 <= p <= program length; a

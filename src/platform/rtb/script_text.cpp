@@ -13,6 +13,9 @@ namespace {
 // the characters asked for are fetched, each in O(log n).
 constexpr int kWholeParagraphLimit = 4096;
 
+// Changes up to this many characters patch the cached text.
+constexpr int kPatchLimit = 4096;
+
 // The characters that end a paragraph in a QTextDocument: the paragraph
 // separator and the frame (table) delimiters.
 bool endsParagraph(char16_t u) {
@@ -69,8 +72,24 @@ void ScriptText::attach(QTextDocument* doc) {
   index_.setDocument(doc_);
 }
 
+// A change of a few characters patches the cached text instead of dropping
+// it: the program reads the whole text after every keystroke (undo
+// snapshots), and building it anew costs milliseconds in a long script.
 void ScriptText::documentChanged(int position, int removed, int added) {
-  index_.documentChanged(position, removed, added);
+  const bool patch = textValid_ && qMax(removed, added) <= kPatchLimit;
+  const int oldFrom = patch ? index_.programPositionBefore(position) : 0;
+  const int oldTo = patch ? index_.programPositionBefore(position + removed) : 0;
+  if (index_.documentChanged(position, removed, added) && patch) {
+    const int from = toProgram(position);
+    const int to = toProgram(position + added);
+    if (from == oldFrom && oldTo >= oldFrom && oldTo <= text_.size() && to >= from) {
+      QString replacement;
+      replacement.reserve(to - from);
+      if (to > from) appendParagraphs(replacement, from, to - from);
+      text_.replace(oldFrom, oldTo - oldFrom, replacement);
+      if (text_.size() == length()) return;
+    }
+  }
   text_ = QString();
   textValid_ = false;
 }
