@@ -89,6 +89,8 @@ QString sheetField(QStringView text) {
       out += QStringLiteral("\\n");
     else if (c == QLatin1Char('\t'))
       out += QStringLiteral("\\t");
+    else if (c == QLatin1Char('\v'))  // the editor's line break inside a paragraph
+      out += QStringLiteral("\\v");
     else
       out += c;
   }

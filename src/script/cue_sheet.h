@@ -14,11 +14,12 @@
 //            (as if both players were shown; nothing is clamped); for a file
 //            the absolute path it was found under; for missing the trimmed
 //            content as written
-// Carriage returns, line feeds and tabs inside a field are written as \r,
-// \n and \t. A relative path is looked up in the script's folder, then in
-// the program folder. Exit status 0 when every media cue resolves, 1 when
-// any is missing, 2 when the script cannot be read (one line on standard
-// error). Needs no display, settings or language file.
+// Carriage returns, line feeds, tabs and line breaks inside a paragraph
+// (vertical tabs) are written as \r, \n, \t and \v. A relative path is
+// looked up in the script's folder, then in the program folder. Exit status
+// 0 when every media cue resolves, 1 when any is missing, 2 when the script
+// cannot be read (one line on standard error). Needs no display, settings
+// or language file.
 
 #include <QList>
 #include <QString>
@@ -39,7 +40,7 @@ struct SheetLine {
 QList<SheetLine> cueSheet(QStringView scriptText, const QString& scriptFolder,
                           const QString& programFolder);
 
-// A field with CR, LF and tab written as \r, \n and \t.
+// A field with CR, LF, tab and VT written as \r, \n, \t and \v.
 QString sheetField(QStringView text);
 
 // Reads the script and writes its sheet to out (failures to err); returns

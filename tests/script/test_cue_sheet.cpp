@@ -55,7 +55,7 @@ class TestCueSheet : public QObject {
 [[Play\par
 Audio]] [[clip.MP4]]\par
 \tab [[song.kar]] [[pic.bmp]] [[Files\\bell.wav]] [[gone.wav]] [[a\tab b]] [[folder.wav]]\par
-[[x [[fadeout]] ]] [[unclosed\par
+[[x [[fadeout]] ]] [[Img\line On]] [[unclosed\par
 })"));
     const Sheet sheet = run(s + QStringLiteral("/script.snv"), p);
     const QStringList expected = {
@@ -72,6 +72,7 @@ Audio]] [[clip.MP4]]\par
         QStringLiteral("5\t59\tmissing\ta\\tb"),
         QStringLiteral("5\t67\tmissing\tfolder.wav"),
         QStringLiteral("6\t5\tcommand\tFadeOut"),
+        QStringLiteral("6\t20\tmissing\tImg\\vOn"),
     };
     QCOMPARE(sheet.out, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     QCOMPARE(sheet.status, 1);
