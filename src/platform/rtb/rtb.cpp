@@ -81,12 +81,6 @@ void RTB::installLayout(QTextDocument* doc) {
 
 void RTB::adoptDocument(QTextDocument* doc) {
   doc->setUndoRedoEnabled(false);
-  // Paragraphs run in the editor's direction. Left to work it out itself, the
-  // layout reads every character of every paragraph after an edit to find
-  // each one's direction, on every keystroke.
-  QTextOption option = doc->defaultTextOption();
-  option.setTextDirection(layoutDirection());
-  doc->setDefaultTextOption(option);
   text_.attach(doc);
   connect(doc, &QTextDocument::contentsChanged, this, &RTB::documentContentsChanged);
 }

@@ -39,7 +39,6 @@ class TestFiles : public QObject {
   void loadFailureLeavesTheEditorAlone_data();
   void loadFailureLeavesTheEditorAlone();
   void loadReplacesTheContent();
-  void plainTextFile();
   void saveAndLoadKeepTheText();
   void saveReplacesTheFileByRenaming();
   void saveFailureKeepsWhatWasThere();
@@ -91,14 +90,6 @@ void TestFiles::loadReplacesTheContent() {
   rtb.SetSelText(QStringLiteral("!"));  // the new document is followed like the old one
   QCOMPARE(changes.count(), 2);
   QCOMPARE(rtb.Mid(rtb.TextLength() - 5, 5), QStringLiteral("fine!"));
-}
-
-void TestFiles::plainTextFile() {
-  const QString path = dir_.filePath(QStringLiteral("notes.txt"));
-  QVERIFY(writeFile(path, QStringLiteral("prima riga\r\nseconda \u00e8").toUtf8()));
-  RTB rtb;
-  QVERIFY(rtb.LoadFile(path));
-  QCOMPARE(rtb.Text(), QStringLiteral("prima riga\r\nseconda \u00e8"));
 }
 
 void TestFiles::saveAndLoadKeepTheText() {

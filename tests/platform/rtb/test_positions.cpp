@@ -51,7 +51,6 @@ class TestPositions : public QObject {
   void mapping();
   void outOfRange();
   void midAndLengthFollowRandomEdits();
-  void manyParagraphsNeedNoRebuild();
   void tablesCountAsParagraphs();
 };
 
@@ -187,34 +186,6 @@ void TestPositions::midAndLengthFollowRandomEdits() {
     }
     QCOMPARE(rtb.Text(), ref.text);
   }
-}
-
-// A long script edited where paragraphs split and join: every look-up stays
-// right without rebuilding the index.
-void TestPositions::manyParagraphsNeedNoRebuild() {
-  QTextDocument doc;
-  QString lines;
-  for (int i = 0; i < 5000; ++i) lines += QStringLiteral("line %1\n").arg(i);
-  doc.setPlainText(lines);
-  ScriptText view;
-  view.attach(&doc);
-  const int rebuilds = view.index().rebuildCount();
-  QRandomGenerator rng(7);
-  for (int step = 0; step < 2000; ++step) {
-    QTextCursor c(&doc);
-    c.setPosition(rng.bounded(doc.characterCount()));
-    if (rng.bounded(2)) {
-      c.insertBlock();
-    } else {
-      c.deletePreviousChar();
-    }
-    const QTextBlock b = doc.findBlockByNumber(rng.bounded(doc.blockCount()));
-    const int offset = rng.bounded(b.length());  // up to the paragraph's end
-    QCOMPARE(view.toDocument(b.position() + b.blockNumber() + offset), b.position() + offset);
-    QCOMPARE(view.toProgram(b.position()), b.position() + b.blockNumber());
-  }
-  QCOMPARE(view.index().rebuildCount(), rebuilds);
-  QCOMPARE(view.length(), view.text().size());
 }
 
 // Tables never come from the RTF reader, but a document may hold frames: their
