@@ -132,8 +132,9 @@ void RTB::mouseReleaseEvent(QMouseEvent* event) {
   if (click) Q_EMIT Click();
 }
 
-// The second press of a double-click normally arrives as a press followed by
-// the double-click; when the double-click comes alone it stands for the press.
+// Qt delivers a double-click as press, release, double-click, release: the
+// double-click stands for the second press. Should the second press come as
+// well, it is not counted twice.
 void RTB::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) {
     // A quick second press of another button is just a press.
