@@ -4,6 +4,8 @@
 #include "language_ui.h"
 #include "platform/fakes.h"
 #include "platform/linux_platform.h"
+#include "platform/rtb/headless.h"
+#include "script/cue_sheet.h"
 #include "platform/media/audio_device_mpv.h"
 #include "platform/media/media_player.h"
 #include "platform/media/mixer_pulse.h"
@@ -69,6 +71,13 @@ StartupResult startupChecks(const StartupInputs& in) {
 }
 
 int Main(int argc, char** argv) {
+  // Commands that run without a window, settings or the previous-copy check.
+  bool handled = false;
+  int status = platform::runHeadlessCommand(argc, argv, &handled);
+  if (handled) return status;
+  status = script::runCueSheet(argc, argv, &handled);
+  if (handled) return status;
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Scenova"));
   // Media libraries need the C number format whatever the user's locale.
