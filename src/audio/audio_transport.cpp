@@ -125,6 +125,17 @@ void AudioTransport::cmdStopA_Click() {
   if (p_.buttons) p_.buttons->cmdPlayA_MouseMove(0, 0, 0, 0);
 }
 
+void AudioTransport::settleNewFile() {
+  // Timer1 ends up as the press of Play and Stop leave it: running when the
+  // player was idle, stopped when it was playing (that press paused it).
+  if (markerSaysPlay())
+    p_.Timer1->start(kTickMs);
+  else
+    p_.Timer1->stop();
+  setPlayPicture("play2");
+  cmdStopA_Click();
+}
+
 void AudioTransport::cmdForA_Click() {
   // No upper bound: the device refuses a target past the end.
   const double target = CurPos() + kSkipMs;

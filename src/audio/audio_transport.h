@@ -48,6 +48,11 @@ class AudioTransport : public QObject {
 
   void cmdPlayA_Click();
   void cmdStopA_Click();
+  // Leaves a file just opened stopped at its start, the counter showing its
+  // length and the play button offering Play, as a press of Play and then
+  // Stop would, but without starting the device: a play and a stop sent
+  // back to back let the start of the new file sound for a moment.
+  void settleNewFile();
   void cmdForA_Click();
   void cmdBacA_Click();
   // Stores the time under the pointer (x in twips) in lblContatore.Tag.

@@ -139,10 +139,9 @@ void MediaLoader::loadAudio(const QString& path) {
   }
   ui.lblWMP1->show();
   ui.Shape9->show();
-  // Play then stop: the new file stands stopped at its start and the counter
-  // shows its length.
-  c_.transport.cmdPlayA_Click();
-  c_.transport.cmdStopA_Click();
+  // The new file stands stopped at its start and the counter shows its
+  // length; nothing of it sounds.
+  c_.transport.settleNewFile();
   c_.buttons.cmdPlayA_MouseMove(0, 0, 0, 0);
 }
 

@@ -122,6 +122,26 @@ class TestTransport : public QObject {
     QCOMPARE(r.playPicture(), r.picture("play2"));
   }
 
+  void aNewFileSettlesSilently_data() {
+    QTest::addColumn<bool>("playing");
+    QTest::newRow("after an idle file") << false;
+    QTest::newRow("while the last file plays") << true;
+  }
+  void aNewFileSettlesSilently() {
+    QFETCH(bool, playing);
+    Rig r;
+    r.open(180000, 0, playing);
+    r.transport->settleNewFile();
+    QCOMPARE(r.actions(), QStringList{QStringLiteral("seek wav1 to start")});
+    QVERIFY(!r.device.playing);
+    QCOMPARE(r.ui.cmdPlayA->Tag, r.lang[7]);
+    QCOMPARE(r.ui.mnuPlayAudio->text(), r.lang[7]);
+    QCOMPARE(r.ui.lblContatore->caption(), QStringLiteral("0:00 / 3:00"));
+    // Timer1 as a press of Play and then Stop would leave it.
+    QCOMPARE(r.Timer1.isActive(), !playing);
+    QCOMPARE(r.playPicture(), r.picture("play2"));
+  }
+
   void timeText_data() {
     QTest::addColumn<double>("ms");
     QTest::addColumn<QString>("text");

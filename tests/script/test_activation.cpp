@@ -144,11 +144,11 @@ class TestActivation : public QObject {
     r.clickAt(4);
     const QString path = r.folder.path() + QStringLiteral("/Sounds/Intro.MP3");
     QCOMPARE(r.currentCue(), path);
+    // Nothing of the new file sounds while it is loaded.
     QCOMPARE(r.actions(),
              (QStringList{QStringLiteral("close all"),
                           QStringLiteral("open \"") + path + QStringLiteral("\" ALIAS wav1"),
-                          QStringLiteral("play wav1"), QStringLiteral("stop wav1"),
-                          QStringLiteral("play wav1"), QStringLiteral("seek wav1 to start")}));
+                          QStringLiteral("seek wav1 to start")}));
     QVERIFY(!r.device.playing);
     QCOMPARE(r.ui.lblContatore->caption(), QStringLiteral("0:00 / 3:07"));
     QCOMPARE(r.ui.cmdPlayA->Tag, r.lang[7]);
