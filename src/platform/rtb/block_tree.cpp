@@ -180,9 +180,11 @@ void BlockTree::setHeightAt(int t, int index, qreal height, int generation) {
   update(t);
 }
 
-bool BlockTree::matches(const QTextDocument& doc, const Paragraph& para) {
+QTextBlock BlockTree::matching(const QTextDocument& doc, const Paragraph& para) {
   const QTextBlock b = doc.findBlockByNumber(para.number);
-  return b.isValid() && b.position() == para.docStart && b.length() == para.docLength;
+  return b.isValid() && b.position() == para.docStart && b.length() == para.docLength
+             ? b
+             : QTextBlock();
 }
 
 int BlockTree::newNode(int length, qreal height) {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+class QTextBlock;
 class QTextDocument;
 
 namespace scenova::platform {
@@ -64,8 +65,9 @@ class BlockTree {
 
   void setHeight(int number, qreal height, int generation);
 
-  // Whether a paragraph as found agrees with the document's own block tree.
-  static bool matches(const QTextDocument& doc, const Paragraph& para);
+  // The document's block for a paragraph as found, or an invalid block when
+  // the two disagree.
+  static QTextBlock matching(const QTextDocument& doc, const Paragraph& para);
 
  private:
   enum class Key { Document, Program };

@@ -1,5 +1,6 @@
 #include "platform/rtb/paragraph_index.h"
 
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -34,23 +35,27 @@ int ParagraphIndex::programPositionBefore(int q) const {
   return q + tree_.atDocument(q).number;
 }
 
-ParagraphIndex::Paragraph ParagraphIndex::atProgram(int p) const {
-  if (!doc_) return {};
-  Paragraph para = tree_.atProgram(p);
-  if (!BlockTree::matches(*doc_, para)) {
-    rebuild();
-    para = tree_.atProgram(p);
-  }
-  return para;
+ParagraphIndex::Paragraph ParagraphIndex::atProgram(int p, QTextBlock* block) const {
+  return checked(p, true, block);
 }
 
 ParagraphIndex::Paragraph ParagraphIndex::atDocument(int q) const {
+  return checked(q, false, nullptr);
+}
+
+// Finds in the tree, then checks against the document (rebuilding first
+// when they disagree).
+ParagraphIndex::Paragraph ParagraphIndex::checked(int pos, bool program, QTextBlock* block) const {
   if (!doc_) return {};
-  Paragraph para = tree_.atDocument(q);
-  if (!BlockTree::matches(*doc_, para)) {
+  const auto find = [&] { return program ? tree_.atProgram(pos) : tree_.atDocument(pos); };
+  Paragraph para = find();
+  QTextBlock b = BlockTree::matching(*doc_, para);
+  if (!b.isValid()) {
     rebuild();
-    para = tree_.atDocument(q);
+    para = find();
+    b = doc_->findBlockByNumber(para.number);
   }
+  if (block) *block = b;
   return para;
 }
 

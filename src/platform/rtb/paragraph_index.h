@@ -16,6 +16,7 @@
 
 #include "platform/rtb/block_tree.h"
 
+class QTextBlock;
 class QTextDocument;
 
 namespace scenova::platform {
@@ -40,8 +41,8 @@ class ParagraphIndex {
 
   // The paragraph holding program position p (0 <= p <= program length; a
   // position on the CR or between CR and LF belongs to the paragraph the
-  // break ends).
-  Paragraph atProgram(int p) const;
+  // break ends), and its block when asked for.
+  Paragraph atProgram(int p, QTextBlock* block = nullptr) const;
   // The paragraph holding document position q.
   Paragraph atDocument(int q) const;
 
@@ -50,6 +51,8 @@ class ParagraphIndex {
   int rebuildCount() const { return rebuilds_; }
 
  private:
+  Paragraph checked(int pos, bool program, QTextBlock* block) const;
+
   // The tree is a cache of the document: look-ups that find it stale
   // rebuild it, so it may change under const member functions.
   const QTextDocument* doc_ = nullptr;

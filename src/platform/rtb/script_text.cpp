@@ -120,8 +120,8 @@ QString ScriptText::mid(int position, int count) const {
 }
 
 void ScriptText::appendParagraphs(QString& out, int position, int count) const {
-  const ParagraphIndex::Paragraph para = index_.atProgram(position);
-  QTextBlock block = doc_->findBlockByNumber(para.number);
+  QTextBlock block;
+  const ParagraphIndex::Paragraph para = index_.atProgram(position, &block);
   int offset = position - para.programStart();
   while (out.size() < count && block.isValid()) {
     const int textLength = block.length() - 1;
