@@ -1,0 +1,375 @@
+// The show itself, end to end: the real program under the test X server,
+// cues clicked with xdotool, the sound taken from the null sink's monitor.
+//
+// The tone is three seconds long, one pitch per second (440, 660, 880 Hz),
+// so that the sound tells where playback stands. The counter and the play
+// button are compared as screen pictures between states that must look the
+// same (loaded, stopped, rewound at the end).
+
+#include "support/program_folder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
+
+extern char** environ;
+
+using namespace scenova;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kRate = 48000;
+
+// A 16-bit mono WAV: one second each of 440, 660 and 880 Hz.
+QByteArray toneWav() {
+  QByteArray pcm;
+  for (int i = 0; i < 3 * kRate; ++i) {
+    const double f = (i / kRate == 0) ? 440 : (i / kRate == 1) ? 660 : 880;
+    const auto v = static_cast<qint16>(12000 * std::sin(2 * M_PI * f * i / kRate));
+    pcm.append(static_cast<char>(v & 0xff)).append(static_cast<char>((v >> 8) & 0xff));
+  }
+  auto u32 = [](quint32 v) {
+    QByteArray b(4, '\0');
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((v >> (8 * i)) & 0xff);
+    return b;
+  };
+  auto u16 = [&](quint16 v) { return u32(v).left(2); };
+  return "RIFF" + u32(36 + static_cast<quint32>(pcm.size())) + "WAVEfmt " + u32(16) + u16(1) +
+         u16(1) + u32(kRate) + u32(kRate * 2) + u16(2) + u16(16) + "data" +
+         u32(static_cast<quint32>(pcm.size())) + pcm;
+}
+
+// Records the sink's monitor on its own thread, each chunk stamped on arrival.
+class Recorder {
+ public:
+  Recorder() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    const char* args[] = {"parec",
+                          "--raw",
+                          "--format=s16le",
+                          "--rate=48000",
+                          "--channels=1",
+                          "--latency-msec=5",
+                          "-d",
+                          "test_sink.monitor",
+                          nullptr};
+    if (posix_spawnp(&pid_, "parec", &actions, nullptr, const_cast<char**>(args), environ) != 0)
+      pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    fd_ = fds[0];
+    reader_ = std::thread([this] { read(); });
+  }
+  ~Recorder() {
+    if (pid_ > 0) kill(pid_, SIGTERM);
+    if (reader_.joinable()) reader_.join();
+    if (pid_ > 0) waitpid(pid_, nullptr, 0);
+    if (fd_ >= 0) close(fd_);
+  }
+
+  // When the first sample louder than the threshold came after t, or -1 ms.
+  double onsetMsAfter(Clock::time_point t) const {
+    std::lock_guard lock(mutex_);
+    for (const Sample& s : samples_)
+      if (s.at >= t && std::abs(s.value) > kLoud)
+        return std::chrono::duration<double, std::milli>(s.at - t).count();
+    return -1;
+  }
+  // Milliseconds of loud samples between the two times.
+  double loudMs(Clock::time_point from, Clock::time_point to) const {
+    std::lock_guard lock(mutex_);
+    int n = 0;
+    for (const Sample& s : samples_)
+      if (s.at >= from && s.at < to && std::abs(s.value) > kLoud) ++n;
+    return n * 1000.0 / kRate;
+  }
+  // The pitch between the two times, from its zero crossings.
+  double pitch(Clock::time_point from, Clock::time_point to) const {
+    std::lock_guard lock(mutex_);
+    int crossings = 0, n = 0;
+    int previous = 0;
+    for (const Sample& s : samples_) {
+      if (s.at < from || s.at >= to) continue;
+      ++n;
+      const int sign = s.value > 0 ? 1 : s.value < 0 ? -1 : 0;
+      if (sign != 0 && previous != 0 && sign != previous) ++crossings;
+      if (sign != 0) previous = sign;
+    }
+    return n ? crossings / 2.0 / (static_cast<double>(n) / kRate) : 0;
+  }
+  bool running() const { return pid_ > 0; }
+
+ private:
+  static constexpr int kLoud = 300;
+  struct Sample {
+    Clock::time_point at;
+    qint16 value;
+  };
+  void read() {
+    char buffer[960];
+    while (true) {
+      const ssize_t got = ::read(fd_, buffer, sizeof buffer);
+      if (got <= 0) return;
+      const Clock::time_point now = Clock::now();
+      const ssize_t count = got / 2;
+      std::lock_guard lock(mutex_);
+      for (ssize_t i = 0; i < count; ++i) {
+        qint16 v;
+        std::memcpy(&v, buffer + 2 * i, 2);
+        // The last sample of a chunk is the one heard just now.
+        const auto back = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>((count - 1 - i) / double(kRate)));
+        samples_.push_back({now - back, v});
+      }
+    }
+  }
+  pid_t pid_ = -1;
+  int fd_ = -1;
+  std::thread reader_;
+  mutable std::mutex mutex_;
+  std::vector<Sample> samples_;
+};
+
+QString run(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.start(program, args);
+  p.waitForFinished(10000);
+  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+void xdotool(const QStringList& args) {
+  run(QStringLiteral("xdotool"), args);
+}
+
+struct Geometry {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+void pause(int ms) {
+  QTest::qWait(ms);
+}
+
+}  // namespace
+
+class TestCuesEndToEnd : public QObject {
+  Q_OBJECT
+
+  test::ProgramFolder folder_;
+  std::unique_ptr<QProcess> program_;
+  Geometry window_;
+  double menuHeight_ = 0, lineHeight_ = 0;
+
+  // The middle of script line n (from 0), a few characters in.
+  QPoint line(int n) const {
+    return {window_.x + 12 + 50,
+            window_.y + static_cast<int>(menuHeight_ + 46 + 6 + (n + 0.5) * lineHeight_)};
+  }
+  // Screen areas of the audio panel: the panel keeps 320 twips from the
+  // window's right edge and 600 twips from the top of the client area.
+  QRect panelArea(int left, int top, int width, int height) const {
+    const int panelLeft = static_cast<int>((window_.width * 15.0 - 3195 - 320) / 15);
+    const int panelTop = static_cast<int>(menuHeight_ + 40);
+    return {window_.x + panelLeft + left, window_.y + panelTop + top, width, height};
+  }
+  QImage grab(const QRect& r) const {
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, r.x(), r.y(), r.width(), r.height())
+        .toImage();
+  }
+  QImage counter() const { return grab(panelArea(12, 178, 189, 16)); }
+  QImage playButton() const { return grab(panelArea(68, 134, 32, 32)); }
+
+  Clock::time_point click(int n, int times = 1) {
+    const QPoint p = line(n);
+    xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+    pause(50);
+    const Clock::time_point t = Clock::now();
+    if (times == 1)
+      xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    else
+      xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(times),
+               QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")});
+    return t;
+  }
+
+ private Q_SLOTS:
+  void initTestCase() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) QSKIP("needs the test X server");
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) QSKIP("needs the PulseAudio null sink");
+    for (const char* tool : {"xdotool", "parec"})
+      if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty())
+        QSKIP("needs xdotool and parec");
+
+    const QString exe = folder_.file(QStringLiteral("scenova"));
+    QVERIFY(QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), exe));
+    QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    folder_.write(QStringLiteral("tone.wav"), toneWav());
+    folder_.write(
+        QStringLiteral("show.rtf"),
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[tone.wav]]\\par [[Play Audio]]\\par "
+        "[[Pause Audio]]\\par [[Seek Audio 2]]\\par [[Stop Audio]]\\par}");
+
+    program_ = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    // Questions at the close go to the log, never to a window.
+    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"),
+               folder_.file(QStringLiteral("dialogs.log")));
+    program_->setProcessEnvironment(env);
+    program_->setWorkingDirectory(folder_.path());
+    program_->start(exe, {folder_.file(QStringLiteral("show.rtf"))});
+    QVERIFY(program_->waitForStarted());
+
+    QString id;
+    for (int i = 0; i < 200 && id.isEmpty(); ++i) {
+      id = run(QStringLiteral("xdotool"),
+               {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                QString::number(program_->processId()), QStringLiteral("--name"),
+                QStringLiteral("^Scenova - show")})
+               .section(QLatin1Char('\n'), 0, 0);
+      if (id.isEmpty()) pause(100);
+    }
+    QVERIFY2(!id.isEmpty(), "the program's window did not come up");
+    pause(500);  // let it lay itself out
+    const QString shell = run(QStringLiteral("xdotool"),
+                              {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
+    for (const QString& l : shell.split(QLatin1Char('\n'))) {
+      const int v = l.section(QLatin1Char('='), 1).toInt();
+      if (l.startsWith(QLatin1StringView("X="))) window_.x = v;
+      if (l.startsWith(QLatin1StringView("Y="))) window_.y = v;
+      if (l.startsWith(QLatin1StringView("WIDTH="))) window_.width = v;
+      if (l.startsWith(QLatin1StringView("HEIGHT="))) window_.height = v;
+    }
+    QVERIFY(window_.width > 0);
+    QMenuBar bar;
+    bar.addMenu(QStringLiteral("&File"));
+    menuHeight_ = bar.sizeHint().height();
+    lineHeight_ = QFontMetricsF(QFont(QStringLiteral("Arial"), 48)).lineSpacing();
+  }
+
+  void cleanupTestCase() {
+    if (!program_) return;
+    program_->kill();
+    program_->waitForFinished(5000);
+  }
+
+  void theShow() {
+    Recorder sound;
+    QVERIFY(sound.running());
+    pause(300);
+
+    // The media cue loads the tone stopped: nothing sounds.
+    Clock::time_point t = click(0);
+    pause(700);
+    QCOMPARE(sound.loudMs(t, Clock::now()), 0.0);
+    const QImage loaded = counter(), offersPlay = playButton();
+
+    // Play Audio: the tone at once, from its start.
+    double latency = 1e9;
+    for (int attempt = 0; attempt < 3 && latency >= 20; ++attempt) {
+      if (attempt > 0) {
+        click(4);  // Stop Audio, then try again
+        pause(300);
+      }
+      t = click(1);
+      pause(400);
+      const double onset = sound.onsetMsAfter(t);
+      QVERIFY2(onset >= 0, "Play Audio made no sound");
+      qInfo("Play Audio sounded %.1f ms after the click began", onset);
+      latency = std::min(latency, onset);
+      const double pitch =
+          sound.pitch(t + std::chrono::milliseconds(100), t + std::chrono::milliseconds(300));
+      QVERIFY2(std::abs(pitch - 440) < 40, qPrintable(QStringLiteral("pitch %1").arg(pitch)));
+    }
+    QVERIFY2(latency < 20, qPrintable(QStringLiteral("%1 ms").arg(latency)));
+    QVERIFY(playButton() != offersPlay);  // it offers Pause now
+
+    // Pause Audio: silence, and the counter stands still.
+    t = click(2);
+    pause(400);
+    QCOMPARE(sound.loudMs(t + std::chrono::milliseconds(100), Clock::now()), 0.0);
+    const QImage paused = counter();
+    pause(300);
+    QCOMPARE(counter(), paused);
+    QCOMPARE(playButton(), offersPlay);
+
+    // Seek Audio 2 while paused: it stays paused at second 2 (moving a
+    // stopped device means playing from the target and stopping at once,
+    // which may let a few milliseconds through)...
+    t = click(3);
+    pause(400);
+    QVERIFY(sound.loudMs(t, Clock::now()) < 10);
+    QCOMPARE(sound.loudMs(t + std::chrono::milliseconds(100), Clock::now()), 0.0);
+    QVERIFY(counter() != loaded);
+    // ...which the next Play Audio proves: the third second's pitch.
+    t = click(1);
+    pause(400);
+    const double high =
+        sound.pitch(t + std::chrono::milliseconds(100), t + std::chrono::milliseconds(300));
+    QVERIFY2(std::abs(high - 880) < 60, qPrintable(QStringLiteral("pitch %1").arg(high)));
+
+    // Played to its end, the track rewinds and the button offers Play again.
+    pause(1200);
+    const Clock::time_point afterEnd = Clock::now();
+    pause(300);
+    QCOMPARE(sound.loudMs(afterEnd, Clock::now()), 0.0);
+    QCOMPARE(counter(), loaded);
+    QCOMPARE(playButton(), offersPlay);
+
+    // Stop Audio while playing: silence, back at the start.
+    click(1);
+    pause(500);
+    t = click(4);
+    pause(300);
+    QCOMPARE(sound.loudMs(t + std::chrono::milliseconds(100), Clock::now()), 0.0);
+    QCOMPARE(counter(), loaded);
+
+    // A double-click on the media cue loads it and starts it.
+    t = click(0, 2);
+    pause(400);
+    QVERIFY2(sound.onsetMsAfter(t) >= 0, "the double-click started nothing");
+    const double start =
+        sound.pitch(t + std::chrono::milliseconds(150), t + std::chrono::milliseconds(350));
+    QVERIFY2(std::abs(start - 440) < 40, qPrintable(QStringLiteral("pitch %1").arg(start)));
+    pause(3200);
+    QCOMPARE(counter(), loaded);
+    QCOMPARE(playButton(), offersPlay);
+  }
+};
+
+int main(int argc, char** argv) {
+  // Without the X server the test skips itself; it needs an application to
+  // get that far.
+  if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  TestCuesEndToEnd test;
+  return QTest::qExec(&test, argc, argv);
+}
+#include "test_cues_e2e.moc"
