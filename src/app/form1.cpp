@@ -3,6 +3,7 @@
 #include "language_ui.h"
 #include "platform/dialogs.h"
 #include "platform/environment.h"
+#include "audio/volume_operations.h"
 #include "platform/media/audio_device.h"
 #include "platform/media/media_player.h"
 #include "platform/rtb/rtb.h"
@@ -62,7 +63,15 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   }
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+  // The subsystems drive the window's timers and controls: end them while
+  // those still exist (children would otherwise outlive the members).
+  for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6}) t->stop();
+  delete cueEngine;
+  cueEngine = nullptr;
+  delete dynamic_cast<QObject*>(volume);
+  volume = nullptr;
+}
 
 QString Form1::programFolder() const { return services_.env->programFolder(); }
 
