@@ -3,6 +3,10 @@
 #include "script/cue_engine.h"
 #include "wiring.h"
 
+#include <QEvent>
+
+#include <functional>
+
 namespace scenova::app {
 
 namespace {
@@ -22,6 +26,20 @@ class FormCueHost final : public script::CueHost {
   Form1& form_;
 };
 
+// Watches mouse moves over the widgets it is installed on.
+class BackgroundHover final : public QObject {
+ public:
+  BackgroundHover(std::function<void()> onMove, QObject* parent)
+      : QObject(parent), onMove_(std::move(onMove)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseMove) onMove_();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> onMove_;
+};
+
 }  // namespace
 
 void wireCues(Form1& form) {
@@ -34,6 +52,12 @@ void wireCues(Form1& form) {
   auto* engine = new script::CueEngine(std::move(parts), &form);
   engine->connectControls();
   form.cueEngine = engine;
+
+  // The pointer on the window's own background (or on the editor's frame)
+  // puts every lit transport button back to normal.
+  auto* unlight = new BackgroundHover([engine] { engine->buttons().unlightAll(); }, engine);
+  form.ui.central->installEventFilter(unlight);
+  form.ui.Label1->installEventFilter(unlight);
 }
 
 }  // namespace scenova::app
