@@ -3,6 +3,8 @@
 #include "audio_device_file.h"
 #include "mpv_session.h"
 
+#include <QTimer>
+
 #include <cmath>
 
 namespace scenova::platform {
@@ -188,18 +190,37 @@ void MpvAudioDevice::settle() {
   if (seekPending_) session_->waitFor([this] { return !seekPending_; }, kReplyTimeoutMs);
 }
 
-void MpvAudioDevice::startPlaying() {
+void MpvAudioDevice::startPlaying(bool deferUnpause) {
+  playing_ = true;
+  playStartMs_ = pausedMs_;
+  playClock_.start();
+  if (!deferUnpause) {
+    unpauseNow();
+    return;
+  }
+  // "play ... from" on a stopped device is mostly followed at once by "stop"
+  // (a skip or a seek while paused): unpausing now would let the first
+  // milliseconds of the new position sound. The unpause waits for the event
+  // loop, and a stop that comes first cancels it.
+  unpausePending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    if (unpausePending_) unpauseNow();
+  });
+}
+
+void MpvAudioDevice::unpauseNow() {
+  unpausePending_ = false;
+  if (!session_ || !playing_) return;
   // Unpausing before a seek has refilled the output would let a few
   // milliseconds from the old position sound first.
   settle();
   session_->setPropertyAsync("pause", "no");
-  playing_ = true;
-  playStartMs_ = pausedMs_;
+  playStartMs_ = seekPending_ ? seekTargetMs_ : playStartMs_;
   playClock_.start();
 }
 
 MciError MpvAudioDevice::play() {
-  if (!playing_ && !atEnd_) startPlaying();
+  if (!playing_ && !atEnd_) startPlaying(false);
   return MciError::None;
 }
 
@@ -216,13 +237,20 @@ MciError MpvAudioDevice::playFrom(qint64 ms) {
     playStartMs_ = ms;
     playClock_.start();
   } else {
-    startPlaying();
+    startPlaying(true);
   }
   return MciError::None;
 }
 
 MciError MpvAudioDevice::stop() {
   if (!playing_) return MciError::None;
+  if (unpausePending_) {
+    // Never started: stay silent at the position played from.
+    unpausePending_ = false;
+    playing_ = false;
+    pausedMs_ = playStartMs_;
+    return MciError::None;
+  }
   session_->setPropertyAsync("pause", "yes");
   if (seekPending_) {
     playing_ = false;

@@ -50,7 +50,8 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   MciError readLength();
   void seekTo(qint64 ms);
   void settle();
-  void startPlaying();
+  void startPlaying(bool deferUnpause);
+  void unpauseNow();
   void dropSession();
   void onEndFile(int reason, int error);
   void onProperty(const QByteArray& name, const QVariant& value);
@@ -59,6 +60,7 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   QString alias_;        // empty while no file is open
   qint64 lengthMs_ = 0;  // fixed when the file is opened
   bool playing_ = false;
+  bool unpausePending_ = false;  // a deferred unpause not yet sent
   qint64 pausedMs_ = 0;     // the position while not playing
   qint64 playStartMs_ = 0;  // where playback last started, and when
   QElapsedTimer playClock_;

@@ -152,6 +152,22 @@ class TestAudioDevice : public QObject {
     QCOMPARE(position(d), 0);
   }
 
+  void skipsWhileStoppedStaySilent() {
+    // Forward, back and counter clicks on a paused track send "play from"
+    // then "stop": nothing may be heard in between.
+    MpvAudioDevice d;
+    QCOMPARE(d.sendString(openText(steps_)), 0u);
+    const qint64 mark = recorder_->sampleCount();
+    for (qint64 at : {500, 1500, 2600, 3300}) {
+      QCOMPARE(d.sendString(QStringLiteral("play wav1 from ") + QString::number(at)), 0u);
+      QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
+      QCOMPARE(position(d), at);
+      QTest::qWait(50);
+    }
+    QTest::qWait(150);
+    QCOMPARE(recorder_->firstLoud(mark), qint64(-1));
+  }
+
   void playsToTheEndAndStaysThere() {
     MpvAudioDevice d;
     QCOMPARE(d.sendString(openText(steps_)), 0u);
