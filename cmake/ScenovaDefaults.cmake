@@ -4,7 +4,7 @@ function(scenova_defaults target)
     QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_KEYWORDS
     QT_NO_FOREACH QT_NO_URL_CAST_FROM_STRING QT_USE_QSTRINGBUILDER)
   target_compile_options(${target} PRIVATE
-    -Wall -Wextra -Wpedantic -Wold-style-cast -Wshadow=local -Wnon-virtual-dtor
+    -Wall -Wextra -Wpedantic -Wold-style-cast $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local> -Wnon-virtual-dtor
     -Woverloaded-virtual -Wcast-qual)
   if(SCENOVA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
