@@ -1,5 +1,6 @@
 #include "script/cue_sheet.h"
 
+#include "platform/headless_app.h"
 #include "platform/rtb/script_file.h"
 #include "platform/rtb/script_text.h"
 #include "script/interpreter.h"
@@ -71,12 +72,6 @@ void writeUtf8(QIODevice& device, const QString& text) {
 
 // Qt's own diagnostics (fonts, platform) stay off standard error, which
 // carries only the one-line failure.
-void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type != QtCriticalMsg && type != QtFatalMsg) return;
-  QFile err;
-  if (err.open(stderr, QIODevice::WriteOnly)) err.write(message.toUtf8() + '\n');
-}
-
 }  // namespace
 
 QString sheetField(QStringView text) {
@@ -154,18 +149,10 @@ int runCueSheet(int argc, char** argv, bool* handled) {
     writeUtf8(err, QStringLiteral("usage: scenova --cue-sheet SCRIPT\n"));
     return 2;
   }
-  const QtMessageHandler previous = qInstallMessageHandler(quietMessages);
-  int appArgc = 1;
-  std::unique_ptr<QGuiApplication> app;
-  if (!QCoreApplication::instance()) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    app = std::make_unique<QGuiApplication>(appArgc, argv);
-  }
+  platform::HeadlessApplication app(argv[0]);
   const int status =
       writeCueSheet(QFile::decodeName(argv[2]), QCoreApplication::applicationDirPath(), out, err);
   out.flush();
-  app.reset();
-  qInstallMessageHandler(previous);
   return status;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/rtb/headless.h"
 
+#include "platform/headless_app.h"
 #include "platform/rtb/script_file.h"
 #include "platform/rtb/script_text.h"
 
@@ -23,13 +24,6 @@ int failWith(const QString& message, int status = 1) {
 
 // Qt's own diagnostics (fonts, platform) stay off standard error, which
 // carries only the command's one-line failure.
-void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtCriticalMsg || type == QtFatalMsg) {
-    const QByteArray line = message.toUtf8() + '\n';
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
-  }
-}
-
 int exportText(const QString& script) {
   QTextDocument doc;
   QString error;
@@ -64,18 +58,9 @@ int runHeadlessCommand(int argc, char** argv, bool* handled) {
                     2);
   }
 
-  const QtMessageHandler previous = qInstallMessageHandler(quietMessages);
-  int appArgc = 1;
-  std::unique_ptr<QGuiApplication> app;
-  if (!QCoreApplication::instance()) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    app = std::make_unique<QGuiApplication>(appArgc, argv);
-  }
-  const int status = isExport ? exportText(QFile::decodeName(argv[2]))
-                              : convert(QFile::decodeName(argv[2]), QFile::decodeName(argv[3]));
-  app.reset();
-  qInstallMessageHandler(previous);
-  return status;
+  HeadlessApplication app(argv[0]);
+  return isExport ? exportText(QFile::decodeName(argv[2]))
+                  : convert(QFile::decodeName(argv[2]), QFile::decodeName(argv[3]));
 }
 
 }  // namespace scenova::platform
