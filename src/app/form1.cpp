@@ -17,6 +17,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QMenuBar>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -136,7 +137,10 @@ void Form1::Form_Load() {
   const QString path = services_.commandLine;
   if (!QString(path).remove(QLatin1Char(' ')).isEmpty()) {
     doc.DocumentPath = path;
-    loadScript(path);
+    // Relative cue paths are looked up from the current directory: make it
+    // the script's folder, as opening the script through the Open dialog
+    // does, so a show started from the file manager finds its media.
+    if (loadScript(path)) QDir::setCurrent(QFileInfo(path).absolutePath());
     const QString name = QFileInfo(path).fileName();
     doc.DocumentName = name;
     setWindowTitle(QStringLiteral("Scenova - ") + name);

@@ -112,6 +112,9 @@ private Q_SLOTS:
     QVERIFY(f.form->editor()->Text().startsWith(QStringLiteral("Hello")));
     QCOMPARE(f.form->doc.Modified, 0);
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - act one.rtf"));
+    // Relative cues resolve beside the script, as after the Open dialog.
+    QCOMPARE(QDir::current().canonicalPath(), QDir(scripts.path()).canonicalPath());
+    QDir::setCurrent(QDir::tempPath());
   }
 
   void closeWritesSettingsAndAsksOnce() {
