@@ -18,11 +18,9 @@
 #include <QDBusPendingCall>
 #include <QMenuBar>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QSaveFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTextEdit>
@@ -38,8 +36,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
     wmp2_ = services_.playerFactory(settings, nullptr);
   }
   WMP2 = wmp2_.get();
-  player_ = WMP2 ? WMP2->widget() : new QWidget;
-  ui = buildMainControls(this, editor_, player_);
+  ui = buildMainControls(this, editor_, WMP2 ? WMP2->widget() : new QWidget);
   for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6}) t->setTimerType(Qt::PreciseTimer);
   connect(&Timer5, &QTimer::timeout, this, &Form1::Timer5_Timer);
   connect(&Timer6, &QTimer::timeout, this, [] {

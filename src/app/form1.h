@@ -118,9 +118,7 @@ private:
   Services services_;
   SettingsValues saved_;
   platform::RTB* editor_ = nullptr;
-  QWidget* player_ = nullptr;
   std::unique_ptr<platform::MediaPlayer> wmp2_;
-  bool closing_ = false;
 };
 
 }  // namespace scenova::app

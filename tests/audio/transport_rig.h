@@ -76,12 +76,7 @@ struct TransportRig : PanelRig {
   }
 
   // What was sent, without the position and length queries.
-  QStringList actions() const {
-    QStringList out;
-    for (const QString& c : device.commands)
-      if (!c.startsWith(QLatin1StringView("status "))) out << c;
-    return out;
-  }
+  QStringList actions() const { return device.actions(); }
 };
 
 }  // namespace scenova::test

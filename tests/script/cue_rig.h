@@ -116,12 +116,7 @@ struct CueRig : PanelRig {
     engine->loader().vai(QStringLiteral("a.wav"));
     device.commands.clear();
   }
-  QStringList actions() const {
-    QStringList out;
-    for (const QString& c : device.commands)
-      if (!c.startsWith(QLatin1StringView("status "))) out << c;
-    return out;
-  }
+  QStringList actions() const { return device.actions(); }
 };
 
 }  // namespace scenova::test

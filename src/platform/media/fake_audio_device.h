@@ -20,6 +20,14 @@ class FakeAudioDevice final : public AudioDevice {
  public:
   // Every command text received, in order, as sent (refused ones too).
   QStringList commands;
+  // The commands without the position and length queries: what the code
+  // under test made the device do.
+  QStringList actions() const {
+    QStringList out;
+    for (const QString& c : commands)
+      if (!c.startsWith(QLatin1StringView("status "))) out << c;
+    return out;
+  }
   // Length in milliseconds given to the next file that is opened.
   qint64 lengthMs = 180000;
   // When true, "open" checks the file on disk like the real device (missing,
