@@ -6,12 +6,12 @@
 // Run: bench_cues (on the offscreen platform unless QT_QPA_PLATFORM says
 // otherwise)
 
-#include "app/language_table.h"
-#include "app/main_controls.h"
 #include "audio/volume_operations.h"
 #include "platform/media/fake_audio_device.h"
 #include "platform/rtb/rtb.h"
 #include "script/cue_engine.h"
+#include "ui/language_table.h"
+#include "ui/main_controls.h"
 
 #include <benchmark/benchmark.h>
 
@@ -68,8 +68,8 @@ QString scriptText(int chars) {
 
 struct Show {
   QMainWindow window;
-  app::MainControls ui;
-  app::LanguageTable lang;
+  ui::MainControls ui;
+  ui::LanguageTable lang;
   QTimer Timer1;
   platform::FakeAudioDevice device;
   QuietVolume volume;
@@ -78,11 +78,11 @@ struct Show {
 
   explicit Show(int chars) {
     editor = new platform::RTB;
-    ui = app::buildMainControls(&window, editor, new QWidget);
+    ui = ui::buildMainControls(&window, editor, new QWidget);
     lang.setText(7, QStringLiteral("Play"));
     lang.setText(8, QStringLiteral("Pause"));
     ui.cmdPlayA->Tag = lang[7];
-    app::twips::setWidth(ui.lblContatore, app::twips::width(ui.Shape2));
+    ui::twips::setWidth(ui.lblContatore, ui::twips::width(ui.Shape2));
     auto host = std::make_unique<Host>();
     host->device = &device;
     host->volumeOps = &volume;

@@ -1,9 +1,9 @@
 #include "form1.h"
 
+#include "audio/volume_operations.h"
 #include "language_ui.h"
 #include "platform/dialogs.h"
 #include "platform/environment.h"
-#include "audio/volume_operations.h"
 #include "platform/media/audio_device.h"
 #include "platform/media/media_player.h"
 #include "platform/rtb/rtb.h"
@@ -16,12 +16,12 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QMenuBar>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QGuiApplication>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTextEdit>
 
@@ -36,8 +36,9 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
     wmp2_ = services_.playerFactory(settings, nullptr);
   }
   WMP2 = wmp2_.get();
-  ui = buildMainControls(this, editor_, WMP2 ? WMP2->widget() : new QWidget);
-  for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6}) t->setTimerType(Qt::PreciseTimer);
+  ui = ui::buildMainControls(this, editor_, WMP2 ? WMP2->widget() : new QWidget);
+  for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})
+    t->setTimerType(Qt::PreciseTimer);
   connect(&Timer5, &QTimer::timeout, this, &Form1::Timer5_Timer);
   connect(&Timer6, &QTimer::timeout, this, [] {
     // Keeps the screen saver away while the option is on.
@@ -50,7 +51,8 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   wireVolume(*this);
   wireCues(*this);
   const double w = design::kMinWidth, h = design::kMinHeight;
-  ui.central->setMinimumSize(twips::toPixels(w), twips::toPixels(h) - menuBar()->sizeHint().height());
+  ui.central->setMinimumSize(twips::toPixels(w),
+                             twips::toPixels(h) - menuBar()->sizeHint().height());
   resize(twips::toPixels(w), twips::toPixels(h));
   // Start larger than the minimum where the screen allows: an operator
   // wants to see as much of the script as possible.
@@ -71,7 +73,9 @@ Form1::~Form1() {
   volume = nullptr;
 }
 
-QString Form1::programFolder() const { return services_.env->programFolder(); }
+QString Form1::programFolder() const {
+  return services_.env->programFolder();
+}
 
 QString Form1::programFile(const QString& relative) const {
   QString r = relative;
@@ -112,7 +116,8 @@ void Form1::Form_Load() {
   for (int i = 0; i < 4; ++i) {
     Control* letter = ui.Label3[static_cast<size_t>(i)];
     twips::setLeft(letter, twips::left(ui.Label2[static_cast<size_t>(i + 4)]));
-    twips::setTop(letter, twips::top(ui.Label2[static_cast<size_t>(i + 4)]) + (i == 0 ? 90 : 80) - 30);
+    twips::setTop(letter,
+                  twips::top(ui.Label2[static_cast<size_t>(i + 4)]) + (i == 0 ? 90 : 80) - 30);
     letter->raise();
   }
   doc.Modified = 0;
@@ -151,8 +156,10 @@ void Form1::applySettings() {
   if (v.languageFile) LanguageFile = *v.languageFile;
   if (v.screenSaverOff) {
     ui.mnuScreenSaver->setChecked(*v.screenSaverOff);
-    if (*v.screenSaverOff) Timer6.start(30000);
-    else Timer6.stop();
+    if (*v.screenSaverOff)
+      Timer6.start(30000);
+    else
+      Timer6.stop();
   }
   if (v.lastFolder) doc.LastFolder = *v.lastFolder;
   // The knob's position and value belong to the volume slider, which reads
@@ -161,12 +168,15 @@ void Form1::applySettings() {
 
 void Form1::updateTitle() {
   if (doc.DocumentPath.isEmpty())
-    setWindowTitle(QStringLiteral("Scenova - ") + doc.UntitledName + QString::number(doc.UntitledCount));
+    setWindowTitle(QStringLiteral("Scenova - ") + doc.UntitledName +
+                   QString::number(doc.UntitledCount));
   else
     setWindowTitle(QStringLiteral("Scenova - ") + doc.DocumentName);
 }
 
-bool Form1::loadScript(const QString& path) { return editor_->LoadFile(path); }
+bool Form1::loadScript(const QString& path) {
+  return editor_->LoadFile(path);
+}
 
 void Form1::CambiaLingua2() {
   doc.UntitledName = app::CambiaLingua2(ui, lang);
@@ -176,7 +186,8 @@ void Form1::mnuLingua_Click() {
   platform::FileDialogRequest r;
   r.owner = this;
   r.title = lang[15];
-  r.filters = {{lang[15].left(std::max<qsizetype>(0, lang[15].size() - 3)), QStringLiteral("*.lng")}};
+  r.filters = {
+      {lang[15].left(std::max<qsizetype>(0, lang[15].size() - 3)), QStringLiteral("*.lng")}};
   r.initialFolder = programFolder() + QStringLiteral("/Lang");
   r.defaultExtension = QStringLiteral("lng");
   r.forOpen = true;
@@ -203,8 +214,10 @@ void Form1::SaveSettings() {
 
 void Form1::mnuScreenSaver_Click() {
   // The action has already toggled its check mark.
-  if (ui.mnuScreenSaver->isChecked()) Timer6.start(30000);
-  else Timer6.stop();
+  if (ui.mnuScreenSaver->isChecked())
+    Timer6.start(30000);
+  else
+    Timer6.stop();
   SaveSettings();
 }
 
@@ -278,8 +291,10 @@ void Form1::mnuEsci_Click() {
 void Form1::closeEvent(QCloseEvent* e) {
   bool cancel = false;
   Form_Unload(cancel);
-  if (cancel) e->ignore();
-  else e->accept();
+  if (cancel)
+    e->ignore();
+  else
+    e->accept();
 }
 
 void Form1::Form_KeyDown(int keyCode, int) {
@@ -287,8 +302,10 @@ void Form1::Form_KeyDown(int keyCode, int) {
 }
 
 void Form1::keyPressEvent(QKeyEvent* e) {
-  if (e->key() == Qt::Key_Escape) Form_KeyDown(27, 0);
-  else QMainWindow::keyPressEvent(e);
+  if (e->key() == Qt::Key_Escape)
+    Form_KeyDown(27, 0);
+  else
+    QMainWindow::keyPressEvent(e);
 }
 
 void Form1::resizeEvent(QResizeEvent* e) {
@@ -299,8 +316,8 @@ void Form1::resizeEvent(QResizeEvent* e) {
 void Form1::Form_Resize() {
   // The client area stands for the window; the panels keep their sizes and
   // only the editor grows and shrinks.
-  const double W = ui.central->width() * kTwipsPerPixel;
-  const double H = ui.central->height() * kTwipsPerPixel;
+  const double W = ui.central->width() * ui::kTwipsPerPixel;
+  const double H = ui.central->height() * ui::kTwipsPerPixel;
   // The panels sit 320 twips from the right edge; the editor frame ends
   // 120 twips before them so the two never overlap.
   twips::setLeft(ui.Picture2, W - twips::width(ui.Picture2) - 320);
@@ -320,7 +337,8 @@ void Form1::Form_Resize() {
   twips::setWidth(ui.WMP2, twips::width(ui.Picture3));
   // The notice sits under the editor frame, across its width.
   twips::setGeometry(ui.Label11, twips::left(ui.Label1),
-                     twips::top(ui.Label1) + twips::height(ui.Label1) + 60, twips::width(ui.Label1), 360);
+                     twips::top(ui.Label1) + twips::height(ui.Label1) + 60, twips::width(ui.Label1),
+                     360);
 }
 
 }  // namespace scenova::app

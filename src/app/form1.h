@@ -1,15 +1,14 @@
 #pragma once
 
-#include "language_table.h"
-#include "main_controls.h"
 #include "settings_file.h"
+#include "ui/language_table.h"
+#include "ui/main_controls.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
-
 
 namespace scenova::audio {
 class VolumeOperations;
@@ -27,6 +26,16 @@ class SystemServices;
 class AudioDevice;
 class Mixer;
 }  // namespace scenova::platform
+
+namespace scenova::app {
+// The window works with the shared control registry by its short names.
+using ui::Control;
+using ui::LanguageTable;
+using ui::MainControls;
+using ui::StripAmpersands;
+namespace twips = ui::twips;
+namespace design = ui::design;
+}  // namespace scenova::app
 
 namespace scenova::app {
 
@@ -58,7 +67,7 @@ struct DocumentState {
 // its controls. The handlers themselves live with their subsystems.
 class Form1 : public QMainWindow {
   Q_OBJECT
-public:
+ public:
   Form1(Services services, LanguageTable lang, QWidget* parent = nullptr);
   ~Form1() override;
 
@@ -104,12 +113,12 @@ public:
   // editor is then unchanged).
   bool loadScript(const QString& path);
 
-protected:
+ protected:
   void closeEvent(QCloseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
 
-private:
+ private:
   void connectMenus();
   void fillFontBoxes();
   void applySettings();

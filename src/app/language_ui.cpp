@@ -1,7 +1,7 @@
 #include "language_ui.h"
 
-#include "language_table.h"
-#include "main_controls.h"
+#include "ui/language_table.h"
+#include "ui/main_controls.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -111,26 +111,38 @@ static bool exists(const QString& programFolder, const QString& name) {
 
 QString startupLanguageForCountry(const QString& country, const QString& programFolder) {
   QString name = QStringLiteral("English");
-  if (country == QStringLiteral("bg")) name = QStringLiteral("Bulgarian");
-  else if (country == QStringLiteral("br")) name = QStringLiteral("Brazilian");
+  if (country == QStringLiteral("bg"))
+    name = QStringLiteral("Bulgarian");
+  else if (country == QStringLiteral("br"))
+    name = QStringLiteral("Brazilian");
   else if (country == QStringLiteral("fr")) {
-    if (exists(programFolder, QString::fromUtf8("Français.lng"))) name = QString::fromUtf8("Français");
-    else if (exists(programFolder, QStringLiteral("French.lng"))) name = QStringLiteral("French");
-  } else if (country == QStringLiteral("it")) name = QStringLiteral("Italiano");
-  else if (country == QStringLiteral("de")) name = QStringLiteral("Deutsch");
-  else if (country == QStringLiteral("ru")) name = QStringLiteral("Russian");
+    if (exists(programFolder, QString::fromUtf8("Français.lng")))
+      name = QString::fromUtf8("Français");
+    else if (exists(programFolder, QStringLiteral("French.lng")))
+      name = QStringLiteral("French");
+  } else if (country == QStringLiteral("it"))
+    name = QStringLiteral("Italiano");
+  else if (country == QStringLiteral("de"))
+    name = QStringLiteral("Deutsch");
+  else if (country == QStringLiteral("ru"))
+    name = QStringLiteral("Russian");
   return name + QStringLiteral(".lng");
 }
 
 QString windowLanguageForCountry(const QString& country, const QString& programFolder) {
   QString name = QStringLiteral("English");
-  if (country == QStringLiteral("bg")) name = QStringLiteral("Bulgarian");
+  if (country == QStringLiteral("bg"))
+    name = QStringLiteral("Bulgarian");
   else if (country == QStringLiteral("br") || country == QStringLiteral("pt"))
     name = QStringLiteral("Brazilian");
-  else if (country == QStringLiteral("fr")) name = QString::fromUtf8("Français");
-  else if (country == QStringLiteral("it")) name = QStringLiteral("Italiano");
-  else if (country == QStringLiteral("de")) name = QStringLiteral("Deutsch");
-  else if (country == QStringLiteral("ru")) name = QStringLiteral("Russian");
+  else if (country == QStringLiteral("fr"))
+    name = QString::fromUtf8("Français");
+  else if (country == QStringLiteral("it"))
+    name = QStringLiteral("Italiano");
+  else if (country == QStringLiteral("de"))
+    name = QStringLiteral("Deutsch");
+  else if (country == QStringLiteral("ru"))
+    name = QStringLiteral("Russian");
   const QString file = name + QStringLiteral(".lng");
   return exists(programFolder, file) ? file : QStringLiteral("English.lng");
 }

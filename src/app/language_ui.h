@@ -2,10 +2,17 @@
 
 #include <QString>
 
-namespace scenova::app {
-
+namespace scenova::ui {
+class Control;
 class LanguageTable;
 struct MainControls;
+}  // namespace scenova::ui
+
+namespace scenova::app {
+
+using ui::Control;
+using ui::LanguageTable;
+using ui::MainControls;
 
 // Writes the language texts into every caption and tooltip of the main
 // window. Returns the untitled-script stem (text 97 and one blank).

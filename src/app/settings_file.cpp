@@ -12,7 +12,9 @@
 
 namespace scenova::app {
 
-double leadingNumber(QStringView text) { return script::ReadNumber(text); }
+double leadingNumber(QStringView text) {
+  return script::ReadNumber(text);
+}
 
 QString SettingsFile::locate(const QString& programFolder, const QString& userConfigFolder) {
   const QString inProgram = programFolder + QStringLiteral("/Scenova.ini");
@@ -45,7 +47,9 @@ static QStringList splitLines(QByteArrayView bytes) {
   return lines;
 }
 
-static QString value(const QString& line) { return script::trimBlanks(line); }
+static QString value(const QString& line) {
+  return script::trimBlanks(line);
+}
 
 std::optional<QString> SettingsFile::readFirstLine(const QString& path) {
   QFile f(path);
@@ -80,7 +84,8 @@ SettingsValues SettingsFile::read(const QString& path, bool* ok) {
 QString SettingsFile::formatNumber(double value) {
   if (!std::isfinite(value)) return QStringLiteral("0");
   QString s = QString::number(value, 'f', 6);
-  while (s.contains(QLatin1Char('.')) && (s.endsWith(QLatin1Char('0')) || s.endsWith(QLatin1Char('.'))))
+  while (s.contains(QLatin1Char('.')) &&
+         (s.endsWith(QLatin1Char('0')) || s.endsWith(QLatin1Char('.'))))
     s.chop(1);
   if (s == QStringLiteral("-0")) s = QStringLiteral("0");
   return s;

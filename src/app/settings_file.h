@@ -27,7 +27,7 @@ struct SettingsToWrite {
 };
 
 class SettingsFile {
-public:
+ public:
   // Chooses where the settings live: the program folder when it can be
   // written, else the user's configuration folder, seeded on first use
   // from the program folder's copy.

@@ -4,11 +4,11 @@
 #include "language_ui.h"
 #include "platform/fakes.h"
 #include "platform/linux_platform.h"
-#include "platform/rtb/headless.h"
-#include "script/cue_sheet.h"
 #include "platform/media/audio_device_mpv.h"
 #include "platform/media/media_player.h"
 #include "platform/media/mixer_pulse.h"
+#include "platform/rtb/headless.h"
+#include "script/cue_sheet.h"
 #include "settings_file.h"
 
 #include <QApplication>
@@ -82,7 +82,8 @@ int Main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Scenova"));
   // Media libraries need the C number format whatever the user's locale.
   std::setlocale(LC_NUMERIC, "C");
-  QApplication::setWindowIcon(QIcon(QApplication::applicationDirPath() + QStringLiteral("/Files/scenova.png")));
+  QApplication::setWindowIcon(
+      QIcon(QApplication::applicationDirPath() + QStringLiteral("/Files/scenova.png")));
 
   platform::LinuxEnvironment env;
   platform::LinuxSystemServices system;
@@ -97,8 +98,8 @@ int Main(int argc, char** argv) {
   in.system = &system;
   StartupResult start = startupChecks(in);
   if (!start.error.isEmpty()) {
-    dialogs->messageBox(nullptr, start.error, QStringLiteral("Reg Error"), platform::MsgIcon::Exclamation,
-                        platform::MsgButtons::Ok);
+    dialogs->messageBox(nullptr, start.error, QStringLiteral("Reg Error"),
+                        platform::MsgIcon::Exclamation, platform::MsgButtons::Ok);
     return 1;
   }
   if (start.previousInstance) {

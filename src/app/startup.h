@@ -1,6 +1,6 @@
 #pragma once
 
-#include "language_table.h"
+#include "ui/language_table.h"
 
 #include <QString>
 
@@ -8,6 +8,10 @@ namespace scenova::platform {
 class InstanceGuard;
 class SystemServices;
 }  // namespace scenova::platform
+
+namespace scenova::app {
+using ui::LanguageTable;
+}  // namespace scenova::app
 
 namespace scenova::app {
 

@@ -1,11 +1,11 @@
 #include "audio/audio_transport.h"
 
-#include "app/language_table.h"
-#include "app/main_controls.h"
 #include "audio/transport_buttons.h"
 #include "platform/media/audio_device.h"
 #include "platform/media/media_player.h"
 #include "script/markup.h"
+#include "ui/language_table.h"
+#include "ui/main_controls.h"
 
 #include <QAction>
 #include <QTimer>
@@ -23,7 +23,7 @@ QString wholeMs(double ms) {
   return QString::number(std::llround(ms));
 }
 
-void setCaption(app::Control* c, const QString& text) {
+void setCaption(ui::Control* c, const QString& text) {
   if (c->caption() != text) c->setCaption(text);
 }
 }  // namespace
@@ -153,7 +153,7 @@ void AudioTransport::cmdBacA_Click() {
 
 void AudioTransport::lblContatore_MouseMove(int, int, double x, double) {
   const std::optional<double> length = lengthQuery();
-  const double width = app::twips::width(ui_.lblContatore);
+  const double width = ui::twips::width(ui_.lblContatore);
   if (!length || width <= 0) return;
   const QString t = script::signedDecimal(std::floor(*length / width * x));
   if (ui_.lblContatore->Tag != t) ui_.lblContatore->Tag = t;
@@ -187,8 +187,8 @@ void AudioTransport::Timer1_Timer() {
   }
   setCaption(ui_.lblContatore, counterText(position, *length));
   if (*length != 0) {
-    const double fill = app::twips::width(ui_.lblContatore) / *length * position;
-    if (app::twips::width(ui_.Shape1) != fill) app::twips::setWidth(ui_.Shape1, fill);
+    const double fill = ui::twips::width(ui_.lblContatore) / *length * position;
+    if (ui::twips::width(ui_.Shape1) != fill) ui::twips::setWidth(ui_.Shape1, fill);
   }
   if (ui_.Shape1->isHidden()) ui_.Shape1->show();
 
@@ -201,7 +201,7 @@ void AudioTransport::Timer1_Timer() {
 }
 
 void AudioTransport::connectControls() {
-  using app::Control;
+  using ui::Control;
   connect(ui_.cmdPlayA, &Control::Click, this, &AudioTransport::cmdPlayA_Click);
   connect(ui_.cmdStopA, &Control::Click, this, &AudioTransport::cmdStopA_Click);
   connect(ui_.cmdForA, &Control::Click, this, &AudioTransport::cmdForA_Click);

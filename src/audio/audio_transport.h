@@ -17,10 +17,10 @@
 
 class QTimer;
 
-namespace scenova::app {
+namespace scenova::ui {
 struct MainControls;
 class LanguageTable;
-}  // namespace scenova::app
+}  // namespace scenova::ui
 
 namespace scenova::platform {
 class AudioDevice;
@@ -32,8 +32,8 @@ namespace scenova::audio {
 class TransportButtons;
 
 struct TransportParts {
-  app::MainControls* ui = nullptr;
-  const app::LanguageTable* lang = nullptr;
+  ui::MainControls* ui = nullptr;
+  const ui::LanguageTable* lang = nullptr;
   QTimer* Timer1 = nullptr;                             // the counter tick
   platform::AudioDevice* device = nullptr;              // null: every command fails
   TransportButtons* buttons = nullptr;                  // the play button's hover look
@@ -80,8 +80,8 @@ class AudioTransport : public QObject {
   void setPlayPicture(const char* name);
 
   TransportParts p_;
-  app::MainControls& ui_;
-  const app::LanguageTable& lang_;
+  ui::MainControls& ui_;
+  const ui::LanguageTable& lang_;
 };
 
 // The lenient reading of a device reply: leading blanks skipped, the longest

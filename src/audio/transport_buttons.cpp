@@ -1,7 +1,7 @@
 #include "audio/transport_buttons.h"
 
-#include "app/language_table.h"
-#include "app/main_controls.h"
+#include "ui/language_table.h"
+#include "ui/main_controls.h"
 
 namespace scenova::audio {
 
@@ -10,7 +10,7 @@ constexpr const char* kNormal[] = {"play", "bac", "for", "stop"};
 constexpr const char* kHighlighted[] = {"play2", "bac2", "for2", "stop2"};
 }  // namespace
 
-TransportButtons::TransportButtons(app::MainControls& ui, const app::LanguageTable& lang,
+TransportButtons::TransportButtons(ui::MainControls& ui, const ui::LanguageTable& lang,
                                    QString programFolder, QObject* parent)
     : QObject(parent), ui_(ui), lang_(lang), folder_(std::move(programFolder)) {
   for (Button b : {Play, Bac, For, Stop}) showPicture(b, false);
@@ -20,7 +20,7 @@ QString TransportButtons::picture(const char* name) const {
   return folder_ + QStringLiteral("/Files/") + QLatin1StringView(name) + QStringLiteral(".jpg");
 }
 
-app::Control* TransportButtons::control(Button b) const {
+ui::Control* TransportButtons::control(Button b) const {
   switch (b) {
     case Play:
       return ui_.cmdPlayA;
@@ -35,7 +35,7 @@ app::Control* TransportButtons::control(Button b) const {
 }
 
 void TransportButtons::showPicture(Button b, bool highlighted) {
-  app::Control* c = control(b);
+  ui::Control* c = control(b);
   if (!c) return;
   if (b == Play) {
     // The play button shows what its next press does.
@@ -85,10 +85,10 @@ void TransportButtons::cmdStopA_MouseMove(int, int, double, double) {
 }
 
 void TransportButtons::connectControls() {
-  connect(ui_.cmdPlayA, &app::Control::MouseMove, this, &TransportButtons::cmdPlayA_MouseMove);
-  connect(ui_.cmdBacA, &app::Control::MouseMove, this, &TransportButtons::cmdBacA_MouseMove);
-  connect(ui_.cmdForA, &app::Control::MouseMove, this, &TransportButtons::cmdForA_MouseMove);
-  connect(ui_.cmdStopA, &app::Control::MouseMove, this, &TransportButtons::cmdStopA_MouseMove);
+  connect(ui_.cmdPlayA, &ui::Control::MouseMove, this, &TransportButtons::cmdPlayA_MouseMove);
+  connect(ui_.cmdBacA, &ui::Control::MouseMove, this, &TransportButtons::cmdBacA_MouseMove);
+  connect(ui_.cmdForA, &ui::Control::MouseMove, this, &TransportButtons::cmdForA_MouseMove);
+  connect(ui_.cmdStopA, &ui::Control::MouseMove, this, &TransportButtons::cmdStopA_MouseMove);
 }
 
 }  // namespace scenova::audio

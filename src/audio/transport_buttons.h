@@ -9,11 +9,11 @@
 
 #include <array>
 
-namespace scenova::app {
+namespace scenova::ui {
 class Control;
 struct MainControls;
 class LanguageTable;
-}  // namespace scenova::app
+}  // namespace scenova::ui
 
 namespace scenova::audio {
 
@@ -25,7 +25,7 @@ class TransportButtons : public QObject {
 
   // Gives the four buttons their normal pictures. The controls and the
   // language table must outlive this object.
-  TransportButtons(app::MainControls& ui, const app::LanguageTable& lang, QString programFolder,
+  TransportButtons(ui::MainControls& ui, const ui::LanguageTable& lang, QString programFolder,
                    QObject* parent = nullptr);
 
   // Pointer moves over a button (the arguments are not used). The play
@@ -51,10 +51,10 @@ class TransportButtons : public QObject {
  private:
   void hover(Button b);
   void showPicture(Button b, bool highlighted);
-  app::Control* control(Button b) const;
+  ui::Control* control(Button b) const;
 
-  app::MainControls& ui_;
-  const app::LanguageTable& lang_;
+  ui::MainControls& ui_;
+  const ui::LanguageTable& lang_;
   QString folder_;
   std::array<qint16, 4> marks_{};
 };

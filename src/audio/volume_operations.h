@@ -7,7 +7,7 @@ namespace scenova::audio {
 // What the cue interpreter asks of the volume slider: the same operations
 // the slider's own controls run when the operator uses them.
 class VolumeOperations {
-public:
+ public:
   virtual ~VolumeOperations() = default;
 
   // Runs the click of a fade button: 0..2 raise fast/normal/slow (Image4 to

@@ -1,13 +1,13 @@
 #include "script/cue_activation.h"
 
-#include "app/language_table.h"
-#include "app/main_controls.h"
 #include "audio/audio_transport.h"
 #include "audio/transport_buttons.h"
 #include "platform/rtb/rtb.h"
 #include "script/interpreter.h"
 #include "script/markup.h"
 #include "script/media_loader.h"
+#include "ui/language_table.h"
+#include "ui/main_controls.h"
 #include "video/video_operations.h"
 
 #include <QAction>
@@ -129,8 +129,8 @@ void CueActivation::RTB_DblClick() {
 }
 
 void CueActivation::RTB_MouseDown(int button, int, int x, int y) {
-  if (button != app::kRightButton) return;
-  const QPoint at(app::twips::toPixels(x), app::twips::toPixels(y));
+  if (button != ui::kRightButton) return;
+  const QPoint at(ui::twips::toPixels(x), ui::twips::toPixels(y));
   c_.ui.mnuModifica->popup(editor_.mapToGlobal(at));
 }
 

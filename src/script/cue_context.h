@@ -7,10 +7,10 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace scenova::app {
+namespace scenova::ui {
 struct MainControls;
 class LanguageTable;
-}  // namespace scenova::app
+}  // namespace scenova::ui
 namespace scenova::audio {
 class AudioTransport;
 class TransportButtons;
@@ -53,8 +53,8 @@ struct CueState {
 };
 
 struct CueContext {
-  app::MainControls& ui;
-  const app::LanguageTable& lang;
+  ui::MainControls& ui;
+  const ui::LanguageTable& lang;
   CueHost& host;
   CueState& state;
   audio::AudioTransport& transport;

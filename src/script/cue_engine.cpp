@@ -1,7 +1,7 @@
 #include "script/cue_engine.h"
 
-#include "app/main_controls.h"
 #include "platform/rtb/rtb.h"
+#include "ui/main_controls.h"
 
 namespace scenova::script {
 

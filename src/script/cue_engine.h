@@ -24,8 +24,8 @@ class QTimer;
 namespace scenova::script {
 
 struct CueParts {
-  app::MainControls* ui = nullptr;
-  const app::LanguageTable* lang = nullptr;
+  ui::MainControls* ui = nullptr;
+  const ui::LanguageTable* lang = nullptr;
   QTimer* Timer1 = nullptr;
   std::unique_ptr<CueHost> host;
   platform::RTB* editor = nullptr;  // null: no script editor, cues cannot be clicked

@@ -1,10 +1,10 @@
 #include "script/interpreter.h"
 
-#include "app/language_table.h"
-#include "app/main_controls.h"
 #include "audio/audio_transport.h"
 #include "audio/volume_operations.h"
 #include "platform/rtb/rtb.h"
+#include "ui/language_table.h"
+#include "ui/main_controls.h"
 #include "video/video_operations.h"
 
 #include <QCheckBox>
@@ -141,9 +141,9 @@ void Interpreter::setVolume(QString& text) {
 }
 
 void Interpreter::placeKnob(double percent) {
-  using namespace app::twips;
-  app::Control* knob = c_.ui.Image2;
-  const app::Control* track = c_.ui.Image3;
+  using namespace ui::twips;
+  ui::Control* knob = c_.ui.Image2;
+  const ui::Control* track = c_.ui.Image3;
   // nearbyint rounds halves to the even integer.
   const double top0 = std::nearbyint(top(track));
   const double low = std::nearbyint(top(track) + height(track) - height(knob));

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <iterator>
+#include <string>
 
 namespace scenova::script {
 
@@ -53,7 +53,9 @@ const CommandInfo* commandTable(int* count) {
   return kCommands;
 }
 
-QString lowerCase(QStringView text) { return text.toString().toLower(); }
+QString lowerCase(QStringView text) {
+  return text.toString().toLower();
+}
 
 RecognisedCommand recogniseCommand(QStringView content, bool videoShown, bool audioShown) {
   const QString lower = lowerCase(content);
@@ -147,8 +149,10 @@ double ReadNumber(QStringView text) {
       expDigits = true;
       ++i;
     }
-    if (expDigits) number += exponent;
-    else i = save;
+    if (expDigits)
+      number += exponent;
+    else
+      i = save;
   }
   return std::strtod(number.c_str(), nullptr);
 }
@@ -172,8 +176,7 @@ QString signedDecimal(double value) {
     while (digits.endsWith(QLatin1Char('0'))) digits.chop(1);
     if (digits.endsWith(QLatin1Char('.'))) digits.chop(1);
   }
-  if (digits.startsWith(QStringLiteral("0.")))
-    digits.remove(0, 1);
+  if (digits.startsWith(QStringLiteral("0."))) digits.remove(0, 1);
   if (digits.isEmpty()) digits = QStringLiteral("0");
   return (value < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + digits;
 }

@@ -13,11 +13,27 @@ namespace scenova::script {
 enum class CommandGroup { Always, Video, Audio };
 
 enum class CommandId {
-  FadeInFast, FadeInNormal, FadeInSlow, FadeIn,
-  FadeOutFast, FadeOutNormal, FadeOutSlow, FadeOut,
-  Vol, ImgOff, ImgOn,
-  ProjectorOn, ProjectorOff, PauseVideo, PlayVideo, StopVideo, SeekVideo,
-  PauseAudio, PlayAudio, StopAudio, SeekAudio,
+  FadeInFast,
+  FadeInNormal,
+  FadeInSlow,
+  FadeIn,
+  FadeOutFast,
+  FadeOutNormal,
+  FadeOutSlow,
+  FadeOut,
+  Vol,
+  ImgOff,
+  ImgOn,
+  ProjectorOn,
+  ProjectorOff,
+  PauseVideo,
+  PlayVideo,
+  StopVideo,
+  SeekVideo,
+  PauseAudio,
+  PlayAudio,
+  StopAudio,
+  SeekAudio,
 };
 
 struct CommandInfo {
@@ -33,8 +49,8 @@ const CommandInfo* commandTable(int* count);
 
 struct RecognisedCommand {
   const CommandInfo* info = nullptr;  // null: not a command
-  QString canonical;  // canonical form, argument included
-  QString argument;   // text after a prefix key, exactly as written
+  QString canonical;                  // canonical form, argument included
+  QString argument;                   // text after a prefix key, exactly as written
   explicit operator bool() const { return info != nullptr; }
 };
 
@@ -50,7 +66,9 @@ double ReadNumber(QStringView text);
 
 // Blank-only trimming of cue content (U+0020; tabs and line breaks stay).
 QStringView trimBlanks(QStringView text);
-inline QString trimBlanks(const QString& text) { return trimBlanks(QStringView(text)).toString(); }
+inline QString trimBlanks(const QString& text) {
+  return trimBlanks(QStringView(text)).toString();
+}
 
 // Signed decimal form: a leading blank for values >= 0, "-" otherwise, then
 // the digits, a fraction only when there is one, and no "0" before the point

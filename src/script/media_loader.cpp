@@ -1,11 +1,11 @@
 #include "script/media_loader.h"
 
-#include "app/language_table.h"
-#include "app/main_controls.h"
 #include "audio/audio_transport.h"
 #include "audio/transport_buttons.h"
 #include "platform/media/audio_device.h"
 #include "platform/media/media_player.h"
+#include "ui/language_table.h"
+#include "ui/main_controls.h"
 #include "video/video_operations.h"
 
 #include <QCheckBox>
@@ -87,7 +87,7 @@ void MediaLoader::vai(const QString& path) {
 }
 
 void MediaLoader::loadVideo(const QString& path, bool midi) {
-  app::MainControls& ui = c_.ui;
+  ui::MainControls& ui = c_.ui;
   video::VideoOperations* video = c_.host.video();
   if (midi) {
     // MIDI plays in the main window only: the projector option goes away.
@@ -97,19 +97,19 @@ void MediaLoader::loadVideo(const QString& path, bool midi) {
       ui.Check1->setChecked(false);
     ui.Check1->hide();
     ui.Label5->hide();
-    app::twips::setHeight(ui.Shape6, 1185);
+    ui::twips::setHeight(ui.Shape6, 1185);
   } else {
     ui.WMP2->hide();
     ui.imgZoom->hide();
     ui.Check1->show();
     ui.Label5->show();
-    app::twips::setHeight(ui.Shape6, 1425);
+    ui::twips::setHeight(ui.Shape6, 1425);
   }
   ui.Picture3->show();
   c_.state.MediaKind = 2;
   ShowVideoTitle(path);
   c_.state.LoadedKind = QStringLiteral("V");
-  app::twips::setWidth(ui.lblContatoreV, app::twips::width(ui.Shape8));
+  ui::twips::setWidth(ui.lblContatoreV, ui::twips::width(ui.Shape8));
 
   // The projector's player starts a file as soon as it gets it; the main
   // window's waits for Play. The same file is not loaded again.
@@ -120,7 +120,7 @@ void MediaLoader::loadVideo(const QString& path, bool midi) {
 }
 
 void MediaLoader::loadAudio(const QString& path) {
-  app::MainControls& ui = c_.ui;
+  ui::MainControls& ui = c_.ui;
   if (shown(ui.imgZoom)) ui.imgZoom->hide();
   c_.state.LoadedKind = QStringLiteral("A");
   c_.state.MediaKind = 1;
@@ -133,7 +133,7 @@ void MediaLoader::loadAudio(const QString& path) {
     if (result > 0) Errore(result);
   }
   // The panel comes up even when the open failed.
-  for (app::Control* b : {ui.cmdPlayA, ui.cmdStopA, ui.cmdForA, ui.cmdBacA}) {
+  for (ui::Control* b : {ui.cmdPlayA, ui.cmdStopA, ui.cmdForA, ui.cmdBacA}) {
     b->setEnabled(true);
     b->show();
   }

@@ -1,22 +1,27 @@
-#include "app/language_table.h"
 #include "app/language_ui.h"
 #include "support/program_folder.h"
+#include "ui/language_table.h"
 
 #include <QTest>
 
 using namespace scenova::app;
+using namespace scenova::ui;
 
-static QString S(const char* utf8) { return QString::fromUtf8(utf8); }
+static QString S(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
 
 class TestLanguage : public QObject {
   Q_OBJECT
-private Q_SLOTS:
+ private Q_SLOTS:
   void lineRule_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("text");
     QTest::newRow("label without blank") << QStringLiteral("001Nuovo") << QStringLiteral("Nuovo");
-    QTest::newRow("blank is the third character") << QStringLiteral("01 Nuovo") << QStringLiteral("Nuovo");
-    QTest::newRow("short label eats a letter") << QStringLiteral("1 Nuovo") << QStringLiteral("uovo");
+    QTest::newRow("blank is the third character")
+        << QStringLiteral("01 Nuovo") << QStringLiteral("Nuovo");
+    QTest::newRow("short label eats a letter")
+        << QStringLiteral("1 Nuovo") << QStringLiteral("uovo");
     QTest::newRow("three characters") << QStringLiteral("007") << QString();
     QTest::newRow("blanks kept") << QStringLiteral("007 Play ") << QStringLiteral(" Play ");
     QTest::newRow("empty") << QString() << QString();
@@ -49,7 +54,9 @@ private Q_SLOTS:
     QCOMPARE(t[0], QString::fromUtf8("Proprietà"));
     t.loadBytes(QByteArray("000Propriet\xe0 \x80\r\n"));  // Windows-1252
     QCOMPARE(t[0], QString::fromUtf8("Proprietà €"));
-    t.loadBytes(QByteArray("\xef\xbb\xbf" "000bom\r\n"));
+    t.loadBytes(
+        QByteArray("\xef\xbb\xbf"
+                   "000bom\r\n"));
     QCOMPARE(t[0], QStringLiteral("bom"));
   }
 
@@ -84,11 +91,15 @@ private Q_SLOTS:
   void chosenLanguagePath_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("file");
-    QTest::newRow("program folder") << QStringLiteral("/opt/scenova/Lang/Deutsch.lng") << QStringLiteral("Deutsch.lng");
-    QTest::newRow("any Lang folder") << QStringLiteral("/home/a/Lang/Deutsch.lng") << QStringLiteral("Deutsch.lng");
-    QTest::newRow("last one wins") << QStringLiteral("/x/Lang/y/Lang/Russian.lng") << QStringLiteral("Russian.lng");
+    QTest::newRow("program folder")
+        << QStringLiteral("/opt/scenova/Lang/Deutsch.lng") << QStringLiteral("Deutsch.lng");
+    QTest::newRow("any Lang folder")
+        << QStringLiteral("/home/a/Lang/Deutsch.lng") << QStringLiteral("Deutsch.lng");
+    QTest::newRow("last one wins")
+        << QStringLiteral("/x/Lang/y/Lang/Russian.lng") << QStringLiteral("Russian.lng");
     QTest::newRow("lower case lang") << QStringLiteral("/x/lang/Deutsch.lng") << QString();
-    QTest::newRow("backslashes") << QStringLiteral("C:\\P\\Lang\\English.lng") << QStringLiteral("English.lng");
+    QTest::newRow("backslashes") << QStringLiteral("C:\\P\\Lang\\English.lng")
+                                 << QStringLiteral("English.lng");
   }
   void chosenLanguagePath() {
     QFETCH(QString, path);
@@ -122,12 +133,16 @@ private Q_SLOTS:
   void frenchFallbacks() {
     scenova::test::ProgramFolder folder;
     const QString fr = QString::fromUtf8("Français.lng");
-    QFile::rename(folder.file(QStringLiteral("Lang/") + fr), folder.file(QStringLiteral("Lang/French.lng")));
-    QCOMPARE(startupLanguageForCountry(QStringLiteral("fr"), folder.path()), QStringLiteral("French.lng"));
+    QFile::rename(folder.file(QStringLiteral("Lang/") + fr),
+                  folder.file(QStringLiteral("Lang/French.lng")));
+    QCOMPARE(startupLanguageForCountry(QStringLiteral("fr"), folder.path()),
+             QStringLiteral("French.lng"));
     // The window variant looks for Français only and falls back to English.
-    QCOMPARE(windowLanguageForCountry(QStringLiteral("fr"), folder.path()), QStringLiteral("English.lng"));
+    QCOMPARE(windowLanguageForCountry(QStringLiteral("fr"), folder.path()),
+             QStringLiteral("English.lng"));
     QFile::remove(folder.file(QStringLiteral("Lang/French.lng")));
-    QCOMPARE(startupLanguageForCountry(QStringLiteral("fr"), folder.path()), QStringLiteral("English.lng"));
+    QCOMPARE(startupLanguageForCountry(QStringLiteral("fr"), folder.path()),
+             QStringLiteral("English.lng"));
   }
 };
 

@@ -1,6 +1,6 @@
 // Starts the real program under the test X server, as an operator would.
 
-#include "app/language_table.h"
+#include "ui/language_table.h"
 #include "support/program_folder.h"
 
 #include <QDir>
@@ -120,7 +120,7 @@ private Q_SLOTS:
     QFETCH(QString, locale);
     QFETCH(QString, file);
     Installed program;
-    app::LanguageTable L;
+    ui::LanguageTable L;
     QVERIFY(L.load(program.file(QStringLiteral("Lang/") + file)));
     auto p = program.start(locale, program.file(QStringLiteral("dialogs.log")));
     QVERIFY(p->waitForStarted());
@@ -141,7 +141,7 @@ private Q_SLOTS:
     auto second = program.start(QStringLiteral("en_GB.UTF-8"), log);
     QVERIFY(second->waitForFinished(20000));
     QCOMPARE(second->exitCode(), 0);
-    app::LanguageTable L;
+    ui::LanguageTable L;
     L.load(program.file(QStringLiteral("Lang/English.lng")));
     // Without a sound server the first copy also reported the missing mixer.
     const QString expected = QStringLiteral("message\t") + L[1] + QLatin1Char('\t') + L[0];
@@ -164,7 +164,7 @@ private Q_SLOTS:
     auto next = program.start(QStringLiteral("en_GB.UTF-8"), log);
     QVERIFY(!waitForTitle(next->processId()).isEmpty());
     stop(*next);
-    app::LanguageTable L;
+    ui::LanguageTable L;
     L.load(program.file(QStringLiteral("Lang/English.lng")));
     QVERIFY(!program.read(QStringLiteral("dialogs.log")).contains(L[0].toUtf8()));  // no previous-copy message
   }

@@ -181,7 +181,7 @@ class TestTransport : public QObject {
     r.open(180000, 90000, true);
     r.transport->Timer1_Timer();
     QCOMPARE(r.ui.lblContatore->caption(), QStringLiteral("1:30 / 3:00"));
-    QCOMPARE(app::twips::width(r.ui.Shape1), app::twips::width(r.ui.lblContatore) / 2);
+    QCOMPARE(ui::twips::width(r.ui.Shape1), ui::twips::width(r.ui.lblContatore) / 2);
     QVERIFY(!r.ui.Shape1->isHidden());
     QVERIFY(r.actions().isEmpty());
   }
@@ -225,7 +225,7 @@ class TestTransport : public QObject {
   void pointingStoresTheTimeUnderThePointer() {
     Rig r;
     r.open(180000);
-    const double width = app::twips::width(r.ui.lblContatore);
+    const double width = ui::twips::width(r.ui.lblContatore);
     r.transport->lblContatore_MouseMove(0, 0, width / 4, 0);
     QCOMPARE(r.ui.lblContatore->Tag, QStringLiteral(" 45000"));
     // A refused length query leaves the tag alone.

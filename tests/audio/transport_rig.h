@@ -3,12 +3,12 @@
 // The audio panel on the real controls, with the fake audio device: what
 // the transport and the cue tests work on.
 
-#include "app/language_table.h"
-#include "app/main_controls.h"
 #include "audio/audio_transport.h"
 #include "audio/transport_buttons.h"
 #include "platform/media/fake_audio_device.h"
 #include "support/program_folder.h"
+#include "ui/language_table.h"
+#include "ui/main_controls.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -18,8 +18,8 @@
 
 namespace scenova::test {
 
-inline app::LanguageTable englishTexts() {
-  app::LanguageTable lang;
+inline ui::LanguageTable englishTexts() {
+  ui::LanguageTable lang;
   lang.load(qEnvironmentVariable("SCENOVA_SOURCE_DIR") + QStringLiteral("/data/Lang/English.lng"));
   return lang;
 }
@@ -28,15 +28,15 @@ inline app::LanguageTable englishTexts() {
 struct PanelRig {
   ProgramFolder folder;
   QMainWindow window;
-  app::MainControls ui;
-  app::LanguageTable lang = englishTexts();
+  ui::MainControls ui;
+  ui::LanguageTable lang = englishTexts();
   QTimer Timer1;
 
   explicit PanelRig(QWidget* editor) {
-    ui = app::buildMainControls(&window, editor, new QWidget);
+    ui = ui::buildMainControls(&window, editor, new QWidget);
     ui.cmdPlayA->Tag = lang[7];
     ui.cmdPlayV->Tag = lang[7];
-    app::twips::setWidth(ui.lblContatore, app::twips::width(ui.Shape2));
+    ui::twips::setWidth(ui.lblContatore, ui::twips::width(ui.Shape2));
   }
   QString picture(const char* name) const {
     return folder.path() + QStringLiteral("/Files/") + QLatin1StringView(name) +

@@ -53,7 +53,7 @@ struct RecordingHost final : script::CueHost {
   audio::VolumeOperations* volumeOps = nullptr;
   video::VideoOperations* videoOps = nullptr;
   platform::MediaPlayer* wmp2 = nullptr;
-  app::Control* label11 = nullptr;
+  ui::Control* label11 = nullptr;
 
   void ShowNotice(const QString& text) override {
     notices << text;

@@ -203,7 +203,7 @@ class TestInterpreter : public QObject {
     QFETCH(QString, percent);
     Rig r;
     runOn(r, content, true);
-    QCOMPARE(app::twips::top(r.ui.Image2), knobTop);
+    QCOMPARE(ui::twips::top(r.ui.Image2), knobTop);
     QCOMPARE(r.ui.Image2->Tag, knobValue);
     QCOMPARE(r.ui.Label6->caption(), percent);
     QCOMPARE(r.volume.calls, QStringList{QStringLiteral("apply")});
@@ -211,11 +211,11 @@ class TestInterpreter : public QObject {
 
   void withoutVolumeSliderOnlyTheCueChanges() {
     Rig r(false);
-    const double top = app::twips::top(r.ui.Image2);
+    const double top = ui::twips::top(r.ui.Image2);
     QString text;
     QVERIFY(runOn(r, QStringLiteral("vol 150"), true, &text));
     QCOMPARE(text, QStringLiteral("Vol 100"));
-    QCOMPARE(app::twips::top(r.ui.Image2), top);
+    QCOMPARE(ui::twips::top(r.ui.Image2), top);
     QVERIFY(runOn(r, QStringLiteral("fadein"), true));
     QVERIFY(runOn(r, QStringLiteral("img on"), true));
   }

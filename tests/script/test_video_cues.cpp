@@ -27,7 +27,7 @@ class TestVideoCues : public QObject {
     QCOMPARE(r.ui.Label8->caption(), QStringLiteral("Video - clip."));
     QVERIFY(!r.ui.Picture3->isHidden());
     QVERIFY(!r.ui.Check1->isHidden());
-    QCOMPARE(app::twips::height(r.ui.Shape6), 1425.0);
+    QCOMPARE(ui::twips::height(r.ui.Shape6), 1425.0);
     QCOMPARE(r.state().MediaKind, qint16(2));
     QVERIFY(r.ui.mnuVideo->menuAction()->isVisible());
     // The double-click starts it.
@@ -63,7 +63,7 @@ class TestVideoCues : public QObject {
     QCOMPARE(r.ui.Label8->caption(), QStringLiteral("MIDI - song"));
     QVERIFY(!r.ui.Check1->isChecked());
     QVERIFY(r.ui.Check1->isHidden() && r.ui.Label5->isHidden());
-    QCOMPARE(app::twips::height(r.ui.Shape6), 1185.0);
+    QCOMPARE(ui::twips::height(r.ui.Shape6), 1185.0);
     QCOMPARE(wmp2.loads.size(), 1);
   }
 };

@@ -9,7 +9,7 @@
 
 #include <cmath>
 
-namespace scenova::app {
+namespace scenova::ui {
 
 namespace twips {
 namespace {
@@ -30,20 +30,41 @@ void set(QWidget* w, int which, double v) {
   if (!std::isfinite(v)) return;
   // Keep every value so that the others do not drift when one is set.
   for (int i = 0; i < 4; ++i)
-    if (!w->property(kKeys[i]).isValid()) w->setProperty(kKeys[i], get(w, i, i == 0 ? w->x() : i == 1 ? w->y() : i == 2 ? w->width() : w->height()));
+    if (!w->property(kKeys[i]).isValid())
+      w->setProperty(kKeys[i], get(w, i,
+                                   i == 0   ? w->x()
+                                   : i == 1 ? w->y()
+                                   : i == 2 ? w->width()
+                                            : w->height()));
   w->setProperty(kKeys[which], v);
   apply(w);
 }
 }  // namespace
 
-double left(const QWidget* w) { return get(w, 0, w->x()); }
-double top(const QWidget* w) { return get(w, 1, w->y()); }
-double width(const QWidget* w) { return get(w, 2, w->width()); }
-double height(const QWidget* w) { return get(w, 3, w->height()); }
-void setLeft(QWidget* w, double v) { set(w, 0, v); }
-void setTop(QWidget* w, double v) { set(w, 1, v); }
-void setWidth(QWidget* w, double v) { set(w, 2, v); }
-void setHeight(QWidget* w, double v) { set(w, 3, v); }
+double left(const QWidget* w) {
+  return get(w, 0, w->x());
+}
+double top(const QWidget* w) {
+  return get(w, 1, w->y());
+}
+double width(const QWidget* w) {
+  return get(w, 2, w->width());
+}
+double height(const QWidget* w) {
+  return get(w, 3, w->height());
+}
+void setLeft(QWidget* w, double v) {
+  set(w, 0, v);
+}
+void setTop(QWidget* w, double v) {
+  set(w, 1, v);
+}
+void setWidth(QWidget* w, double v) {
+  set(w, 2, v);
+}
+void setHeight(QWidget* w, double v) {
+  set(w, 3, v);
+}
 void setGeometry(QWidget* w, double l, double t, double wd, double ht) {
   w->setProperty(kKeys[0], l);
   w->setProperty(kKeys[1], t);
@@ -79,8 +100,8 @@ bool Control::setPicture(const QString& path) {
 void Control::renderPicture() {
   if (source_.isNull() || width() <= 0 || height() <= 0) return;
   const qreal dpr = devicePixelRatioF();
-  QPixmap scaled = source_.scaled(QSize(width(), height()) * dpr, Qt::KeepAspectRatio,
-                                  Qt::SmoothTransformation);
+  QPixmap scaled =
+      source_.scaled(QSize(width(), height()) * dpr, Qt::KeepAspectRatio, Qt::SmoothTransformation);
   scaled.setDevicePixelRatio(dpr);
   setPixmap(scaled);
 }
@@ -98,22 +119,27 @@ void Control::setShapeColors(const QColor& fill, const QColor& border) {
   setStyleSheet(css);
 }
 
-static double tx(double px) { return px * kTwipsPerPixel; }
+static double tx(double px) {
+  return px * kTwipsPerPixel;
+}
 
 void Control::mousePressEvent(QMouseEvent* e) {
   pressed_ = e->button() == Qt::LeftButton;
   const QPointF p = e->position();
-  Q_EMIT MouseDown(buttonCode(e->button()), platform::shiftState(e->modifiers()), tx(p.x()), tx(p.y()));
+  Q_EMIT MouseDown(buttonCode(e->button()), platform::shiftState(e->modifiers()), tx(p.x()),
+                   tx(p.y()));
 }
 
 void Control::mouseMoveEvent(QMouseEvent* e) {
   const QPointF p = e->position();
-  Q_EMIT MouseMove(buttonCode(e->buttons()), platform::shiftState(e->modifiers()), tx(p.x()), tx(p.y()));
+  Q_EMIT MouseMove(buttonCode(e->buttons()), platform::shiftState(e->modifiers()), tx(p.x()),
+                   tx(p.y()));
 }
 
 void Control::mouseReleaseEvent(QMouseEvent* e) {
   const QPointF p = e->position();
-  Q_EMIT MouseUp(buttonCode(e->button()), platform::shiftState(e->modifiers()), tx(p.x()), tx(p.y()));
+  Q_EMIT MouseUp(buttonCode(e->button()), platform::shiftState(e->modifiers()), tx(p.x()),
+                 tx(p.y()));
   const bool click = pressed_ && e->button() == Qt::LeftButton && rect().contains(p.toPoint());
   pressed_ = false;
   if (click && isEnabled()) Q_EMIT Click();
@@ -124,4 +150,4 @@ void Control::mouseDoubleClickEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton) Q_EMIT DblClick();
 }
 
-}  // namespace scenova::app
+}  // namespace scenova::ui

@@ -16,13 +16,13 @@ class QMenu;
 class QTextEdit;
 class QWidget;
 
-namespace scenova::app {
+namespace scenova::ui {
 
 struct MainControls {
   // Menu bar: top-level menus are QMenu, their items QAction.
   QMenu* mnuFile = nullptr;
-  QAction *mnuNuovo = nullptr, *mnuApri = nullptr, *mnuSalva = nullptr,
-          *mnuSalvaConNome = nullptr, *mnuStampa = nullptr, *mnuEsci = nullptr;
+  QAction *mnuNuovo = nullptr, *mnuApri = nullptr, *mnuSalva = nullptr, *mnuSalvaConNome = nullptr,
+          *mnuStampa = nullptr, *mnuEsci = nullptr;
   QMenu* mnuModifica = nullptr;
   QAction *mnuAnnulla = nullptr, *mnuRipeti = nullptr, *mnuTaglia = nullptr, *mnuCopia = nullptr,
           *mnuIncolla = nullptr, *mnuAggiungiMultimedia = nullptr, *mnuAddCommand = nullptr,
@@ -95,4 +95,4 @@ constexpr double kPanelWidth = 3195;
 constexpr double kVideoPreviewOffset = 1695 + 90;  // WMP2 and imgZoom below the video panel
 }  // namespace design
 
-}  // namespace scenova::app
+}  // namespace scenova::ui

@@ -9,7 +9,7 @@
 
 class QWidget;
 
-namespace scenova::app {
+namespace scenova::ui {
 
 constexpr double kTwipsPerPixel = 15.0;
 
@@ -25,7 +25,9 @@ void setTop(QWidget* w, double v);
 void setWidth(QWidget* w, double v);
 void setHeight(QWidget* w, double v);
 void setGeometry(QWidget* w, double l, double t, double wd, double ht);
-inline int toPixels(double tw) { return static_cast<int>(std::lround(tw / kTwipsPerPixel)); }
+inline int toPixels(double tw) {
+  return static_cast<int>(std::lround(tw / kTwipsPerPixel));
+}
 }  // namespace twips
 
 // Mouse buttons and shift state as the handlers receive them.
@@ -37,7 +39,7 @@ int buttonCode(Qt::MouseButtons b);
 // window is made of besides the editor, the boxes and the players.
 class Control : public QLabel {
   Q_OBJECT
-public:
+ public:
   enum class Kind { Label, Image, Shape };
   Control(Kind kind, const QString& name, QWidget* parent);
 
@@ -56,21 +58,21 @@ public:
   // Shapes: fill and border colours (an invalid colour draws nothing).
   void setShapeColors(const QColor& fill, const QColor& border);
 
-Q_SIGNALS:
+ Q_SIGNALS:
   void Click();
   void DblClick();
   void MouseDown(int button, int shift, double x, double y);
   void MouseMove(int button, int shift, double x, double y);
   void MouseUp(int button, int shift, double x, double y);
 
-protected:
+ protected:
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
 
-private:
+ private:
   void renderPicture();
   Kind kind_;
   QString picture_;
@@ -78,4 +80,4 @@ private:
   bool pressed_ = false;
 };
 
-}  // namespace scenova::app
+}  // namespace scenova::ui

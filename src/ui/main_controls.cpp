@@ -10,7 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
-namespace scenova::app {
+namespace scenova::ui {
 
 namespace {
 
@@ -45,7 +45,9 @@ QMenu* menu(QMenuBar* bar, const char* name, const QString& caption) {
   return m;
 }
 
-QString s(const char* utf8) { return QString::fromUtf8(utf8); }
+QString s(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
 
 void buildMenus(QMainWindow* window, MainControls& c) {
   QMenuBar* bar = window->menuBar();
@@ -62,7 +64,8 @@ void buildMenus(QMainWindow* window, MainControls& c) {
   c.mnuEsci = item(c.mnuFile, "mnuEsci", s("&Esci"));
 
   c.mnuModifica = menu(bar, "mnuModifica", s("&Modifica"));
-  c.mnuAnnulla = item(c.mnuModifica, "mnuAnnulla", s("Annulla"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+  c.mnuAnnulla =
+      item(c.mnuModifica, "mnuAnnulla", s("Annulla"), QKeySequence(Qt::CTRL | Qt::Key_Z));
   c.mnuRipeti = item(c.mnuModifica, "mnuRipeti", s("&Ripeti"), QKeySequence(Qt::CTRL | Qt::Key_Y));
   c.mnuModifica->addSeparator()->setObjectName(s("riga4"));
   c.mnuTaglia = item(c.mnuModifica, "mnuTaglia", s("&Taglia"), QKeySequence(Qt::CTRL | Qt::Key_X));
@@ -96,7 +99,8 @@ void buildMenus(QMainWindow* window, MainControls& c) {
   c.mnuVideo->menuAction()->setVisible(false);  // shown by the first video cue
 
   c.mnuStrumenti = menu(bar, "mnuStrumenti", s("&Strumenti"));
-  c.mnuOrtografia = item(c.mnuStrumenti, "mnuOrtografia", s("Controllo ortografico e grammaticale"));
+  c.mnuOrtografia =
+      item(c.mnuStrumenti, "mnuOrtografia", s("Controllo ortografico e grammaticale"));
 
   c.mnuOpzioni = menu(bar, "mnuOpzioni", s("&Opzioni"));
   c.mnuImpostaAudio = item(c.mnuOpzioni, "mnuImpostaAudio", s("Proprietà &Audio..."));
@@ -265,8 +269,8 @@ void buildVideoPanel(QWidget* w, MainControls& c) {
                    QColor(0xa9, 0xb4, 0xc1));
   c.Shape8->hide();
   c.Shape7 = shape("Shape7", p, 150, 915, 1, 285, QColor(0x7f, 0xb2, 0xf0));
-  c.lblContatoreV =
-      make(K::Label, "lblContatoreV", p, 150, 915, design::kPanelWidth - 300, 285, s("00:00 / 00:00"));
+  c.lblContatoreV = make(K::Label, "lblContatoreV", p, 150, 915, design::kPanelWidth - 300, 285,
+                         s("00:00 / 00:00"));
   c.lblContatoreV->setAlignment(Qt::AlignCenter);
   c.lblContatoreV->setStyleSheet(s("background: transparent;"));
   c.Check1 = new QCheckBox(p);
@@ -314,4 +318,4 @@ MainControls buildMainControls(QMainWindow* window, QWidget* editor, QWidget* pl
   return c;
 }
 
-}  // namespace scenova::app
+}  // namespace scenova::ui

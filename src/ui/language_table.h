@@ -3,13 +3,13 @@
 #include <QString>
 #include <QStringList>
 
-namespace scenova::app {
+namespace scenova::ui {
 
 // The interface texts of the current language, indexed from 0. A language
 // file fills it line by line: line k gives text k, the first three
 // characters of each line being a label that is skipped.
 class LanguageTable {
-public:
+ public:
   static constexpr int kCapacity = 400;  // the program uses up to 149
 
   LanguageTable();
@@ -33,7 +33,7 @@ public:
   // A tooltip: the text with one blank on each side.
   QString tooltip(int index) const { return QLatin1Char(' ') + text(index) + QLatin1Char(' '); }
 
-private:
+ private:
   QStringList texts_;
 };
 
@@ -43,4 +43,4 @@ QString languageLineText(QStringView line);
 // Removes every "&" (menu captions turned into titles and button captions).
 QString StripAmpersands(const QString& text);
 
-}  // namespace scenova::app
+}  // namespace scenova::ui

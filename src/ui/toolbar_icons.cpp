@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace scenova::app {
+namespace scenova::ui {
 
 namespace {
 
@@ -58,9 +58,15 @@ void draw(QPainter& p, int index) {
       p.drawRoundedRect(QRectF(3, 9, 18, 8), 1.5, 1.5);
       p.drawRect(QRectF(7, 14, 10, 7));
       break;
-    case 8: lines(p, 0); break;
-    case 9: lines(p, 2); break;
-    case 10: lines(p, 1); break;
+    case 8:
+      lines(p, 0);
+      break;
+    case 9:
+      lines(p, 2);
+      break;
+    case 10:
+      lines(p, 1);
+      break;
     case 11:
     case 12:
       f.setPixelSize(14);
@@ -105,7 +111,8 @@ void draw(QPainter& p, int index) {
       p.setPen(QPen(QColor(0, 0, 255)));
       p.drawText(QRectF(0, 0, 24, 24), Qt::AlignCenter, QStringLiteral("[[ ]]"));
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -123,4 +130,4 @@ QPixmap toolbarIcon(int index, int size, qreal dpr) {
   return pm;
 }
 
-}  // namespace scenova::app
+}  // namespace scenova::ui

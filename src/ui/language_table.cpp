@@ -4,9 +4,11 @@
 
 #include <QFile>
 
-namespace scenova::app {
+namespace scenova::ui {
 
-LanguageTable::LanguageTable() { texts_.resize(kCapacity); }
+LanguageTable::LanguageTable() {
+  texts_.resize(kCapacity);
+}
 
 QString LanguageTable::text(int index) const {
   if (index < 0 || index >= texts_.size()) return {};
@@ -58,4 +60,4 @@ QString StripAmpersands(const QString& text) {
   return out;
 }
 
-}  // namespace scenova::app
+}  // namespace scenova::ui
