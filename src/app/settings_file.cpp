@@ -1,12 +1,13 @@
 #include "settings_file.h"
 
+#include "platform/safe_write.h"
+
 #include "platform/text_codec.h"
 #include "script/markup.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -111,12 +112,7 @@ QByteArray SettingsFile::format(const SettingsToWrite& v) {
 }
 
 bool SettingsFile::write(const QString& path, const SettingsToWrite& values, QString* error) {
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly) || f.write(format(values)) < 0 || !f.commit()) {
-    if (error) *error = f.errorString();
-    return false;
-  }
-  return true;
+  return platform::writeFileAtomically(path, format(values), error);
 }
 
 }  // namespace scenova::app

@@ -1,6 +1,9 @@
 #include "linux_platform.h"
 
+#include "platform/safe_write.h"
+
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDesktopServices>
 #include <QDir>
@@ -9,15 +12,13 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
-#include <QCoreApplication>
 
-#include <clocale>
-#include <cerrno>
-#include <csignal>
 #include <unistd.h>
+#include <cerrno>
+#include <clocale>
+#include <csignal>
 
 namespace scenova::platform {
 
@@ -43,16 +44,31 @@ MsgAnswer QtDialogs::messageBox(QWidget* owner, const QString& text, const QStri
   box.setText(text);
   box.setWindowTitle(title.isEmpty() ? QCoreApplication::applicationName() : title);
   switch (icon) {
-    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::None: break;
+    case MsgIcon::Exclamation:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case MsgIcon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case MsgIcon::Question:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case MsgIcon::Critical:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case MsgIcon::None:
+      break;
   }
   switch (buttons) {
-    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case MsgButtons::OkCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      break;
+    case MsgButtons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
     case MsgButtons::YesNoCancel:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
@@ -60,10 +76,14 @@ MsgAnswer QtDialogs::messageBox(QWidget* owner, const QString& text, const QStri
   const int r = box.exec();
   if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
   switch (r) {
-    case QMessageBox::Ok: return MsgAnswer::Ok;
-    case QMessageBox::Yes: return MsgAnswer::Yes;
-    case QMessageBox::No: return MsgAnswer::No;
-    default: return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
+    case QMessageBox::Ok:
+      return MsgAnswer::Ok;
+    case QMessageBox::Yes:
+      return MsgAnswer::Yes;
+    case QMessageBox::No:
+      return MsgAnswer::No;
+    default:
+      return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
   }
 }
 
@@ -120,7 +140,9 @@ QString LinuxEnvironment::countryCode() const {
   return {};
 }
 
-QStringList LinuxEnvironment::fontFamilies() const { return QFontDatabase::families(); }
+QStringList LinuxEnvironment::fontFamilies() const {
+  return QFontDatabase::families();
+}
 
 QString LinuxEnvironment::userConfigFolder() const {
   QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -137,8 +159,10 @@ static QString lockFolder() {
 }
 
 LockFileInstanceGuard::LockFileInstanceGuard(const QString& programFolder) {
-  const QByteArray key = QCryptographicHash::hash(
-      QDir(programFolder).canonicalPath().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+  const QByteArray key = QCryptographicHash::hash(QDir(programFolder).canonicalPath().toUtf8(),
+                                                  QCryptographicHash::Sha1)
+                             .toHex()
+                             .left(16);
   path_ = lockFolder() + QStringLiteral("/scenova-") + QString::number(getuid()) +
           QLatin1Char('-') + QString::fromLatin1(key) + QStringLiteral(".lock");
 }
@@ -155,8 +179,8 @@ bool LockFileInstanceGuard::previousInstanceRunning() {
     // A lock whose owner is gone is stale whatever its age: take it over.
     qint64 pid = 0;
     QString host, app;
-    if (lock_->getLockInfo(&pid, &host, &app) && pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
-        errno == ESRCH) {
+    if (lock_->getLockInfo(&pid, &host, &app) && pid > 0 &&
+        ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
       lock_->removeStaleLockFile();
       previous_ = !lock_->tryLock(0);
     }
@@ -184,10 +208,7 @@ bool writeIfChanged(const QString& path, const QByteArray& content) {
   if (existing.open(QIODevice::ReadOnly) && existing.readAll() == content) return false;
   existing.close();
   QDir().mkpath(QFileInfo(path).absolutePath());
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) return false;
-  f.write(content);
-  return f.commit();
+  return writeFileAtomically(path, content);
 }
 
 }  // namespace
@@ -208,17 +229,24 @@ void LinuxSystemServices::registerScriptType(const QString& programFolder) {
       "</mime-info>\n";
   QString exec = programFolder + QStringLiteral("/scenova");
   exec.replace(QLatin1Char('"'), QStringLiteral("\\\""));
-  const QByteArray entry = "[Desktop Entry]\nType=Application\nName=Scenova\n"
-                           "Comment=Theatre scripts with sound, video and picture cues\n"
-                           "Exec=\"" + exec.toUtf8() + "\" %f\n"
-                           "Icon=" + programFolder.toUtf8() + "/Files/scenova.png\n"
-                           "MimeType=application/x-scenova-script;\nCategories=AudioVideo;\n";
+  const QByteArray entry =
+      "[Desktop Entry]\nType=Application\nName=Scenova\n"
+      "Comment=Theatre scripts with sound, video and picture cues\n"
+      "Exec=\"" +
+      exec.toUtf8() +
+      "\" %f\n"
+      "Icon=" +
+      programFolder.toUtf8() +
+      "/Files/scenova.png\n"
+      "MimeType=application/x-scenova-script;\nCategories=AudioVideo;\n";
   const bool mimeChanged =
       writeIfChanged(data + QStringLiteral("/mime/packages/scenova.xml"), mime);
   const bool entryChanged =
       writeIfChanged(data + QStringLiteral("/applications/scenova.desktop"), entry);
-  if (mimeChanged && !QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
-    QProcess::startDetached(QStringLiteral("update-mime-database"), {data + QStringLiteral("/mime")});
+  if (mimeChanged &&
+      !QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
+    QProcess::startDetached(QStringLiteral("update-mime-database"),
+                            {data + QStringLiteral("/mime")});
   if (entryChanged &&
       !QStandardPaths::findExecutable(QStringLiteral("update-desktop-database")).isEmpty())
     QProcess::startDetached(QStringLiteral("update-desktop-database"),

@@ -1,10 +1,10 @@
 #include "platform/rtb/script_file.h"
 
 #include "platform/rtf/rtf.h"
+#include "platform/safe_write.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextDocument>
 
 namespace scenova::platform {
@@ -45,19 +45,7 @@ bool readScriptFile(const QString& path, QTextDocument& doc, QString* error) {
 bool writeScriptFile(const QString& path, const QTextDocument& doc, QString* error) {
   const QByteArray bytes = rtf::writeDocument(doc);
   if (bytes.isEmpty()) return fail(error, QStringLiteral("the script could not be written as RTF"));
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    return fail(error, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-  }
-  if (file.write(bytes) != bytes.size()) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    return fail(error, QStringLiteral("cannot write %1: %2").arg(path, reason));
-  }
-  if (!file.commit()) {
-    return fail(error, QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-  }
-  return true;
+  return writeFileAtomically(path, bytes, error);
 }
 
 }  // namespace scenova::platform
