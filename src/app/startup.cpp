@@ -8,6 +8,7 @@
 #include "platform/media/media_player.h"
 #include "platform/media/mixer_pulse.h"
 #include "platform/rtb/headless.h"
+#include "platform/screen_saver.h"
 #include "script/cue_sheet.h"
 #include "settings_file.h"
 
@@ -33,6 +34,13 @@ std::unique_ptr<platform::Dialogs> makeDialogs() {
   auto fake = std::make_unique<platform::FakeDialogs>();
   fake->logFile = log;
   return fake;
+}
+
+// Unsaved work is kept in the user's state folder.
+QString recoveryFolder() {
+  QString base = qEnvironmentVariable("XDG_STATE_HOME");
+  if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/state");
+  return base + QStringLiteral("/scenova");
 }
 
 QString wholeCommandLine(int argc, char** argv) {
@@ -123,6 +131,9 @@ int Main(int argc, char** argv) {
   };
   services.settingsPath = in.settingsPath;
   services.commandLine = wholeCommandLine(argc, argv);
+  platform::DBusScreenSaver screenSaver(QStringLiteral("Scenova"));
+  services.screenSaver = &screenSaver;
+  services.recoveryFolder = recoveryFolder();
   Form1 form(services, std::move(start.table));
   form.LanguageFile = start.languageFile;
   form.Form_Load();
