@@ -48,7 +48,7 @@ void applyEditsToEditor(platform::RTB& editor, const std::vector<TextEdit>& edit
 }
 
 ScriptUndo::ScriptUndo(platform::RTB& editor, QObject* parent)
-    : QObject(parent), history_(*this), editor_(editor) {
+    : QObject(parent), editor_(editor), history_(*this) {
   follow(editor_.document());
   connect(&editor_, &platform::RTB::Change, this, &ScriptUndo::change);
 }
