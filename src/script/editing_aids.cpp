@@ -68,7 +68,8 @@ int EditingAids::cueStart(int pos) const {
   constexpr int kPiece = 4096;
   QString piece;
   int pieceFrom = pos + 1;                    // 0-based start of piece
-  QChar next = editor_.Mid(pos, 1).value(0);  // 0-based pos, right of the caret
+  const QString right = editor_.Mid(pos, 1);  // 0-based pos, right of the caret
+  QChar next = right.isEmpty() ? QChar() : right.at(0);
   for (int i = pos; i >= 1; --i) {
     const int zero = i - 1;
     if (zero < pieceFrom) {
