@@ -50,6 +50,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   connectMenus();
   wireVolume(*this);
   wireCues(*this);
+  wireShow(*this);
   const double w = design::kMinWidth, h = design::kMinHeight;
   ui.central->setMinimumSize(twips::toPixels(w),
                              twips::toPixels(h) - menuBar()->sizeHint().height());
@@ -67,6 +68,8 @@ Form1::~Form1() {
   // The subsystems drive the window's timers and controls: end them while
   // those still exist (children would otherwise outlive the members).
   for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6}) t->stop();
+  delete showMode;
+  showMode = nullptr;
   delete cueEngine;
   cueEngine = nullptr;
   delete dynamic_cast<QObject*>(volume);
@@ -180,6 +183,7 @@ bool Form1::loadScript(const QString& path) {
 
 void Form1::CambiaLingua2() {
   doc.UntitledName = app::CambiaLingua2(ui, lang);
+  Q_EMIT languageApplied();
 }
 
 void Form1::mnuLingua_Click() {

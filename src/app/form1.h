@@ -85,6 +85,7 @@ class Form1 : public QMainWindow {
   video::VideoOperations* video = nullptr;
   platform::MediaPlayer* WMP2 = nullptr;  // the main window's player
   QObject* cueEngine = nullptr;           // interpreter, activation, loader, transport
+  QObject* showMode = nullptr;            // GO key, next-cue mark, broken-cue marks
 
   platform::RTB* editor() const { return editor_; }
   const Services& services() const { return services_; }
@@ -112,6 +113,10 @@ class Form1 : public QMainWindow {
   // Loads a script into the editor; false when it cannot be read (the
   // editor is then unchanged).
   bool loadScript(const QString& path);
+
+ Q_SIGNALS:
+  // After CambiaLingua2 wrote the language's texts into the captions.
+  void languageApplied();
 
  protected:
   void closeEvent(QCloseEvent* e) override;
