@@ -53,8 +53,8 @@ struct Host final : script::CueHost {
 // dozen words, the cue made by cue(n) for the n-th one.
 template <typename Cue>
 QString scriptText(int chars, int wordsPerCue, Cue cue) {
-  static const char* const words[] = {"the",   "actor", "enters", "slowly", "light", "fades",
-                                      "and",   "music", "stage",  "left",   "door",  "voice"};
+  static const char* const words[] = {"the", "actor", "enters", "slowly", "light", "fades",
+                                      "and", "music", "stage",  "left",   "door",  "voice"};
   QRandomGenerator rng(42);
   QString s;
   s.reserve(chars + 64);

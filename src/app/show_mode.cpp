@@ -172,14 +172,22 @@ void ShowMode::checkCues() {
   explicitCheck_ = false;
 }
 
-bool ShowMode::isMissing(QStringView content) const {
+void ShowMode::scriptSaved() {
+  if (scriptFolder() != checkedFolder_) broken_.checkSoon();
+}
+
+QString ShowMode::scriptFolder() const {
   const QString path = form_.doc.DocumentPath;
-  const QString folder = path.isEmpty() ? QDir::currentPath() : QFileInfo(path).absolutePath();
-  return script::describeCue(content, folder, form_.programFolder()).kind ==
+  return path.isEmpty() ? QDir::currentPath() : QFileInfo(path).absolutePath();
+}
+
+bool ShowMode::isMissing(QStringView content) const {
+  return script::describeCue(content, scriptFolder(), form_.programFolder()).kind ==
          QLatin1StringView("missing");
 }
 
 void ShowMode::announce(int cues, int broken, bool announce) {
+  checkedFolder_ = scriptFolder();
   if (!announce) return;
   if (broken > 0)
     form_.ShowNotice(text(kMissingCount) + QLatin1Char(' ') + QString::number(broken));
@@ -202,6 +210,8 @@ void ShowMode::titleChanged() {
   if (base != lastTitle_) {
     lastTitle_ = base;
     broken_.checkSoon();
+  } else {
+    scriptSaved();
   }
   titleWord_ = on_ ? QStringLiteral(" [") + text(kTitleWord) + QLatin1Char(']') : QString();
   if (title != base + titleWord_) form_.setWindowTitle(base + titleWord_);

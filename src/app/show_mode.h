@@ -48,6 +48,9 @@ class ShowMode : public QObject {
   void stopAll();
   // The menu command: marks the broken cues and says how many there are.
   void checkCues();
+  // After Save As: relative cues may resolve differently in the new folder,
+  // so the marks are checked again a moment later.
+  void scriptSaved();
 
   QAction* menuItem() const { return menuItem_; }
   QAction* checkItem() const { return checkItem_; }
@@ -70,6 +73,7 @@ class ShowMode : public QObject {
   void announce(int cues, int broken, bool announce);
   script::CueEngine* engine() const;
   QString text(int index) const;
+  QString scriptFolder() const;
 
   Form1& form_;
   bool on_ = false;
@@ -79,9 +83,10 @@ class ShowMode : public QObject {
   script::BrokenCues broken_;
   QAction* menuItem_ = nullptr;
   QAction* checkItem_ = nullptr;
-  QString titleWord_;   // what show mode adds to the title
-  QString lastTitle_;   // the title without it, to notice Save As
-  QString frameStyle_;  // the editor frame's look outside show mode
+  QString titleWord_;      // what show mode adds to the title
+  QString lastTitle_;      // the title without it, to notice Save As
+  QString checkedFolder_;  // the script folder of the last check
+  QString frameStyle_;     // the editor frame's look outside show mode
   QList<QPointer<QObject>> locked_;
 };
 

@@ -17,6 +17,9 @@ void wireCues(Form1& form);
 // Stop all and the broken-cue marks. Called once from the constructor, after
 // wireCues.
 void wireShow(Form1& form);
+// Save As calls it once the script is written under its new path: the
+// broken-cue marks are checked again against the new folder.
+void showScriptSaved(Form1& form);
 
 // Volume slider and fades. wireVolume runs in the constructor;
 // volumeFormLoad opens the mixer and places the knob (load step 2);

@@ -3,7 +3,7 @@
 #include "audio/audio_transport.h"
 #include "audio/transport_buttons.h"
 #include "platform/rtb/rtb.h"
-#include "script/cue_search.h"
+#include "script/editor_source.h"
 #include "script/interpreter.h"
 #include "script/markup.h"
 #include "script/media_loader.h"

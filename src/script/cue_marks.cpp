@@ -2,6 +2,7 @@
 
 #include "platform/rtb/rtb.h"
 #include "script/cue_activation.h"
+#include "script/editor_source.h"
 
 #include <QScrollBar>
 #include <QTextDocument>

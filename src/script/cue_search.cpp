@@ -1,7 +1,5 @@
 #include "script/cue_search.h"
 
-#include "platform/rtb/rtb.h"
-
 #include <algorithm>
 
 namespace scenova::script {
@@ -39,14 +37,6 @@ int backwardPairs(const ScriptSource& source, int last, Visit visit) {
 QString StringSource::read(int position, int count) const {
   if (position < 0 || count <= 0 || position >= text_.size()) return {};
   return text_.mid(position, count).toString();
-}
-
-int EditorSource::length() const {
-  return editor_.TextLength();
-}
-
-QString EditorSource::read(int position, int count) const {
-  return editor_.Mid(position, count);
 }
 
 bool isBracketPair(QStringView s, qsizetype at, char bracket) {

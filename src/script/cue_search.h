@@ -12,16 +12,13 @@
 //
 // The searches read the script in pieces that grow as they go, never the
 // whole text, so a search near the mark costs the same in a long script as
-// in a short one.
+// in a short one. They need no widgets: script/editor_source.h reads the
+// script in the editor.
 
 #include <QString>
 #include <QStringView>
 
 #include <optional>
-
-namespace scenova::platform {
-class RTB;
-}
 
 namespace scenova::script {
 
@@ -43,17 +40,6 @@ class StringSource final : public ScriptSource {
 
  private:
   QStringView text_;
-};
-
-// The script in the editor, read through its position index.
-class EditorSource final : public ScriptSource {
- public:
-  explicit EditorSource(const platform::RTB& editor) : editor_(editor) {}
-  int length() const override;
-  QString read(int position, int count) const override;
-
- private:
-  const platform::RTB& editor_;
 };
 
 // One cue: its opening pair starts at open, its closing pair at close; the

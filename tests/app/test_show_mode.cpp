@@ -3,6 +3,7 @@
 
 #include "app/form1.h"
 #include "app/show_mode.h"
+#include "app/wiring.h"
 #include "audio/volume_operations.h"
 #include "platform/fakes.h"
 #include "platform/media/fake_audio_device.h"
@@ -241,6 +242,28 @@ class TestShowMode : public QObject {
     QCOMPARE(f.notice(), f.text(184));
     QVERIFY(f.show->marks().broken().isEmpty());
     QCOMPARE(f.form->doc.Modified, 0);
+  }
+
+  void savedInAnotherFolderIsCheckedAgain() {
+    Fixture f("{\\rtf1\\ansi [[tone.wav]] [[near.wav]]\\par}");
+    QCOMPARE(f.show->marks().broken().size(), 1);
+    // Save As into a folder that holds both files, under the same name
+    // (the title does not change) and then under another one.
+    test::ProgramFolder other;
+    other.write(QStringLiteral("tone.wav"), QByteArrayLiteral("x"));
+    other.write(QStringLiteral("near.wav"), QByteArrayLiteral("x"));
+    f.form->doc.DocumentPath = other.file(QStringLiteral("show.rtf"));
+    showScriptSaved(*f.form);
+    QVERIFY(f.show->brokenCues().pending());
+    f.show->brokenCues().runPending();
+    QVERIFY(f.show->marks().broken().isEmpty());
+    f.form->doc.DocumentPath = f.folder.file(QStringLiteral("renamed.rtf"));
+    f.form->setWindowTitle(QStringLiteral("Scenova - renamed.rtf"));
+    QVERIFY(f.show->brokenCues().pending());
+    f.show->brokenCues().runPending();
+    QCOMPARE(f.show->marks().broken().size(), 1);
+    showScriptSaved(*f.form);  // nothing moved: no check
+    QVERIFY(!f.show->brokenCues().pending());
   }
 
   void captionsFollowTheLanguage() {

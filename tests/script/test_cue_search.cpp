@@ -5,7 +5,7 @@
 
 #include "platform/rtb/rtb.h"
 #include "script/cue_activation.h"
-#include "script/cue_search.h"
+#include "script/editor_source.h"
 
 #include <QRandomGenerator>
 #include <QTest>
