@@ -31,16 +31,20 @@ QList<CueBounds> referenceCues(const QString& text) {
   return cues;
 }
 
-QString randomScript(QRandomGenerator& random, int length) {
-  // Mostly brackets, so that pairs, triples and strays are common.
-  static const QString alphabet = QStringLiteral("[[[]]]ab \r\n");
+// Dense scripts are mostly brackets, so that pairs, triples and strays are
+// common; sparse ones hold a bracket now and then, so that the searches read
+// long ways across their pieces.
+QString randomScript(QRandomGenerator& random, int length, bool dense) {
+  static const QString brackets = QStringLiteral("[[[]]]");
   QString s;
   while (s.size() < length) {
-    const QChar c = alphabet[static_cast<int>(random.bounded(alphabet.size()))];
-    if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+    const quint32 r = random.bounded(dense ? 11 : 400);
+    if (r < 6)
+      s += brackets[static_cast<int>(r)];
+    else if (r < 8)
       s += QStringLiteral("\r\n");
     else
-      s += c;
+      s += QLatin1Char(r % 2 ? 'a' : ' ');
   }
   return s;
 }
@@ -50,12 +54,21 @@ QString randomScript(QRandomGenerator& random, int length) {
 class TestCueSearch : public QObject {
   Q_OBJECT
  private Q_SLOTS:
+  void searchesAgreeWithTheRulesEverywhere_data() {
+    QTest::addColumn<bool>("dense");
+    QTest::addColumn<int>("rounds");
+    QTest::addColumn<int>("longest");
+    QTest::newRow("dense") << true << 300 << 400;
+    QTest::newRow("sparse") << false << 40 << 3000;
+  }
   void searchesAgreeWithTheRulesEverywhere() {
-    // Lengths across the first piece sizes, so that pairs straddle the
-    // pieces the searches read.
+    QFETCH(bool, dense);
+    QFETCH(int, rounds);
+    QFETCH(int, longest);
     QRandomGenerator random(20261207);
-    for (int round = 0; round < 300; ++round) {
-      const QString text = randomScript(random, 1 + static_cast<int>(random.bounded(400)));
+    for (int round = 0; round < rounds; ++round) {
+      const QString text =
+          randomScript(random, 1 + static_cast<int>(random.bounded(longest)), dense);
       const script::StringSource source(text);
       const QList<CueBounds> cues = referenceCues(text);
       for (int p = 0; p <= text.size(); ++p) {
@@ -67,11 +80,38 @@ class TestCueSearch : public QObject {
           }
         for (const CueBounds& c : cues)
           if (c.end() <= p) expectBefore = c;
-        const QByteArray where =
-            "text " + text.toUtf8().toPercentEncoding() + " at " + QByteArray::number(p);
-        QVERIFY2(script::cueAtOrAfter(source, p) == expectAfter, where.constData());
-        QVERIFY2(script::cueEndingBy(source, p) == expectBefore, where.constData());
+        if (script::cueAtOrAfter(source, p) != expectAfter ||
+            script::cueEndingBy(source, p) != expectBefore) {
+          const QByteArray where =
+              "text " + text.toUtf8().toPercentEncoding() + " at " + QByteArray::number(p);
+          QFAIL(where.constData());
+        }
       }
+    }
+  }
+
+  void pairsOnTheEdgesOfThePieces() {
+    // The searches read 64 characters, then 256, 1024 and so on: a pair
+    // that starts on the last character of a piece or on the first of the
+    // next one is found all the same, going on and going back.
+    QList<int> edges;
+    for (int end = 64, piece = 64; end < 100000; piece *= 4, end += piece)
+      for (int d = -3; d <= 3; ++d) edges << end + d;
+    for (int gap : edges) {
+      const QString x(gap, QLatin1Char('x'));
+      const QString text = x + QStringLiteral("[[c]]") + x + QStringLiteral("]] ") + x;
+      const script::StringSource source(text);
+      const CueBounds c{gap, gap + 3};
+      QCOMPARE(script::cueAtOrAfter(source, 0), c);
+      QCOMPARE(script::cueAtOrAfter(source, 1), c);
+      QCOMPARE(script::cueEndingBy(source, static_cast<int>(text.size())), c);
+      QVERIFY(!script::cueAtOrAfter(source, c.end()));
+      // A long cue, closed a piece away from where the search starts.
+      const QString open = QStringLiteral("[[") + x + QStringLiteral("]]");
+      const script::StringSource longCue(open);
+      QCOMPARE(script::cueAtOrAfter(longCue, 2), (CueBounds{0, gap + 2}));
+      QCOMPARE(script::cueEndingBy(longCue, gap + 4), (CueBounds{0, gap + 2}));
+      QCOMPARE(script::openingBefore(longCue, gap + 2), 0);
     }
   }
 
