@@ -9,6 +9,7 @@
 #include "platform/media/fake_audio_device.h"
 #include "platform/rtb/rtb.h"
 #include "support/program_folder.h"
+#include "video/video_operations.h"
 
 #include <QAction>
 #include <QApplication>
@@ -213,6 +214,33 @@ class TestShowMode : public QObject {
     f.key(Qt::Key_F12);
     QTest::keyClick(f.form.get(), Qt::Key_Escape);
     QVERIFY(!f.form->isVisible());
+  }
+
+  void escapeStopsTheVideoOnceItsPanelIsInUse() {
+    struct Video final : video::VideoOperations {
+      int stops = 0;
+      void cmdPlayV_Click() override {}
+      void cmdStopV_Click() override { ++stops; }
+      void lblContatoreV_Click() override {}
+      void setProjector(bool) override {}
+      bool projectorOn() const override { return false; }
+      int monitorCount() const override { return 1; }
+      platform::MediaPlayer* activePlayer() override { return nullptr; }
+      platform::MediaPlayer* mainPlayer() override { return nullptr; }
+      platform::MediaPlayer* projectorPlayer() override { return nullptr; }
+      void showPicture(bool) override {}
+      void loadPicture(const QString&) override {}
+    } video;
+    Fixture f(kShow);
+    f.form->video = &video;
+    f.key(Qt::Key_F12);
+    f.key(Qt::Key_Escape);  // no video loaded yet: its panel is hidden
+    QCOMPARE(video.stops, 0);
+    QVERIFY(f.audio.actions().isEmpty());  // nor any audio
+    f.form->ui.Picture3->show();
+    f.key(Qt::Key_Escape);
+    QCOMPARE(video.stops, 1);
+    f.form->video = nullptr;
   }
 
   void theMarkFollowsAClickOnAnotherCue() {
