@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGraphicsOpacityEffect>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -55,7 +56,19 @@ const char* const kShowFrame = "background: #d9480f; border: none;";
 
 void setEnabled(QObject* o, bool on) {
   if (auto* a = qobject_cast<QAction*>(o)) a->setEnabled(on);
-  if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(on);
+  if (auto* w = qobject_cast<QWidget*>(o)) {
+    w->setEnabled(on);
+    // The toolbar's pictures and letters do not grey by themselves: they
+    // fade while they cannot be used.
+    if (qobject_cast<ui::Control*>(w)) {
+      QGraphicsOpacityEffect* faded = nullptr;
+      if (!on) {
+        faded = new QGraphicsOpacityEffect(w);
+        faded->setOpacity(0.3);
+      }
+      w->setGraphicsEffect(faded);
+    }
+  }
 }
 
 bool isEnabled(const QObject* o) {
@@ -143,6 +156,7 @@ void ShowMode::lockEditing(bool lock) {
       ui.mnuAddCommand, ui.mnuAddImg, ui.mnuSostituisci, ui.Combo1,     ui.Combo2};
   // Toolbar: formatting (4 to 14), insert media (15), Add Command (16).
   for (size_t i = 4; i < ui.Label2.size(); ++i) editing << ui.Label2[i];
+  for (Control* letter : ui.Label3) editing << letter;  // over the buttons 4 to 7
   for (QObject* o : editing) {
     if (!o || !isEnabled(o)) continue;
     setEnabled(o, false);

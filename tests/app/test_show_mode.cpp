@@ -96,6 +96,8 @@ class TestShowMode : public QObject {
       QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
     QVERIFY(!f.form->ui.Combo1->isEnabled());
     QVERIFY(!f.form->ui.Label2[4]->isEnabled());
+    QVERIFY(f.form->ui.Label2[4]->graphicsEffect());  // faded
+    QVERIFY(!f.form->ui.Label2[2]->graphicsEffect());
     QVERIFY(f.form->ui.mnuCopia->isEnabled());   // copying changes nothing
     QVERIFY(f.form->ui.Label2[2]->isEnabled());  // nor does saving
 
@@ -111,6 +113,7 @@ class TestShowMode : public QObject {
     QVERIFY(f.form->ui.mnuTaglia->isEnabled());
     QVERIFY(f.form->ui.Combo1->isEnabled());
     QVERIFY(f.form->ui.Label2[4]->isEnabled());
+    QVERIFY(!f.form->ui.Label2[4]->graphicsEffect());
     // Editable again.
     f.editor()->SetSelStart(0);
     QTest::keyClicks(f.editor(), QStringLiteral("x"));
