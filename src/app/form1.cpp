@@ -51,6 +51,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   wireVolume(*this);
   wireCues(*this);
   wireFiles(*this);
+  wireShow(*this);
   const double w = design::kMinWidth, h = design::kMinHeight;
   ui.central->setMinimumSize(twips::toPixels(w),
                              twips::toPixels(h) - menuBar()->sizeHint().height());
@@ -68,6 +69,8 @@ Form1::~Form1() {
   // The subsystems drive the window's timers and controls: end them while
   // those still exist (children would otherwise outlive the members).
   for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6}) t->stop();
+  delete showMode;
+  showMode = nullptr;
   delete cueEngine;
   cueEngine = nullptr;
   delete dynamic_cast<QObject*>(volume);
@@ -156,6 +159,7 @@ void Form1::updateTitle() {
 
 void Form1::CambiaLingua2() {
   doc.UntitledName = app::CambiaLingua2(ui, lang);
+  Q_EMIT languageApplied();
 }
 
 void Form1::mnuLingua_Click() {

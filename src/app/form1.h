@@ -96,6 +96,7 @@ class Form1 : public QMainWindow {
   ToolbarCommands* toolbar = nullptr;     // Label2(0..16), hover frame
   RecoveryKeeper* recovery = nullptr;     // copies of unsaved work
   platform::ScreenSaver* screenSaver() const { return screenSaver_; }
+  QObject* showMode = nullptr;            // GO key, next-cue mark, broken-cue marks
 
   platform::RTB* editor() const { return editor_; }
   const Services& services() const { return services_; }
@@ -122,6 +123,10 @@ class Form1 : public QMainWindow {
   void Timer5_Timer();
 
   void updateTitle();
+
+ Q_SIGNALS:
+  // After CambiaLingua2 wrote the language's texts into the captions.
+  void languageApplied();
 
  protected:
   void closeEvent(QCloseEvent* e) override;

@@ -13,6 +13,14 @@ struct SettingsValues;
 // once from the window's constructor, after the controls exist.
 void wireCues(Form1& form);
 
+// Show mode: the Options menu item and F12, the GO key, the next-cue mark,
+// Stop all and the broken-cue marks. Called once from the constructor, after
+// wireCues.
+void wireShow(Form1& form);
+// Save As calls it once the script is written under its new path: the
+// broken-cue marks are checked again against the new folder.
+void showScriptSaved(Form1& form);
+
 // Volume slider and fades. wireVolume runs in the constructor;
 // volumeFormLoad opens the mixer and places the knob (load step 2);
 // volumeRestore gives the knob its saved position and value and applies the

@@ -243,6 +243,10 @@ void VolumeControl::fadeButtonClick(int index) {
   FadePos = toInt16(v_.knobTop());
 }
 
+void VolumeControl::cancelFade() {
+  fadeTicker_->stop();
+}
+
 void VolumeControl::Timer3_Timer() {
   const int next = FadePos + FadeStep;
   if (next >= std::numeric_limits<qint16>::min() && next <= std::numeric_limits<qint16>::max()) {

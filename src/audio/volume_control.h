@@ -72,6 +72,7 @@ class VolumeControl : public QObject, public VolumeOperations {
   // VolumeOperations.
   void ApplyVolume() override;
   void fadeButtonClick(int index) override;
+  void cancelFade() override;
   quint32 mixerMax() const override { return Max; }
 
   // The knob (dragging).

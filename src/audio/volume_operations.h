@@ -20,6 +20,10 @@ class VolumeOperations {
 
   // The mixer value that means full volume; 0 when there is no mixer.
   virtual quint32 mixerMax() const = 0;
+
+  // Ends a running fade where it stands: the knob and the volume stay as
+  // the last step left them. A slider without fades has none to end.
+  virtual void cancelFade() {}
 };
 
 }  // namespace scenova::audio

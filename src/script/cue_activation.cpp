@@ -3,6 +3,7 @@
 #include "audio/audio_transport.h"
 #include "audio/transport_buttons.h"
 #include "platform/rtb/rtb.h"
+#include "script/editor_source.h"
 #include "script/interpreter.h"
 #include "script/markup.h"
 #include "script/media_loader.h"
@@ -17,45 +18,14 @@
 
 namespace scenova::script {
 
-namespace {
-
-bool isPair(QStringView s, qsizetype at, char bracket) {
-  return at + 1 < s.size() && s[at] == QLatin1Char(bracket) && s[at + 1] == QLatin1Char(bracket);
-}
-
-// The backward search reads pieces that grow from this size, so that the
-// usual short way back to the opening brackets reads little.
-constexpr int kFirstPiece = 64;
-constexpr int kLargestPiece = 1 << 16;
-
-// The position of the "[[" that opens the cue the caret is in, or -1.
-int findOpening(const platform::RTB& editor, int caret) {
-  int piece = kFirstPiece;
-  // Pairs are looked at from (caret - 1, caret) down to (0, 1): the first
-  // one holds the characters left and right of the caret.
-  for (int j = caret - 1; j >= 0;) {
-    const int from = std::max(0, j - piece + 1);
-    const QString s = editor.Mid(from, j + 2 - from);
-    for (int k = j; k >= from; --k) {
-      if (isPair(s, k - from, ']')) return -1;
-      if (isPair(s, k - from, '[')) return k;
-    }
-    j = from - 1;
-    piece = std::min(piece * 4, kLargestPiece);
-  }
-  return -1;
-}
-
-}  // namespace
-
 std::optional<CueSpan> findCueAround(const platform::RTB& editor, int caret) {
   caret = std::clamp(caret, 0, editor.TextLength());
-  const int open = findOpening(editor, caret);
+  const int open = openingBefore(EditorSource(editor), caret);
   if (open < 0) return std::nullopt;
   const QString ahead = editor.Mid(caret, kCueSearchAhead + 1);
   for (int k = 0; k < kCueSearchAhead; ++k) {
-    if (isPair(ahead, k, '[')) return std::nullopt;
-    if (isPair(ahead, k, ']')) return CueSpan{open + 2, caret + k};
+    if (isBracketPair(ahead, k, '[')) return std::nullopt;
+    if (isBracketPair(ahead, k, ']')) return CueSpan{open + 2, caret + k};
   }
   return std::nullopt;
 }
@@ -65,11 +35,13 @@ CueActivation::CueActivation(CueContext context, platform::RTB& editor, Interpre
     : c_(context), editor_(editor), interpreter_(interpreter), loader_(loader) {}
 
 void CueActivation::RTB_Click() {
+  fired_.reset();
   if (editor_.TextLength() < 5) return;
   const int pos = editor_.SelStart();
   c_.state.CueHasMedia = false;
   const std::optional<CueSpan> cue = findCueAround(editor_, pos);
   if (!cue) return;
+  fired_ = cue;
   QString& currentCue = c_.ui.Label2[15]->Tag;
   currentCue = trimBlanks(editor_.Mid(cue->start, cue->end - cue->start));
   c_.state.CommandDone = false;

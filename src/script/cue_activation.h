@@ -45,6 +45,10 @@ class CueActivation {
   // Button 2 (right) opens the Edit menu at the pointer (x, y in twips).
   void RTB_MouseDown(int button, int shift, int x, int y);
 
+  // The cue the last click fired (as it read when the click found it);
+  // none when the click was beside every cue.
+  std::optional<CueSpan> firedCue() const { return fired_; }
+
  private:
   void loadMedia();
   void notFound();
@@ -53,6 +57,7 @@ class CueActivation {
   platform::RTB& editor_;
   Interpreter& interpreter_;
   MediaLoader& loader_;
+  std::optional<CueSpan> fired_;
 };
 
 }  // namespace scenova::script

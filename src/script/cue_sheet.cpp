@@ -3,6 +3,7 @@
 #include "platform/headless_app.h"
 #include "platform/rtb/script_file.h"
 #include "platform/rtb/script_text.h"
+#include "script/cue_search.h"
 #include "script/interpreter.h"
 #include "script/markup.h"
 #include "script/media_loader.h"
@@ -18,10 +19,6 @@
 namespace scenova::script {
 
 namespace {
-
-bool pairAt(QStringView s, qsizetype i, char bracket) {
-  return i + 1 < s.size() && s[i] == QLatin1Char(bracket) && s[i + 1] == QLatin1Char(bracket);
-}
 
 const char* typeName(MediaType t) {
   switch (t) {
@@ -74,6 +71,13 @@ void writeUtf8(QIODevice& device, const QString& text) {
 // carries only the one-line failure.
 }  // namespace
 
+SheetLine describeCue(QStringView content, const QString& scriptFolder,
+                      const QString& programFolder) {
+  SheetLine line;
+  describe(line, content, scriptFolder, programFolder);
+  return line;
+}
+
 QString sheetField(QStringView text) {
   QString out;
   out.reserve(text.size());
@@ -95,26 +99,25 @@ QString sheetField(QStringView text) {
 QList<SheetLine> cueSheet(QStringView text, const QString& scriptFolder,
                           const QString& programFolder) {
   QList<SheetLine> sheet;
+  const StringSource source(text);
   int line = 1;
-  qsizetype lineStart = 0;
-  qsizetype open = -1;
-  SheetLine pending;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) {
-      ++line;
-      lineStart = i + 2;
-      ++i;
-      continue;
+  qsizetype lineStart = 0, counted = 0;
+  for (std::optional<CueBounds> cue = cueAtOrAfter(source, 0); cue;
+       cue = cueAtOrAfter(source, cue->end())) {
+    for (; counted < cue->open; ++counted) {
+      if (text[counted] == QLatin1Char('\r') && counted + 1 < text.size() &&
+          text[counted + 1] == QLatin1Char('\n')) {
+        ++line;
+        lineStart = counted + 2;
+        ++counted;
+      }
     }
-    if (pairAt(text, i, ']') && open >= 0) {
-      describe(pending, text.mid(open + 2, i - open - 2), scriptFolder, programFolder);
-      sheet.append(pending);
-      open = -1;
-    } else if (pairAt(text, i, '[')) {
-      // The nearest opening pair is the one a click finds.
-      open = i;
-      pending = SheetLine{line, static_cast<int>(i - lineStart + 1), {}, {}};
-    }
+    SheetLine l{line, static_cast<int>(cue->open - lineStart + 1), {}, {}};
+    const SheetLine what = describeCue(text.mid(cue->contentStart(), cue->contentLength()),
+                                       scriptFolder, programFolder);
+    l.kind = what.kind;
+    l.text = what.text;
+    sheet.append(l);
   }
   return sheet;
 }

@@ -40,6 +40,11 @@ struct SheetLine {
 QList<SheetLine> cueSheet(QStringView scriptText, const QString& scriptFolder,
                           const QString& programFolder);
 
+// What a click on a cue with this content would do, as one sheet line
+// without its position: the kind and the text.
+SheetLine describeCue(QStringView content, const QString& scriptFolder,
+                      const QString& programFolder);
+
 // A field with CR, LF, tab and VT written as \r, \n, \t and \v.
 QString sheetField(QStringView text);
 

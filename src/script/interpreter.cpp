@@ -158,7 +158,8 @@ void Interpreter::placeKnob(double percent) {
 }
 
 void Interpreter::rewriteCue(const QString& text, int start, int end) {
-  if (!editor_ || start < 3 || end < start) return;
+  // A script that is read-only (show mode) keeps its characters and colours.
+  if (!editor_ || editor_->isReadOnly() || start < 3 || end < start) return;
   const int at = start - 1, length = end - start;
   // A cue that already reads so keeps its characters: clicking a cue during
   // a show does not count as a change to the script.

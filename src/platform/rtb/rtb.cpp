@@ -200,6 +200,8 @@ bool RTB::LoadFile(const QString& path, QString* error) {
     text_.attach(nullptr);
     disconnect(old, &QTextDocument::contentsChanged, this, &RTB::documentContentsChanged);
     installLayout(fresh);
+    // Marks over the old script's text (extra selections) go with it.
+    setExtraSelections({});
     setDocument(fresh);
     adoptDocument(fresh);
     changedWhileMuted_ = true;
@@ -260,11 +262,15 @@ void RTB::SetFocus() {
 // the script never holds anything the RTF writer cannot save.
 
 bool RTB::canInsertFromMimeData(const QMimeData* source) const {
+  if (isReadOnly()) return false;
   return source->hasText() || std::any_of(rtfMimeTypes().begin(), rtfMimeTypes().end(),
                                           [&](const QString& t) { return source->hasFormat(t); });
 }
 
 void RTB::insertFromMimeData(const QMimeData* source) {
+  // Pasting and dropping go through here, also when called from outside the
+  // control's own key handling: a read-only script takes nothing in.
+  if (isReadOnly()) return;
   for (const QString& type : rtfMimeTypes()) {
     const QByteArray rtf = source->data(type);
     if (!rtf.isEmpty() && SetSelRTF(rtf)) {

@@ -1,0 +1,278 @@
+#include "show_mode.h"
+
+#include "audio/volume_operations.h"
+#include "form1.h"
+#include "platform/rtb/rtb.h"
+#include "script/cue_engine.h"
+#include "script/cue_sheet.h"
+#include "video/video_operations.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGraphicsOpacityEffect>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace scenova::app {
+
+namespace {
+
+// Language texts of show mode, with the built-in Italian captions for a
+// language file that lacks them.
+enum Text {
+  kMenuCaption = 180,
+  kTitleWord = 181,
+  kEndOfCues = 182,
+  kMissingCount = 183,
+  kAllFound = 184,
+  kCheckCaption = 185,
+};
+
+QString builtIn(int index) {
+  switch (index) {
+    case kMenuCaption:
+      return QStringLiteral("Modalità spettacolo");
+    case kTitleWord:
+      return QStringLiteral("SPETTACOLO");
+    case kEndOfCues:
+      return QStringLiteral("Fine dei cue: non c'è un cue successivo");
+    case kMissingCount:
+      return QStringLiteral("Cue con il file mancante:");
+    case kAllFound:
+      return QStringLiteral("Tutti i file dei cue sono stati trovati");
+    case kCheckCaption:
+      return QStringLiteral("Controlla i file dei cue");
+    default:
+      return {};
+  }
+}
+
+// The frame round the editor while the show runs.
+const char* const kShowFrame = "background: #d9480f; border: none;";
+
+void setEnabled(QObject* o, bool on) {
+  if (auto* a = qobject_cast<QAction*>(o)) a->setEnabled(on);
+  if (auto* w = qobject_cast<QWidget*>(o)) {
+    w->setEnabled(on);
+    // The toolbar's pictures and letters do not grey by themselves: they
+    // fade while they cannot be used.
+    if (qobject_cast<ui::Control*>(w)) {
+      QGraphicsOpacityEffect* faded = nullptr;
+      if (!on) {
+        faded = new QGraphicsOpacityEffect(w);
+        faded->setOpacity(0.3);
+      }
+      w->setGraphicsEffect(faded);
+    }
+  }
+}
+
+bool isEnabled(const QObject* o) {
+  if (const auto* a = qobject_cast<const QAction*>(o)) return a->isEnabled();
+  if (const auto* w = qobject_cast<const QWidget*>(o)) return w->isEnabled();
+  return false;
+}
+
+}  // namespace
+
+ShowMode::ShowMode(Form1& form)
+    : QObject(&form),
+      form_(form),
+      marks_(*form.editor()),
+      next_(*form.editor(), marks_, engine() ? engine()->activation() : nullptr, this),
+      broken_(
+          *form.editor(), marks_, [this](QStringView content) { return isMissing(content); },
+          this) {
+  QMenu* options = form.ui.mnuOpzioni;
+  options->addSeparator()->setObjectName(QStringLiteral("rShow"));
+  menuItem_ = options->addAction(builtIn(kMenuCaption));
+  menuItem_->setObjectName(QStringLiteral("mnuShowMode"));
+  menuItem_->setCheckable(true);
+  menuItem_->setShortcut(QKeySequence(Qt::Key_F12));
+  checkItem_ = options->addAction(builtIn(kCheckCaption));
+  checkItem_->setObjectName(QStringLiteral("mnuCheckCues"));
+
+  connect(menuItem_, &QAction::triggered, this, [this](bool checked) { setOn(checked); });
+  connect(checkItem_, &QAction::triggered, this, &ShowMode::checkCues);
+  connect(&form, &Form1::languageApplied, this, &ShowMode::applyLanguage);
+  connect(&form, &QWidget::windowTitleChanged, this, &ShowMode::titleChanged);
+  connect(&broken_, &script::BrokenCues::checked, this, &ShowMode::announce);
+}
+
+ShowMode::~ShowMode() {
+  if (on_) qApp->removeEventFilter(this);
+}
+
+script::CueEngine* ShowMode::engine() const {
+  return qobject_cast<script::CueEngine*>(form_.cueEngine);
+}
+
+QString ShowMode::text(int index) const {
+  const QString t = form_.lang[index];
+  return t.isEmpty() ? builtIn(index) : t;
+}
+
+void ShowMode::setOn(bool on) {
+  menuItem_->setChecked(on);
+  if (on == on_) return;
+  on_ = on;
+  platform::RTB* editor = form_.editor();
+  if (on) {
+    editor->setReadOnly(true);
+    lockEditing(true);
+    frameStyle_ = form_.ui.Label1->styleSheet();
+    form_.ui.Label1->setStyleSheet(QLatin1StringView(kShowFrame));
+    qApp->installEventFilter(this);
+    explicitCheck_ = true;
+    broken_.check(true);
+    explicitCheck_ = false;
+    next_.start();
+    editor->setFocus();
+  } else {
+    qApp->removeEventFilter(this);
+    next_.stop();
+    form_.ui.Label1->setStyleSheet(frameStyle_);
+    lockEditing(false);
+    editor->setReadOnly(false);
+  }
+  titleChanged();
+}
+
+// The commands that change the script, off while the show runs.
+void ShowMode::lockEditing(bool lock) {
+  if (!lock) {
+    for (const QPointer<QObject>& o : std::as_const(locked_))
+      if (o) setEnabled(o, true);
+    locked_.clear();
+    return;
+  }
+  const MainControls& ui = form_.ui;
+  QList<QObject*> editing{
+      ui.mnuAnnulla,    ui.mnuRipeti, ui.mnuTaglia,      ui.mnuIncolla, ui.mnuAggiungiMultimedia,
+      ui.mnuAddCommand, ui.mnuAddImg, ui.mnuSostituisci, ui.Combo1,     ui.Combo2};
+  // Toolbar: formatting (4 to 14), insert media (15), Add Command (16).
+  for (size_t i = 4; i < ui.Label2.size(); ++i) editing << ui.Label2[i];
+  for (Control* letter : ui.Label3) editing << letter;  // over the buttons 4 to 7
+  for (QObject* o : editing) {
+    if (!o || !isEnabled(o)) continue;
+    setEnabled(o, false);
+    locked_ << o;
+  }
+}
+
+bool ShowMode::go() {
+  if (!on_) return false;
+  if (next_.go()) return true;
+  form_.ShowNotice(text(kEndOfCues));
+  return false;
+}
+
+void ShowMode::stopAll() {
+  const MainControls& ui = form_.ui;
+  // The Stop buttons of the panels, as far as the panels are in use.
+  if (script::CueEngine* e = engine(); e && ui.cmdStopA->isEnabled())
+    e->transport().cmdStopA_Click();
+  if (form_.video && !ui.Picture3->isHidden()) form_.video->cmdStopV_Click();
+  if (form_.volume) form_.volume->cancelFade();
+}
+
+void ShowMode::checkCues() {
+  explicitCheck_ = true;
+  broken_.check(true);
+  explicitCheck_ = false;
+}
+
+void ShowMode::scriptSaved() {
+  if (scriptFolder() != checkedFolder_) broken_.checkSoon();
+}
+
+QString ShowMode::scriptFolder() const {
+  const QString path = form_.doc.DocumentPath;
+  return path.isEmpty() ? QDir::currentPath() : QFileInfo(path).absolutePath();
+}
+
+bool ShowMode::isMissing(QStringView content) const {
+  return script::describeCue(content, scriptFolder(), form_.programFolder()).kind ==
+         QLatin1StringView("missing");
+}
+
+void ShowMode::announce(int cues, int broken, bool announce) {
+  checkedFolder_ = scriptFolder();
+  if (!announce) return;
+  if (broken > 0)
+    form_.ShowNotice(text(kMissingCount) + QLatin1Char(' ') + QString::number(broken));
+  else if (cues > 0 || explicitCheck_)
+    form_.ShowNotice(text(kAllFound));
+}
+
+void ShowMode::applyLanguage() {
+  menuItem_->setText(text(kMenuCaption));
+  checkItem_->setText(text(kCheckCaption));
+  titleChanged();
+}
+
+// Keeps the title word while the show runs, and notices a script saved
+// under another name or folder: its relative cues may resolve differently.
+void ShowMode::titleChanged() {
+  const QString title = form_.windowTitle();
+  QString base = title;
+  if (!titleWord_.isEmpty() && base.endsWith(titleWord_)) base.chop(titleWord_.size());
+  if (base != lastTitle_) {
+    lastTitle_ = base;
+    broken_.checkSoon();
+  } else {
+    scriptSaved();
+  }
+  titleWord_ = on_ ? QStringLiteral(" [") + text(kTitleWord) + QLatin1Char(']') : QString();
+  if (title != base + titleWord_) form_.setWindowTitle(base + titleWord_);
+}
+
+bool ShowMode::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::InputMethod)
+    return false;
+  // Keys for the main window only: dialogs, menus and the keyboard use of
+  // the menu bar keep theirs.
+  const auto* widget = qobject_cast<QWidget*>(watched);
+  if (!on_ || !widget || widget->window() != &form_ || qobject_cast<QMenuBar*>(watched))
+    return false;
+  if (type == QEvent::KeyPress) handleKey(*static_cast<QKeyEvent*>(event));
+  return true;
+}
+
+void ShowMode::handleKey(const QKeyEvent& key) {
+  // A held key fires once: only the operator's own presses are GOs.
+  const bool press = !key.isAutoRepeat();
+  const bool plain =
+      !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+  switch (key.key()) {
+    case Qt::Key_Space:
+      if (press && plain) go();
+      break;
+    case Qt::Key_Enter:
+      if (press && (key.modifiers() & Qt::KeypadModifier)) go();
+      break;
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+      next_.previous();
+      break;
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+      next_.next();
+      break;
+    case Qt::Key_Home:
+      next_.first();
+      break;
+    case Qt::Key_Escape:
+      stopAll();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace scenova::app

@@ -1,0 +1,93 @@
+#pragma once
+
+// Show mode: the script turns read-only and the keyboard runs the show.
+//
+//   Space, keypad Enter    GO: fire the next cue as a click inside it would
+//   Up / Page Up           mark the cue before the next cue
+//   Down / Page Down       mark the cue after it
+//   Home                   mark the first cue
+//   Escape                 Stop all: audio and video stop, a fade ends where
+//                          it stands; the program stays open
+//
+// Every other key aimed at the main window is swallowed before any widget
+// sees it; menu shortcuts still work, and the commands that change the
+// script (undo, cut, paste, insertions, replace, formatting) are disabled.
+// A coloured frame round the editor and a word in the title say the mode is
+// on. Clicks on cues fire them as always. Outside show mode nothing of this
+// acts, except the broken-cue marks, which also follow opening and editing.
+
+#include "script/broken_cues.h"
+#include "script/cue_marks.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+class QAction;
+class QKeyEvent;
+
+namespace scenova::script {
+class CueEngine;
+}
+
+namespace scenova::app {
+
+class Form1;
+
+class ShowMode : public QObject {
+  Q_OBJECT
+ public:
+  explicit ShowMode(Form1& form);
+  ~ShowMode() override;
+
+  bool isOn() const { return on_; }
+  void setOn(bool on);
+
+  // GO: false (and the end-of-cues notice) when no cue is left.
+  bool go();
+  void stopAll();
+  // The menu command: marks the broken cues and says how many there are.
+  void checkCues();
+  // After Save As: relative cues may resolve differently in the new folder,
+  // so the marks are checked again a moment later.
+  void scriptSaved();
+
+  QAction* menuItem() const { return menuItem_; }
+  QAction* checkItem() const { return checkItem_; }
+  script::NextCue& nextCue() { return next_; }
+  script::BrokenCues& brokenCues() { return broken_; }
+  script::ScriptMarks& marks() { return marks_; }
+
+  // Whether a cue with this content is a media cue whose file cannot be
+  // found: the one place that looks cue files up for the marks.
+  bool isMissing(QStringView content) const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void handleKey(const QKeyEvent& key);
+  void lockEditing(bool lock);
+  void applyLanguage();
+  void titleChanged();
+  void announce(int cues, int broken, bool announce);
+  script::CueEngine* engine() const;
+  QString text(int index) const;
+  QString scriptFolder() const;
+
+  Form1& form_;
+  bool on_ = false;
+  bool explicitCheck_ = false;  // the operator asked for the check
+  script::ScriptMarks marks_;
+  script::NextCue next_;
+  script::BrokenCues broken_;
+  QAction* menuItem_ = nullptr;
+  QAction* checkItem_ = nullptr;
+  QString titleWord_;      // what show mode adds to the title
+  QString lastTitle_;      // the title without it, to notice Save As
+  QString checkedFolder_;  // the script folder of the last check
+  QString frameStyle_;     // the editor frame's look outside show mode
+  QList<QPointer<QObject>> locked_;
+};
+
+}  // namespace scenova::app

@@ -1,0 +1,98 @@
+#pragma once
+
+// Marks over the script that are not part of it: the next-cue highlight and
+// the red wavy underline of cues whose file is missing. They live in the
+// editor's extra selections, so they are never saved, raise no change and
+// leave no undo step; they follow the text through edits until they are
+// placed again.
+//
+//   ScriptMarks marks(editor);
+//   NextCue next(editor, marks);
+//   next.start();        // marks the first cue from the caret on
+//   next.go();           // fires it as a click would, marks the one after
+//   next.previous();     // moves the mark back without firing
+
+#include "script/cue_search.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTextCursor>
+
+#include <optional>
+
+class QTextDocument;
+
+namespace scenova::platform {
+class RTB;
+}
+
+namespace scenova::script {
+
+class CueActivation;
+
+class ScriptMarks {
+ public:
+  explicit ScriptMarks(platform::RTB& editor);
+
+  void setNextCue(std::optional<CueBounds> cue);
+  // Where the next-cue mark stands now (edits since it was placed move it).
+  std::optional<CueBounds> nextCue() const;
+
+  void setBroken(const QList<CueBounds>& cues);
+  QList<CueBounds> broken() const;
+
+ private:
+  void apply();
+  QTextCursor cursorOver(const CueBounds& cue) const;
+  std::optional<CueBounds> boundsOf(const QTextCursor& c) const;
+
+  platform::RTB& editor_;
+  QTextCursor next_;
+  QList<QTextCursor> broken_;
+};
+
+// The next-cue mark of show mode and the GO that fires it.
+class NextCue : public QObject {
+  Q_OBJECT
+ public:
+  // activation: the click handling whose fired cues the mark follows (null:
+  // clicks leave the mark).
+  NextCue(platform::RTB& editor, ScriptMarks& marks, CueActivation* activation,
+          QObject* parent = nullptr);
+
+  // Marks the first cue from the caret on (the cue the caret stands in, or
+  // the next one) and follows clicks and changes until stop().
+  void start();
+  void stop();
+  bool active() const { return active_; }
+
+  // The marked cue; none past the last cue or outside show mode.
+  std::optional<CueBounds> mark() const;
+
+  // Fires the marked cue exactly as a single click inside it does (the
+  // editor's Click), then marks the cue after it. False, firing nothing,
+  // when no cue is marked.
+  bool go();
+  // Move the mark without firing: the cue before it (from past the end: the
+  // last cue), the cue after it, the first cue. A move with nowhere to go
+  // leaves the mark.
+  void previous();
+  void next();
+  void first();
+
+ private:
+  void clicked();
+  void changed();
+  void place(std::optional<CueBounds> cue);
+  void keepInView();
+
+  platform::RTB& editor_;
+  ScriptMarks& marks_;
+  CueActivation* activation_;
+  bool active_ = false;
+  QPointer<QTextDocument> document_;
+  QList<QMetaObject::Connection> connections_;
+};
+
+}  // namespace scenova::script

@@ -1,0 +1,315 @@
+// Show mode on the real main window (offscreen): the keys, the read-only
+// script, Stop all, the title and frame, and the broken-cue notices.
+
+#include "app/form1.h"
+#include "app/show_mode.h"
+#include "app/wiring.h"
+#include "audio/volume_operations.h"
+#include "platform/fakes.h"
+#include "platform/media/fake_audio_device.h"
+#include "platform/rtb/rtb.h"
+#include "support/program_folder.h"
+#include "video/video_operations.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+
+using namespace scenova;
+using namespace scenova::app;
+
+namespace {
+
+struct Fixture {
+  test::ProgramFolder folder;
+  platform::FakeDialogs dialogs;
+  platform::FakeEnvironment env;
+  platform::FakeSystemServices system;
+  platform::FakeAudioDevice audio;
+  std::unique_ptr<Form1> form;
+  ShowMode* show = nullptr;
+
+  explicit Fixture(const QByteArray& script = {}) {
+    env.folder = folder.path();
+    env.country = QStringLiteral("gb");
+    if (!script.isEmpty()) folder.write(QStringLiteral("show.rtf"), script);
+    folder.write(QStringLiteral("tone.wav"), QByteArrayLiteral("x"));
+    Services s;
+    s.dialogs = &dialogs;
+    s.env = &env;
+    s.system = &system;
+    s.audio = &audio;
+    s.settingsPath = folder.settingsPath();
+    if (!script.isEmpty()) s.commandLine = folder.file(QStringLiteral("show.rtf"));
+    form = std::make_unique<Form1>(s, ui::LanguageTable());
+    show = qobject_cast<ShowMode*>(form->showMode);
+    form->Form_Load();
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    form->editor()->setFocus();
+  }
+  ~Fixture() { QDir::setCurrent(QDir::tempPath()); }
+  platform::RTB* editor() const { return form->editor(); }
+  void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), k, m);
+  }
+  QString notice() const {
+    return form->ui.Label11->isVisibleTo(form.get()) ? form->ui.Label11->caption() : QString();
+  }
+  QString text(int n) const { return form->lang[n]; }
+  QString marked() const {
+    const std::optional<script::CueBounds> m = show->nextCue().mark();
+    return m ? editor()->Mid(m->contentStart(), m->contentLength()) : QString();
+  }
+};
+
+const QByteArray kShow =
+    "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red0\\green0\\blue255;}\\f0 Act one "
+    "[[tone.wav]]\\par\\cf1 [[Play Audio]]\\cf0  storm \\cf1 [[FadeOut Fast]]\\cf0\\par "
+    "\\cf1 [[Stop Audio]]\\cf0  end\\par}";
+
+}  // namespace
+
+class TestShowMode : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void f12SwitchesShowModeOnAndOff() {
+    Fixture f(kShow);
+    const QString title = f.form->windowTitle();
+    QVERIFY(f.show->menuItem()->shortcut() == QKeySequence(Qt::Key_F12));
+    QVERIFY(f.form->ui.mnuOpzioni->actions().contains(f.show->menuItem()));
+    QCOMPARE(f.show->menuItem()->text(), f.text(180));
+
+    f.key(Qt::Key_F12);
+    QVERIFY(f.show->isOn());
+    QVERIFY(f.show->menuItem()->isChecked());
+    QCOMPARE(f.form->windowTitle(), title + QStringLiteral(" [") + f.text(181) + QLatin1Char(']'));
+    QVERIFY(!f.form->ui.Label1->styleSheet().isEmpty());
+    QVERIFY(f.editor()->isReadOnly());
+    for (QAction* a : {f.form->ui.mnuAnnulla, f.form->ui.mnuTaglia, f.form->ui.mnuIncolla,
+                       f.form->ui.mnuAddCommand, f.form->ui.mnuSostituisci})
+      QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+    QVERIFY(!f.form->ui.Combo1->isEnabled());
+    QVERIFY(!f.form->ui.Label2[4]->isEnabled());
+    QVERIFY(f.form->ui.Label2[4]->graphicsEffect());  // faded
+    QVERIFY(!f.form->ui.Label2[2]->graphicsEffect());
+    QVERIFY(f.form->ui.mnuCopia->isEnabled());   // copying changes nothing
+    QVERIFY(f.form->ui.Label2[2]->isEnabled());  // nor does saving
+
+    // A script opened during the show keeps the word in the title.
+    f.form->setWindowTitle(QStringLiteral("Scenova - other.rtf"));
+    QVERIFY(f.form->windowTitle().endsWith(f.text(181) + QLatin1Char(']')));
+
+    f.key(Qt::Key_F12);
+    QVERIFY(!f.show->isOn());
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - other.rtf"));
+    QVERIFY(f.form->ui.Label1->styleSheet().isEmpty());
+    QVERIFY(!f.editor()->isReadOnly());
+    QVERIFY(f.form->ui.mnuTaglia->isEnabled());
+    QVERIFY(f.form->ui.Combo1->isEnabled());
+    QVERIFY(f.form->ui.Label2[4]->isEnabled());
+    QVERIFY(!f.form->ui.Label2[4]->graphicsEffect());
+    // Editable again.
+    f.editor()->SetSelStart(0);
+    QTest::keyClicks(f.editor(), QStringLiteral("x"));
+    QVERIFY(f.editor()->Text().startsWith(QStringLiteral("xAct")));
+  }
+
+  void nothingTypedPastedOrDroppedChangesTheScript() {
+    Fixture f(kShow);
+    const QString before = f.editor()->Text();
+    f.key(Qt::Key_F12);
+    QApplication::clipboard()->setText(QStringLiteral("PASTED"));
+    f.editor()->Select(0, 3);
+    QTest::keyClicks(f.editor(), QStringLiteral("abc]]"));
+    for (Qt::Key k : {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Tab}) f.key(k);
+    f.key(Qt::Key_V, Qt::ControlModifier);
+    f.key(Qt::Key_X, Qt::ControlModifier);
+    f.key(Qt::Key_Z, Qt::ControlModifier);
+    f.key(Qt::Key_B, Qt::ControlModifier);
+    f.form->ui.mnuIncolla->trigger();
+    f.form->ui.mnuTaglia->trigger();
+    f.editor()->paste();
+    f.editor()->cut();
+    // A drop of text onto the script.
+    auto* mime = new QMimeData;
+    mime->setText(QStringLiteral("DROPPED"));
+    const QPointF at(20, 10);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.editor()->viewport(), &enter);
+    QDropEvent drop(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.editor()->viewport(), &drop);
+    delete mime;
+    QCOMPARE(f.editor()->Text(), before);
+    QCOMPARE(f.form->doc.Modified, 0);
+  }
+
+  void spaceAndKeypadEnterFireTheNextCue() {
+    Fixture f(kShow);
+    f.key(Qt::Key_F12);
+    QCOMPARE(f.marked(), QStringLiteral("tone.wav"));
+    f.key(Qt::Key_Space);  // load
+    QVERIFY(f.audio.isOpen());
+    QVERIFY(!f.audio.playing);
+    QCOMPARE(f.marked(), QStringLiteral("Play Audio"));
+    f.key(Qt::Key_Enter, Qt::KeypadModifier);  // play
+    QVERIFY(f.audio.playing);
+    QCOMPARE(f.marked(), QStringLiteral("FadeOut Fast"));
+    // A held key is one GO, and Return is no GO.
+    QTest::sendKeyEvent(QTest::KeyAction::Press, f.editor(), Qt::Key_Space, ' ', Qt::NoModifier);
+    QCOMPARE(f.marked(), QStringLiteral("Stop Audio"));
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+    QApplication::sendEvent(f.editor(), &repeat);
+    QTest::sendKeyEvent(QTest::KeyAction::Release, f.editor(), Qt::Key_Space, ' ', Qt::NoModifier);
+    f.key(Qt::Key_Return);
+    QCOMPARE(f.marked(), QStringLiteral("Stop Audio"));
+    QVERIFY(f.audio.playing);
+    // Up, Down and Home move the mark without firing.
+    f.key(Qt::Key_Up);
+    QCOMPARE(f.marked(), QStringLiteral("FadeOut Fast"));
+    f.key(Qt::Key_Home);
+    QCOMPARE(f.marked(), QStringLiteral("tone.wav"));
+    f.key(Qt::Key_PageDown);
+    f.key(Qt::Key_Down);
+    f.key(Qt::Key_PageUp);
+    QCOMPARE(f.marked(), QStringLiteral("Play Audio"));
+    QVERIFY(f.audio.playing);
+    f.key(Qt::Key_End);
+    f.key(Qt::Key_Down);
+    f.key(Qt::Key_Down);
+    f.key(Qt::Key_Space);  // Stop Audio
+    QVERIFY(!f.audio.playing);
+    QVERIFY(f.marked().isNull());
+    // Past the last cue: a notice, nothing fired.
+    f.audio.commands.clear();
+    f.key(Qt::Key_Space);
+    QCOMPARE(f.notice(), f.text(182));
+    QVERIFY(f.audio.actions().isEmpty());
+    QCOMPARE(f.form->doc.Modified, 0);
+  }
+
+  void escapeStopsAllAndTheWindowStaysOpen() {
+    Fixture f(kShow);
+    f.key(Qt::Key_F12);
+    f.key(Qt::Key_Space);
+    f.key(Qt::Key_Space);
+    QVERIFY(f.audio.playing);
+    f.form->volume->fadeButtonClick(3);
+    QVERIFY(f.form->Timer3.isActive());
+    QTest::qWait(60);
+    const double knob = ui::twips::top(f.form->ui.Image2);
+    const QString value = f.form->ui.Image2->Tag;
+    f.key(Qt::Key_Escape);
+    QVERIFY(!f.audio.playing);
+    QCOMPARE(f.audio.positionMs, 0);
+    QVERIFY(!f.form->Timer3.isActive());
+    QTest::qWait(60);
+    QCOMPARE(ui::twips::top(f.form->ui.Image2), knob);  // the volume stays where it was
+    QCOMPARE(f.form->ui.Image2->Tag, value);
+    QVERIFY(f.form->isVisible());
+    QVERIFY(f.show->isOn());
+    // Outside show mode Escape closes the window as before.
+    f.key(Qt::Key_F12);
+    QTest::keyClick(f.form.get(), Qt::Key_Escape);
+    QVERIFY(!f.form->isVisible());
+  }
+
+  void escapeStopsTheVideoOnceItsPanelIsInUse() {
+    struct Video final : video::VideoOperations {
+      int stops = 0;
+      void cmdPlayV_Click() override {}
+      void cmdStopV_Click() override { ++stops; }
+      void lblContatoreV_Click() override {}
+      void setProjector(bool) override {}
+      bool projectorOn() const override { return false; }
+      int monitorCount() const override { return 1; }
+      platform::MediaPlayer* activePlayer() override { return nullptr; }
+      platform::MediaPlayer* mainPlayer() override { return nullptr; }
+      platform::MediaPlayer* projectorPlayer() override { return nullptr; }
+      void showPicture(bool) override {}
+      void loadPicture(const QString&) override {}
+    } video;
+    Fixture f(kShow);
+    f.form->video = &video;
+    f.key(Qt::Key_F12);
+    f.key(Qt::Key_Escape);  // no video loaded yet: its panel is hidden
+    QCOMPARE(video.stops, 0);
+    QVERIFY(f.audio.actions().isEmpty());  // nor any audio
+    f.form->ui.Picture3->show();
+    f.key(Qt::Key_Escape);
+    QCOMPARE(video.stops, 1);
+    f.form->video = nullptr;
+  }
+
+  void theMarkFollowsAClickOnAnotherCue() {
+    Fixture f(kShow);
+    f.key(Qt::Key_F12);
+    const int fade = static_cast<int>(f.editor()->Text().indexOf(QStringLiteral("FadeOut")));
+    f.editor()->SetSelStart(fade + 2);
+    Q_EMIT f.editor()->Click();
+    QVERIFY(f.form->Timer3.isActive());  // the fade runs
+    QCOMPARE(f.marked(), QStringLiteral("Stop Audio"));
+    f.key(Qt::Key_Escape);
+  }
+
+  void brokenCuesAreCountedOnOpenAndOnRequest() {
+    Fixture f(
+        "{\\rtf1\\ansi [[tone.wav]] [[one.wav]]\\par [[two.mp4]] [[Vol 20]] [[three.jpg]]\\par}");
+    QCOMPARE(f.notice(), f.text(183) + QStringLiteral(" 3"));
+    QCOMPARE(f.show->marks().broken().size(), 3);
+    f.folder.write(QStringLiteral("two.mp4"), QByteArrayLiteral("x"));
+    f.show->checkItem()->trigger();
+    QCOMPARE(f.notice(), f.text(183) + QStringLiteral(" 2"));
+    QCOMPARE(f.show->marks().broken().size(), 2);
+    f.folder.write(QStringLiteral("one.wav"), QByteArrayLiteral("x"));
+    f.folder.write(QStringLiteral("three.jpg"), QByteArrayLiteral("x"));
+    f.form->Timer5_Timer();
+    f.key(Qt::Key_F12);  // entering show mode checks again
+    QCOMPARE(f.notice(), f.text(184));
+    QVERIFY(f.show->marks().broken().isEmpty());
+    QCOMPARE(f.form->doc.Modified, 0);
+  }
+
+  void savedInAnotherFolderIsCheckedAgain() {
+    Fixture f("{\\rtf1\\ansi [[tone.wav]] [[near.wav]]\\par}");
+    QCOMPARE(f.show->marks().broken().size(), 1);
+    // Save As into a folder that holds both files, under the same name
+    // (the title does not change) and then under another one.
+    test::ProgramFolder other;
+    other.write(QStringLiteral("tone.wav"), QByteArrayLiteral("x"));
+    other.write(QStringLiteral("near.wav"), QByteArrayLiteral("x"));
+    f.form->doc.DocumentPath = other.file(QStringLiteral("show.rtf"));
+    showScriptSaved(*f.form);
+    QVERIFY(f.show->brokenCues().pending());
+    f.show->brokenCues().runPending();
+    QVERIFY(f.show->marks().broken().isEmpty());
+    f.form->doc.DocumentPath = f.folder.file(QStringLiteral("renamed.rtf"));
+    f.form->setWindowTitle(QStringLiteral("Scenova - renamed.rtf"));
+    QVERIFY(f.show->brokenCues().pending());
+    f.show->brokenCues().runPending();
+    QCOMPARE(f.show->marks().broken().size(), 1);
+    showScriptSaved(*f.form);  // nothing moved: no check
+    QVERIFY(!f.show->brokenCues().pending());
+  }
+
+  void captionsFollowTheLanguage() {
+    Fixture f(kShow);
+    f.key(Qt::Key_F12);
+    f.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("Lang/Deutsch.lng")));
+    f.form->mnuLingua_Click();
+    ui::LanguageTable de;
+    de.load(f.folder.file(QStringLiteral("Lang/Deutsch.lng")));
+    QCOMPARE(f.show->menuItem()->text(), de[180]);
+    QCOMPARE(f.show->checkItem()->text(), de[185]);
+    QVERIFY(f.form->windowTitle().endsWith(QStringLiteral(" [") + de[181] + QLatin1Char(']')));
+    QCOMPARE(f.form->windowTitle().count(QLatin1Char('[')), 1);
+  }
+};
+
+QTEST_MAIN(TestShowMode)
+#include "test_show_mode.moc"
