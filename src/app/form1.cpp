@@ -45,7 +45,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
     screenSaver_ = ownScreenSaver_.get();
   }
   // Keeps the screen saver away while the option is on.
-  connect(&Timer6, &QTimer::timeout, this, [this] { screenSaver_->pokeActivity(); });
+  connect(&Timer6, &QTimer::timeout, this, &Form1::Timer6_Timer);
   connect(editor_, &platform::RTB::Change, this, [this] { doc.Modified = 1; });
   connectMenus();
   wireVolume(*this);
@@ -198,6 +198,10 @@ void Form1::mnuScreenSaver_Click() {
   // The action has already toggled its check mark.
   applyScreenSaverOption();
   SaveSettings();
+}
+
+void Form1::Timer6_Timer() {
+  screenSaver_->pokeActivity();
 }
 
 void Form1::applyScreenSaverOption() {
