@@ -48,17 +48,25 @@ class TestRecovery : public QObject {
     r.tick();
     r.waitForWorker();
     QVERIFY(!QFileInfo::exists(r.recoveryPath()));
-    // 200 keystrokes write a copy without waiting for the timer.
+    // 200 keystrokes write a copy at the next pause, without waiting for
+    // the timer; never in the middle of typing.
+    QCOMPARE(r.pauseTimer().interval(), 2000);
     platform::RTB& rtb = f.rtb();
     for (int i = 0; i < 199; ++i) rtb.SetSelText(QStringLiteral("a"));
+    r.pauseEnded();
     r.waitForWorker();
     QVERIFY(!QFileInfo::exists(r.recoveryPath()));
     rtb.SetSelText(QStringLiteral("b"));
+    r.waitForWorker();
+    QVERIFY(!QFileInfo::exists(r.recoveryPath()));  // still typing
+    QVERIFY(r.pauseTimer().isActive());
+    r.pauseEnded();
     r.waitForWorker();
     QVERIFY(readAll(r.recoveryPath()).contains(QByteArray(QByteArray(199, 'a') + 'b')));
     // The tick writes what changed since.
     rtb.SetSelText(QStringLiteral("LATE"));
     r.tick();
+    r.pauseEnded();
     r.waitForWorker();
     QVERIFY(readAll(r.recoveryPath()).contains("LATE"));
     // A clean save removes the copy; the script file is the saved one.
@@ -94,6 +102,7 @@ class TestRecovery : public QObject {
       f.rtb().SetSelText(QStringLiteral(" thunder, typed after the save"));
       typed = f.rtb().Text();
       f.form->recovery->tick();
+      f.form->recovery->pauseEnded();
       crash(f, kDeadInstance);
     }
     const QByteArray onDisk = readAll(script);
