@@ -272,6 +272,10 @@ void Form1::keyPressEvent(QKeyEvent* e) {
 
 void Form1::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
+  // Without a window manager nothing holds the window to its minimum size:
+  // it snaps back.
+  const QSize least = size().expandedTo(minimumSizeHint());
+  if (least != size()) QTimer::singleShot(0, this, [this, least] { resize(least); });
   Form_Resize();
 }
 
