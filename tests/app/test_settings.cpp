@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace scenova::app;
@@ -82,6 +83,17 @@ class TestSettings : public QObject {
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), old);
+  }
+
+  void fifoOrDeviceIsNoSettingsFile() {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("Scenova.ini"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    bool ok = true;
+    SettingsFile::read(fifo, &ok);  // returns at once instead of waiting for a writer
+    QVERIFY(!ok);
+    QVERIFY(!SettingsFile::readFirstLine(fifo));
+    QVERIFY(!SettingsFile::readFirstLine(QStringLiteral("/dev/zero")));
   }
 
   void userFolderWhenProgramFolderIsReadOnly() {
