@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts or stops what the display and sound tests need, in a private folder:
 #   an X server (Xorg, dummy driver) with two 1024x768 monitors side by side,
-#   a PulseAudio daemon with a null sink "test_sink" as default output.
+#   a PulseAudio daemon with a null sink "test_sink" as default output,
+#   a D-Bus session bus of its own.
 #
 #   scripts/test-env.sh start DIR   -> writes DIR/env (source it) and DIR/pids
 #   scripts/test-env.sh stop DIR    -> stops every process listed in DIR/pids
@@ -104,6 +105,20 @@ CONF
   echo "export PULSE_SERVER=unix:$run/native" >> "$dir/env"
 }
 
+start_dbus() {
+  # A private session bus: D-Bus tests talk to their own test services on
+  # it, never to the desktop's.
+  local out
+  out=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 \
+    --address="unix:path=$dir/dbus-session") || { echo "test-env: dbus-daemon did not start" >&2; return 1; }
+  local address pid
+  address=$(echo "$out" | sed -n 1p)
+  pid=$(echo "$out" | sed -n 2p)
+  [ -n "$pid" ] && echo "$pid" >> "$dir/pids"
+  echo "export DBUS_SESSION_BUS_ADDRESS=$address" >> "$dir/env"
+  echo "export SCENOVA_TEST_BUS_ADDRESS=$address" >> "$dir/env"
+}
+
 # A home and XDG folders inside DIR, and the marker the display, sound and
 # user-folder tests look for before they run (tests/support/in-private-env.sh).
 start_home() {
@@ -128,6 +143,7 @@ case "$cmd" in
     : > "$dir/env"
     start_x || { stop; exit 1; }
     start_pulse || { stop; exit 1; }
+    start_dbus || { stop; exit 1; }
     start_home
     ;;
   stop) stop ;;

@@ -45,7 +45,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
     screenSaver_ = ownScreenSaver_.get();
   }
   // Keeps the screen saver away while the option is on.
-  connect(&Timer6, &QTimer::timeout, this, [this] { screenSaver_->pokeActivity(); });
+  connect(&Timer6, &QTimer::timeout, this, &Form1::Timer6_Timer);
   connect(editor_, &platform::RTB::Change, this, [this] { doc.Modified = 1; });
   connectMenus();
   wireVolume(*this);
@@ -204,6 +204,10 @@ void Form1::mnuScreenSaver_Click() {
   SaveSettings();
 }
 
+void Form1::Timer6_Timer() {
+  screenSaver_->pokeActivity();
+}
+
 void Form1::applyScreenSaverOption() {
   const bool on = ui.mnuScreenSaver->isChecked();
   if (on)
@@ -272,6 +276,10 @@ void Form1::keyPressEvent(QKeyEvent* e) {
 
 void Form1::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
+  // Without a window manager nothing holds the window to its minimum size:
+  // it snaps back.
+  const QSize least = size().expandedTo(minimumSizeHint());
+  if (least != size()) QTimer::singleShot(0, this, [this, least] { resize(least); });
   Form_Resize();
 }
 

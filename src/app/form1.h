@@ -117,6 +117,8 @@ class Form1 : public QMainWindow {
   void mnuScreenSaver_Click();
   // Timer6 and the desktop's screen-saver inhibition follow the check mark.
   void applyScreenSaverOption();
+  // The keep-awake tick: tells the desktop the user is active.
+  void Timer6_Timer();
 
   // Shows a notice in Label11 for 6 seconds (a newer notice restarts them).
   void ShowNotice(const QString& text, int milliseconds = 6000);

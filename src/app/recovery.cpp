@@ -36,6 +36,9 @@ RecoveryKeeper::RecoveryKeeper(Form1& form, Options options)
   if (!o_.alive) o_.alive = processRuns;
   timer_.setInterval(o_.intervalMs);
   connect(&timer_, &QTimer::timeout, this, &RecoveryKeeper::tick);
+  pause_.setSingleShot(true);
+  pause_.setInterval(o_.pauseMs);
+  connect(&pause_, &QTimer::timeout, this, &RecoveryKeeper::pauseEnded);
   worker_ = new QObject;
   worker_->moveToThread(&thread_);
   connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
@@ -55,11 +58,19 @@ QString RecoveryKeeper::pathFor(qint64 id, const char* suffix) const {
 
 void RecoveryKeeper::noteChange() {
   dirty_ = true;
-  if (++changes_ >= o_.changesPerWrite) writeNow();
+  pause_.start();
+  if (++changes_ >= o_.changesPerWrite) wanted_ = true;
+}
+
+void RecoveryKeeper::pauseEnded() {
+  pause_.stop();
+  if (wanted_) writeNow();
 }
 
 void RecoveryKeeper::tick() {
-  if (dirty_ && form_.doc.Modified == 1) writeNow();
+  if (!dirty_ || form_.doc.Modified != 1) return;
+  wanted_ = true;
+  if (!pause_.isActive()) writeNow();  // already in a pause
 }
 
 void RecoveryKeeper::writeNow() {
@@ -70,6 +81,7 @@ void RecoveryKeeper::writeNow() {
   }
   busy_ = true;
   dirty_ = false;
+  wanted_ = false;
   changes_ = 0;
   // The copy is the only work done on this thread; the RTF is made from it
   // and written on the worker.
@@ -100,6 +112,7 @@ void RecoveryKeeper::finished(bool ok) {
 
 void RecoveryKeeper::discard() {
   dirty_ = false;
+  wanted_ = false;
   again_ = false;
   changes_ = 0;
   // After any write already queued, so no copy outlives the discard.

@@ -6,9 +6,11 @@
 // changes, to a recovery file of this process in the recovery folder. The
 // editor's content is copied on the interface thread; turning it into RTF
 // and writing it happen on a worker thread, so a keystroke never waits for
-// the disk. A clean Save, New, Open or close removes the file; the next
-// start after a crash offers to bring the work back. The script file itself
-// is never written here.
+// the disk. The copy itself takes time in proportion to the script (about
+// a tenth of a second per megabyte of RTF), so it is made only in a pause
+// of two seconds without changes, never in the middle of typing. A clean Save, New, Open or close
+// removes the file; the next start after a crash offers to bring the work back. The script file
+// itself is never written here.
 
 #include <QObject>
 #include <QThread>
@@ -31,6 +33,7 @@ class RecoveryKeeper : public QObject {
     std::function<bool(qint64)> alive;
     int intervalMs = 30000;
     int changesPerWrite = 200;
+    int pauseMs = 2000;  // the copy waits for a pause without changes this long
   };
 
   RecoveryKeeper(Form1& form, Options options);
@@ -38,8 +41,11 @@ class RecoveryKeeper : public QObject {
 
   // The editor changed (typing, formatting, the program's own edits).
   void noteChange();
-  // The periodic tick: writes when there are unsaved changes not yet kept.
+  // The periodic tick: writes, at the next pause, the unsaved changes not
+  // yet kept.
   void tick();
+  // The pause timer ran out: makes the copy that is due.
+  void pauseEnded();
   // Starts a write of the current content now (a write already under way
   // is followed by one more).
   void writeNow();
@@ -55,6 +61,7 @@ class RecoveryKeeper : public QObject {
   // benchmarks and the end of the process).
   void waitForWorker();
   QTimer& timer() { return timer_; }
+  QTimer& pauseTimer() { return pause_; }
 
  Q_SIGNALS:
   void written(bool ok);
@@ -68,6 +75,8 @@ class RecoveryKeeper : public QObject {
   Options o_;
   qint64 id_;
   QTimer timer_;
+  QTimer pause_;         // runs from the last change; a copy waits for it
+  bool wanted_ = false;  // a copy is due at the next pause
   QThread thread_;
   QObject* worker_ = nullptr;  // lives in thread_
   int changes_ = 0;

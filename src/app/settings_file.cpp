@@ -13,6 +13,11 @@
 
 namespace scenova::app {
 
+namespace {
+// Eight short lines; anything far larger is not a settings file.
+constexpr qint64 kMaxSettingsBytes = 1024 * 1024;
+}  // namespace
+
 double leadingNumber(QStringView text) {
   return script::ReadNumber(text);
 }
@@ -54,7 +59,9 @@ static QString value(const QString& line) {
 
 std::optional<QString> SettingsFile::readFirstLine(const QString& path) {
   QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+  // A FIFO or a device in its place would block the start.
+  if (!platform::checkReadableRegularFile(path, kMaxSettingsBytes) || !f.open(QIODevice::ReadOnly))
+    return std::nullopt;
   const QStringList lines = splitLines(f.read(64 * 1024));
   return lines.isEmpty() ? QString() : value(lines.first());
 }
@@ -74,7 +81,8 @@ SettingsValues SettingsFile::parse(QByteArrayView bytes) {
 
 SettingsValues SettingsFile::read(const QString& path, bool* ok) {
   QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) {
+  if (!platform::checkReadableRegularFile(path, kMaxSettingsBytes) ||
+      !f.open(QIODevice::ReadOnly)) {
     if (ok) *ok = false;
     return {};
   }

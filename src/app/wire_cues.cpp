@@ -4,6 +4,7 @@
 #include "wiring.h"
 
 #include <QEvent>
+#include <QFileInfo>
 
 #include <functional>
 
@@ -17,6 +18,10 @@ class FormCueHost final : public script::CueHost {
   explicit FormCueHost(Form1& form) : form_(form) {}
   void ShowNotice(const QString& text) override { form_.ShowNotice(text); }
   QString programFolder() const override { return form_.programFolder(); }
+  QString scriptFolder() const override {
+    const QString path = form_.doc.DocumentPath;
+    return path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
+  }
   platform::AudioDevice* audioDevice() const override { return form_.services().audio; }
   audio::VolumeOperations* volume() const override { return form_.volume; }
   video::VideoOperations* video() const override { return form_.video; }

@@ -1,5 +1,6 @@
 #include "linux_platform.h"
 
+#include "platform/file_association.h"
 #include "platform/safe_write.h"
 
 #include <QColorDialog>
@@ -201,58 +202,12 @@ bool LinuxSystemServices::openDocument(const QString& pathOrUrl) {
   return QDesktopServices::openUrl(url);
 }
 
-namespace {
-
-// Writes a small file only when its content differs, so that a normal start
-// touches nothing.
-bool writeIfChanged(const QString& path, const QByteArray& content) {
-  QFile existing(path);
-  if (existing.open(QIODevice::ReadOnly) && existing.readAll() == content) return false;
-  existing.close();
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  return writeFileAtomically(path, content);
-}
-
-}  // namespace
-
 void LinuxSystemServices::registerScriptType(const QString& programFolder) {
-  // The desktop's way of registering a file type: a shared-MIME-info package
-  // for "*.snv" and a desktop entry that opens such files with this program.
   QString data = qEnvironmentVariable("XDG_DATA_HOME");
   if (data.isEmpty()) data = QDir::homePath() + QStringLiteral("/.local/share");
-  const QByteArray mime =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-      "  <mime-type type=\"application/x-scenova-script\">\n"
-      "    <sub-class-of type=\"text/rtf\"/>\n"
-      "    <comment>Scenova script</comment>\n"
-      "    <glob pattern=\"*.snv\"/>\n"
-      "  </mime-type>\n"
-      "</mime-info>\n";
-  QString exec = programFolder + QStringLiteral("/scenova");
-  exec.replace(QLatin1Char('"'), QStringLiteral("\\\""));
-  const QByteArray entry =
-      "[Desktop Entry]\nType=Application\nName=Scenova\n"
-      "Comment=Theatre scripts with sound, video and picture cues\n"
-      "Exec=\"" +
-      exec.toUtf8() +
-      "\" %f\n"
-      "Icon=" +
-      programFolder.toUtf8() +
-      "/Files/scenova.png\n"
-      "MimeType=application/x-scenova-script;\nCategories=AudioVideo;\n";
-  const bool mimeChanged =
-      writeIfChanged(data + QStringLiteral("/mime/packages/scenova.xml"), mime);
-  const bool entryChanged =
-      writeIfChanged(data + QStringLiteral("/applications/scenova.desktop"), entry);
-  if (mimeChanged &&
-      !QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
-    QProcess::startDetached(QStringLiteral("update-mime-database"),
-                            {data + QStringLiteral("/mime")});
-  if (entryChanged &&
-      !QStandardPaths::findExecutable(QStringLiteral("update-desktop-database")).isEmpty())
-    QProcess::startDetached(QStringLiteral("update-desktop-database"),
-                            {data + QStringLiteral("/applications")});
+  QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+  if (config.isEmpty()) config = QDir::homePath() + QStringLiteral("/.config");
+  registerScriptFileType(programFolder, data, config);
 }
 
 }  // namespace scenova::platform

@@ -12,6 +12,7 @@
 #include "video/video_operations.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 
 #include <algorithm>
@@ -54,7 +55,8 @@ void CueActivation::RTB_Click() {
 
 void CueActivation::loadMedia() {
   QString& currentCue = c_.ui.Label2[15]->Tag;
-  const QString found = findCueFile(currentCue, c_.host.programFolder());
+  const QString found = resolveCueFile(currentCue, c_.host.scriptFolder(), QDir::currentPath(),
+                                       c_.host.programFolder());
   if (found.isEmpty()) {
     notFound();
     return;

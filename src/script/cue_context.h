@@ -37,6 +37,9 @@ class CueHost {
   virtual void ShowNotice(const QString& text) = 0;
   // The folder of the executable, without a trailing separator.
   virtual QString programFolder() const = 0;
+  // The folder of the open script, where its relative cues are looked up
+  // first; empty for an untitled script.
+  virtual QString scriptFolder() const { return {}; }
   virtual platform::AudioDevice* audioDevice() const = 0;  // may be null
   virtual audio::VolumeOperations* volume() const = 0;     // may be null
   virtual video::VideoOperations* video() const = 0;       // may be null

@@ -43,17 +43,9 @@ void describe(SheetLine& line, QStringView content, const QString& scriptFolder,
     line.text = typedCanonical(command);
     return;
   }
-  // The Open dialog makes the script's folder the current directory.
-  const QString written = cueFilePath(trimmed);
-  QString found;
-  if (!written.isEmpty()) {
-    const QString here =
-        QFileInfo(written).isRelative() ? scriptFolder + QLatin1Char('/') + written : written;
-    if (isOrdinaryFile(here))
-      found = here;
-    else if (isOrdinaryFile(programFolder + QLatin1Char('/') + written))
-      found = programFolder + QLatin1Char('/') + written;
-  }
+  // Opening the script makes its folder the current one, so the show looks
+  // where the sheet looks.
+  const QString found = resolveCueFile(trimmed, scriptFolder, scriptFolder, programFolder);
   if (found.isEmpty()) {
     line.kind = QStringLiteral("missing");
     line.text = trimmed.toString();

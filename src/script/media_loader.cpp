@@ -1,5 +1,7 @@
 #include "script/media_loader.h"
 
+#include <QDir>
+
 #include "audio/audio_transport.h"
 #include "audio/transport_buttons.h"
 #include "platform/media/audio_device.h"
@@ -50,11 +52,20 @@ bool isOrdinaryFile(const QString& path) {
   return QFileInfo(path).isFile();
 }
 
-QString findCueFile(QStringView cue, const QString& programFolder) {
+QString resolveCueFile(QStringView cue, const QString& scriptFolder, const QString& currentFolder,
+                       const QString& programFolder) {
   const QString written = cueFilePath(cue);
-  if (isOrdinaryFile(written)) return written;
-  const QString below = programFolder + QLatin1Char('/') + written;
-  if (isOrdinaryFile(below)) return below;
+  if (written.isEmpty()) return {};
+  const bool absolute = written.startsWith(QLatin1Char('/'));
+  if (absolute && isOrdinaryFile(written)) return written;
+  const QString relative = absolute ? written.mid(1) : written;
+  const QStringList folders = absolute ? QStringList{programFolder}
+                                       : QStringList{scriptFolder, currentFolder, programFolder};
+  for (const QString& folder : folders) {
+    if (folder.isEmpty()) continue;
+    const QString candidate = folder + QLatin1Char('/') + relative;
+    if (isOrdinaryFile(candidate)) return candidate;
+  }
   return {};
 }
 
@@ -65,10 +76,9 @@ void MediaLoader::vai(const QString& path) {
   // the kind is decided on the lower-cased name.
   QString f = cueFilePath(path);
   if (!isOrdinaryFile(f)) {
-    const QString folder = c_.host.programFolder();
-    // A cue written as "\Files\bell.wav" names a file below the program folder.
-    if (isOrdinaryFile(folder + f)) f = folder + f;
-    if (isOrdinaryFile(folder + QLatin1Char('/') + f)) f = folder + QLatin1Char('/') + f;
+    const QString found =
+        resolveCueFile(f, c_.host.scriptFolder(), QDir::currentPath(), c_.host.programFolder());
+    if (!found.isEmpty()) f = found;
   }
   switch (mediaTypeOf(f)) {
     case MediaType::Video:

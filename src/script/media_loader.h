@@ -24,10 +24,14 @@ QString cueFilePath(QStringView content);
 // devices, and paths the file system rejects do not count.
 bool isOrdinaryFile(const QString& path);
 
-// Where the file of a media cue is found: the path as written (a relative
-// one from the current directory), else below the program folder. Empty when
-// neither names an ordinary file.
-QString findCueFile(QStringView cue, const QString& programFolder);
+// Where the file of a media cue is found, the one rule for clicks, the
+// media loader and the cue sheet. An absolute path as written; a relative
+// one in the script's folder, then in the current folder, then below the
+// program folder. A path written from the root ("\Files\bell.wav") that
+// does not exist there names a file below the program folder. Empty
+// folders are skipped. Empty when nothing names an ordinary file.
+QString resolveCueFile(QStringView cue, const QString& scriptFolder, const QString& currentFolder,
+                       const QString& programFolder);
 
 class MediaLoader {
  public:

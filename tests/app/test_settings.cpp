@@ -1,16 +1,18 @@
 #include "app/settings_file.h"
 #include "support/program_folder.h"
+#include "support/scratch_mount.h"
 
 #include <QFileInfo>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace scenova::app;
 
 class TestSettings : public QObject {
   Q_OBJECT
-private Q_SLOTS:
+ private Q_SLOTS:
   void readsPositionalLines() {
     const SettingsValues v = SettingsFile::parse(
         "  Deutsch.lng \r\n32767\r\n1031.5\r\n2\r\n0\r\n1\r\n/home/a, b\r\n0\r\n");
@@ -44,7 +46,9 @@ private Q_SLOTS:
     w.lastFolder = QStringLiteral("/srv/show, act 2");
     QVERIFY(SettingsFile::write(folder.settingsPath(), w));
     const QByteArray bytes = folder.read(QStringLiteral("Scenova.ini"));
-    QCOMPARE(bytes, QByteArray("Italiano.lng\r\n65535\r\n1031.5\r\n1\r\n0\r\n1\r\n/srv/show, act 2\r\n0\r\n"));
+    QCOMPARE(
+        bytes,
+        QByteArray("Italiano.lng\r\n65535\r\n1031.5\r\n1\r\n0\r\n1\r\n/srv/show, act 2\r\n0\r\n"));
     const SettingsValues v = SettingsFile::read(folder.settingsPath());
     QCOMPARE(*v.lastFolder, w.lastFolder);
     QCOMPARE(*v.knobTop, 1031.5);
@@ -53,11 +57,43 @@ private Q_SLOTS:
   }
 
   void failedWriteKeepsTheOldFile() {
-    scenova::test::ProgramFolder folder;
-    folder.writeSettings("Deutsch.lng\r\n");
     SettingsToWrite w;
-    QVERIFY(!SettingsFile::write(folder.path() + QStringLiteral("/no/such/dir/Scenova.ini"), w));
-    QCOMPARE(folder.read(QStringLiteral("Scenova.ini")), QByteArray("Deutsch.lng\r\n"));
+    w.languageFile = QStringLiteral("Italiano.lng");
+    w.lastFolder = QString(2000, QLatin1Char('f'));
+    // A settings "file" that is a folder is never replaced.
+    scenova::test::ProgramFolder folder;
+    QDir().mkpath(folder.file(QStringLiteral("folder.ini")));
+    QString error;
+    QVERIFY(!SettingsFile::write(folder.file(QStringLiteral("folder.ini")), w, &error));
+    QVERIFY(QFileInfo(folder.file(QStringLiteral("folder.ini"))).isDir());
+    QVERIFY(!error.isEmpty());
+    // A full disk leaves the old file as it was, not empty.
+    scenova::test::ScratchMount disk(64);
+    if (!disk.ok()) QSKIP("cannot mount a small file system here");
+    const QString path = disk.path() + QStringLiteral("/Scenova.ini");
+    const QByteArray old = "Deutsch.lng\r\n5000\r\n1125\r\n1\r\n0\r\n1\r\n/shows\r\n0\r\n";
+    {
+      QFile f(path);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(old);
+    }
+    QVERIFY(disk.fill());
+    QVERIFY(!SettingsFile::write(path, w, &error));
+    QVERIFY2(error.contains(QStringLiteral("space")), qPrintable(error));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), old);
+  }
+
+  void fifoOrDeviceIsNoSettingsFile() {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("Scenova.ini"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    bool ok = true;
+    SettingsFile::read(fifo, &ok);  // returns at once instead of waiting for a writer
+    QVERIFY(!ok);
+    QVERIFY(!SettingsFile::readFirstLine(fifo));
+    QVERIFY(!SettingsFile::readFirstLine(QStringLiteral("/dev/zero")));
   }
 
   void userFolderWhenProgramFolderIsReadOnly() {
@@ -65,7 +101,8 @@ private Q_SLOTS:
     scenova::test::ProgramFolder folder;
     QTemporaryDir config;
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-    const QString where = SettingsFile::locate(folder.path(), config.path() + QStringLiteral("/scenova"));
+    const QString where =
+        SettingsFile::locate(folder.path(), config.path() + QStringLiteral("/scenova"));
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(where, config.path() + QStringLiteral("/scenova/Scenova.ini"));
     QVERIFY(QFileInfo::exists(where));  // seeded from the shipped default

@@ -109,7 +109,9 @@ private Q_SLOTS:
     QFile f(entry);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray text = f.readAll();
-    QVERIFY(text.contains("Exec=\"/opt/my \\\"show\\\"/scenova\" %f"));
+    // Inside the quotes '"' is escaped, and the backslash itself is escaped
+    // once more as every string value of a desktop entry.
+    QVERIFY(text.contains("Exec=\"/opt/my \\\\\"show\\\\\"/scenova\" %f"));
     QVERIFY(QFile::exists(data.path() + QStringLiteral("/mime/packages/scenova.xml")));
     const QDateTime written = QFileInfo(entry).lastModified();
     QTest::qWait(20);

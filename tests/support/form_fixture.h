@@ -20,7 +20,7 @@ struct FormFixture {
   std::unique_ptr<app::Form1> form;
 
   explicit FormFixture(const QString& commandLine = {}, platform::ScreenSaver* saver = nullptr,
-                       const QString& recoveryFolder = {}) {
+                       const QString& recoveryFolder = {}, bool load = true) {
     env.folder = folder.path();
     env.country = QStringLiteral("gb");
     app::Services s;
@@ -32,7 +32,7 @@ struct FormFixture {
     s.screenSaver = saver;
     s.recoveryFolder = recoveryFolder;
     form = std::make_unique<app::Form1>(s, ui::LanguageTable());
-    form->Form_Load();
+    if (load) form->Form_Load();
   }
   platform::RTB& rtb() const { return *form->editor(); }
   QString text(int index) const { return form->lang[index]; }

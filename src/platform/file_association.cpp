@@ -1,0 +1,126 @@
+#include "file_association.h"
+
+#include "platform/safe_write.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+
+namespace scenova::platform {
+
+namespace {
+
+constexpr qint64 kMaxListBytes = 1024 * 1024;
+
+// Writes a small file only when its content differs, so that a normal start
+// touches nothing.
+bool writeIfChanged(const QString& path, const QByteArray& content) {
+  QFile existing(path);
+  if (checkReadableRegularFile(path, kMaxListBytes) && existing.open(QIODevice::ReadOnly) &&
+      existing.readAll() == content)
+    return false;
+  existing.close();
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  return writeFileAtomically(path, content);
+}
+
+// A string value of a desktop entry: backslashes doubled.
+QString entryString(QString value) {
+  return value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+}
+
+void refresh(const char* tool, const QString& folder) {
+  const QString program = QString::fromLatin1(tool);
+  if (!QStandardPaths::findExecutable(program).isEmpty())
+    QProcess::startDetached(program, {folder});
+}
+
+}  // namespace
+
+QByteArray scriptMimePackage() {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+         "  <mime-type type=\"application/x-scenova-script\">\n"
+         "    <sub-class-of type=\"text/rtf\"/>\n"
+         "    <comment>Scenova script</comment>\n"
+         "    <glob pattern=\"*.snv\" weight=\"80\"/>\n"
+         "  </mime-type>\n"
+         "</mime-info>\n";
+}
+
+QString quoteExecArgument(const QString& argument) {
+  QString quoted;
+  for (const QChar c : argument) {
+    if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+        c == QLatin1Char('\\'))
+      quoted += QLatin1Char('\\');
+    quoted += c;
+  }
+  // A field code is written %%, whatever the quoting.
+  quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
+  return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QByteArray scriptDesktopEntry(const QString& programFolder) {
+  if (programFolder.contains(QLatin1Char('\n')) || programFolder.contains(QLatin1Char('\r')))
+    return {};
+  const QString exec = entryString(quoteExecArgument(programFolder + QStringLiteral("/scenova")));
+  const QString icon = entryString(programFolder + QStringLiteral("/Files/scenova.png"));
+  return QStringLiteral(
+             "[Desktop Entry]\nType=Application\nName=Scenova\n"
+             "Comment=Theatre scripts with sound, video and picture cues\n"
+             "Exec=%1 %f\nIcon=%2\nMimeType=application/x-scenova-script;\n"
+             "Categories=AudioVideo;\nNoDisplay=false\n")
+      .arg(exec, icon)
+      .toUtf8();
+}
+
+QByteArray withDefaultHandler(const QByteArray& mimeappsList) {
+  const QByteArray key = QByteArray(kScriptMimeType) + '=';
+  const QByteArray line = key + kDesktopEntryName + ';';
+  QList<QByteArray> lines = mimeappsList.split('\n');
+  if (!lines.isEmpty() && lines.constLast().isEmpty()) lines.removeLast();
+  qsizetype section = -1;
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    if (lines[i].trimmed() == "[Default Applications]") section = i;
+  }
+  if (section < 0) {
+    lines << "[Default Applications]" << line;
+  } else {
+    qsizetype i = section + 1;
+    bool replaced = false;
+    for (; i < lines.size() && !lines[i].trimmed().startsWith('['); ++i) {
+      if (lines[i].trimmed().startsWith(key)) {
+        lines[i] = line;
+        replaced = true;
+      }
+    }
+    if (!replaced) lines.insert(section + 1, line);
+  }
+  return lines.join('\n') + '\n';
+}
+
+bool registerScriptFileType(const QString& programFolder, const QString& dataHome,
+                            const QString& configHome) {
+  const QByteArray entry = scriptDesktopEntry(programFolder);
+  if (entry.isEmpty()) return false;
+  const bool mimeChanged =
+      writeIfChanged(dataHome + QStringLiteral("/mime/packages/scenova.xml"), scriptMimePackage());
+  const bool entryChanged = writeIfChanged(
+      dataHome + QStringLiteral("/applications/") + QLatin1StringView(kDesktopEntryName), entry);
+  const QString listPath = configHome + QStringLiteral("/mimeapps.list");
+  QByteArray list;
+  QFile f(listPath);
+  if (checkReadableRegularFile(listPath, kMaxListBytes) && f.open(QIODevice::ReadOnly))
+    list = f.readAll();
+  f.close();
+  const bool listChanged = writeIfChanged(listPath, withDefaultHandler(list));
+  if (mimeChanged) refresh("update-mime-database", dataHome + QStringLiteral("/mime"));
+  if (entryChanged) refresh("update-desktop-database", dataHome + QStringLiteral("/applications"));
+  return mimeChanged || entryChanged || listChanged;
+}
+
+}  // namespace scenova::platform
