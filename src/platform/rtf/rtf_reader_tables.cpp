@@ -53,7 +53,8 @@ bool Parser::destinationWord(Kw kw) {
       break;
     case Kw::ListOverride:
       if (cur_.dest != Dest::Overrides) return false;
-      overrideLs_ = overrideList_ = 0;
+      overrideLs_ = -1;
+      overrideList_ = 0;
       cur_.ownsOverride = true;
       break;
     case Kw::Pn:
@@ -192,9 +193,9 @@ void Parser::listWord(Kw kw, int param) {
   } else if (kw == Kw::LevelStartAt && d == Dest::ListTable && !curList_.levels.empty()) {
     curList_.levels.back().start = std::clamp(param, 0, kMaxListStart);
   } else if (kw == Kw::Ls && d == Dest::Overrides) {
-    overrideLs_ = param;
+    overrideLs_ = std::max(param, 0);
   } else if (kw == Kw::Ls && d == Dest::Body) {
-    cur_.para.listKey = std::max(param, 0);
+    cur_.para.listKey = std::clamp(param, 0, kMaxListNumber) + 1;  // \ls0 is a list too
   } else if (kw == Kw::Ilvl && d == Dest::Body) {
     cur_.para.level = static_cast<std::uint8_t>(std::clamp(param, 0, 8));
   }
