@@ -77,6 +77,9 @@ inline constexpr int kListGroupProperty = 0x100000 + 0x7C4;
 // ' ' none, '.' dots, '-' hyphens, '_' underline, '#' thick line, '=' double.
 inline constexpr int kTabLeadersProperty = 0x100000 + 0x7C5;
 inline constexpr char16_t kTabLeaderChars[] = u" .-_#=";
+// Character format property. bool: the run's font uses the symbol character
+// set (RTF \\fcharset2): its text is the font's own codes, written back so.
+inline constexpr int kSymbolCharsetProperty = 0x100000 + 0x7C6;
 
 // Replaces the document's content with the RTF (or, when the bytes are not
 // RTF, plain text: UTF-8, else Windows-1252). Returns false only when nothing

@@ -93,7 +93,8 @@ struct Paragraph {
 
 struct FontEntry {
   QString name;
-  int codePage = 0;  // 0 = the document's code page
+  int codePage = 0;     // 0 = the document's code page
+  bool symbol = false;  // \fcharset2
 };
 
 struct Model {

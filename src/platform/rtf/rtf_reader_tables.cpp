@@ -127,8 +127,11 @@ void Parser::tableWord(Kw kw, bool hasParam, int param) {
         {Kw::PnDec, ListKind::Decimal},      {Kw::PnUcLtr, ListKind::UpperAlpha},
         {Kw::PnLcLtr, ListKind::LowerAlpha}, {Kw::PnUcRm, ListKind::UpperRoman},
         {Kw::PnLcRm, ListKind::LowerRoman}};
+    // \pnlvlcont (a paragraph that goes on the item before, unnumbered)
+    // holds even when a style word follows it.
     for (const auto& [word, kind] : kinds)
-      if (word == kw) cur_.para.list = kind;
+      if (word == kw && (cur_.para.list != ListKind::None || kind == ListKind::None))
+        cur_.para.list = kind;
   }
 }
 
@@ -173,6 +176,7 @@ void Parser::fontOrColourWord(Kw kw, int param) {
     m_.fonts[param].codePage = 0;
   } else if (kw == Kw::FCharset && inFonts && m_.fonts.contains(curFont_)) {
     m_.fonts[curFont_].codePage = charsetCodePage(param);
+    m_.fonts[curFont_].symbol = param == 2;
   } else if (kw == Kw::Cpg && inFonts && m_.fonts.contains(curFont_)) {
     if (isCodePageSupported(param)) m_.fonts[curFont_].codePage = param;
   } else if (cur_.dest == Dest::ColourTable && kw != Kw::FCharset && kw != Kw::Cpg) {

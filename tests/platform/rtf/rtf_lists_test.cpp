@@ -198,6 +198,22 @@ class RtfListsTest : public QObject {
     }
   }
 
+  // A font named Symbol keeps the character set the file gave it (readers
+  // read its bytes as symbol codes only with \\fcharset2); a \\pnlvlcont
+  // paragraph is not numbered, whatever numbering words follow.
+  void symbolCharsetAndUnnumberedContinuation() {
+    const QByteArray in =
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Symbol;}{\\f2\\fcharset2 Symbol;}}"
+        "\\pard{\\f1 \\'b7}{\\f2 \\'b7}\\par"
+        "\\pard{\\*\\pn\\pnlvlcont\\ls0\\pndec}goes on\\par}";
+    QTextDocument doc;
+    QVERIFY(rtf::readDocument(in, doc));
+    QCOMPARE(doc.findBlockByNumber(1).textList(), nullptr);
+    const QByteArray rtf = rtf::writeDocument(doc);
+    QVERIFY(rtf.contains("{\\f1\\fnil\\fcharset0 Symbol;}{\\f2\\fnil\\fcharset2 Symbol;}"));
+    QVERIFY(rtf.contains("{\\f1 \\'b7}{\\f2 \\'b7}"));
+  }
+
   // Tab stops keep their kind, position and leader.
   void tabStops() {
     const QByteArray in =
