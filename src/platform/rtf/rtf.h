@@ -50,6 +50,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+class QTextBlock;
 class QTextCursor;
 class QTextDocument;
 
@@ -101,6 +102,12 @@ QByteArray writeDocument(const QTextDocument& doc);
 // document) as RTF. A paragraph break inside the range is written as \par;
 // the range's last paragraph gets no \par unless its break is in the range.
 QByteArray writeRange(const QTextDocument& doc, int from, int to);
+
+// The marker of a list paragraph as word processors show it: its number
+// counted from the list's start, in the list's style, with the numbers of
+// higher levels where the marker names them ("2.1."), or its bullet. Empty
+// for a paragraph outside lists.
+QString listItemText(const QTextBlock& block);
 
 // True when the bytes start (after optional blanks / a UTF-8 byte-order
 // mark) with "{\rtf".

@@ -115,6 +115,27 @@ class RtfListsTest : public QObject {
     QCOMPARE(seven.numberSuffix(), QStringLiteral(")"));
   }
 
+  // The markers the editor shows are those other word processors show.
+  void itemTexts() {
+    QTextDocument* doc = load(kLists, this);
+    QVERIFY(doc);
+    QStringList markers;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) markers << rtf::listItemText(b);
+    QCOMPARE(markers, QStringList({QStringLiteral("1."), QStringLiteral("a)"), QStringLiteral("b)"),
+                                   QStringLiteral("o"), QString(), QStringLiteral("2."),
+                                   QStringLiteral("a)"), QStringLiteral("2.1."),
+                                   QStringLiteral("(vii)"), QString(), QStringLiteral("(3)"),
+                                   QStringLiteral("(4)"), QStringLiteral("o")}));
+    QTextDocument made;
+    QTextCursor c(&made);
+    QTextListFormat upper;
+    upper.setStyle(QTextListFormat::ListUpperRoman);
+    upper.setNumberSuffix(QStringLiteral(":"));
+    c.createList(upper);
+    c.insertBlock();
+    QCOMPARE(rtf::listItemText(made.lastBlock()), QStringLiteral("II:"));
+  }
+
   // The writer numbers as other word processors will: markers with their
   // start numbers, the numbers of higher levels, one \ls per RTF list.
   void writesListTable() {
