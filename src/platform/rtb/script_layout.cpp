@@ -1,5 +1,7 @@
 #include "platform/rtb/script_layout.h"
 
+#include "platform/rtf/rtf.h"
+
 #include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -390,7 +392,7 @@ void ScriptLayout::drawMarker(QPainter* painter, const QTextBlock& block,
       painter->drawEllipse(mark);
     }
   } else {
-    const QString text = list->itemText(block);
+    const QString text = rtf::listItemText(block);
     const qreal width = metrics.horizontalAdvance(text);
     const qreal x =
         leftToRight ? origin.x() - gap - width : origin.x() + line.naturalTextWidth() + gap;

@@ -50,6 +50,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+class QTextBlock;
 class QTextCursor;
 class QTextDocument;
 
@@ -77,6 +78,9 @@ inline constexpr int kListGroupProperty = 0x100000 + 0x7C4;
 // ' ' none, '.' dots, '-' hyphens, '_' underline, '#' thick line, '=' double.
 inline constexpr int kTabLeadersProperty = 0x100000 + 0x7C5;
 inline constexpr char16_t kTabLeaderChars[] = u" .-_#=";
+// Character format property. bool: the run's font uses the symbol character
+// set (RTF \\fcharset2): its text is the font's own codes, written back so.
+inline constexpr int kSymbolCharsetProperty = 0x100000 + 0x7C6;
 
 // Replaces the document's content with the RTF (or, when the bytes are not
 // RTF, plain text: UTF-8, else Windows-1252). Returns false only when nothing
@@ -98,6 +102,12 @@ QByteArray writeDocument(const QTextDocument& doc);
 // document) as RTF. A paragraph break inside the range is written as \par;
 // the range's last paragraph gets no \par unless its break is in the range.
 QByteArray writeRange(const QTextDocument& doc, int from, int to);
+
+// The marker of a list paragraph as word processors show it: its number
+// counted from the list's start, in the list's style, with the numbers of
+// higher levels where the marker names them ("2.1."), or its bullet. Empty
+// for a paragraph outside lists.
+QString listItemText(const QTextBlock& block);
 
 // True when the bytes start (after optional blanks / a UTF-8 byte-order
 // mark) with "{\rtf".

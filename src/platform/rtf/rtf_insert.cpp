@@ -54,7 +54,10 @@ class Resolver {
  public:
   Resolver(const Model& m, const QTextDocument& doc) : m_(m), indentWidth_(doc.indentWidth()) {
     const auto it = m.fonts.constFind(m.defaultFont);
-    if (it != m.fonts.cend()) defaultFamily_ = it->name;
+    if (it != m.fonts.cend()) {
+      defaultFamily_ = it->name;
+      defaultSymbol_ = it->symbol;
+    }
     chars_.resize(m.charFormats.size());
     blocks_.resize(m.paraFormats.size());
   }
@@ -66,8 +69,9 @@ class Resolver {
     done = true;
     const CharProps& p = m_.charFormats[static_cast<size_t>(id)];
     const auto font = p.font < 0 ? m_.fonts.cend() : m_.fonts.constFind(p.font);
-    const QString family =
-        font != m_.fonts.cend() && !font->name.isEmpty() ? font->name : defaultFamily_;
+    const bool named = font != m_.fonts.cend() && !font->name.isEmpty();
+    const QString family = named ? font->name : defaultFamily_;
+    if (named ? font->symbol : defaultSymbol_) f.setProperty(kSymbolCharsetProperty, true);
     if (!family.isEmpty()) {
       f.setFontFamilies(QStringList{family});
       // Qt's format collection does not hash a family list, so formats that
@@ -168,6 +172,7 @@ class Resolver {
   const Model& m_;
   qreal indentWidth_;
   QString defaultFamily_;
+  bool defaultSymbol_ = false;
   std::vector<std::pair<bool, QTextCharFormat>> chars_;  // (resolved yet, format)
   std::vector<std::pair<bool, QTextBlockFormat>> blocks_;
 };

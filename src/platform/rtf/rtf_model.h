@@ -67,7 +67,7 @@ struct ParaProps {
   std::uint8_t align = 0;  // 0 left, 1 right, 2 centre, 3 justify
   ListKind list = ListKind::None;
   std::uint8_t level = 0;
-  // Model::lists key: the \ls number (> 0), or a \pn numbering (< 0).
+  // Model::lists key: the \ls number + 1 (> 0), or a \pn numbering (< 0).
   int listKey = 0;
   int li = 0;  // twips
   int ri = 0;
@@ -93,7 +93,8 @@ struct Paragraph {
 
 struct FontEntry {
   QString name;
-  int codePage = 0;  // 0 = the document's code page
+  int codePage = 0;     // 0 = the document's code page
+  bool symbol = false;  // \fcharset2
 };
 
 struct Model {

@@ -20,6 +20,7 @@ constexpr int kMaxIndent = 31680;  // 22 inches in twips
 constexpr int kMaxHalfPoints = 3276;
 constexpr size_t kMaxTabs = 64;
 constexpr int kMaxListStart = 32767;
+constexpr int kMaxListNumber = 1 << 30;
 
 enum class Dest : std::uint8_t {
   Body,
@@ -112,7 +113,7 @@ class Parser {
   int pnFont_ = -1;
   std::vector<LevelDef> pnDefs_;  // distinct \pn numberings; key -(index + 1)
   TabStop pendingTab_;
-  int overrideLs_ = 0;
+  int overrideLs_ = -1;
   int overrideList_ = 0;
   QHash<int, int> overrides_;
   int footnotes_ = 0;

@@ -214,7 +214,7 @@ void Parser::leaving(const State& inner) {
     if (curList_.id != 0) lists_[curList_.id] = curList_.levels;
     curList_ = {};
   }
-  if (inner.ownsOverride && overrideLs_ != 0) overrides_[overrideLs_] = overrideList_;
+  if (inner.ownsOverride && overrideLs_ >= 0) overrides_[overrideLs_] = overrideList_;
 }
 
 void Parser::symbol(char c) {
@@ -382,7 +382,7 @@ void Parser::endParagraph(bool ended) {
     // A list of the list table. A paragraph that names a list the file does
     // not define has no numbering (its \pn fallback is ignored too), as in
     // other word processors.
-    const auto o = overrides_.constFind(para.listKey);
+    const auto o = overrides_.constFind(para.listKey - 1);
     const auto l = o != overrides_.cend() ? lists_.constFind(*o) : lists_.cend();
     if (l != lists_.cend() && !l->empty()) {
       para.level = static_cast<std::uint8_t>(std::min<size_t>(para.level, l->size() - 1));

@@ -53,7 +53,8 @@ bool Parser::destinationWord(Kw kw) {
       break;
     case Kw::ListOverride:
       if (cur_.dest != Dest::Overrides) return false;
-      overrideLs_ = overrideList_ = 0;
+      overrideLs_ = -1;
+      overrideList_ = 0;
       cur_.ownsOverride = true;
       break;
     case Kw::Pn:
@@ -126,8 +127,11 @@ void Parser::tableWord(Kw kw, bool hasParam, int param) {
         {Kw::PnDec, ListKind::Decimal},      {Kw::PnUcLtr, ListKind::UpperAlpha},
         {Kw::PnLcLtr, ListKind::LowerAlpha}, {Kw::PnUcRm, ListKind::UpperRoman},
         {Kw::PnLcRm, ListKind::LowerRoman}};
+    // \pnlvlcont (a paragraph that goes on the item before, unnumbered)
+    // holds even when a style word follows it.
     for (const auto& [word, kind] : kinds)
-      if (word == kw) cur_.para.list = kind;
+      if (word == kw && (cur_.para.list != ListKind::None || kind == ListKind::None))
+        cur_.para.list = kind;
   }
 }
 
@@ -172,6 +176,7 @@ void Parser::fontOrColourWord(Kw kw, int param) {
     m_.fonts[param].codePage = 0;
   } else if (kw == Kw::FCharset && inFonts && m_.fonts.contains(curFont_)) {
     m_.fonts[curFont_].codePage = charsetCodePage(param);
+    m_.fonts[curFont_].symbol = param == 2;
   } else if (kw == Kw::Cpg && inFonts && m_.fonts.contains(curFont_)) {
     if (isCodePageSupported(param)) m_.fonts[curFont_].codePage = param;
   } else if (cur_.dest == Dest::ColourTable && kw != Kw::FCharset && kw != Kw::Cpg) {
@@ -192,9 +197,9 @@ void Parser::listWord(Kw kw, int param) {
   } else if (kw == Kw::LevelStartAt && d == Dest::ListTable && !curList_.levels.empty()) {
     curList_.levels.back().start = std::clamp(param, 0, kMaxListStart);
   } else if (kw == Kw::Ls && d == Dest::Overrides) {
-    overrideLs_ = param;
+    overrideLs_ = std::max(param, 0);
   } else if (kw == Kw::Ls && d == Dest::Body) {
-    cur_.para.listKey = std::max(param, 0);
+    cur_.para.listKey = std::clamp(param, 0, kMaxListNumber) + 1;  // \ls0 is a list too
   } else if (kw == Kw::Ilvl && d == Dest::Body) {
     cur_.para.level = static_cast<std::uint8_t>(std::clamp(param, 0, 8));
   }

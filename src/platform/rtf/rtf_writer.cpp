@@ -80,20 +80,22 @@ void appendEscaped(QByteArray& out, QStringView text) {
 }
 
 Writer::Writer(const QTextDocument& doc)
-    : doc_(doc), lists_([this](const QString& family) { return fontIndex(family); }) {
+    : doc_(doc),
+      lists_([this](const QString& family) { return fontIndex(family, isSymbolFont(family)); }) {
   const QFont font = doc.defaultFont();
   defaultFamily_ = font.family();
   defaultHalfPoints_ =
       font.pointSizeF() > 0 ? static_cast<int>(std::lround(font.pointSizeF() * 2)) : 24;
-  fontIndex(defaultFamily_);
+  fontIndex(defaultFamily_, false);
 }
 
-int Writer::fontIndex(const QString& family) {
-  const auto it = fonts_.constFind(family);
+int Writer::fontIndex(const QString& family, bool symbol) {
+  const QString key = symbol ? u'\x01' + family : family;
+  const auto it = fonts_.constFind(key);
   if (it != fonts_.cend()) return *it;
   const int index = static_cast<int>(fontNames_.size());
-  fonts_.insert(family, index);
-  fontNames_.push_back(family);
+  fonts_.insert(key, index);
+  fontNames_.emplace_back(family, symbol);
   return index;
 }
 
@@ -115,7 +117,8 @@ QByteArray Writer::charProps(const QTextCharFormat& f) {
   const QString family = families.isEmpty()
                              ? f.stringProperty(QTextFormat::FontFamily)  // set by setFont
                              : families.first();
-  const int font = fontIndex(family.isEmpty() ? defaultFamily_ : family);
+  const int font =
+      fontIndex(family.isEmpty() ? defaultFamily_ : family, f.boolProperty(kSymbolCharsetProperty));
   if (font != 0) out += "\\f" + QByteArray::number(font);
   const int halfPoints = f.hasProperty(QTextFormat::FontPointSize) && f.fontPointSize() > 0
                              ? static_cast<int>(std::lround(f.fontPointSize() * 2))
@@ -263,8 +266,8 @@ QByteArray Writer::write(int from, int to, bool wholeDocument) {
   QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
   for (size_t i = 0; i < fontNames_.size(); ++i) {
     out += "{\\f" + QByteArray::number(static_cast<int>(i)) + "\\fnil\\fcharset" +
-           (isSymbolFont(fontNames_[i]) ? "2 " : "0 ");
-    appendEscaped(out, QString(fontNames_[i]).remove(u';'));  // ';' ends the entry
+           (fontNames_[i].second ? "2 " : "0 ");
+    appendEscaped(out, QString(fontNames_[i].first).remove(u';'));  // ';' ends the entry
     out += ";}";
   }
   out += "}\r\n{\\colortbl ;";

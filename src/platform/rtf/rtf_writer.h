@@ -28,7 +28,7 @@ class Writer {
   QByteArray write(int from, int to, bool wholeDocument);
 
  private:
-  int fontIndex(const QString& family);
+  int fontIndex(const QString& family, bool symbol);
   int colourIndex(const QColor& colour);
   QByteArray charProps(const QTextCharFormat& f);
   const QByteArray& cachedCharProps(int formatIndex, const QTextCharFormat& f);
@@ -42,8 +42,7 @@ class Writer {
   QString defaultFamily_;
   int defaultHalfPoints_ = 24;
   QHash<QString, int> fonts_;
-  std::vector<QString> fontNames_;
-  int symbolFont_ = -1;
+  std::vector<std::pair<QString, bool>> fontNames_;  // (family, symbol character set)
   QHash<QRgb, int> colours_;
   std::vector<QRgb> colourList_;
   ListWriter lists_;

@@ -4,6 +4,8 @@
 // documents in tests: one line per paragraph, one per run of equally
 // formatted characters, with every property the RTF code keeps.
 
+#include "platform/rtf/rtf.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -39,12 +41,41 @@ inline QString blockSignature(const QTextBlock& block) {
     list = QStringLiteral("%1/%2")
                .arg(static_cast<int>(l->format().style()))
                .arg(l->format().indent());
-  return QStringLiteral("P %1 left %2 right %3 first %4 list %5")
+  QString tabs;
+  const QList<QTextOption::Tab> positions = f.tabPositions();
+  const QString leaders = f.stringProperty(scenova::platform::rtf::kTabLeadersProperty);
+  for (qsizetype i = 0; i < positions.size(); ++i) {
+    static const char types[] = "LRCD";
+    tabs += QStringLiteral(" tab %1%2%3")
+                .arg(positions[i].position)
+                .arg(QLatin1Char(types[positions[i].type & 3]))
+                .arg(i < leaders.size() && leaders[i] != u' ' ? QString(leaders[i]) : QString());
+  }
+  return QStringLiteral("P %1 left %2 right %3 first %4 list %5%6")
       .arg(align)
       .arg(f.leftMargin())
       .arg(f.rightMargin())
       .arg(block.textList() ? 0.0 : f.textIndent())
-      .arg(list);
+      .arg(list, tabs);
+}
+
+// A list paragraph's numbering: style, level, first number, marker (with
+// {1}..{9} for the numbers of the levels), marker font, and which item of
+// its list it is.
+inline QString listSignature(const QTextBlock& block) {
+  const QTextList* l = block.textList();
+  if (!l) return QStringLiteral("-");
+  namespace rtf = scenova::platform::rtf;
+  const QTextListFormat f = l->format();
+  QString marker = f.stringProperty(rtf::kListMarkerProperty);
+  for (char16_t n = 0; n < 9; ++n) marker.replace(QChar(n), QStringLiteral("{%1}").arg(n + 1));
+  const QString font = f.stringProperty(rtf::kListMarkerFontProperty);
+  return QStringLiteral("%1/%2 from %3 \"%4\"%5 item %6")
+      .arg(static_cast<int>(f.style()))
+      .arg(f.indent())
+      .arg(f.hasProperty(rtf::kListStartProperty) ? f.intProperty(rtf::kListStartProperty) : 1)
+      .arg(marker, font.isEmpty() ? QString() : QStringLiteral(" in ") + font)
+      .arg(l->itemNumber(block) + 1);
 }
 
 inline QString describe(const QTextDocument& doc) {

@@ -43,6 +43,21 @@ class DocumentGenerator {
       bf.setRightMargin(pick(0, 1) * 10);
       const int listKind = pick(0, 3);  // 0, 1: none
       if (listKind < 2) bf.setTextIndent(pick(-1, 2) * 10);
+      if (pick(0, 3) == 0) {
+        static constexpr QTextOption::TabType types[] = {
+            QTextOption::LeftTab, QTextOption::RightTab, QTextOption::CenterTab,
+            QTextOption::DelimiterTab};
+        QList<QTextOption::Tab> tabs;
+        QString leaders;
+        for (int t = pick(1, 3); t > 0; --t) {
+          const auto type = types[pick(0, 3)];
+          tabs.append({pick(1, 40) * 12.0, type,
+                       type == QTextOption::DelimiterTab ? QChar(u'.') : QChar()});
+          leaders += QChar(rtf::kTabLeaderChars[pick(0, 5)]);
+        }
+        bf.setTabPositions(tabs);
+        bf.setProperty(rtf::kTabLeadersProperty, leaders);
+      }
       if (p == 0)
         c.setBlockFormat(bf);
       else
