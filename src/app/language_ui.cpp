@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -145,6 +146,24 @@ QString windowLanguageForCountry(const QString& country, const QString& programF
     name = QStringLiteral("Russian");
   const QString file = name + QStringLiteral(".lng");
   return exists(programFolder, file) ? file : QStringLiteral("English.lng");
+}
+
+QString acceptChosenLanguage(const QString& chosen, const QString& programFolder,
+                             LanguageTable& table, QString* reason) {
+  const QString folder = QDir(programFolder + QStringLiteral("/Lang")).canonicalPath();
+  const QString file = QFileInfo(chosen).canonicalFilePath();
+  const QString prefix = folder + QLatin1Char('/');
+  if (folder.isEmpty() || file.isEmpty() || !file.startsWith(prefix)) {
+    if (reason) *reason = table[164] + QStringLiteral("\n\n") + chosen;
+    return {};
+  }
+  const QString name = file.mid(prefix.size());
+  QString error;
+  if (!table.load(languagePath(programFolder, name), &error)) {
+    if (reason) *reason = table[165] + QStringLiteral("\n\n") + error;
+    return {};
+  }
+  return name;
 }
 
 QString languageFileFromChosenPath(const QString& path) {

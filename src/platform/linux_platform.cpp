@@ -1,5 +1,6 @@
 #include "linux_platform.h"
 
+#include "platform/safe_read.h"
 #include "platform/safe_write.h"
 
 #include <QColorDialog>
@@ -204,9 +205,8 @@ namespace {
 // Writes a small file only when its content differs, so that a normal start
 // touches nothing.
 bool writeIfChanged(const QString& path, const QByteArray& content) {
-  QFile existing(path);
-  if (existing.open(QIODevice::ReadOnly) && existing.readAll() == content) return false;
-  existing.close();
+  QByteArray existing;
+  if (readRegularFile(path, content.size() + 1, &existing) && existing == content) return false;
   QDir().mkpath(QFileInfo(path).absolutePath());
   return writeFileAtomically(path, content);
 }

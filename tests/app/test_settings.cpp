@@ -1,16 +1,19 @@
 #include "app/settings_file.h"
+#include "support/file_size_limit.h"
 #include "support/program_folder.h"
 
 #include <QFileInfo>
 #include <QTest>
 
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 using namespace scenova::app;
 
 class TestSettings : public QObject {
   Q_OBJECT
-private Q_SLOTS:
+ private Q_SLOTS:
   void readsPositionalLines() {
     const SettingsValues v = SettingsFile::parse(
         "  Deutsch.lng \r\n32767\r\n1031.5\r\n2\r\n0\r\n1\r\n/home/a, b\r\n0\r\n");
@@ -44,7 +47,9 @@ private Q_SLOTS:
     w.lastFolder = QStringLiteral("/srv/show, act 2");
     QVERIFY(SettingsFile::write(folder.settingsPath(), w));
     const QByteArray bytes = folder.read(QStringLiteral("Scenova.ini"));
-    QCOMPARE(bytes, QByteArray("Italiano.lng\r\n65535\r\n1031.5\r\n1\r\n0\r\n1\r\n/srv/show, act 2\r\n0\r\n"));
+    QCOMPARE(
+        bytes,
+        QByteArray("Italiano.lng\r\n65535\r\n1031.5\r\n1\r\n0\r\n1\r\n/srv/show, act 2\r\n0\r\n"));
     const SettingsValues v = SettingsFile::read(folder.settingsPath());
     QCOMPARE(*v.lastFolder, w.lastFolder);
     QCOMPARE(*v.knobTop, 1031.5);
@@ -53,11 +58,23 @@ private Q_SLOTS:
   }
 
   void failedWriteKeepsTheOldFile() {
+    // The settings file itself, on a disk that fills up during the write.
     scenova::test::ProgramFolder folder;
     folder.writeSettings("Deutsch.lng\r\n");
+    const QStringList before = QDir(folder.path()).entryList(QDir::Files);
     SettingsToWrite w;
-    QVERIFY(!SettingsFile::write(folder.path() + QStringLiteral("/no/such/dir/Scenova.ini"), w));
+    w.languageFile = QStringLiteral("Italiano.lng");
+    const int status = scenova::test::runWithFileSizeLimit(8, [&] {
+      QString error;
+      if (SettingsFile::write(folder.settingsPath(), w, &error)) return 0;
+      return error.contains(QString::fromLocal8Bit(std::strerror(EFBIG))) ? 1 : 2;
+    });
+    QCOMPARE(status, 1);  // failed, with the system's reason
     QCOMPARE(folder.read(QStringLiteral("Scenova.ini")), QByteArray("Deutsch.lng\r\n"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), before);  // no temporary file left
+    // The same write with room succeeds, so the limit was what failed it.
+    QVERIFY(SettingsFile::write(folder.settingsPath(), w));
+    QVERIFY(folder.read(QStringLiteral("Scenova.ini")).startsWith("Italiano.lng\r\n"));
   }
 
   void userFolderWhenProgramFolderIsReadOnly() {
@@ -65,7 +82,8 @@ private Q_SLOTS:
     scenova::test::ProgramFolder folder;
     QTemporaryDir config;
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-    const QString where = SettingsFile::locate(folder.path(), config.path() + QStringLiteral("/scenova"));
+    const QString where =
+        SettingsFile::locate(folder.path(), config.path() + QStringLiteral("/scenova"));
     QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(where, config.path() + QStringLiteral("/scenova/Scenova.ini"));
     QVERIFY(QFileInfo::exists(where));  // seeded from the shipped default
