@@ -35,6 +35,10 @@ Run runProgram(const QStringList& args, const Options& o = {}) {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
     env.remove(QString::fromLatin1(name));
   if (!o.locale.isEmpty()) env.insert(QStringLiteral("LC_ALL"), o.locale);
+  // Should the program ever start its window here, it finds a home of its own.
+  static const QTemporaryDir home;
+  for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+    env.insert(QString::fromLatin1(name), home.path());
   p.setProcessEnvironment(env);
   if (!o.stdoutFile.isEmpty()) p.setStandardOutputFile(o.stdoutFile, QIODevice::Append);
   if (o.fileSizeLimit > 0) scenova::test::startWithFileSizeLimit(p, o.fileSizeLimit);
