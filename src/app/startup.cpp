@@ -7,6 +7,7 @@
 #include "platform/media/media_player.h"
 #include "platform/media/mixer_pulse.h"
 #include "platform/rtb/headless.h"
+#include "platform/screen_saver.h"
 #include "script/cue_sheet.h"
 #include "settings_file.h"
 
@@ -23,6 +24,13 @@
 namespace scenova::app {
 
 namespace {
+
+// Unsaved work is kept in the user's state folder.
+QString recoveryFolder() {
+  QString base = qEnvironmentVariable("XDG_STATE_HOME");
+  if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/state");
+  return base + QStringLiteral("/scenova");
+}
 
 QString wholeCommandLine(int argc, char** argv) {
   QStringList parts;
@@ -135,6 +143,9 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
   };
   services.settingsPath = in.settingsPath;
   services.commandLine = wholeCommandLine(argc, argv);
+  platform::DBusScreenSaver screenSaver(QStringLiteral("Scenova"));
+  services.screenSaver = &screenSaver;
+  services.recoveryFolder = recoveryFolder();
   Form1 form(services, std::move(start.table));
   form.LanguageFile = start.languageFile;
   form.Form_Load();

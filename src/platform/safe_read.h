@@ -7,7 +7,9 @@ namespace scenova::platform {
 
 // The largest outside files the program reads. Anything larger is refused
 // with a message instead of being read into memory.
-inline constexpr qint64 kMaxScriptFileBytes = qint64{256} << 20;  // scripts (RTF or text)
+// Scripts (RTF or text): far above any play (a 5 MB script is a long one,
+// pictures included), low enough that reading stays quick and in memory.
+inline constexpr qint64 kMaxScriptFileBytes = qint64{128} << 20;
 inline constexpr qint64 kMaxLanguageFileBytes = qint64{1} << 20;  // Lang/*.lng
 inline constexpr qint64 kMaxSettingsFileBytes = qint64{1} << 20;  // Scenova.ini
 

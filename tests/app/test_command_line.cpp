@@ -132,7 +132,7 @@ class TestCommandLine : public QObject {
     QTest::addColumn<QByteArray>("reason");
     for (const char* source : {"fifo", "/dev/zero", "huge"}) {
       const QByteArray reason =
-          QByteArray(source) == "huge" ? "larger than 256 MB" : "not a regular file";
+          QByteArray(source) == "huge" ? "larger than 128 MB" : "not a regular file";
       QTest::addRow("cue sheet of %s", source)
           << QStringLiteral("--cue-sheet") << QString::fromLatin1(source) << 2 << reason;
       QTest::addRow("export of %s", source)
@@ -149,7 +149,7 @@ class TestCommandLine : public QObject {
     if (!QFileInfo::exists(huge)) {
       QFile f(huge);  // sparse: costs no disk
       QVERIFY(f.open(QIODevice::WriteOnly) && f.write("{\\rtf1 ") == 7);
-      QVERIFY(f.resize((qint64{256} << 20) + 1));
+      QVERIFY(f.resize((qint64{128} << 20) + 1));
     }
     if (source == QLatin1String("fifo")) source = fifo;
     if (source == QLatin1String("huge")) source = huge;

@@ -68,7 +68,7 @@ class TestSafeRead : public QObject {
   }
 
   void limitsAreWrittenAsPeopleSayThem() {
-    QCOMPARE(sizeLimitText(kMaxScriptFileBytes), QStringLiteral("256 MB"));
+    QCOMPARE(sizeLimitText(kMaxScriptFileBytes), QStringLiteral("128 MB"));
     QCOMPARE(sizeLimitText(kMaxLanguageFileBytes), QStringLiteral("1 MB"));
     QCOMPARE(sizeLimitText(64 * 1024), QStringLiteral("64 KB"));
     QCOMPARE(sizeLimitText(1000), QStringLiteral("1000 bytes"));
