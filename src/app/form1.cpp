@@ -173,9 +173,14 @@ void Form1::mnuLingua_Click() {
   r.forOpen = true;
   const QString chosen = services_.dialogs->fileDialog(r);
   if (!chosen.isEmpty()) {
-    const QString file = languageFileFromChosenPath(chosen);
-    if (!file.isEmpty()) LanguageFile = file;
-    lang.load(languagePath(programFolder(), LanguageFile));
+    QString why;
+    const QString file = acceptChosenLanguage(chosen, programFolder(), lang, &why);
+    if (file.isEmpty()) {  // the current language stays
+      services_.dialogs->messageBox(this, why, QStringLiteral("Scenova"),
+                                    platform::MsgIcon::Exclamation, platform::MsgButtons::Ok);
+      return;
+    }
+    LanguageFile = file;
   }
   CambiaLingua2();
   SaveSettings();

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -145,6 +146,43 @@ QString windowLanguageForCountry(const QString& country, const QString& programF
     name = QStringLiteral("Russian");
   const QString file = name + QStringLiteral(".lng");
   return exists(programFolder, file) ? file : QStringLiteral("English.lng");
+}
+
+namespace {
+
+// A language text, or the English one while no language file is loaded.
+QString textOr(const LanguageTable& table, int index, const char* english) {
+  const QString text = table[index];
+  return text.isEmpty() ? QString::fromUtf8(english) : text;
+}
+
+}  // namespace
+
+QString acceptChosenLanguage(const QString& chosen, const QString& programFolder,
+                             LanguageTable& table, QString* reason) {
+  const QString folder = QDir(programFolder + QStringLiteral("/Lang")).canonicalPath();
+  const QString file = QFileInfo(chosen).canonicalFilePath();
+  const QString prefix = folder + QLatin1Char('/');
+  if (folder.isEmpty() || file.isEmpty() || !file.startsWith(prefix)) {
+    if (reason) {
+      *reason = textOr(table, 164,
+                       "This language file is not in the program's Lang folder, so it cannot be "
+                       "used. The language stays as it was.") +
+                QStringLiteral("\n\n") + chosen;
+    }
+    return {};
+  }
+  const QString name = file.mid(prefix.size());
+  QString error;
+  if (!table.load(languagePath(programFolder, name), &error)) {
+    if (reason) {
+      *reason =
+          textOr(table, 165, "This language file cannot be read. The language stays as it was.") +
+          QStringLiteral("\n\n") + error;
+    }
+    return {};
+  }
+  return name;
 }
 
 QString languageFileFromChosenPath(const QString& path) {

@@ -29,6 +29,15 @@ QString windowLanguageForCountry(const QString& country, const QString& programF
 // empty when the path has none.
 QString languageFileFromChosenPath(const QString& path);
 
+// Takes a file chosen in the language dialog when the program can read it
+// from its own Lang folder, where the next start looks for it: the file (a
+// link followed) must lie in that folder or below it and load into table.
+// Returns its name relative to the Lang folder, or empty with the reason in
+// *reason (the language texts 164 and 165, then the file) and table as it
+// was.
+QString acceptChosenLanguage(const QString& chosen, const QString& programFolder,
+                             LanguageTable& table, QString* reason);
+
 // Path of a language file in the program's own Lang folder.
 QString languagePath(const QString& programFolder, const QString& languageFile);
 

@@ -1,12 +1,12 @@
 #include "settings_file.h"
 
+#include "platform/safe_read.h"
 #include "platform/safe_write.h"
 
 #include "platform/text_codec.h"
 #include "script/markup.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <cmath>
@@ -31,7 +31,10 @@ QString SettingsFile::locate(const QString& programFolder, const QString& userCo
   const QString inUser = userConfigFolder + QStringLiteral("/Scenova.ini");
   if (!QFileInfo::exists(inUser)) {
     QDir().mkpath(userConfigFolder);
-    if (file.exists()) QFile::copy(inProgram, inUser);
+    QByteArray seed;
+    if (file.exists() &&
+        platform::readRegularFile(inProgram, platform::kMaxSettingsFileBytes, &seed))
+      platform::writeFileAtomically(inUser, seed);
   }
   return QFileInfo::exists(inUser) || !file.exists() ? inUser : inProgram;
 }
@@ -58,11 +61,11 @@ static QString value(const QString& line) {
 }
 
 std::optional<QString> SettingsFile::readFirstLine(const QString& path) {
-  QFile f(path);
-  // A FIFO or a device in its place would block the start.
-  if (!platform::checkReadableRegularFile(path, kMaxSettingsBytes) || !f.open(QIODevice::ReadOnly))
+  QByteArray bytes;
+  if (!platform::readRegularFile(path, platform::kMaxSettingsFileBytes, &bytes)) {
     return std::nullopt;
-  const QStringList lines = splitLines(f.read(64 * 1024));
+  }
+  const QStringList lines = splitLines(bytes);
   return lines.isEmpty() ? QString() : value(lines.first());
 }
 
@@ -80,14 +83,10 @@ SettingsValues SettingsFile::parse(QByteArrayView bytes) {
 }
 
 SettingsValues SettingsFile::read(const QString& path, bool* ok) {
-  QFile f(path);
-  if (!platform::checkReadableRegularFile(path, kMaxSettingsBytes) ||
-      !f.open(QIODevice::ReadOnly)) {
-    if (ok) *ok = false;
-    return {};
-  }
-  if (ok) *ok = true;
-  return parse(f.read(1024 * 1024));
+  QByteArray bytes;
+  const bool read = platform::readRegularFile(path, platform::kMaxSettingsFileBytes, &bytes);
+  if (ok) *ok = read;
+  return read ? parse(bytes) : SettingsValues{};
 }
 
 QString SettingsFile::formatNumber(double value) {

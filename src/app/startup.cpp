@@ -38,6 +38,27 @@ QString wholeCommandLine(int argc, char** argv) {
   return parts.join(QLatin1Char(' '));
 }
 
+constexpr char kUsage[] =
+    "usage: scenova [SCRIPT]\n"
+    "       scenova --cue-sheet SCRIPT\n"
+    "       scenova --export-text SCRIPT\n"
+    "       scenova --convert IN OUT\n";
+
+// A first argument that looks like an option but names none of the
+// commands: the usage, before Qt (which would stop the process without a
+// display) sees it. Returns -1 for anything else.
+int optionStatus(int argc, char** argv) {
+  if (argc < 2) return -1;
+  const QByteArray first(argv[1]);
+  if (first == "--help" || first == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (!first.startsWith("--")) return -1;
+  std::fprintf(stderr, "scenova: unknown option %s\n%s", argv[1], kUsage);
+  return 2;
+}
+
 }  // namespace
 
 StartupResult startupChecks(const StartupInputs& in) {
@@ -74,6 +95,7 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
   if (handled) return status;
   status = script::runCueSheet(argc, argv, &handled);
   if (handled) return status;
+  if (const int option = optionStatus(argc, argv); option >= 0) return option;
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Scenova"));

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 
+#include <clocale>
 #include <cstdio>
 
 namespace scenova::platform {
@@ -22,6 +23,8 @@ HeadlessApplication::HeadlessApplication(char* programName)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     app_ = std::make_unique<QGuiApplication>(argc_, argv_);
   }
+  // Qt takes the user's locale for everything; numbers keep the point.
+  std::setlocale(LC_NUMERIC, "C");
 }
 
 HeadlessApplication::~HeadlessApplication() {

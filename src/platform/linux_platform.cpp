@@ -1,6 +1,7 @@
 #include "linux_platform.h"
 
 #include "platform/file_association.h"
+#include "platform/safe_read.h"
 #include "platform/safe_write.h"
 
 #include <QColorDialog>

@@ -55,8 +55,15 @@ void describe(SheetLine& line, QStringView content, const QString& scriptFolder,
   line.text = QDir::cleanPath(QFileInfo(found).absoluteFilePath());
 }
 
-void writeUtf8(QIODevice& device, const QString& text) {
-  device.write(text.toUtf8());
+bool writeUtf8(QIODevice& device, const QString& text) {
+  const QByteArray bytes = text.toUtf8();
+  return device.write(bytes) == bytes.size();
+}
+
+int cannotWrite(QIODevice& out, QIODevice& err) {
+  writeUtf8(err, QStringLiteral("scenova: cannot write the cue sheet: ") + out.errorString() +
+                     QLatin1Char('\n'));
+  return kSheetNotWritten;
 }
 
 // Qt's own diagnostics (fonts, platform) stay off standard error, which
@@ -126,9 +133,10 @@ int writeCueSheet(const QString& scriptPath, const QString& programFolder, QIODe
   bool missing = false;
   for (const SheetLine& l : cueSheet(platform::programText(doc), folder, programFolder)) {
     missing = missing || l.kind == QLatin1StringView("missing");
-    writeUtf8(out, QString::number(l.line) + QLatin1Char('\t') + QString::number(l.column) +
-                       QLatin1Char('\t') + l.kind + QLatin1Char('\t') + sheetField(l.text) +
-                       QLatin1Char('\n'));
+    if (!writeUtf8(out, QString::number(l.line) + QLatin1Char('\t') + QString::number(l.column) +
+                            QLatin1Char('\t') + l.kind + QLatin1Char('\t') + sheetField(l.text) +
+                            QLatin1Char('\n')))
+      return cannotWrite(out, err);
   }
   return missing ? 1 : 0;
 }
@@ -147,7 +155,9 @@ int runCueSheet(int argc, char** argv, bool* handled) {
   platform::HeadlessApplication app(argv[0]);
   const int status =
       writeCueSheet(QFile::decodeName(argv[2]), QCoreApplication::applicationDirPath(), out, err);
-  out.flush();
+  // A full disk or a closed pipe shows only when the last bytes go out.
+  if (status != kSheetNotWritten && (!out.flush() || out.error() != QFileDevice::NoError))
+    return cannotWrite(out, err);
   return status;
 }
 

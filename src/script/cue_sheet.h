@@ -18,8 +18,9 @@
 // (vertical tabs) are written as \r, \n, \t and \v. A relative path is
 // looked up in the script's folder, then in the program folder. Exit status
 // 0 when every media cue resolves, 1 when any is missing, 2 when the script
-// cannot be read (one line on standard error). Needs no display, settings
-// or language file.
+// cannot be read, 3 when the sheet cannot be written (a full disk, a closed
+// pipe); one line on standard error for 2 and 3. Needs no display, settings
+// or language file. Numbers are read the same way under every locale.
 
 #include <QList>
 #include <QString>
@@ -27,6 +28,9 @@
 class QIODevice;
 
 namespace scenova::script {
+
+// The exit status when the sheet could not be written out.
+inline constexpr int kSheetNotWritten = 3;
 
 struct SheetLine {
   int line = 0;

@@ -1,10 +1,14 @@
 #include "markup.h"
 
+#include <charconv>
+#include <clocale>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <string>
+
+#include <locale.h>
+#include <stdlib.h>
 
 namespace scenova::script {
 
@@ -36,6 +40,20 @@ constexpr CommandInfo kCommands[] = {
 
 bool ignorable(QChar c) {
   return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
+}
+
+// Numbers in cues and dialog fields use a point whatever the user's locale
+// (a German or French locale would otherwise stop "0.5" at the point).
+double readCNumber(const std::string& number) {
+  static const locale_t c = newlocale(LC_NUMERIC_MASK, "C", locale_t{});
+  return c ? strtod_l(number.c_str(), nullptr, c) : std::strtod(number.c_str(), nullptr);
+}
+
+// printf's "%.{precision}g" or "%.{precision}f", always with a point.
+QString cNumberText(double value, std::chars_format format, int precision) {
+  char buf[400];
+  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, value, format, precision);
+  return r.ec == std::errc() ? QString::fromLatin1(buf, r.ptr - buf) : QStringLiteral("0");
 }
 
 int digitValue(QChar c) {
@@ -154,7 +172,7 @@ double ReadNumber(QStringView text) {
     else
       i = save;
   }
-  return std::strtod(number.c_str(), nullptr);
+  return readCNumber(number);
 }
 
 QStringView trimBlanks(QStringView text) {
@@ -167,12 +185,9 @@ QStringView trimBlanks(QStringView text) {
 QString signedDecimal(double value) {
   if (!std::isfinite(value)) return QStringLiteral(" 0");
   // Up to 15 significant digits, no exponent for values of media size.
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.15g", std::fabs(value));
-  QString digits = QString::fromLatin1(buf);
+  QString digits = cNumberText(std::fabs(value), std::chars_format::general, 15);
   if (digits.contains(QLatin1Char('e'))) {
-    std::snprintf(buf, sizeof buf, "%.6f", std::fabs(value));
-    digits = QString::fromLatin1(buf);
+    digits = cNumberText(std::fabs(value), std::chars_format::fixed, 6);
     while (digits.endsWith(QLatin1Char('0'))) digits.chop(1);
     if (digits.endsWith(QLatin1Char('.'))) digits.chop(1);
   }

@@ -1,8 +1,7 @@
 #include "language_table.h"
 
+#include "platform/safe_read.h"
 #include "platform/text_codec.h"
-
-#include <QFile>
 
 namespace scenova::ui {
 
@@ -25,17 +24,11 @@ QString languageLineText(QStringView line) {
 }
 
 bool LanguageTable::load(const QString& path, QString* error) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) {
-    if (error) *error = f.errorString() + QStringLiteral(": ") + path;
+  // Language files are small; a FIFO, a device or anything beyond the limit
+  // is not one.
+  QByteArray bytes;
+  if (!platform::readRegularFile(path, platform::kMaxLanguageFileBytes, &bytes, error))
     return false;
-  }
-  // Language files are small; anything beyond a few megabytes is not one.
-  const QByteArray bytes = f.read(4 * 1024 * 1024);
-  if (f.error() != QFileDevice::NoError) {
-    if (error) *error = f.errorString() + QStringLiteral(": ") + path;
-    return false;
-  }
   loadBytes(bytes);
   return true;
 }

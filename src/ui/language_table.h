@@ -23,8 +23,9 @@ class LanguageTable {
   // Reads a language file into the table from index 0 upward. Entries past
   // the last line keep what they held; lines past the capacity are ignored.
   // UTF-8, else Windows-1252; CR LF, LF or CR line ends. Returns false, with
-  // the reason in *error, when the file cannot be read (the table is then
-  // unchanged).
+  // the reason in *error, when the file cannot be read, is not a regular
+  // file or is larger than platform::kMaxLanguageFileBytes (the table is
+  // then unchanged).
   bool load(const QString& path, QString* error = nullptr);
 
   // Fills the table from file content (the part of load() after reading).

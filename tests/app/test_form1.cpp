@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <sys/stat.h>
+
 using namespace scenova;
 using namespace scenova::app;
 
@@ -44,7 +46,7 @@ struct Fixture {
 
 class TestForm1 : public QObject {
   Q_OBJECT
-private Q_SLOTS:
+ private Q_SLOTS:
   void comesUpInTheCountrysLanguage_data() {
     QTest::addColumn<QString>("country");
     QTest::addColumn<QString>("file");
@@ -176,7 +178,7 @@ private Q_SLOTS:
   void languageCommand() {
     Fixture f;
     f.form->Form_Load();
-    f.dialogs.fileAnswers.push_back(QStringLiteral("/anywhere/Lang/Italiano.lng"));
+    f.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("Lang/Italiano.lng")));
     f.form->mnuLingua_Click();
     QCOMPARE(f.form->LanguageFile, QStringLiteral("Italiano.lng"));
     QCOMPARE(f.form->ui.mnuFile->title(), f.file("Italiano.lng")[2]);
@@ -188,6 +190,43 @@ private Q_SLOTS:
              QStringLiteral("Italiano.lng"));
     f.form->mnuLingua_Click();  // cancelled: nothing changes
     QCOMPARE(f.form->LanguageFile, QStringLiteral("Italiano.lng"));
+  }
+
+  // A file the next start could not read from the program's Lang folder is
+  // refused: the language stays, nothing is saved, and the operator is told.
+  void languageFilesTheProgramCannotUseAreRefused_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<int>("text");
+    QTest::newRow("a Lang folder elsewhere")
+        << QStringLiteral("elsewhere/Lang/Italiano.lng") << 164;
+    QTest::newRow("beside the Lang folder") << QStringLiteral("Italiano.lng") << 164;
+    QTest::newRow("sneaking out of Lang") << QStringLiteral("Lang/../Italiano.lng") << 164;
+    QTest::newRow("a fifo in Lang") << QStringLiteral("Lang/Pipe.lng") << 165;
+    QTest::newRow("too large") << QStringLiteral("Lang/Huge.lng") << 165;
+  }
+  void languageFilesTheProgramCannotUseAreRefused() {
+    QFETCH(QString, chosen);
+    QFETCH(int, text);
+    Fixture f;
+    f.form->Form_Load();
+    QDir().mkpath(f.folder.file(QStringLiteral("elsewhere/Lang")));
+    const QByteArray italian = f.folder.read(QStringLiteral("Lang/Italiano.lng"));
+    f.folder.write(QStringLiteral("elsewhere/Lang/Italiano.lng"), italian);
+    f.folder.write(QStringLiteral("Italiano.lng"), italian);
+    QCOMPARE(::mkfifo(QFile::encodeName(f.folder.file(QStringLiteral("Lang/Pipe.lng"))), 0600), 0);
+    f.folder.write(QStringLiteral("Lang/Huge.lng"), italian.leftJustified(2 << 20, ' '));
+    const QByteArray settings = f.folder.read(QStringLiteral("Scenova.ini"));
+    const QString title = f.form->ui.mnuFile->title();
+    const QString before = f.form->LanguageFile;
+
+    f.dialogs.fileAnswers.push_back(f.folder.file(chosen));
+    f.form->mnuLingua_Click();
+    QCOMPARE(f.form->LanguageFile, before);
+    QCOMPARE(f.form->ui.mnuFile->title(), title);
+    QCOMPARE(f.folder.read(QStringLiteral("Scenova.ini")), settings);
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QVERIFY(f.dialogs.messages[0].text.startsWith(f.form->lang[text]));
+    QVERIFY(!f.form->lang[text].isEmpty());
   }
 
   void layoutKeepsPanelsRightAndMinimumSize() {

@@ -2,6 +2,7 @@
 #include "support/program_folder.h"
 #include "ui/language_table.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace scenova::app;
@@ -143,6 +144,38 @@ class TestLanguage : public QObject {
     QFile::remove(folder.file(QStringLiteral("Lang/French.lng")));
     QCOMPARE(startupLanguageForCountry(QStringLiteral("fr"), folder.path()),
              QStringLiteral("English.lng"));
+  }
+
+  // What the language dialog may choose: files the next start finds under
+  // the name that is stored, also through a linked program folder.
+  void chosenLanguageFiles() {
+    scenova::test::ProgramFolder folder;
+    QDir().mkpath(folder.file(QStringLiteral("Lang/old")));
+    QVERIFY(QFile::copy(folder.file(QStringLiteral("Lang/Russian.lng")),
+                        folder.file(QStringLiteral("Lang/old/Russian.lng"))));
+    QTemporaryDir links;
+    const QString linked = links.filePath(QStringLiteral("scenova"));
+    QVERIFY(QFile::link(folder.path(), linked));
+
+    LanguageTable table;  // nothing loaded yet: the reasons are in English
+    QString why;
+    QCOMPARE(acceptChosenLanguage(folder.file(QStringLiteral("Lang/old/Russian.lng")),
+                                  folder.path(), table, &why),
+             QStringLiteral("old/Russian.lng"));
+    LanguageTable russian;
+    QVERIFY(russian.load(folder.file(QStringLiteral("Lang/Russian.lng"))));
+    QCOMPARE(table[2], russian[2]);  // loaded into the table
+    QCOMPARE(acceptChosenLanguage(linked + QStringLiteral("/Lang/Deutsch.lng"), folder.path(),
+                                  table, &why),
+             QStringLiteral("Deutsch.lng"));
+
+    LanguageTable empty;
+    QCOMPARE(
+        acceptChosenLanguage(QStringLiteral("/no/Lang/Deutsch.lng"), folder.path(), empty, &why),
+        QString());
+    QVERIFY(why.startsWith(QStringLiteral("This language file is not in the program's Lang")));
+    QVERIFY(why.endsWith(QStringLiteral("/no/Lang/Deutsch.lng")));
+    QCOMPARE(empty[2], QString());  // unchanged
   }
 };
 

@@ -1,4 +1,5 @@
 #include "app/settings_file.h"
+#include "support/file_size_limit.h"
 #include "support/program_folder.h"
 #include "support/scratch_mount.h"
 
@@ -7,6 +8,8 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 using namespace scenova::app;
 
@@ -57,6 +60,26 @@ class TestSettings : public QObject {
   }
 
   void failedWriteKeepsTheOldFile() {
+    // The settings file itself, on a disk that fills up during the write.
+    scenova::test::ProgramFolder folder;
+    folder.writeSettings("Deutsch.lng\r\n");
+    const QStringList before = QDir(folder.path()).entryList(QDir::Files);
+    SettingsToWrite w;
+    w.languageFile = QStringLiteral("Italiano.lng");
+    const int status = scenova::test::runWithFileSizeLimit(8, [&] {
+      QString error;
+      if (SettingsFile::write(folder.settingsPath(), w, &error)) return 0;
+      return error.contains(QString::fromLocal8Bit(std::strerror(EFBIG))) ? 1 : 2;
+    });
+    QCOMPARE(status, 1);  // failed, with the system's reason
+    QCOMPARE(folder.read(QStringLiteral("Scenova.ini")), QByteArray("Deutsch.lng\r\n"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), before);  // no temporary file left
+    // The same write with room succeeds, so the limit was what failed it.
+    QVERIFY(SettingsFile::write(folder.settingsPath(), w));
+    QVERIFY(folder.read(QStringLiteral("Scenova.ini")).startsWith("Italiano.lng\r\n"));
+  }
+
+  void fullDiskOrFolderKeepsTheOldFile() {
     SettingsToWrite w;
     w.languageFile = QStringLiteral("Italiano.lng");
     w.lastFolder = QString(2000, QLatin1Char('f'));

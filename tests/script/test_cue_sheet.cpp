@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <clocale>
+
 using namespace scenova;
 
 namespace {
@@ -41,6 +43,27 @@ Sheet run(const QString& script, const QString& programFolder) {
 class TestCueSheet : public QObject {
   Q_OBJECT
  private Q_SLOTS:
+  // Run once more under LC_ALL=de_DE.UTF-8: that run is worth nothing
+  // unless the locale is really there.
+  void initTestCase() {
+    const QByteArray wanted = qgetenv("LC_ALL");
+    if (wanted.isEmpty() || wanted == "C" || wanted == "POSIX") return;
+    if (QByteArray(std::setlocale(LC_NUMERIC, nullptr)) != wanted)
+      QFAIL(QByteArray("the locale " + wanted + " is not installed (scripts/setup.sh generates it)")
+                .constData());
+  }
+
+  void numbersAreReadWithAPointUnderEveryLocale() {
+    QTemporaryDir show;
+    write(show.filePath(QStringLiteral("s.txt")),
+          "[[seek audio -0.5]] [[seek video -.5]]\r\n[[seek audio 1,5]] [[Vol 7.5]]");
+    const Sheet sheet = run(show.filePath(QStringLiteral("s.txt")), show.path());
+    QCOMPARE(sheet.out, QStringLiteral("1\t1\tcommand\tSeek Audio 0\n"
+                                       "1\t21\tcommand\tSeek Video 0\n"
+                                       "2\t1\tcommand\tSeek Audio 1,5\n"
+                                       "2\t20\tcommand\tVol 7.5\n"));
+  }
+
   void everyKindOfCue() {
     QTemporaryDir show, program;
     const QString s = show.path(), p = program.path();

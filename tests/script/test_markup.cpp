@@ -2,11 +2,13 @@
 
 #include <QTest>
 
+#include <clocale>
+
 using namespace scenova::script;
 
 class TestMarkup : public QObject {
   Q_OBJECT
-private Q_SLOTS:
+ private Q_SLOTS:
   void readNumber_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("value");
@@ -48,22 +50,33 @@ private Q_SLOTS:
     QTest::addColumn<bool>("video");
     QTest::addColumn<bool>("audio");
     QTest::addColumn<QString>("canonical");  // empty: not a command
-    QTest::newRow("any case") << QStringLiteral("PLAY AUDIO") << false << true << QStringLiteral("Play Audio");
+    QTest::newRow("any case") << QStringLiteral("PLAY AUDIO") << false << true
+                              << QStringLiteral("Play Audio");
     QTest::newRow("audio hidden") << QStringLiteral("play audio") << true << false << QString();
     QTest::newRow("video hidden") << QStringLiteral("Play Video") << false << true << QString();
-    QTest::newRow("video shown") << QStringLiteral("play video") << true << false << QStringLiteral("Play Video");
+    QTest::newRow("video shown") << QStringLiteral("play video") << true << false
+                                 << QStringLiteral("Play Video");
     QTest::newRow("two blanks") << QStringLiteral("Play  Audio") << true << true << QString();
     QTest::newRow("no blank") << QStringLiteral("playaudio") << true << true << QString();
-    QTest::newRow("fadein alone") << QStringLiteral("FADEIN") << false << false << QStringLiteral("FadeIn");
-    QTest::newRow("fade normal") << QStringLiteral("fadeout normal") << false << false << QStringLiteral("FadeOut Normal");
-    QTest::newRow("vol argument kept") << QStringLiteral("vol 75") << false << false << QStringLiteral("Vol 75");
-    QTest::newRow("volume word") << QStringLiteral("volume 50") << false << false << QStringLiteral("Volume 50");
+    QTest::newRow("fadein alone") << QStringLiteral("FADEIN") << false << false
+                                  << QStringLiteral("FadeIn");
+    QTest::newRow("fade normal") << QStringLiteral("fadeout normal") << false << false
+                                 << QStringLiteral("FadeOut Normal");
+    QTest::newRow("vol argument kept")
+        << QStringLiteral("vol 75") << false << false << QStringLiteral("Vol 75");
+    QTest::newRow("volume word") << QStringLiteral("volume 50") << false << false
+                                 << QStringLiteral("Volume 50");
     QTest::newRow("vol alone") << QStringLiteral("vol") << false << false << QStringLiteral("Vol");
-    QTest::newRow("seek argument as written") << QStringLiteral("seek audio12") << false << true << QStringLiteral("Seek Audio12");
-    QTest::newRow("seek video case") << QStringLiteral("SEEK VIDEO 1:30") << true << false << QStringLiteral("Seek Video 1:30");
-    QTest::newRow("img on") << QStringLiteral("Img on") << false << false << QStringLiteral("Img On");
-    QTest::newRow("projector needs video") << QStringLiteral("projector on") << false << true << QString();
-    QTest::newRow("line break inside") << QStringLiteral("play\r\naudio") << true << true << QString();
+    QTest::newRow("seek argument as written")
+        << QStringLiteral("seek audio12") << false << true << QStringLiteral("Seek Audio12");
+    QTest::newRow("seek video case")
+        << QStringLiteral("SEEK VIDEO 1:30") << true << false << QStringLiteral("Seek Video 1:30");
+    QTest::newRow("img on") << QStringLiteral("Img on") << false << false
+                            << QStringLiteral("Img On");
+    QTest::newRow("projector needs video")
+        << QStringLiteral("projector on") << false << true << QString();
+    QTest::newRow("line break inside")
+        << QStringLiteral("play\r\naudio") << true << true << QString();
     QTest::newRow("file name") << QStringLiteral("song.mp3") << true << true << QString();
   }
   void recognise() {
@@ -82,8 +95,7 @@ private Q_SLOTS:
     QCOMPARE(n, 21);
     // Every key recognises itself into its canonical form when both players show.
     for (int i = 0; i < n; ++i) {
-      const RecognisedCommand r =
-          recogniseCommand(QString::fromLatin1(table[i].key), true, true);
+      const RecognisedCommand r = recogniseCommand(QString::fromLatin1(table[i].key), true, true);
       QVERIFY(r);
       QCOMPARE(r.info->id, table[i].id);
       QCOMPARE(r.canonical, QLatin1StringView(table[i].canonical));
@@ -106,6 +118,23 @@ private Q_SLOTS:
     QFETCH(double, value);
     QFETCH(QString, text);
     QCOMPARE(scenova::script::signedDecimal(value), text);
+  }
+
+  // A German or French user's locale writes numbers with a comma; cues
+  // and their canonical text keep the point.
+  void numbersIgnoreTheUsersLocale() {
+    const QByteArray saved = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+      QSKIP("de_DE.UTF-8 is not installed (scripts/setup.sh generates it)");
+    const double read = ReadNumber(QStringLiteral("-0.5"));
+    const double point = ReadNumber(QStringLiteral(".25E1"));
+    const QString written = scenova::script::signedDecimal(-2.25);
+    const QString tiny = scenova::script::signedDecimal(1234567.5e-12);
+    std::setlocale(LC_NUMERIC, saved.constData());
+    QCOMPARE(read, -0.5);
+    QCOMPARE(point, 2.5);
+    QCOMPARE(written, QStringLiteral("-2.25"));
+    QCOMPARE(tiny, QStringLiteral(" .000001"));
   }
 
   void trimOnlyBlanks() {

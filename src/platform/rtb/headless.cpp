@@ -9,7 +9,9 @@
 #include <QGuiApplication>
 #include <QTextDocument>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace scenova::platform {
@@ -29,10 +31,14 @@ int exportText(const QString& script) {
   QString error;
   if (!readScriptFile(script, doc, &error)) return failWith(error);
   const QByteArray bytes = programText(doc).toUtf8();
+  errno = 0;
   const bool written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()),
                                    stdout) == static_cast<size_t>(bytes.size()) &&
                        std::fflush(stdout) == 0;
-  return written ? 0 : failWith(QStringLiteral("cannot write to standard output"));
+  if (written) return 0;
+  const int err = errno;
+  return failWith(QStringLiteral("cannot write to standard output: ") +
+                  QString::fromLocal8Bit(std::strerror(err != 0 ? err : EIO)));
 }
 
 int convert(const QString& in, const QString& out) {

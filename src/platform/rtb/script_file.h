@@ -11,8 +11,9 @@ class QTextDocument;
 namespace scenova::platform {
 
 // Reads the file into doc, replacing its content. On failure (the file cannot
-// be read, or holds nothing usable) returns false, leaves doc as it was and
-// puts a one-line reason into *error.
+// be read, is not a regular file, is larger than kMaxScriptFileBytes, or
+// holds nothing usable) returns false, leaves doc as it was and puts a
+// one-line reason into *error.
 bool readScriptFile(const QString& path, QTextDocument& doc, QString* error = nullptr);
 
 // Writes doc as RTF: into a temporary file beside path, renamed over path

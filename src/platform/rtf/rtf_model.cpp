@@ -157,6 +157,9 @@ bool parsePlainText(QByteArrayView bytes, Model& model) {
     if (bytes.contains('\0')) return false;  // binary data, not text
     text = decodeUtf8OrCp1252(bytes);
   }
+  // A vertical tab is how plain text (the export among it) writes a line
+  // break inside a paragraph.
+  text.replace(u'\v', QChar::LineSeparator);
   ModelBuilder builder(model);
   qsizetype start = 0;
   const qsizetype n = text.size();

@@ -19,6 +19,7 @@ const QList<int>& usedIndexes() {
     for (int i = 97; i <= 129; ++i) list << i;
     for (int i = 150; i <= 153; ++i) list << i;
     for (int i = 180; i <= 185; ++i) list << i;  // show mode
+    list << 164 << 165;  // a language file the program cannot use
     return list;
   }();
   return used;
