@@ -8,6 +8,7 @@
 #include "platform/media/media_player.h"
 #include "platform/rtb/rtb.h"
 #include "settings_file.h"
+#include "video/video_operations.h"
 #include "wiring.h"
 
 #include <QAction>
@@ -50,6 +51,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   connectMenus();
   wireVolume(*this);
   wireCues(*this);
+  wireVideo(*this);
   const double w = design::kMinWidth, h = design::kMinHeight;
   ui.central->setMinimumSize(twips::toPixels(w),
                              twips::toPixels(h) - menuBar()->sizeHint().height());
@@ -69,6 +71,8 @@ Form1::~Form1() {
   for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6}) t->stop();
   delete cueEngine;
   cueEngine = nullptr;
+  delete video;  // the video panel and its windows
+  video = nullptr;
   delete dynamic_cast<QObject*>(volume);
   volume = nullptr;
 }
@@ -111,6 +115,7 @@ void Form1::fillFontBoxes() {
 }
 
 void Form1::Form_Load() {
+  videoFormLoad(*this);
   volumeFormLoad(*this);
   fillFontBoxes();
   for (int i = 0; i < 4; ++i) {

@@ -25,6 +25,7 @@ class Environment;
 class SystemServices;
 class AudioDevice;
 class Mixer;
+class MonitorSystem;
 }  // namespace scenova::platform
 
 namespace scenova::app {
@@ -47,6 +48,7 @@ struct Services {
   platform::SystemServices* system = nullptr;
   platform::AudioDevice* audio = nullptr;  // may be null: no audio device
   platform::Mixer* mixer = nullptr;        // may be null: no mixer
+  platform::MonitorSystem* monitors = nullptr;  // null: Qt's screens
   // Creates a media player control; empty: the window has no player.
   std::function<std::unique_ptr<platform::MediaPlayer>(const platform::PlayerSettings&, QWidget*)>
       playerFactory;

@@ -21,4 +21,9 @@ void wireVolume(Form1& form);
 void volumeFormLoad(Form1& form);
 void volumeRestore(Form1& form, const SettingsValues& saved);
 
+// Video panel, projector and picture windows. wireVideo runs in the
+// constructor; videoFormLoad builds the monitor list (load step 1).
+void wireVideo(Form1& form);
+void videoFormLoad(Form1& form);
+
 }  // namespace scenova::app

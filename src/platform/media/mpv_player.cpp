@@ -126,34 +126,54 @@ void MpvMediaPlayer::load(const QString& path) {
   const QFileInfo info(path);
   // Folders would load as playlists and empty files never play: refuse both
   // before the core sees them.
-  if (!session_->isValid() || path.isEmpty() || !info.isFile() || !info.isReadable() ||
-      info.size() == 0)
-    return;
+  if (!session_->isValid()) return fail(session_->errorText());
+  if (path.isEmpty() || !info.isFile() || !info.isReadable())
+    return fail(QStringLiteral("Cannot open %1").arg(path));
+  if (info.size() == 0) return fail(QStringLiteral("%1 is empty").arg(info.fileName()));
   QByteArray target;
   if (isMidiFile(info)) {
-    target = startMidi(info.absoluteFilePath());
-    if (target.isEmpty()) return;
+    QString why;
+    target = startMidi(info.absoluteFilePath(), &why);
+    if (target.isEmpty()) return fail(info.fileName() + QStringLiteral(": ") + why);
   } else {
     target = QFile::encodeName(info.absoluteFilePath());  // absolute: never read as a protocol
   }
   session_->setFlag("pause", true);
   state_ = State::Loading;
   playOnLoad_ = settings_.autoStart;
-  if (session_->command({"loadfile", target, "replace"}) < 0) {
+  if (const int rc = session_->command({"loadfile", target, "replace"}); rc < 0) {
     unload();
-    return;
+    return fail(info.fileName() + QStringLiteral(": ") + MpvSession::errorName(rc));
   }
   session_->waitFor([this] { return state_ != State::Loading; }, kLoadTimeoutMs);
 }
 
-QByteArray MpvMediaPlayer::startMidi(const QString& path) {
+void MpvMediaPlayer::fail(const QString& text) {
+  Q_EMIT loadFailed(text);
+}
+
+QByteArray MpvMediaPlayer::startMidi(const QString& path, QString* why) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxMidiBytes) return {};
+  if (!file.open(QIODevice::ReadOnly)) {
+    *why = file.errorString();
+    return {};
+  }
+  if (file.size() > kMaxMidiBytes) {
+    *why = QStringLiteral("the file is too large for a MIDI file");
+    return {};
+  }
   const QByteArray smf = file.readAll();
-  const auto timing = MidiTiming::parse(smf);
-  if (!timing || !QFileInfo(soundFont_).isFile()) return {};
+  const auto timing = MidiTiming::parse(smf, why);
+  if (!timing) return {};
+  if (!QFileInfo(soundFont_).isFile()) {
+    *why = QStringLiteral("no General MIDI sound font at %1").arg(soundFont_);
+    return {};
+  }
   midi_ = MidiRender::start(smf, *timing, soundFont_);
-  if (!midi_) return {};
+  if (!midi_) {
+    *why = QStringLiteral("the song is too long");
+    return {};
+  }
   midiUrl_ = streams_.add(midi_->buffer());
   return midiUrl_;
 }
@@ -206,6 +226,7 @@ void MpvMediaPlayer::onEndFile(int reason, int error) {
   Q_UNUSED(error);
   --openFiles_;
   if (state_ == State::Empty) return;  // a file already let go
+  const bool opening = state_ == State::Loading;
   // A finished file stays open (keep-open), so any end of the current file
   // means it failed or the core let it go: the player is empty.
   state_ = State::Empty;
@@ -214,6 +235,9 @@ void MpvMediaPlayer::onEndFile(int reason, int error) {
   playOnLoad_ = false;
   // Do not leave the core working on whatever the file may have redirected to.
   session_->commandAsync({"stop"});
+  if (opening)
+    fail(QFileInfo(localPath(url_)).fileName() + QStringLiteral(": ") +
+         MpvSession::errorName(error != 0 ? error : MPV_ERROR_LOADING_FAILED));
 }
 
 bool MpvMediaPlayer::atEnd() const {

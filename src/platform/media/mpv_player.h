@@ -27,7 +27,7 @@ class MpvMediaPlayer final : public MediaPlayer {
  public:
   // How long a load may keep the GUI thread; a file still opening after it
   // goes on in the background and the player stays empty until it is ready.
-  static constexpr int kLoadTimeoutMs = 2500;
+  static constexpr int kLoadTimeoutMs = 250;
   // How long unloading waits for the core to let go of the previous file.
   static constexpr int kUnloadTimeoutMs = 1000;
   // MIDI files larger than this are refused.
@@ -74,7 +74,8 @@ class MpvMediaPlayer final : public MediaPlayer {
   enum class State { Empty, Loading, Ready };
 
   void load(const QString& path);
-  QByteArray startMidi(const QString& path);
+  QByteArray startMidi(const QString& path, QString* why);
+  void fail(const QString& text);
   void unload();
   void drainCore();
   void onFileLoaded();
