@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cmath>
@@ -190,8 +191,9 @@ void VideoPanel::cmdPlayV_Click() {
       if (p_.Timer4) p_.Timer4->stop();
       if (wmp2) wmp2->stop();
       platform::MediaPlayer* wmp1 = form2.WMP1();
-      const QString cue = ui_.Label2[15]->Tag;
-      if (wmp1 && ui::twips::width(ui_.Shape7) < 21 && cue != wmp1->url()) wmp1->setUrl(cue);
+      const QString cue = videoToReload();
+      if (wmp1 && ui::twips::width(ui_.Shape7) < 21 && !cue.isEmpty() && cue != wmp1->url())
+        wmp1->setUrl(cue);
       if (shown(ui_.imgZoom)) ui_.imgZoom->hide();
       if (wmp1) wmp1->play();
       if (placeOnProjector(form2)) {
@@ -319,7 +321,18 @@ void VideoPanel::setProjector(bool on) {
   if (ui_.Check1->isChecked() != on) ui_.Check1->setChecked(on);
 }
 
+QString VideoPanel::videoToReload() const {
+  // The last cue clicked may be a command ("Play Video"): only a file is
+  // worth loading; otherwise the video the players last had.
+  const QString cue = ui_.Label2[15]->Tag;
+  if (!cue.isEmpty() && QFileInfo(cue).isFile()) return cue;
+  return lastVideo_;
+}
+
 void VideoPanel::Check1_Click() {
+  // Both players are emptied; the projector reloads the video on Play.
+  for (platform::MediaPlayer* p : {p_.WMP2, form2_ ? form2_->WMP1() : nullptr})
+    if (p && !p->url().isEmpty()) lastVideo_ = p->url();
   if (p_.WMP2) p_.WMP2->close();
   if (form2_ && form2_->WMP1()) form2_->WMP1()->close();
   ui::twips::setWidth(ui_.Shape7, 1);

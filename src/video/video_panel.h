@@ -109,6 +109,7 @@ class VideoPanel final : public QObject, public VideoOperations {
   void counterTick(platform::MediaPlayer* player, bool endOfMedia);
   void setPlayPicture(const char* name);
   void connectFailures(platform::MediaPlayer* player);
+  QString videoToReload() const;
 
   VideoParts p_;
   ui::MainControls& ui_;
@@ -118,6 +119,7 @@ class VideoPanel final : public QObject, public VideoOperations {
   std::unique_ptr<ProjectorWindow> form2_;
   std::unique_ptr<ZoomWindow> zoom_;
   bool busy_ = false;
+  QString lastVideo_;  // the URL the switch took from the players
 };
 
 }  // namespace scenova::video

@@ -126,7 +126,7 @@ class TestVideoPanel : public QObject {
     QCOMPARE(r.form2()->geometry(), test::kRightMonitor);
     QVERIFY(r.ui.WMP2->isHidden());
     r.panel->cmdPlayV_Click();
-    QCOMPARE(r.wmp1->url(), QStringLiteral("/show/clip.mp4"));
+    QCOMPARE(r.wmp1->url(), r.clip);
     QVERIFY(r.wmp1->playing());
     QVERIFY(!r.wmp2.playing());
     QCOMPARE(r.form2()->Timer1.interval(), 100);
@@ -171,6 +171,21 @@ class TestVideoPanel : public QObject {
     QCOMPARE(r.wmp1->currentPosition(), 0.0);
     QVERIFY(r.form2()->isHidden());
     QCOMPARE(r.counter(), QStringLiteral("00:00 / 00:00"));
+  }
+
+  void projectorReloadsTheVideoNotACommand() {
+    // Projector On empties the players; the cue clicked last is the command
+    // "Play Video" itself: the video the players had comes back.
+    Rig r;
+    r.cue();
+    r.wmp2.setUrl(r.clip);
+    r.ui.Check1->setChecked(true);
+    QVERIFY(!r.wmp2.loaded());
+    r.ui.Label2[15]->Tag = QStringLiteral("Play Video");
+    r.panel->cmdPlayV_Click();
+    QCOMPARE(r.wmp1->url(), r.clip);
+    QVERIFY(r.wmp1->playing());
+    QVERIFY(r.notices.isEmpty());
   }
 
   void theSwitch() {

@@ -47,8 +47,11 @@ struct VideoRig : PanelRig {
   }
 
   // A video cue has been loaded: CurrentCue names it, the panel is shown.
-  void cue(const QString& path = QStringLiteral("/show/clip.mp4")) {
-    ui.Label2[15]->Tag = path;
+  QString clip;
+  void cue(const QString& name = QStringLiteral("clip.mp4")) {
+    folder.write(name, QByteArrayLiteral("video"));
+    clip = folder.file(name);
+    ui.Label2[15]->Tag = clip;
     ui.Picture3->show();
   }
   void projectorOn() {
