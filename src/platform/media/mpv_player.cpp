@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -146,6 +147,15 @@ void MpvMediaPlayer::load(const QString& path) {
     return fail(info.fileName() + QStringLiteral(": ") + MpvSession::errorName(rc));
   }
   session_->waitFor([this] { return state_ != State::Loading; }, kLoadTimeoutMs);
+  if (state_ != State::Loading) return;
+  // A file that neither opens nor fails in good time is given up, so that
+  // the operator learns it will not play.
+  const quint64 attempt = ++loadAttempt_;
+  QTimer::singleShot(kGiveUpMs, this, [this, attempt, name = info.fileName()] {
+    if (attempt != loadAttempt_ || state_ != State::Loading) return;
+    unload();
+    fail(name + QStringLiteral(": the file did not open"));
+  });
 }
 
 void MpvMediaPlayer::fail(const QString& text) {

@@ -28,6 +28,8 @@ class MpvMediaPlayer final : public MediaPlayer {
   // How long a load may keep the GUI thread; a file still opening after it
   // goes on in the background and the player stays empty until it is ready.
   static constexpr int kLoadTimeoutMs = 250;
+  // How long a file may take to open before it counts as unplayable.
+  static constexpr int kGiveUpMs = 5000;
   // How long unloading waits for the core to let go of the previous file.
   static constexpr int kUnloadTimeoutMs = 1000;
   // MIDI files larger than this are refused.
@@ -94,6 +96,7 @@ class MpvMediaPlayer final : public MediaPlayer {
   QString url_;
   State state_ = State::Empty;
   bool playOnLoad_ = false;
+  quint64 loadAttempt_ = 0;
   int openFiles_ = 0;  // files the core started and has not ended yet
   double duration_ = 0;
   std::optional<double> seekTarget_;  // reported until the seek has finished
