@@ -83,6 +83,8 @@ class MpvMediaPlayer final : public MediaPlayer {
   void onFileLoaded();
   void onEndFile(int reason, int error);
   bool atEnd() const;
+  void setPaused(bool paused);
+  void onProperty(const QByteArray& name, const QVariant& value);
   void seekTo(double seconds);
 
   PlayerSettings settings_;
@@ -101,6 +103,11 @@ class MpvMediaPlayer final : public MediaPlayer {
   double duration_ = 0;
   std::optional<double> seekTarget_;  // reported until the seek has finished
   int volume_ = 50;
+  // The core's properties as last reported (NaN: unknown).
+  double timePos_ = qQNaN();
+  double knownDuration_ = qQNaN();
+  bool paused_ = true;
+  bool eof_ = false;
 };
 
 }  // namespace scenova::platform
