@@ -349,6 +349,10 @@ void MpvMediaPlayer::setVolume(int percent) {
   if (session_->isValid()) session_->setPropertyAsync("volume", QByteArray::number(volume_));
 }
 
+qint64 MpvMediaPlayer::droppedFrames() const {
+  return session_->getInt("frame-drop-count").second + session_->getInt("vo-delayed-frame-count").second;
+}
+
 bool MpvMediaPlayer::waitForMidiRender(int timeoutMs) const {
   return midi_ && midi_->waitFinished(timeoutMs);
 }

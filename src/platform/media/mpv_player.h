@@ -66,6 +66,9 @@ class MpvMediaPlayer final : public MediaPlayer {
   bool hasVideoOutput() const { return videoOutput_; }
   // The soundfont used for MIDI files (the system's General MIDI one).
   void setSoundFont(const QString& path) { soundFont_ = path; }
+  // For benchmarks: frames the engine dropped or showed late so far (a
+  // direct read of the engine, not for the show itself).
+  qint64 droppedFrames() const;
   // For tests: waits (bounded) until a rendered MIDI image is complete.
   bool waitForMidiRender(int timeoutMs) const;
 
