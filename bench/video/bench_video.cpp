@@ -38,13 +38,25 @@ QString makeClip(const char* name, const char* size, int seconds) {
   if (QFile::exists(path)) return path;
   QProcess ff;
   ff.start(QStringLiteral("ffmpeg"),
-           {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
-            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+           {QStringLiteral("-loglevel"),
+            QStringLiteral("error"),
+            QStringLiteral("-y"),
+            QStringLiteral("-f"),
+            QStringLiteral("lavfi"),
+            QStringLiteral("-i"),
             QStringLiteral("testsrc2=size=%1:rate=25").arg(QLatin1StringView(size)),
-            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-            QStringLiteral("sine=frequency=440"), QStringLiteral("-t"), QString::number(seconds),
-            QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
-            QStringLiteral("veryfast"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
+            QStringLiteral("-f"),
+            QStringLiteral("lavfi"),
+            QStringLiteral("-i"),
+            QStringLiteral("sine=frequency=440"),
+            QStringLiteral("-t"),
+            QString::number(seconds),
+            QStringLiteral("-c:v"),
+            QStringLiteral("libx264"),
+            QStringLiteral("-preset"),
+            QStringLiteral("veryfast"),
+            QStringLiteral("-pix_fmt"),
+            QStringLiteral("yuv420p"),
             path});
   ff.waitForFinished(600000);
   return path;
@@ -146,13 +158,14 @@ void BM_PlayToFirstFrameOnProjector(benchmark::State& state) {
   p.panel->cmdStopV_Click();
   report(state, ms);
 }
-BENCHMARK(BM_PlayToFirstFrameOnProjector)->UseManualTime()->Iterations(15);
+BENCHMARK(BM_PlayToFirstFrameOnProjector)->UseManualTime()->Iterations(9);
 
 void BM_DroppedFrames(benchmark::State& state) {
   const bool hd = state.range(0) == 1080;
   Panel p;
   p.rig.ui.Check1->setChecked(true);
-  const QString clip = hd ? makeClip("1080.mp4", "1920x1080", 30) : makeClip("720.mp4", "1280x720", 30);
+  const QString clip =
+      hd ? makeClip("1080.mp4", "1920x1080", 30) : makeClip("720.mp4", "1280x720", 30);
   for (auto _ : state) {
     p.rig.ui.Label2[15]->Tag = clip;
     p.panel->cmdPlayV_Click();

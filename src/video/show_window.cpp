@@ -30,6 +30,8 @@ ShowWindow::ShowWindow(const QString& name, QWidget* parent)
 }
 
 void ShowWindow::place(const QRect& monitor) {
+  // Already there: placing again would only make the window flicker.
+  if (geometry() == monitor && (windowState() & Qt::WindowFullScreen)) return;
   setWindowState(Qt::WindowNoState);
   setGeometry(monitor);
   // Full screen rather than maximised: a window manager's panels on the

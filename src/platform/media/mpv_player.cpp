@@ -350,7 +350,8 @@ void MpvMediaPlayer::setVolume(int percent) {
 }
 
 qint64 MpvMediaPlayer::droppedFrames() const {
-  return session_->getInt("frame-drop-count").second + session_->getInt("vo-delayed-frame-count").second;
+  return session_->getInt("frame-drop-count").second +
+         session_->getInt("vo-delayed-frame-count").second;
 }
 
 bool MpvMediaPlayer::waitForMidiRender(int timeoutMs) const {
