@@ -10,6 +10,7 @@
 #include "platform/rtb/rtb.h"
 #include "platform/screen_saver.h"
 #include "settings_file.h"
+#include "video/video_operations.h"
 #include "wiring.h"
 
 #include <QAction>
@@ -50,6 +51,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   connectMenus();
   wireVolume(*this);
   wireCues(*this);
+  wireVideo(*this);
   wireFiles(*this);
   wireShow(*this);
   const double w = design::kMinWidth, h = design::kMinHeight;
@@ -73,6 +75,8 @@ Form1::~Form1() {
   showMode = nullptr;
   delete cueEngine;
   cueEngine = nullptr;
+  delete video;  // the video panel and its windows
+  video = nullptr;
   delete dynamic_cast<QObject*>(volume);
   volume = nullptr;
 }
@@ -108,6 +112,7 @@ void Form1::fillFontBoxes() {
 }
 
 void Form1::Form_Load() {
+  videoFormLoad(*this);
   volumeFormLoad(*this);
   fillFontBoxes();
   for (int i = 0; i < 4; ++i) {

@@ -26,6 +26,7 @@ class SystemServices;
 class AudioDevice;
 class Mixer;
 class ScreenSaver;
+class MonitorSystem;
 }  // namespace scenova::platform
 
 namespace scenova::app {
@@ -52,6 +53,7 @@ struct Services {
   platform::SystemServices* system = nullptr;
   platform::AudioDevice* audio = nullptr;  // may be null: no audio device
   platform::Mixer* mixer = nullptr;        // may be null: no mixer
+  platform::MonitorSystem* monitors = nullptr;  // null: Qt's screens
   // Creates a media player control; empty: the window has no player.
   std::function<std::unique_ptr<platform::MediaPlayer>(const platform::PlayerSettings&, QWidget*)>
       playerFactory;

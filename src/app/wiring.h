@@ -38,4 +38,9 @@ void wireFiles(Form1& form);
 void filesFormLoad(Form1& form, const QString& commandLine);
 void filesUnload(Form1& form);
 
+// Video panel, projector and picture windows. wireVideo runs in the
+// constructor; videoFormLoad builds the monitor list (load step 1).
+void wireVideo(Form1& form);
+void videoFormLoad(Form1& form);
+
 }  // namespace scenova::app

@@ -88,7 +88,11 @@ void MediaLoader::vai(const QString& path) {
       loadVideo(f, true);
       break;
     case MediaType::Picture:
-      if (video::VideoOperations* video = c_.host.video()) video->loadPicture(f);
+      if (video::VideoOperations* video = c_.host.video()) {
+        video->loadPicture(f);
+        // On one monitor the picture shows in the main window.
+        if (video->monitorCount() < 2) c_.state.LoadedKind = QStringLiteral("I");
+      }
       break;
     case MediaType::Audio:
       loadAudio(f);

@@ -12,7 +12,7 @@ namespace scenova::video {
 // transport, the projector switch, the monitor count and the picture
 // display. The video player, projector and zoom windows implement it.
 class VideoOperations {
-public:
+ public:
   virtual ~VideoOperations() = default;
 
   virtual void cmdPlayV_Click() = 0;

@@ -19,6 +19,7 @@ void FakeMediaPlayer::setUrl(const QString& url) {
   duration_ = loaded_ ? mediaDuration : 0;
   position_ = 0;
   playing_ = loaded_ && settings_.autoStart;
+  if (!url.isEmpty() && !loaded_) Q_EMIT loadFailed(QStringLiteral("Cannot play ") + url);
 }
 
 void FakeMediaPlayer::close() {

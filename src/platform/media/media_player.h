@@ -62,6 +62,9 @@ class MediaPlayer : public QObject {
   // A key pressed while the player's widget has the focus: a virtual-key code
   // (see virtualKeyCode) and the shift state (1 Shift, 2 Ctrl, 4 Alt).
   void keyDown(int keyCode, int shift);
+  // A file given by setUrl cannot be played: the player's own text saying
+  // why. It may come during setUrl or later, while the file opens.
+  void loadFailed(const QString& errorText);
 };
 
 // Creates the player for one control: video and audio files play through

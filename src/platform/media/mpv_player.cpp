@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -84,6 +85,14 @@ MpvMediaPlayer::MpvMediaPlayer(const PlayerSettings& settings, bool withVideoOut
     connect(session_.get(), &MpvSession::fileLoaded, this, &MpvMediaPlayer::onFileLoaded);
     connect(session_.get(), &MpvSession::endFile, this, &MpvMediaPlayer::onEndFile);
     connect(session_.get(), &MpvSession::playbackRestart, this, [this] { seekTarget_.reset(); });
+    // The GUI thread never reads the core's properties directly (a read
+    // waits for the core, which may be busy opening a file): they are
+    // watched and kept here as they change.
+    connect(session_.get(), &MpvSession::propertyChanged, this, &MpvMediaPlayer::onProperty);
+    session_->observe("time-pos", MPV_FORMAT_DOUBLE);
+    session_->observe("duration", MPV_FORMAT_DOUBLE);
+    session_->observe("pause", MPV_FORMAT_FLAG);
+    session_->observe("eof-reached", MPV_FORMAT_FLAG);
   } else {
     qWarning("Media player: %s", qUtf8Printable(session_->errorText()));
   }
@@ -126,34 +135,68 @@ void MpvMediaPlayer::load(const QString& path) {
   const QFileInfo info(path);
   // Folders would load as playlists and empty files never play: refuse both
   // before the core sees them.
-  if (!session_->isValid() || path.isEmpty() || !info.isFile() || !info.isReadable() ||
-      info.size() == 0)
-    return;
+  if (!session_->isValid()) return fail(session_->errorText());
+  if (path.isEmpty() || !info.isFile() || !info.isReadable())
+    return fail(QStringLiteral("Cannot open %1").arg(path));
+  if (info.size() == 0) return fail(QStringLiteral("%1 is empty").arg(info.fileName()));
   QByteArray target;
   if (isMidiFile(info)) {
-    target = startMidi(info.absoluteFilePath());
-    if (target.isEmpty()) return;
+    QString why;
+    target = startMidi(info.absoluteFilePath(), &why);
+    if (target.isEmpty()) return fail(info.fileName() + QStringLiteral(": ") + why);
   } else {
     target = QFile::encodeName(info.absoluteFilePath());  // absolute: never read as a protocol
   }
-  session_->setFlag("pause", true);
+  setPaused(true);
   state_ = State::Loading;
   playOnLoad_ = settings_.autoStart;
-  if (session_->command({"loadfile", target, "replace"}) < 0) {
+  if (const int rc = session_->commandAsync({"loadfile", target, "replace"}); rc < 0) {
     unload();
-    return;
+    return fail(info.fileName() + QStringLiteral(": ") + MpvSession::errorName(rc));
   }
-  session_->waitFor([this] { return state_ != State::Loading; }, kLoadTimeoutMs);
+  // Briefly: until the file is open and its length known, or it failed.
+  session_->waitFor(
+      [this] {
+        return state_ == State::Empty || (state_ == State::Ready && std::isfinite(knownDuration_));
+      },
+      kLoadTimeoutMs);
+  if (state_ != State::Loading) return;
+  // A file that neither opens nor fails in good time is given up, so that
+  // the operator learns it will not play.
+  const quint64 attempt = ++loadAttempt_;
+  QTimer::singleShot(kGiveUpMs, this, [this, attempt, name = info.fileName()] {
+    if (attempt != loadAttempt_ || state_ != State::Loading) return;
+    unload();
+    fail(name + QStringLiteral(": the file did not open"));
+  });
 }
 
-QByteArray MpvMediaPlayer::startMidi(const QString& path) {
+void MpvMediaPlayer::fail(const QString& text) {
+  Q_EMIT loadFailed(text);
+}
+
+QByteArray MpvMediaPlayer::startMidi(const QString& path, QString* why) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxMidiBytes) return {};
+  if (!file.open(QIODevice::ReadOnly)) {
+    *why = file.errorString();
+    return {};
+  }
+  if (file.size() > kMaxMidiBytes) {
+    *why = QStringLiteral("the file is too large for a MIDI file");
+    return {};
+  }
   const QByteArray smf = file.readAll();
-  const auto timing = MidiTiming::parse(smf);
-  if (!timing || !QFileInfo(soundFont_).isFile()) return {};
+  const auto timing = MidiTiming::parse(smf, why);
+  if (!timing) return {};
+  if (!QFileInfo(soundFont_).isFile()) {
+    *why = QStringLiteral("no General MIDI sound font at %1").arg(soundFont_);
+    return {};
+  }
   midi_ = MidiRender::start(smf, *timing, soundFont_);
-  if (!midi_) return {};
+  if (!midi_) {
+    *why = QStringLiteral("the song is too long");
+    return {};
+  }
   midiUrl_ = streams_.add(midi_->buffer());
   return midiUrl_;
 }
@@ -166,18 +209,21 @@ void MpvMediaPlayer::unload() {
   seekTarget_.reset();
   if (midi_) midi_->abort();  // a read waiting for samples fails at once
   if ((active || openFiles_ > 0) && session_ && session_->isValid()) drainCore();
+  // After the drain no report of the old file is still on its way.
+  timePos_ = knownDuration_ = qQNaN();
+  eof_ = false;
   midi_.reset();
   if (!midiUrl_.isEmpty()) streams_.remove(midiUrl_);
   midiUrl_.clear();
 }
 
 void MpvMediaPlayer::drainCore() {
-  // After a synchronous "stop" the core will start no file any more; a file it
-  // had started still reports its end later. A no-op command sent now is
+  // Once the "stop" has run the core starts no file any more; a file it had
+  // started still reports its end later. A no-op command sent now is
   // answered after every event queued so far, so once its reply is in and
   // every started file has ended, no event of an old file can be taken for
   // the next one's.
-  session_->command({"stop"});
+  session_->commandAsync({"stop"});
   static quint64 fences = 0;
   const quint64 fence = (quint64(0x5ce1) << 48) | ++fences;
   bool fenced = false;
@@ -194,10 +240,9 @@ void MpvMediaPlayer::drainCore() {
 
 void MpvMediaPlayer::onFileLoaded() {
   if (state_ != State::Loading) return;
-  const auto [known, length] = session_->getDouble("duration");
-  duration_ = known && std::isfinite(length) && length > 0 ? length : 0;
+  duration_ = std::isfinite(knownDuration_) && knownDuration_ > 0 ? knownDuration_ : 0;
   state_ = State::Ready;
-  if (playOnLoad_) session_->setFlag("pause", false);
+  if (playOnLoad_) setPaused(false);
   playOnLoad_ = false;
 }
 
@@ -206,6 +251,7 @@ void MpvMediaPlayer::onEndFile(int reason, int error) {
   Q_UNUSED(error);
   --openFiles_;
   if (state_ == State::Empty) return;  // a file already let go
+  const bool opening = state_ == State::Loading;
   // A finished file stays open (keep-open), so any end of the current file
   // means it failed or the core let it go: the player is empty.
   state_ = State::Empty;
@@ -214,37 +260,60 @@ void MpvMediaPlayer::onEndFile(int reason, int error) {
   playOnLoad_ = false;
   // Do not leave the core working on whatever the file may have redirected to.
   session_->commandAsync({"stop"});
+  if (opening)
+    fail(QFileInfo(localPath(url_)).fileName() + QStringLiteral(": ") +
+         MpvSession::errorName(error != 0 ? error : MPV_ERROR_LOADING_FAILED));
+}
+
+void MpvMediaPlayer::setPaused(bool paused) {
+  paused_ = paused;
+  session_->setPropertyAsync("pause", paused ? "yes" : "no");
+}
+
+void MpvMediaPlayer::onProperty(const QByteArray& name, const QVariant& value) {
+  const double number = value.isValid() ? value.toDouble() : qQNaN();
+  if (name == "time-pos") {
+    timePos_ = number;
+  } else if (name == "duration") {
+    knownDuration_ = number;
+    if (state_ == State::Ready && std::isfinite(number) && number > 0) duration_ = number;
+  } else if (name == "pause") {
+    if (value.isValid()) paused_ = value.toBool();
+  } else if (name == "eof-reached") {
+    eof_ = value.isValid() && value.toBool();
+  }
 }
 
 bool MpvMediaPlayer::atEnd() const {
-  return session_->getFlag("eof-reached").second;
+  return eof_;
 }
 
 bool MpvMediaPlayer::isPlaying() const {
-  return state_ == State::Ready && !session_->getFlag("pause").second && !atEnd();
+  return state_ == State::Ready && !paused_ && !atEnd();
 }
 
 void MpvMediaPlayer::seekTo(double seconds) {
   seekTarget_ = seconds;
-  session_->command({"seek", QByteArray::number(seconds, 'f', 6), "absolute+exact"});
+  eof_ = false;
+  session_->commandAsync({"seek", QByteArray::number(seconds, 'f', 6), "absolute+exact"});
 }
 
 void MpvMediaPlayer::play() {
   if (state_ == State::Loading) playOnLoad_ = true;
   if (state_ != State::Ready) return;
   if (atEnd()) seekTo(0);  // a finished file plays from its start again
-  session_->setFlag("pause", false);
+  setPaused(false);
 }
 
 void MpvMediaPlayer::pause() {
   playOnLoad_ = false;
-  if (state_ == State::Ready) session_->setFlag("pause", true);
+  if (state_ == State::Ready) setPaused(true);
 }
 
 void MpvMediaPlayer::stop() {
   playOnLoad_ = false;
   if (state_ != State::Ready) return;
-  session_->setFlag("pause", true);
+  setPaused(true);
   seekTo(0);
 }
 
@@ -252,8 +321,8 @@ double MpvMediaPlayer::currentPosition() const {
   if (state_ != State::Ready) return 0;
   if (seekTarget_) return *seekTarget_;
   if (atEnd()) return duration_;
-  const auto [known, pos] = session_->getDouble("time-pos");
-  if (!known || !std::isfinite(pos)) return 0;
+  const double pos = timePos_;
+  if (!std::isfinite(pos)) return 0;
   return duration_ > 0 ? std::clamp(pos, 0.0, duration_) : std::max(pos, 0.0);
 }
 
@@ -277,7 +346,12 @@ QString MpvMediaPlayer::durationString() const {
 
 void MpvMediaPlayer::setVolume(int percent) {
   volume_ = std::clamp(percent, 0, 100);
-  if (session_->isValid()) session_->setDouble("volume", volume_);
+  if (session_->isValid()) session_->setPropertyAsync("volume", QByteArray::number(volume_));
+}
+
+qint64 MpvMediaPlayer::droppedFrames() const {
+  return session_->getInt("frame-drop-count").second +
+         session_->getInt("vo-delayed-frame-count").second;
 }
 
 bool MpvMediaPlayer::waitForMidiRender(int timeoutMs) const {

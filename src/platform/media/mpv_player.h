@@ -27,7 +27,9 @@ class MpvMediaPlayer final : public MediaPlayer {
  public:
   // How long a load may keep the GUI thread; a file still opening after it
   // goes on in the background and the player stays empty until it is ready.
-  static constexpr int kLoadTimeoutMs = 2500;
+  static constexpr int kLoadTimeoutMs = 250;
+  // How long a file may take to open before it counts as unplayable.
+  static constexpr int kGiveUpMs = 5000;
   // How long unloading waits for the core to let go of the previous file.
   static constexpr int kUnloadTimeoutMs = 1000;
   // MIDI files larger than this are refused.
@@ -64,6 +66,9 @@ class MpvMediaPlayer final : public MediaPlayer {
   bool hasVideoOutput() const { return videoOutput_; }
   // The soundfont used for MIDI files (the system's General MIDI one).
   void setSoundFont(const QString& path) { soundFont_ = path; }
+  // For benchmarks: frames the engine dropped or showed late so far (a
+  // direct read of the engine, not for the show itself).
+  qint64 droppedFrames() const;
   // For tests: waits (bounded) until a rendered MIDI image is complete.
   bool waitForMidiRender(int timeoutMs) const;
 
@@ -74,12 +79,15 @@ class MpvMediaPlayer final : public MediaPlayer {
   enum class State { Empty, Loading, Ready };
 
   void load(const QString& path);
-  QByteArray startMidi(const QString& path);
+  QByteArray startMidi(const QString& path, QString* why);
+  void fail(const QString& text);
   void unload();
   void drainCore();
   void onFileLoaded();
   void onEndFile(int reason, int error);
   bool atEnd() const;
+  void setPaused(bool paused);
+  void onProperty(const QByteArray& name, const QVariant& value);
   void seekTo(double seconds);
 
   PlayerSettings settings_;
@@ -93,10 +101,16 @@ class MpvMediaPlayer final : public MediaPlayer {
   QString url_;
   State state_ = State::Empty;
   bool playOnLoad_ = false;
+  quint64 loadAttempt_ = 0;
   int openFiles_ = 0;  // files the core started and has not ended yet
   double duration_ = 0;
   std::optional<double> seekTarget_;  // reported until the seek has finished
   int volume_ = 50;
+  // The core's properties as last reported (NaN: unknown).
+  double timePos_ = qQNaN();
+  double knownDuration_ = qQNaN();
+  bool paused_ = true;
+  bool eof_ = false;
 };
 
 }  // namespace scenova::platform

@@ -58,7 +58,7 @@ void VideoWidget::initializeGL() {
     return;
   }
   mpv_render_context_set_update_callback(render_, &VideoWidget::onUpdate, this);
-  session_->setProperty("vo", "libmpv");
+  session_->setPropertyAsync("vo", "libmpv");
   // A file loaded before the video output existed may have given up its
   // picture; select it again.
   if (session_->getString("vid").second == "no") session_->setProperty("vid", "auto");

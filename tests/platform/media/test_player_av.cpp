@@ -88,7 +88,7 @@ class TestPlayerAv : public QObject {
     Stage s = stage(QSize(320, 240));
     QVERIFY(s.player->hasVideoOutput());
     s.player->setUrl(red_);
-    QVERIFY(s.player->hasMedia());
+    QTRY_VERIFY_WITH_TIMEOUT(s.player->hasMedia(), 5000);
     s.player->play();
     QTRY_VERIFY_WITH_TIMEOUT(isRed(screenPixel(s.window.get(), QPoint(160, 120))), 4000);
     QTRY_VERIFY(s.player->currentPosition() > 0.1);
@@ -101,7 +101,7 @@ class TestPlayerAv : public QObject {
     s.player->play();
     s.window.reset();
     QVERIFY(!s.player->widget());
-    QVERIFY(s.player->hasMedia());
+    QTRY_VERIFY_WITH_TIMEOUT(s.player->hasMedia(), 5000);
     const double before = s.player->currentPosition();
     QTRY_VERIFY(s.player->currentPosition() > before + 0.2);
   }
@@ -132,11 +132,11 @@ class TestPlayerAv : public QObject {
     projector.stretchToFit = true;
     Stage s = stage(QSize(320, 240), projector, false);
     s.player->setUrl(red_);
-    QVERIFY(s.player->hasMedia());
+    QTRY_VERIFY_WITH_TIMEOUT(s.player->hasMedia(), 5000);
     QTRY_VERIFY(s.player->currentPosition() > 0.2);
     showStage(s);
     QTRY_VERIFY_WITH_TIMEOUT(isRed(screenPixel(s.window.get(), QPoint(160, 120))), 4000);
-    QVERIFY(s.player->hasMedia());
+    QTRY_VERIFY_WITH_TIMEOUT(s.player->hasMedia(), 5000);
   }
 
   void videoAndMidiSound_data() {
@@ -152,7 +152,7 @@ class TestPlayerAv : public QObject {
     Stage s = stage(QSize(320, 240));
     s.player->setVolume(100);
     s.player->setUrl(file);
-    QVERIFY(s.player->hasMedia());
+    QTRY_VERIFY_WITH_TIMEOUT(s.player->hasMedia(), 5000);
     QTest::qWait(200);
     QVERIFY2(peak(rec.take()) < kSilent, "silent before play");
     s.player->play();
@@ -217,7 +217,7 @@ class TestPlayerAv : public QObject {
     QVERIFY2(worst < 1500, qPrintable(QString::number(worst)));
     QVERIFY(pulse.start(home.path()));
     s.player->setUrl(wav);
-    QVERIFY(s.player->hasMedia());
+    QTRY_VERIFY_WITH_TIMEOUT(s.player->hasMedia(), 5000);
     s.player->play();
     QTRY_VERIFY(s.player->currentPosition() > 0.3);
     QTRY_VERIFY(

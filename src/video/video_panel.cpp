@@ -1,0 +1,418 @@
+#include "video/video_panel.h"
+
+#include "platform/media/media_player.h"
+#include "platform/monitors.h"
+#include "script/markup.h"
+#include "ui/language_table.h"
+#include "ui/main_controls.h"
+#include "video/monitor_list.h"
+#include "video/projector_window.h"
+#include "video/show_window.h"
+#include "video/zoom_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cmath>
+
+namespace scenova::video {
+
+namespace {
+
+constexpr int kTickMs = 100;
+const QString kResetCounter = QStringLiteral("00:00 / 00:00");
+
+bool shown(const QWidget* w) {
+  return w && !w->isHidden();
+}
+
+// The fill of the progress bar: 20 twips short of the exact proportion,
+// never below 1. A zero or unknown length gives the empty bar.
+double progressWidth(double track, double duration, double position) {
+  if (!(duration > 0) || !std::isfinite(duration) || !std::isfinite(position)) return 1;
+  return std::max(1.0, std::floor(track / duration * position) - 20);
+}
+
+}  // namespace
+
+VideoPanel::VideoPanel(VideoParts parts, QObject* parent)
+    : QObject(parent), p_(std::move(parts)), ui_(*p_.ui), lang_(*p_.lang) {
+  if (!p_.monitorSystem) {
+    ownMonitors_ = std::make_unique<platform::QtMonitorSystem>();
+    p_.monitorSystem = ownMonitors_.get();
+  }
+}
+
+void VideoPanel::Form_Load() {
+  if (!monitors_) monitors_ = std::make_unique<clsMonitors>(*p_.monitorSystem);
+}
+
+VideoPanel::~VideoPanel() {
+  if (p_.Timer4) p_.Timer4->stop();
+  setBusy(false);
+}
+
+void VideoPanel::connectControls() {
+  using ui::Control;
+  connect(ui_.cmdPlayV, &Control::Click, this, &VideoPanel::cmdPlayV_Click);
+  connect(ui_.cmdStopV, &Control::Click, this, &VideoPanel::cmdStopV_Click);
+  connect(ui_.cmdForV, &Control::Click, this, &VideoPanel::cmdForV_Click);
+  connect(ui_.cmdBacV, &Control::Click, this, &VideoPanel::cmdBacV_Click);
+  connect(ui_.lblContatoreV, &Control::MouseMove, this, &VideoPanel::lblContatoreV_MouseMove);
+  connect(ui_.lblContatoreV, &Control::Click, this, &VideoPanel::lblContatoreV_Click);
+  connect(ui_.mnuPlayVideo, &QAction::triggered, this, &VideoPanel::cmdPlayV_Click);
+  connect(ui_.mnuStopVideo, &QAction::triggered, this, &VideoPanel::cmdStopV_Click);
+  connect(ui_.mnuForVideo, &QAction::triggered, this, &VideoPanel::cmdForV_Click);
+  connect(ui_.mnuBacVideo, &QAction::triggered, this, &VideoPanel::cmdBacV_Click);
+  connect(ui_.Check1, &QCheckBox::toggled, this, &VideoPanel::Check1_Click);
+  connect(ui_.Label5, &Control::Click, this, &VideoPanel::Label5_Click);
+  if (p_.Timer4) connect(p_.Timer4, &QTimer::timeout, this, &VideoPanel::Timer4_Timer);
+  connectFailures(p_.WMP2);
+}
+
+void VideoPanel::connectFailures(platform::MediaPlayer* player) {
+  if (!player || !p_.notice) return;
+  // A file the player cannot open says so, as a failed audio open does.
+  connect(player, &platform::MediaPlayer::loadFailed, this,
+          [this](const QString& error) { p_.notice(error); });
+}
+
+bool VideoPanel::projectorOn() const {
+  return ui_.Check1->isChecked();
+}
+
+int VideoPanel::monitorCount() const {
+  return monitors_ ? monitors_->Count() : 1;
+}
+
+bool VideoPanel::projectorMode() const {
+  return projectorOn() && monitorCount() > 1;
+}
+
+ProjectorWindow& VideoPanel::Form2() {
+  if (!form2_) {
+    platform::PlayerSettings s;
+    s.autoStart = true;
+    s.stretchToFit = true;
+    s.fullScreen = true;
+    form2_ = std::make_unique<ProjectorWindow>(p_.createPlayer ? p_.createPlayer(s) : nullptr);
+    connect(&form2_->Timer1, &QTimer::timeout, this, &VideoPanel::Form2_Timer1_Timer);
+    connect(form2_.get(), &ShowWindow::escapePressed, this, [this] {
+      setBusy(false);
+      form2_->hide();  // the video goes on until Stop or Pause
+    });
+    connectFailures(form2_->WMP1());
+    // Form_Load: the progress bar starts empty.
+    ui::twips::setWidth(ui_.Shape7, 1);
+    ui::twips::setLeft(ui_.lblContatoreV, ui::twips::left(ui_.Shape8));
+    ui::twips::setWidth(ui_.lblContatoreV, ui::twips::width(ui_.Shape8));
+  }
+  return *form2_;
+}
+
+ZoomWindow& VideoPanel::frmZoom() {
+  if (!zoom_) {
+    zoom_ = std::make_unique<ZoomWindow>();
+    connect(zoom_.get(), &ShowWindow::escapePressed, this, [this] {
+      setBusy(false);
+      zoom_->hide();
+    });
+  }
+  return *zoom_;
+}
+
+platform::MediaPlayer* VideoPanel::projectorPlayer() {
+  return Form2().WMP1();
+}
+
+platform::MediaPlayer* VideoPanel::activePlayer() {
+  return projectorMode() ? projectorPlayer() : p_.WMP2;
+}
+
+void VideoPanel::setBusy(bool busy) {
+  if (busy == busy_) return;
+  busy_ = busy;
+  // The operator's window only: the pointer never appears on the projector.
+  if (QWidget* window = ui_.central ? ui_.central->window() : nullptr) {
+    if (busy)
+      window->setCursor(Qt::BusyCursor);
+    else
+      window->unsetCursor();
+  }
+}
+
+void VideoPanel::setPlayPicture(const char* name) {
+  ui_.cmdPlayV->setPicture(p_.programFolder + QStringLiteral("/Files/") + QLatin1StringView(name) +
+                           QStringLiteral(".jpg"));
+}
+
+void VideoPanel::relabel() {
+  const bool idle = ui_.cmdPlayV->Tag == lang_[7];
+  ui_.mnuPlayVideo->setText(lang_[idle ? 7 : 8]);
+  setPlayPicture(idle ? "play2" : "pause2");
+}
+
+void VideoPanel::placeWMP2() {
+  if (!ui_.WMP2) return;
+  ui::twips::setTop(ui_.WMP2, ui::twips::top(ui_.Picture3) + ui::design::kVideoPreviewOffset);
+  ui::twips::setLeft(ui_.WMP2, ui::twips::left(ui_.Picture3));
+  ui::twips::setWidth(ui_.WMP2, ui::twips::width(ui_.Picture3));
+  // A video cue hides the panel's player until it plays: show it again so
+  // that a video played in the main window is seen.
+  ui_.WMP2->show();
+  ui_.WMP2->raise();
+}
+
+bool VideoPanel::placeOnProjector(QWidget& window) {
+  const auto target = projectorMonitor(*p_.monitorSystem);
+  if (!target) {
+    // The second monitor is gone: never put the window over the operator's.
+    window.hide();
+    if (p_.notice) p_.notice(lang_[124]);
+    return false;
+  }
+  static_cast<ShowWindow&>(window).place(*target);
+  return true;
+}
+
+void VideoPanel::hideForm2() {
+  if (form2_) form2_->hide();
+}
+
+void VideoPanel::cmdPlayV_Click() {
+  platform::MediaPlayer* wmp2 = p_.WMP2;
+  if (ui_.cmdPlayV->Tag == lang_[7]) {
+    ui_.cmdPlayV->Tag = lang_[8];
+    setBusy(true);
+    if (projectorMode()) {
+      ProjectorWindow& form2 = Form2();
+      if (p_.Timer4) p_.Timer4->stop();
+      if (wmp2) wmp2->stop();
+      platform::MediaPlayer* wmp1 = form2.WMP1();
+      const QString cue = videoToReload();
+      if (wmp1 && ui::twips::width(ui_.Shape7) < 21 && !cue.isEmpty() && cue != wmp1->url())
+        wmp1->setUrl(cue);
+      if (shown(ui_.imgZoom)) ui_.imgZoom->hide();
+      if (wmp1) wmp1->play();
+      if (placeOnProjector(form2)) {
+        form2.show();
+        form2.raise();
+      }
+      form2.Timer1.start(kTickMs);
+    } else {
+      if (form2_) {
+        form2_->Timer1.stop();
+        if (form2_->WMP1()) form2_->WMP1()->stop();
+      }
+      placeWMP2();
+      if (shown(ui_.imgZoom)) ui_.imgZoom->hide();
+      if (wmp2) wmp2->play();
+      ui::twips::setLeft(ui_.lblContatoreV, ui::twips::left(ui_.Shape8));
+      ui::twips::setWidth(ui_.lblContatoreV, ui::twips::width(ui_.Shape8));
+      if (p_.Timer4) p_.Timer4->start(kTickMs);
+    }
+  } else {
+    ui_.cmdPlayV->Tag = lang_[7];
+    // Both players pause, whichever is active.
+    platform::MediaPlayer* wmp1 = form2_ ? form2_->WMP1() : nullptr;
+    if (wmp1) wmp1->pause();
+    if (wmp2) wmp2->pause();
+    if (projectorMode()) {
+      if (form2_) form2_->Timer1.stop();
+    } else if (p_.Timer4) {
+      p_.Timer4->stop();
+    }
+    setBusy(false);
+  }
+  relabel();
+}
+
+void VideoPanel::cmdStopV_Click() {
+  ui::twips::setWidth(ui_.Shape7, 1);
+  if (projectorMode()) {
+    ProjectorWindow& form2 = Form2();
+    form2.Timer1.stop();
+    if (form2.WMP1()) form2.WMP1()->stop();
+    form2.hide();
+  } else {
+    if (p_.Timer4) p_.Timer4->stop();
+    if (p_.WMP2) p_.WMP2->stop();
+  }
+  ui_.lblContatoreV->setCaption(kResetCounter);
+  ui_.cmdPlayV->Tag = lang_[7];
+  ui_.mnuPlayVideo->setText(lang_[7]);
+  setPlayPicture("play");
+  setBusy(false);
+}
+
+void VideoPanel::cmdForV_Click() {
+  if (platform::MediaPlayer* player = activePlayer())
+    player->setCurrentPosition(player->currentPosition() + 5);
+  if (projectorMode())
+    Form2_Timer1_Timer();
+  else
+    Timer4_Timer();
+}
+
+void VideoPanel::cmdBacV_Click() {
+  if (platform::MediaPlayer* player = activePlayer())
+    player->setCurrentPosition(player->currentPosition() - 5);
+  if (projectorMode())
+    Form2_Timer1_Timer();
+  else
+    Timer4_Timer();
+  setBusy(false);
+}
+
+void VideoPanel::lblContatoreV_MouseMove(int, int, double x, double) {
+  platform::MediaPlayer* player = activePlayer();
+  const double width = ui::twips::width(ui_.lblContatoreV);
+  if (!player || !(width > 0)) return;
+  const double at = player->duration() / width * x;
+  if (std::isfinite(at)) ui_.lblContatoreV->Tag = script::signedDecimal(at);
+}
+
+void VideoPanel::lblContatoreV_Click() {
+  bool ok = false;
+  const double seconds = ui_.lblContatoreV->Tag.trimmed().toDouble(&ok);
+  if (!ok || !std::isfinite(seconds)) return;  // nothing stored: no seek
+  if (platform::MediaPlayer* player = activePlayer()) player->setCurrentPosition(seconds);
+}
+
+void VideoPanel::counterTick(platform::MediaPlayer* player, bool endOfMedia) {
+  const QString at = player ? player->currentPositionString() : QString();
+  if (at.isEmpty()) {
+    ui_.Shape7->hide();
+    return;
+  }
+  const QString length = player->durationString();
+  const QString caption = at + QStringLiteral(" / ") + length;
+  if (ui_.lblContatoreV->caption() != caption) ui_.lblContatoreV->setCaption(caption);
+  const double fill =
+      progressWidth(ui::twips::width(ui_.Shape8), player->duration(), player->currentPosition());
+  if (ui::twips::width(ui_.Shape7) != fill) ui::twips::setWidth(ui_.Shape7, fill);
+  if (ui_.Shape7->isHidden()) {
+    ui_.Shape7->show();
+    ui::twips::setLeft(ui_.lblContatoreV, ui::twips::left(ui_.Shape8));
+    ui::twips::setWidth(ui_.lblContatoreV, ui::twips::width(ui_.Shape8));
+    if (!endOfMedia) setBusy(false);
+  }
+  if (!endOfMedia) return;
+  if (at == length && ui_.cmdPlayV->Tag != lang_[7]) {
+    ui_.cmdPlayV->Tag = lang_[7];
+    ui_.mnuPlayVideo->setText(lang_[7]);
+    setPlayPicture("play");
+  }
+  setBusy(false);
+}
+
+void VideoPanel::Timer4_Timer() {
+  counterTick(p_.WMP2, true);
+}
+
+void VideoPanel::Form2_Timer1_Timer() {
+  counterTick(form2_ ? form2_->WMP1() : nullptr, false);
+}
+
+void VideoPanel::setProjector(bool on) {
+  // Setting the value it already has changes nothing and runs nothing.
+  if (ui_.Check1->isChecked() != on) ui_.Check1->setChecked(on);
+}
+
+QString VideoPanel::videoToReload() const {
+  // The last cue clicked may be a command ("Play Video"): only a file is
+  // worth loading; otherwise the video the players last had.
+  const QString cue = ui_.Label2[15]->Tag;
+  if (!cue.isEmpty() && QFileInfo(cue).isFile()) return cue;
+  return lastVideo_;
+}
+
+void VideoPanel::Check1_Click() {
+  // Both players are emptied; the projector reloads the video on Play.
+  for (platform::MediaPlayer* p : {p_.WMP2, form2_ ? form2_->WMP1() : nullptr})
+    if (p && !p->url().isEmpty()) lastVideo_ = p->url();
+  if (p_.WMP2) p_.WMP2->close();
+  if (form2_ && form2_->WMP1()) form2_->WMP1()->close();
+  ui::twips::setWidth(ui_.Shape7, 1);
+  if (projectorMode()) {
+    if (ui_.WMP2) ui_.WMP2->hide();
+    ProjectorWindow& form2 = Form2();
+    if (placeOnProjector(form2)) {
+      form2.show();
+      form2.raise();
+      form2.activateWindow();
+      form2.setFocus();
+    }
+    return;
+  }
+  if (ui_.Check1->isChecked()) {
+    // One monitor: the switch goes back by itself (running this again for
+    // the unticked switch), and the operator is told why.
+    ui_.Check1->setChecked(false);
+    if (p_.notice) p_.notice(lang_[124]);
+  }
+  if (p_.Timer4) p_.Timer4->start(1000);
+  if (form2_) form2_->Timer1.stop();
+  hideForm2();
+  placeWMP2();
+}
+
+void VideoPanel::showPicture(bool show) {
+  if (!show) {
+    if (shown(ui_.imgZoom)) ui_.imgZoom->hide();
+    if (zoom_ && shown(zoom_->Image1)) zoom_->Image1->hide();
+    return;
+  }
+  if (monitorCount() < 2) {
+    if (ui_.imgZoom->isHidden()) ui_.imgZoom->show();
+  } else if (zoom_ && zoom_->Image1->isHidden()) {
+    zoom_->Image1->show();
+  }
+}
+
+void VideoPanel::loadPicture(const QString& path) {
+  ui_.imgZoom->hide();
+  if (p_.WMP2) p_.WMP2->close();
+  if (form2_ && form2_->isVisible()) {
+    if (form2_->WMP1()) form2_->WMP1()->close();
+    form2_->hide();
+  }
+  ZoomWindow& zoom = frmZoom();
+  QString error;
+  const auto picture = readPicture(path, &error);
+  if (!picture) {
+    // The previous picture stays; the operator learns why this one did not come.
+    if (p_.notice) p_.notice(error);
+    return;
+  }
+  zoom.Image1->setPicture(*picture);
+  if (monitorCount() >= 2) {
+    if (!placeOnProjector(zoom)) return;
+    zoom.Form_Resize();
+    zoom.show();
+    zoom.raise();
+    zoom.Image1->show();
+    return;
+  }
+  // One monitor: the preview under the video panel, as wide as the panel
+  // for a landscape picture, three quarters of that high otherwise.
+  ui_.imgZoom->setPixmap(QPixmap::fromImage(picture->image));
+  const double w0 = picture->natural.width(), h0 = picture->natural.height();
+  const double panel = ui::twips::width(ui_.Picture3);
+  double w = 0, h = 0;
+  if (h0 < w0) {
+    w = panel;
+    h = panel / w0 * h0;
+  } else {
+    h = panel / 4 * 3;
+    w = h / h0 * w0;
+  }
+  ui::twips::setGeometry(ui_.imgZoom, (panel - w) / 2 + ui::twips::left(ui_.Picture3),
+                         ui::twips::top(ui_.Picture3) + ui::design::kVideoPreviewOffset, w, h);
+  ui_.imgZoom->show();
+  ui_.imgZoom->raise();
+}
+
+}  // namespace scenova::video

@@ -1,0 +1,125 @@
+#pragma once
+
+// The video side of the main window: the video panel's transport on the two
+// players (WMP2 in the panel, WMP1 on the projector window), the projector
+// switch, the picture display and the counter ticks. The handlers are the
+// entry points that the buttons, the Video menu, cues and the media loader
+// all run.
+//
+// Projector mode (the switch Check1 ticked and more than one monitor found
+// at start-up) is decided anew by every operation: it chooses WMP1 on the
+// projector window, else WMP2.
+
+#include "video/video_operations.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QTimer;
+
+namespace scenova::ui {
+struct MainControls;
+class LanguageTable;
+}  // namespace scenova::ui
+
+namespace scenova::platform {
+class MonitorSystem;
+struct PlayerSettings;
+}  // namespace scenova::platform
+
+namespace scenova::video {
+
+class clsMonitors;
+class ProjectorWindow;
+class ZoomWindow;
+
+struct VideoParts {
+  ui::MainControls* ui = nullptr;
+  const ui::LanguageTable* lang = nullptr;
+  QTimer* Timer4 = nullptr;               // counter tick of WMP2
+  platform::MediaPlayer* WMP2 = nullptr;  // may be null: no player
+  // The monitors; null: the panel asks Qt's screens.
+  const platform::MonitorSystem* monitorSystem = nullptr;
+  // Makes the projector's player (WMP1) when the projector window is first
+  // used; empty: the window has no player.
+  std::function<std::unique_ptr<platform::MediaPlayer>(const platform::PlayerSettings&)>
+      createPlayer;
+  std::function<void(const QString&)> notice;  // Label11 for 6 seconds
+  QString programFolder;
+};
+
+class VideoPanel final : public QObject, public VideoOperations {
+  Q_OBJECT
+ public:
+  explicit VideoPanel(VideoParts parts, QObject* parent = nullptr);
+  ~VideoPanel() override;
+
+  // Builds the monitor list (start-up step 1); it is never rebuilt, so
+  // monitors attached or removed later are not seen.
+  void Form_Load();
+  const clsMonitors* monitors() const { return monitors_.get(); }
+
+  // Connects the panel's buttons, counter, menu, switch, Timer4 and the
+  // players' failure notices to their handlers.
+  void connectControls();
+
+  // VideoOperations
+  void cmdPlayV_Click() override;
+  void cmdStopV_Click() override;
+  void lblContatoreV_Click() override;
+  void setProjector(bool on) override;
+  bool projectorOn() const override;
+  int monitorCount() const override;
+  platform::MediaPlayer* activePlayer() override;
+  platform::MediaPlayer* mainPlayer() override { return p_.WMP2; }
+  platform::MediaPlayer* projectorPlayer() override;
+  void showPicture(bool show) override;
+  void loadPicture(const QString& path) override;
+
+  void cmdForV_Click();
+  void cmdBacV_Click();
+  // Stores the time under the pointer (x in twips) in lblContatoreV.Tag.
+  void lblContatoreV_MouseMove(int button, int shift, double x, double y);
+  void Timer4_Timer();
+  void Form2_Timer1_Timer();
+  // Applies the switch's value (any change of Check1 runs it).
+  void Check1_Click();
+  void Label5_Click() { Check1_Click(); }
+
+  bool projectorMode() const;
+  // The windows, created on first use and kept.
+  ProjectorWindow& Form2();
+  ZoomWindow& frmZoom();
+  bool hasForm2() const { return form2_ != nullptr; }
+  bool hasFrmZoom() const { return zoom_ != nullptr; }
+  // Whether the busy pointer is on (set by play, reset by a tick or Stop).
+  bool busy() const { return busy_; }
+
+ private:
+  void setBusy(bool busy);
+  void relabel();
+  void placeWMP2();
+  // Puts a show window over the projector's monitor; false (and a notice)
+  // when that monitor is not there any more.
+  bool placeOnProjector(QWidget& window);
+  void hideForm2();
+  void counterTick(platform::MediaPlayer* player, bool endOfMedia);
+  void setPlayPicture(const char* name);
+  void connectFailures(platform::MediaPlayer* player);
+  QString videoToReload() const;
+
+  VideoParts p_;
+  ui::MainControls& ui_;
+  const ui::LanguageTable& lang_;
+  std::unique_ptr<platform::MonitorSystem> ownMonitors_;
+  std::unique_ptr<clsMonitors> monitors_;
+  std::unique_ptr<ProjectorWindow> form2_;
+  std::unique_ptr<ZoomWindow> zoom_;
+  bool busy_ = false;
+  QString lastVideo_;  // the URL the switch took from the players
+};
+
+}  // namespace scenova::video
