@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "audio/volume_operations.h"
+#include "editing_tools.h"
 #include "language_ui.h"
 #include "platform/dialogs.h"
 #include "platform/environment.h"
@@ -50,6 +51,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   connectMenus();
   wireVolume(*this);
   wireCues(*this);
+  wireEditing(*this);
   const double w = design::kMinWidth, h = design::kMinHeight;
   ui.central->setMinimumSize(twips::toPixels(w),
                              twips::toPixels(h) - menuBar()->sizeHint().height());
@@ -67,6 +69,8 @@ Form1::~Form1() {
   // The subsystems drive the window's timers and controls: end them while
   // those still exist (children would otherwise outlive the members).
   for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6}) t->stop();
+  delete editing;
+  editing = nullptr;
   delete cueEngine;
   cueEngine = nullptr;
   delete dynamic_cast<QObject*>(volume);
@@ -148,6 +152,7 @@ void Form1::Form_Load() {
     setWindowTitle(QStringLiteral("Scenova - ") + name);
   }
   doc.Modified = 0;
+  if (editing) editing->resetHistory();  // undo recording starts here
 }
 
 void Form1::applySettings() {

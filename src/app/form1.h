@@ -39,6 +39,8 @@ namespace design = ui::design;
 
 namespace scenova::app {
 
+class EditingTools;
+
 // What the main window needs from outside: the platform boundary and the
 // facts start-up found out.
 struct Services {
@@ -85,6 +87,7 @@ class Form1 : public QMainWindow {
   video::VideoOperations* video = nullptr;
   platform::MediaPlayer* WMP2 = nullptr;  // the main window's player
   QObject* cueEngine = nullptr;           // interpreter, activation, loader, transport
+  EditingTools* editing = nullptr;        // undo, typing aids, find, add command
 
   platform::RTB* editor() const { return editor_; }
   const Services& services() const { return services_; }

@@ -21,4 +21,8 @@ void wireVolume(Form1& form);
 void volumeFormLoad(Form1& form);
 void volumeRestore(Form1& form, const SettingsValues& saved);
 
+// Undo and redo, typing aids, Find and Replace, Add Command (sets
+// form.editing). Called from the constructor after wireCues.
+void wireEditing(Form1& form);
+
 }  // namespace scenova::app
