@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace scenova::tools {
 
 namespace {
@@ -64,6 +66,7 @@ void frmFind::buildControls() {
     c->setInsertPolicy(QComboBox::NoInsert);
     c->setMinimumContentsLength(28);
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     c->lineEdit()->installEventFilter(this);
     c->installEventFilter(this);
     c->setAcceptDrops(true);
@@ -249,7 +252,7 @@ void frmFind::dropText(QComboBox* box, const QString& dropped) {
 bool frmFind::eventFilter(QObject* watched, QEvent* event) {
   QComboBox* box = nullptr;
   for (QComboBox* b : {cboFind, cboReplace})
-    if (watched == b || watched == b->lineEdit()) box = b;
+    if (b && (watched == b || watched == b->lineEdit())) box = b;
   if (box) {
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
       auto* e = static_cast<QDropEvent*>(event);
