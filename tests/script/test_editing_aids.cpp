@@ -108,6 +108,17 @@ class TestEditingAids : public QObject {
                                  QStringLiteral("cut"), QStringLiteral("toolbar 5")}));
   }
 
+  void aChordCountsWhenCtrlComesUpBeforeTheLetter() {
+    AidsRig r;
+    QTest::keyPress(r.editor, Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyPress(r.editor, 'Z', Qt::ControlModifier);
+    QTest::keyRelease(r.editor, Qt::Key_Control, Qt::NoModifier);
+    QTest::keyRelease(r.editor, 'Z', Qt::NoModifier);
+    QTest::keyClick(r.editor, 'Z');  // a plain z later is typed, nothing runs
+    QCOMPARE(r.ran, QStringList{QStringLiteral("undo")});
+    QCOMPARE(r.editor->Text().toLower(), QStringLiteral("z"));
+  }
+
   void boldAndUnderlineChordsFollowTheLanguageFile() {
     AidsRig r;
     for (char k : {'B', 'U', 'G', 'S'}) r.chord(k);
