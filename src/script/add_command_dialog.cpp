@@ -44,7 +44,8 @@ Form3::Form3(platform::RTB& editor, const ui::LanguageTable& lang, QWidget* pare
   if (parent) setWindowIcon(parent->windowIcon());
   setWindowTitle(ui::StripAmpersands(lang[147]));
   Command1->setText(lang[147]);
-  Command2->setText(lang[21]);
+  // Text 21 is the Edit menu's Undo in most languages; 195 is Cancel.
+  Command2->setText(lang[195].isEmpty() ? lang[21] : lang[195]);
   Text2->setToolTip(lang.tooltip(30));
   Text3->setToolTip(lang.tooltip(30));
 }

@@ -125,7 +125,8 @@ void frmFind::Form_Load() {
   cmdFind->setText(QStringLiteral("&") + lang_[56]);
   cmdReplace->setText(lang_[59] + QStringLiteral("..."));
   cmdReplaceAll->setText(lang_[61]);
-  cmdCancel->setText(lang_[21]);
+  // Text 21 is the Edit menu's Undo in most languages; 195 is Cancel.
+  cmdCancel->setText(lang_[195].isEmpty() ? lang_[21] : lang_[195]);
   Frame1->setTitle(lang_[62]);
   chkWholeWord->setText(lang_[63]);
   chkMatchCase->setText(lang_[64]);

@@ -198,6 +198,7 @@ class TestEditingAids : public QObject {
     r.editor->SetText(QStringLiteral("x"));
     script::Form3 f(*r.editor, r.lang);
     f.Option1[0]->setChecked(true);
+    QCOMPARE(f.Command2->text(), QStringLiteral("Cancel"));
     f.Command2->click();
     QCOMPARE(r.editor->Text(), QStringLiteral("x"));
   }
