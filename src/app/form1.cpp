@@ -275,6 +275,7 @@ bool Form1::askToSaveOnClose() {
 
 void Form1::Form_Unload(bool& cancel) {
   SaveSettings();
+  if (editing) editing->closeFind();
   if (editor_->TextLength() > 0 && doc.Modified == 1 && !UnloadStarted) {
     if (!askToSaveOnClose()) {
       cancel = true;
