@@ -7,8 +7,10 @@
 #include "undo_reference.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using scenova::platform::RTB;
@@ -154,6 +156,21 @@ class TestScriptUndo : public QObject {
     e.undo.Undo();
     QCOMPARE(e.rtb.Text(), QStringLiteral("new"));
     QCOMPARE(e.undo.history().redoCount(), 0);
+    // Opening a file starts afresh by itself.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("act2.txt"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("Act two");
+    f.close();
+    e.type(QStringLiteral("??"));
+    QVERIFY(e.rtb.LoadFile(path));
+    e.undo.Undo();
+    QCOMPARE(e.rtb.Text(), QStringLiteral("Act two"));
+    e.rtb.SetSelStart(7);
+    e.type(QStringLiteral("!"));
+    e.undo.Undo();
+    QCOMPARE(e.rtb.Text(), QStringLiteral("Act two"));
   }
 
   // Random edits on two editors: one with the history, one with the
