@@ -67,7 +67,11 @@ void BM_KeystrokesInTheMiddleOfOneMegabyte(benchmark::State& state) {
   state.counters["undo_MB_per_10000"] =
       static_cast<double>(undo.history().stepBytes()) / std::max(1, typed) * 10000 / (1 << 20);
 }
-BENCHMARK(BM_KeystrokesInTheMiddleOfOneMegabyte)->Arg(0)->Arg(1)->Iterations(2000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeystrokesInTheMiddleOfOneMegabyte)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(2000)
+    ->Unit(benchmark::kMicrosecond);
 
 // The undo record alone: a 1 MB text in a plain string, one character typed
 // in the middle per iteration.
@@ -104,7 +108,9 @@ void BM_UndoRecordOfOneKeystrokeInOneMegabyte(benchmark::State& state) {
   state.counters["undo_MB_per_10000"] =
       static_cast<double>(history.stepBytes()) / state.iterations() * 10000 / (1 << 20);
 }
-BENCHMARK(BM_UndoRecordOfOneKeystrokeInOneMegabyte)->Iterations(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_UndoRecordOfOneKeystrokeInOneMegabyte)
+    ->Iterations(10000)
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_UndoRedoOnTenMegabytes(benchmark::State& state) {
   RTB rtb;
