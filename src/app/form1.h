@@ -25,6 +25,7 @@ class Environment;
 class SystemServices;
 class AudioDevice;
 class Mixer;
+class ScreenSaver;
 }  // namespace scenova::platform
 
 namespace scenova::app {
@@ -40,6 +41,9 @@ namespace design = ui::design;
 namespace scenova::app {
 
 class EditingTools;
+class DocumentCommands;
+class ToolbarCommands;
+class RecoveryKeeper;
 
 // What the main window needs from outside: the platform boundary and the
 // facts start-up found out.
@@ -53,7 +57,9 @@ struct Services {
   std::function<std::unique_ptr<platform::MediaPlayer>(const platform::PlayerSettings&, QWidget*)>
       playerFactory;
   QString settingsPath;
-  QString commandLine;  // the whole command line: the path of one script
+  QString commandLine;                           // the whole command line: the path of one script
+  platform::ScreenSaver* screenSaver = nullptr;  // null: nothing is held
+  QString recoveryFolder;                        // where unsaved work is kept; empty: not kept
 };
 
 // The state of the open script.
@@ -88,6 +94,10 @@ class Form1 : public QMainWindow {
   platform::MediaPlayer* WMP2 = nullptr;  // the main window's player
   QObject* cueEngine = nullptr;           // interpreter, activation, loader, transport
   EditingTools* editing = nullptr;        // undo, typing aids, find, add command
+  DocumentCommands* documents = nullptr;  // New, Open, Save, Save As
+  ToolbarCommands* toolbar = nullptr;     // Label2(0..16), hover frame
+  RecoveryKeeper* recovery = nullptr;     // copies of unsaved work
+  platform::ScreenSaver* screenSaver() const { return screenSaver_; }
 
   platform::RTB* editor() const { return editor_; }
   const Services& services() const { return services_; }
@@ -106,15 +116,14 @@ class Form1 : public QMainWindow {
   void mnuLingua_Click();
   void SaveSettings();
   void mnuScreenSaver_Click();
+  // Timer6 and the desktop's screen-saver inhibition follow the check mark.
+  void applyScreenSaverOption();
 
   // Shows a notice in Label11 for 6 seconds (a newer notice restarts them).
   void ShowNotice(const QString& text, int milliseconds = 6000);
   void Timer5_Timer();
 
   void updateTitle();
-  // Loads a script into the editor; false when it cannot be read (the
-  // editor is then unchanged).
-  bool loadScript(const QString& path);
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -131,6 +140,8 @@ class Form1 : public QMainWindow {
   SettingsValues saved_;
   platform::RTB* editor_ = nullptr;
   std::unique_ptr<platform::MediaPlayer> wmp2_;
+  std::unique_ptr<platform::ScreenSaver> ownScreenSaver_;
+  platform::ScreenSaver* screenSaver_ = nullptr;
 };
 
 }  // namespace scenova::app

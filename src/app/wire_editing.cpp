@@ -1,9 +1,11 @@
+#include "document_commands.h"
 #include "editing_tools.h"
 #include "form1.h"
 #include "platform/rtb/rtb.h"
 #include "script/add_command_dialog.h"
 #include "script/cue_engine.h"
 #include "script/editing_aids.h"
+#include "toolbar_commands.h"
 #include "tools/frm_find.h"
 #include "tools/script_undo.h"
 #include "wiring.h"
@@ -12,24 +14,6 @@
 #include <QEvent>
 
 namespace scenova::app {
-
-namespace {
-
-// The pointer over the window itself puts the toolbar's hover marks away.
-class ToolbarUnhover final : public QObject {
- public:
-  ToolbarUnhover(ui::MainControls& controls, QObject* parent)
-      : QObject(parent), controls_(controls) {}
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::MouseMove) script::ClearToolbarHover(controls_);
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  ui::MainControls& controls_;
-};
-
-}  // namespace
 
 EditingTools::EditingTools(Form1& form)
     : QObject(&form), form_(form), undo_(new tools::ScriptUndo(*form.editor(), this)) {
@@ -49,7 +33,12 @@ EditingTools::EditingTools(Form1& form)
   c.cut = trigger(form.ui.mnuTaglia);
   c.help = trigger(form.ui.mnuGuida);
   c.audioSettings = trigger(form.ui.mnuImpostaAudio);
-  c.toolbar = [this](int index) { toggleFormat(index); };
+  c.toolbar = [this, &form](int index) {
+    if (form.toolbar)
+      form.toolbar->Label2_Click(index);
+    else
+      toggleFormat(index);
+  };
   c.languageFile = [&form] { return form.LanguageFile; };
   aids_ = new script::EditingAids(*form.editor(), engine->interpreter(), std::move(c), this);
   aids_->connectEditor();
@@ -112,19 +101,15 @@ void EditingTools::toggleFormat(int index) {
 void wireEditing(Form1& form) {
   auto* tools = new EditingTools(form);
   form.editing = tools;
-  QObject::connect(form.ui.mnuAnnulla, &QAction::triggered, tools, &EditingTools::Undo);
-  QObject::connect(form.ui.mnuRipeti, &QAction::triggered, tools, &EditingTools::Redo);
-  QObject::connect(form.ui.mnuTrova, &QAction::triggered, tools,
-                   [tools] { tools->openFind(false); });
-  QObject::connect(form.ui.mnuSostituisci, &QAction::triggered, tools,
-                   [tools] { tools->openFind(true); });
-  QObject::connect(form.ui.mnuAddCommand, &QAction::triggered, tools,
-                   &EditingTools::mnuAddCommand_Click);
-  if (ui::Control* b16 = form.ui.Label2[16])
-    QObject::connect(b16, &ui::Control::Click, tools, &EditingTools::mnuAddCommand_Click);
-  auto* unhover = new ToolbarUnhover(form.ui, tools);
-  form.ui.central->installEventFilter(unhover);
-  form.ui.Label1->installEventFilter(unhover);
+  // The menus, the keys and toolbar button 16 reach these through the
+  // window's entry points (entry_points.cpp). New starts the undo history
+  // afresh; Open does so by itself (a loaded script is a new document).
+  if (form.documents) {
+    QObject::connect(form.documents, &DocumentCommands::documentCleared, tools,
+                     &EditingTools::resetHistory);
+    QObject::connect(form.documents, &DocumentCommands::documentLoaded, tools,
+                     &EditingTools::resetHistory);
+  }
 }
 
 }  // namespace scenova::app

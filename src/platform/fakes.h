@@ -14,7 +14,7 @@
 namespace scenova::platform {
 
 class FakeDialogs final : public Dialogs {
-public:
+ public:
   struct MessageCall {
     QString text, title;
     MsgIcon icon;
@@ -44,12 +44,12 @@ public:
   bool printDialog(QWidget* owner, QPrinter& printer) override;
   std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial) override;
 
-private:
+ private:
   void log(const QString& line) const;
 };
 
 class FakeEnvironment final : public Environment {
-public:
+ public:
   QString folder;
   QString country;
   QStringList fonts{QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")};
@@ -62,7 +62,7 @@ public:
 };
 
 class FakeInstanceGuard final : public InstanceGuard {
-public:
+ public:
   bool running = false;
   int calls = 0;
   bool previousInstanceRunning() override {
@@ -72,19 +72,23 @@ public:
 };
 
 class FakeSystemServices final : public SystemServices {
-public:
+ public:
   QList<QStringList> started;  // program first, then its arguments
   QStringList opened;
   QStringList registered;
+  QStringList installed;  // programs isInstalled() finds
   bool startDetached(const QString& program, const QStringList& arguments) override {
     started.append(QStringList{program} + arguments);
     return true;
   }
+  bool isInstalled(const QString& program) const override { return installed.contains(program); }
   bool openDocument(const QString& pathOrUrl) override {
     opened.append(pathOrUrl);
     return true;
   }
-  void registerScriptType(const QString& programFolder) override { registered.append(programFolder); }
+  void registerScriptType(const QString& programFolder) override {
+    registered.append(programFolder);
+  }
 };
 
 }  // namespace scenova::platform
