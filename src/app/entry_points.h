@@ -9,11 +9,11 @@ namespace scenova::app {
 
 class Form1;
 
-void undoCommand(Form1& form);        // Ctrl+Z, mnuAnnulla: not built yet
-void redoCommand(Form1& form);        // Ctrl+Y, mnuRipeti: not built yet
-void findCommand(Form1& form);        // F3, mnuTrova: not built yet
-void replaceCommand(Form1& form);     // Ctrl+H, mnuSostituisci: not built yet
-void addCommandDialog(Form1& form);   // F6, toolbar 16, mnuAddCommand: not built yet
+void undoCommand(Form1& form);        // Ctrl+Z, mnuAnnulla
+void redoCommand(Form1& form);        // Ctrl+Y, mnuRipeti
+void findCommand(Form1& form);        // F3, mnuTrova
+void replaceCommand(Form1& form);     // Ctrl+H, mnuSostituisci
+void addCommandDialog(Form1& form);   // F6, toolbar 16, mnuAddCommand
 void addPictureCommand(Form1& form);  // F7, mnuAddImg: has no action
 void printCommand(Form1& form);       // Ctrl+P, toolbar 3, mnuStampa: not built yet
 void colourCommand(Form1& form);      // toolbar 13: not built yet

@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "audio/volume_operations.h"
+#include "editing_tools.h"
 #include "document_commands.h"
 #include "language_ui.h"
 #include "platform/dialogs.h"
@@ -53,6 +54,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   wireCues(*this);
   wireVideo(*this);
   wireFiles(*this);
+  wireEditing(*this);
   wireShow(*this);
   const double w = design::kMinWidth, h = design::kMinHeight;
   ui.central->setMinimumSize(twips::toPixels(w),
@@ -73,6 +75,8 @@ Form1::~Form1() {
   for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6}) t->stop();
   delete showMode;
   showMode = nullptr;
+  delete editing;
+  editing = nullptr;
   delete cueEngine;
   cueEngine = nullptr;
   delete video;  // the video panel and its windows
@@ -139,6 +143,7 @@ void Form1::Form_Load() {
   volumeRestore(*this, saved_);
   updateTitle();
   filesFormLoad(*this, services_.commandLine);
+  if (editing) editing->resetHistory();  // undo recording starts here
 }
 
 void Form1::applySettings() {
@@ -245,6 +250,7 @@ bool Form1::askToSaveOnClose() {
 
 void Form1::Form_Unload(bool& cancel) {
   SaveSettings();
+  if (editing) editing->closeFind();
   if (editor_->TextLength() > 0 && doc.Modified == 1 && !UnloadStarted) {
     if (!askToSaveOnClose()) {
       cancel = true;

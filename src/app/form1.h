@@ -41,6 +41,7 @@ namespace design = ui::design;
 
 namespace scenova::app {
 
+class EditingTools;
 class DocumentCommands;
 class ToolbarCommands;
 class RecoveryKeeper;
@@ -94,6 +95,7 @@ class Form1 : public QMainWindow {
   video::VideoOperations* video = nullptr;
   platform::MediaPlayer* WMP2 = nullptr;  // the main window's player
   QObject* cueEngine = nullptr;           // interpreter, activation, loader, transport
+  EditingTools* editing = nullptr;        // undo, typing aids, find, add command
   DocumentCommands* documents = nullptr;  // New, Open, Save, Save As
   ToolbarCommands* toolbar = nullptr;     // Label2(0..16), hover frame
   RecoveryKeeper* recovery = nullptr;     // copies of unsaved work

@@ -29,6 +29,10 @@ void wireVolume(Form1& form);
 void volumeFormLoad(Form1& form);
 void volumeRestore(Form1& form, const SettingsValues& saved);
 
+// Undo and redo, typing aids, Find and Replace, Add Command (sets
+// form.editing). Called from the constructor after wireCues.
+void wireEditing(Form1& form);
+
 // Script files, the toolbar, the menu commands, the font boxes, the
 // clipboard and the settings panels (wireFiles, in the constructor); the
 // script of the command line and an offer to restore unsaved work after a

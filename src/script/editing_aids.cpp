@@ -68,7 +68,7 @@ int EditingAids::cueStart(int pos) const {
   constexpr int kPiece = 4096;
   QString piece;
   int pieceFrom = pos + 1;                    // 0-based start of piece
-  const QString right = editor_.Mid(pos, 1);  // 0-based pos, right of the caret
+  const QString right = editor_.Mid(pos, 1);  // the character after the caret
   QChar next = right.isEmpty() ? QChar() : right.at(0);
   for (int i = pos; i >= 1; --i) {
     const int zero = i - 1;
@@ -106,7 +106,13 @@ void EditingAids::RTB_KeyPress(int& keyAscii) {
 }
 
 void EditingAids::RTB_KeyDown(int& keyCode, int shift) {
-  if (shift == kCtrl && swallowedChord(keyCode)) keyCode = 0;
+  if (shift == kCtrl && programChord(keyCode)) {
+    chordKey_ = keyCode;
+    if (swallowedChord(keyCode)) keyCode = 0;
+  } else if (keyCode != platform::vk::Shift && keyCode != platform::vk::Control &&
+             keyCode != platform::vk::Menu) {
+    chordKey_ = 0;
+  }
 }
 
 bool EditingAids::italian() const {
@@ -121,7 +127,11 @@ void EditingAids::RTB_KeyUp(int keyCode, int shift) {
   auto button = [this](int index) {
     if (commands_.toolbar) commands_.toolbar(index);
   };
-  if (shift == kCtrl) {
+  // A chord counts when Ctrl was down with the key, even if Ctrl comes up
+  // first (fingers, and some input tools, let go of it before the letter).
+  const bool chord = shift == kCtrl || (keyCode != 0 && keyCode == chordKey_);
+  if (keyCode == chordKey_) chordKey_ = 0;
+  if (chord) {
     switch (keyCode) {
       case 'Z':
         return run(commands_.undo);

@@ -57,6 +57,7 @@ class EditingAids : public QObject {
   platform::RTB& editor_;
   Interpreter& interpreter_;
   EditingCommands commands_;
+  int chordKey_ = 0;  // the letter pressed with Ctrl alone, until it comes up
 };
 
 // Puts the toolbar's hover marks and its hover frame away.

@@ -69,9 +69,11 @@ void ScriptUndo::contentsChange(int position, int, int added) {
 
 void ScriptUndo::change() {
   if (editor_.document() != doc_) {
-    // A script was loaded into a new document: compare the whole text.
+    // A script was loaded (into a new document): its history starts here,
+    // so no step of the previous script can reach it.
     follow(editor_.document());
-    history_.unknownEdit();
+    if (history_.started()) history_.reset();
+    return;
   }
   history_.recordChange();
 }

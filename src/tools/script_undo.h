@@ -5,6 +5,8 @@
 //
 //   ScriptUndo undo(rtb);      // recording starts with resetHistory()
 //   undo.resetHistory();       // end of start-up, New, Open
+//
+// Loading a script (RTB::LoadFile) starts the history afresh by itself.
 //   undo.Undo(); undo.Redo();  // Ctrl+Z / Ctrl+Y, the Edit menu
 
 #include "tools/undo_history.h"

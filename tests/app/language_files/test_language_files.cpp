@@ -17,6 +17,7 @@ const QList<int>& usedIndexes() {
     for (int i = 41; i <= 57; ++i) list << i;
     for (int i = 59; i <= 68; ++i) list << i;
     for (int i = 97; i <= 129; ++i) list << i;
+    list << 195;  // Cancel (text 21 reads Undo in most languages)
     for (int i = 150; i <= 153; ++i) list << i;
     for (int i = 180; i <= 185; ++i) list << i;  // show mode
     list << 164 << 165;  // a language file the program cannot use
