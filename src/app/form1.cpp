@@ -50,6 +50,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   connectMenus();
   wireVolume(*this);
   wireCues(*this);
+  wireFinish(*this);
   const double w = design::kMinWidth, h = design::kMinHeight;
   ui.central->setMinimumSize(twips::toPixels(w),
                              twips::toPixels(h) - menuBar()->sizeHint().height());

@@ -21,4 +21,7 @@ void wireVolume(Form1& form);
 void volumeFormLoad(Form1& form);
 void volumeRestore(Form1& form, const SettingsValues& saved);
 
+// Printing, the text colour, the About box, help and web links.
+void wireFinish(Form1& form);
+
 }  // namespace scenova::app

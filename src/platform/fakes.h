@@ -10,11 +10,12 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 namespace scenova::platform {
 
 class FakeDialogs final : public Dialogs {
-public:
+ public:
   struct MessageCall {
     QString text, title;
     MsgIcon icon;
@@ -33,6 +34,11 @@ public:
   QList<FileDialogRequest> fileRequests;
   int printCalls = 0;
   int colorCalls = 0;
+  // What the operator does in a confirmed print dialog (chooses a printer,
+  // a file, copies...); the printer as the dialog opened is recorded.
+  std::function<void(QPrinter&)> printChoice;
+  QStringList printerNamesShown;
+  QList<QColor> colorInitials;
 
   // When set, every call is also appended as one line to this file, so that
   // a test can watch a separate process.
@@ -44,12 +50,12 @@ public:
   bool printDialog(QWidget* owner, QPrinter& printer) override;
   std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial) override;
 
-private:
+ private:
   void log(const QString& line) const;
 };
 
 class FakeEnvironment final : public Environment {
-public:
+ public:
   QString folder;
   QString country;
   QStringList fonts{QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")};
@@ -62,7 +68,7 @@ public:
 };
 
 class FakeInstanceGuard final : public InstanceGuard {
-public:
+ public:
   bool running = false;
   int calls = 0;
   bool previousInstanceRunning() override {
@@ -72,7 +78,7 @@ public:
 };
 
 class FakeSystemServices final : public SystemServices {
-public:
+ public:
   QList<QStringList> started;  // program first, then its arguments
   QStringList opened;
   QStringList registered;
@@ -84,7 +90,9 @@ public:
     opened.append(pathOrUrl);
     return true;
   }
-  void registerScriptType(const QString& programFolder) override { registered.append(programFolder); }
+  void registerScriptType(const QString& programFolder) override {
+    registered.append(programFolder);
+  }
 };
 
 }  // namespace scenova::platform
