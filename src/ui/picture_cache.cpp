@@ -1,5 +1,6 @@
 #include "ui/picture_cache.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -7,8 +8,12 @@
 namespace scenova::ui {
 
 PictureCache& PictureCache::instance() {
-  static PictureCache cache;
-  return cache;
+  static PictureCache* cache = [] {
+    // Decoded pictures go with the application, not after it.
+    qAddPostRoutine([] { instance().clear(); });
+    return new PictureCache;
+  }();
+  return *cache;
 }
 
 QPixmap PictureCache::picture(const QString& path) {
