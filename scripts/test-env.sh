@@ -104,12 +104,31 @@ CONF
   echo "export PULSE_SERVER=unix:$run/native" >> "$dir/env"
 }
 
+# A home and XDG folders inside DIR, and the marker the display, sound and
+# user-folder tests look for before they run (tests/support/in-private-env.sh).
+start_home() {
+  mkdir -p "$dir/home/.config" "$dir/home/.local/share" "$dir/home/.cache" \
+    "$dir/home/.local/state" "$dir/run"
+  chmod 700 "$dir/run"
+  cat >> "$dir/env" <<ENV
+export HOME=$dir/home
+export XDG_CONFIG_HOME=$dir/home/.config
+export XDG_DATA_HOME=$dir/home/.local/share
+export XDG_CACHE_HOME=$dir/home/.cache
+export XDG_STATE_HOME=$dir/home/.local/state
+export XDG_RUNTIME_DIR=$dir/run
+export SCENOVA_PRIVATE_TEST_ENV=$dir
+ENV
+}
+
 case "$cmd" in
   start)
     mkdir -p "$dir"
+    dir=$(cd "$dir" && pwd -P)
     : > "$dir/env"
     start_x || { stop; exit 1; }
     start_pulse || { stop; exit 1; }
+    start_home
     ;;
   stop) stop ;;
   *) echo "usage: $0 start|stop DIR" >&2; exit 2 ;;

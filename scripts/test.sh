@@ -14,9 +14,8 @@ trap cleanup EXIT INT TERM
 "$top/scripts/test-env.sh" start "$envdir" || exit 1
 # shellcheck disable=SC1091
 . "$envdir/env"
-# Tests never touch the user's own configuration.
-export HOME="$envdir/home" XDG_CONFIG_HOME="$envdir/home/.config" XDG_RUNTIME_DIR="$envdir/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+# Tests never touch the user's own configuration: the env file also gives a
+# private HOME, XDG folders and the SCENOVA_PRIVATE_TEST_ENV marker.
 
 status=0
 # First the headless tests built with AddressSanitizer and

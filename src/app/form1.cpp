@@ -1,21 +1,20 @@
 #include "form1.h"
 
 #include "audio/volume_operations.h"
+#include "document_commands.h"
 #include "language_ui.h"
 #include "platform/dialogs.h"
 #include "platform/environment.h"
 #include "platform/media/audio_device.h"
 #include "platform/media/media_player.h"
 #include "platform/rtb/rtb.h"
+#include "platform/screen_saver.h"
 #include "settings_file.h"
 #include "wiring.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCall>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -40,16 +39,18 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   for (QTimer* t : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6})
     t->setTimerType(Qt::PreciseTimer);
   connect(&Timer5, &QTimer::timeout, this, &Form1::Timer5_Timer);
-  connect(&Timer6, &QTimer::timeout, this, [] {
-    // Keeps the screen saver away while the option is on.
-    QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/ScreenSaver"),
-        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("SimulateUserActivity")));
-  });
+  screenSaver_ = services_.screenSaver;
+  if (!screenSaver_) {
+    ownScreenSaver_ = std::make_unique<platform::NoScreenSaver>();
+    screenSaver_ = ownScreenSaver_.get();
+  }
+  // Keeps the screen saver away while the option is on.
+  connect(&Timer6, &QTimer::timeout, this, [this] { screenSaver_->pokeActivity(); });
   connect(editor_, &platform::RTB::Change, this, [this] { doc.Modified = 1; });
   connectMenus();
   wireVolume(*this);
   wireCues(*this);
+  wireFiles(*this);
   wireFinish(*this);
   const double w = design::kMinWidth, h = design::kMinHeight;
   ui.central->setMinimumSize(twips::toPixels(w),
@@ -89,13 +90,6 @@ void Form1::connectMenus() {
   connect(ui.mnuEsci, &QAction::triggered, this, &Form1::mnuEsci_Click);
   connect(ui.mnuLingua, &QAction::triggered, this, &Form1::mnuLingua_Click);
   connect(ui.mnuScreenSaver, &QAction::triggered, this, &Form1::mnuScreenSaver_Click);
-  connect(ui.mnuSelezionaTutto, &QAction::triggered, editor_, [this] {
-    editor_->Select(0, editor_->TextLength());
-    editor_->SetFocus();
-  });
-  connect(ui.mnuCopia, &QAction::triggered, editor_, &QTextEdit::copy);
-  connect(ui.mnuTaglia, &QAction::triggered, editor_, &QTextEdit::cut);
-  connect(ui.mnuIncolla, &QAction::triggered, editor_, &QTextEdit::paste);
 }
 
 void Form1::fillFontBoxes() {
@@ -137,18 +131,7 @@ void Form1::Form_Load() {
   ui.cmdPlayV->Tag = lang[7];
   volumeRestore(*this, saved_);
   updateTitle();
-  const QString path = services_.commandLine;
-  if (!QString(path).remove(QLatin1Char(' ')).isEmpty()) {
-    doc.DocumentPath = path;
-    // Relative cue paths are looked up from the current directory: make it
-    // the script's folder, as opening the script through the Open dialog
-    // does, so a show started from the file manager finds its media.
-    if (loadScript(path)) QDir::setCurrent(QFileInfo(path).absolutePath());
-    const QString name = QFileInfo(path).fileName();
-    doc.DocumentName = name;
-    setWindowTitle(QStringLiteral("Scenova - ") + name);
-  }
-  doc.Modified = 0;
+  filesFormLoad(*this, services_.commandLine);
 }
 
 void Form1::applySettings() {
@@ -157,10 +140,7 @@ void Form1::applySettings() {
   if (v.languageFile) LanguageFile = *v.languageFile;
   if (v.screenSaverOff) {
     ui.mnuScreenSaver->setChecked(*v.screenSaverOff);
-    if (*v.screenSaverOff)
-      Timer6.start(30000);
-    else
-      Timer6.stop();
+    applyScreenSaverOption();
   }
   if (v.lastFolder) doc.LastFolder = *v.lastFolder;
   // The knob's position and value belong to the volume slider, which reads
@@ -173,10 +153,6 @@ void Form1::updateTitle() {
                    QString::number(doc.UntitledCount));
   else
     setWindowTitle(QStringLiteral("Scenova - ") + doc.DocumentName);
-}
-
-bool Form1::loadScript(const QString& path) {
-  return editor_->LoadFile(path);
 }
 
 void Form1::CambiaLingua2() {
@@ -207,6 +183,12 @@ void Form1::SaveSettings() {
   v.languageFile = LanguageFile;
   v.knobValue = ui.Image2->Tag;
   v.knobTop = twips::top(ui.Image2);
+  if ((!volume || volume->mixerMax() == 0) && saved_.knobValue) {
+    // Without a mixer the knob stands for no master volume: the next start
+    // with a mixer gets the volume of the last session that had one.
+    v.knobValue = *saved_.knobValue;
+    if (saved_.knobTop) v.knobTop = *saved_.knobTop;
+  }
   v.screenSaverOff = ui.mnuScreenSaver->isChecked();
   v.lastFolder = doc.LastFolder;
   v.windowVisible = isVisible();
@@ -215,11 +197,17 @@ void Form1::SaveSettings() {
 
 void Form1::mnuScreenSaver_Click() {
   // The action has already toggled its check mark.
-  if (ui.mnuScreenSaver->isChecked())
+  applyScreenSaverOption();
+  SaveSettings();
+}
+
+void Form1::applyScreenSaverOption() {
+  const bool on = ui.mnuScreenSaver->isChecked();
+  if (on)
     Timer6.start(30000);
   else
     Timer6.stop();
-  SaveSettings();
+  screenSaver_->setInhibited(on);
 }
 
 void Form1::ShowNotice(const QString& text, int milliseconds) {
@@ -235,38 +223,7 @@ void Form1::Timer5_Timer() {
 }
 
 bool Form1::askToSaveOnClose() {
-  const QString name = doc.DocumentPath.isEmpty()
-                           ? doc.UntitledName + QString::number(doc.UntitledCount)
-                           : doc.DocumentName;
-  const platform::MsgAnswer a = services_.dialogs->messageBox(
-      this, lang[75] + QLatin1Char(' ') + name + QLatin1Char('?'), QString(),
-      platform::MsgIcon::Exclamation, platform::MsgButtons::YesNoCancel);
-  if (a == platform::MsgAnswer::Cancel) return false;
-  if (a == platform::MsgAnswer::No) return true;
-  QString path = doc.DocumentPath;
-  if (path.isEmpty()) {
-    platform::FileDialogRequest r;
-    r.owner = this;
-    r.title = lang[55];
-    r.filters = {{QStringLiteral("File SNV (Scenova File)"), QStringLiteral("*.snv")},
-                 {QStringLiteral("File RTF"), QStringLiteral("*.rtf")},
-                 {QStringLiteral("File TXT"), QStringLiteral("*.txt")}};
-    r.defaultExtension = QStringLiteral("snv");
-    r.fileName = doc.UntitledName + QString::number(doc.UntitledCount);
-    r.initialFolder = doc.LastFolder;
-    r.forOpen = false;
-    path = services_.dialogs->fileDialog(r);
-    if (path.isEmpty()) return false;
-  }
-  QString error;
-  if (!editor_->SaveFile(path, &error)) {
-    // The script stays modified and the window stays open.
-    services_.dialogs->messageBox(this, error + QStringLiteral("\n") + path, QString(),
-                                  platform::MsgIcon::Critical, platform::MsgButtons::Ok);
-    return false;
-  }
-  doc.Modified = 0;
-  return true;
+  return documents->askOnClose();
 }
 
 void Form1::Form_Unload(bool& cancel) {
@@ -278,6 +235,7 @@ void Form1::Form_Unload(bool& cancel) {
     }
     UnloadStarted = true;
   }
+  filesUnload(*this);
   if (services_.audio) {
     // Rewinding stops any sound before the process ends.
     services_.audio->sendString(QStringLiteral("seek wav1 to start"));

@@ -25,6 +25,7 @@ class Environment;
 class SystemServices;
 class AudioDevice;
 class Mixer;
+class ScreenSaver;
 }  // namespace scenova::platform
 
 namespace scenova::app {
@@ -39,6 +40,10 @@ namespace design = ui::design;
 
 namespace scenova::app {
 
+class DocumentCommands;
+class ToolbarCommands;
+class RecoveryKeeper;
+
 // What the main window needs from outside: the platform boundary and the
 // facts start-up found out.
 struct Services {
@@ -51,7 +56,9 @@ struct Services {
   std::function<std::unique_ptr<platform::MediaPlayer>(const platform::PlayerSettings&, QWidget*)>
       playerFactory;
   QString settingsPath;
-  QString commandLine;  // the whole command line: the path of one script
+  QString commandLine;                           // the whole command line: the path of one script
+  platform::ScreenSaver* screenSaver = nullptr;  // null: nothing is held
+  QString recoveryFolder;                        // where unsaved work is kept; empty: not kept
 };
 
 // The state of the open script.
@@ -85,6 +92,10 @@ class Form1 : public QMainWindow {
   video::VideoOperations* video = nullptr;
   platform::MediaPlayer* WMP2 = nullptr;  // the main window's player
   QObject* cueEngine = nullptr;           // interpreter, activation, loader, transport
+  DocumentCommands* documents = nullptr;  // New, Open, Save, Save As
+  ToolbarCommands* toolbar = nullptr;     // Label2(0..16), hover frame
+  RecoveryKeeper* recovery = nullptr;     // copies of unsaved work
+  platform::ScreenSaver* screenSaver() const { return screenSaver_; }
 
   platform::RTB* editor() const { return editor_; }
   const Services& services() const { return services_; }
@@ -103,15 +114,14 @@ class Form1 : public QMainWindow {
   void mnuLingua_Click();
   void SaveSettings();
   void mnuScreenSaver_Click();
+  // Timer6 and the desktop's screen-saver inhibition follow the check mark.
+  void applyScreenSaverOption();
 
   // Shows a notice in Label11 for 6 seconds (a newer notice restarts them).
   void ShowNotice(const QString& text, int milliseconds = 6000);
   void Timer5_Timer();
 
   void updateTitle();
-  // Loads a script into the editor; false when it cannot be read (the
-  // editor is then unchanged).
-  bool loadScript(const QString& path);
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -128,6 +138,8 @@ class Form1 : public QMainWindow {
   SettingsValues saved_;
   platform::RTB* editor_ = nullptr;
   std::unique_ptr<platform::MediaPlayer> wmp2_;
+  std::unique_ptr<platform::ScreenSaver> ownScreenSaver_;
+  platform::ScreenSaver* screenSaver_ = nullptr;
 };
 
 }  // namespace scenova::app

@@ -2,12 +2,12 @@
 
 #include "form1.h"
 #include "language_ui.h"
-#include "platform/fakes.h"
 #include "platform/linux_platform.h"
 #include "platform/media/audio_device_mpv.h"
 #include "platform/media/media_player.h"
 #include "platform/media/mixer_pulse.h"
 #include "platform/rtb/headless.h"
+#include "platform/screen_saver.h"
 #include "script/cue_sheet.h"
 #include "settings_file.h"
 
@@ -25,14 +25,11 @@ namespace scenova::app {
 
 namespace {
 
-// Tests drive the real program with dialogs that answer by themselves and
-// write what they were asked into a file.
-std::unique_ptr<platform::Dialogs> makeDialogs() {
-  const QString log = qEnvironmentVariable("SCENOVA_TEST_DIALOG_LOG");
-  if (log.isEmpty()) return std::make_unique<platform::QtDialogs>();
-  auto fake = std::make_unique<platform::FakeDialogs>();
-  fake->logFile = log;
-  return fake;
+// Unsaved work is kept in the user's state folder.
+QString recoveryFolder() {
+  QString base = qEnvironmentVariable("XDG_STATE_HOME");
+  if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/state");
+  return base + QStringLiteral("/scenova");
 }
 
 QString wholeCommandLine(int argc, char** argv) {
@@ -70,7 +67,7 @@ StartupResult startupChecks(const StartupInputs& in) {
   return r;
 }
 
-int Main(int argc, char** argv) {
+int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
   // Commands that run without a window, settings or the previous-copy check.
   bool handled = false;
   int status = platform::runHeadlessCommand(argc, argv, &handled);
@@ -88,7 +85,8 @@ int Main(int argc, char** argv) {
   platform::LinuxEnvironment env;
   platform::LinuxSystemServices system;
   platform::LockFileInstanceGuard guard(env.programFolder());
-  std::unique_ptr<platform::Dialogs> dialogs = makeDialogs();
+  std::unique_ptr<platform::Dialogs> dialogs =
+      makeDialogs ? makeDialogs() : std::make_unique<platform::QtDialogs>();
 
   StartupInputs in;
   in.programFolder = env.programFolder();
@@ -123,6 +121,9 @@ int Main(int argc, char** argv) {
   };
   services.settingsPath = in.settingsPath;
   services.commandLine = wholeCommandLine(argc, argv);
+  platform::DBusScreenSaver screenSaver(QStringLiteral("Scenova"));
+  services.screenSaver = &screenSaver;
+  services.recoveryFolder = recoveryFolder();
   Form1 form(services, std::move(start.table));
   form.LanguageFile = start.languageFile;
   form.Form_Load();

@@ -4,7 +4,11 @@
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 namespace scenova::platform {
+class Dialogs;
 class InstanceGuard;
 class SystemServices;
 }  // namespace scenova::platform
@@ -36,8 +40,12 @@ struct StartupResult {
 // running copy and the file-type registration.
 StartupResult startupChecks(const StartupInputs& in);
 
+// Makes the dialogs the window asks its questions through.
+using DialogsFactory = std::function<std::unique_ptr<platform::Dialogs>()>;
+
 // The process entry: headless commands, then the start-up sequence and the
-// event loop. Returns the process exit status.
-int Main(int argc, char** argv);
+// event loop. Returns the process exit status. Without a factory the
+// window uses the system's own dialogs.
+int Main(int argc, char** argv, const DialogsFactory& makeDialogs = {});
 
 }  // namespace scenova::app

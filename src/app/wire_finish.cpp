@@ -1,5 +1,6 @@
 // Printing, the text colour, the About box, help and the web links.
 
+#include "entry_points.h"
 #include "form1.h"
 #include "platform/dialogs.h"
 #include "platform/rtb/rtb.h"
@@ -75,15 +76,33 @@ class FinishTools final : public QObject {
 
 }  // namespace
 
+namespace {
+FinishTools* tools(Form1& form) {
+  // Set by wireFinish; the name is unique among the window's children.
+  return static_cast<FinishTools*>(
+      form.findChild<QObject*>(QStringLiteral("finishTools"), Qt::FindDirectChildrenOnly));
+}
+}  // namespace
+
+void printCommand(Form1& form) {
+  if (FinishTools* t = tools(form)) t->print();
+}
+void colourCommand(Form1& form) {
+  if (FinishTools* t = tools(form)) t->color();
+}
+void helpCommand(Form1& form) {
+  if (FinishTools* t = tools(form)) t->links().mnuGuida_Click();
+}
+void aboutCommand(Form1& form) {
+  if (FinishTools* t = tools(form)) t->about();
+}
+
 void wireFinish(Form1& form) {
   auto* t = new FinishTools(form);
   t->setObjectName(QStringLiteral("finishTools"));
+  // Print, colour, help and About are reached through the menus and the
+  // toolbar's own wiring (the commands above).
   const MainControls& ui = form.ui;
-  QObject::connect(ui.mnuStampa, &QAction::triggered, t, [t] { t->print(); });
-  QObject::connect(ui.Label2[3], &Control::Click, t, [t] { t->print(); });
-  QObject::connect(ui.Label2[13], &Control::Click, t, [t] { t->color(); });
-  QObject::connect(ui.mnuInfo, &QAction::triggered, t, [t] { t->about(); });
-  QObject::connect(ui.mnuGuida, &QAction::triggered, t, [t] { t->links().mnuGuida_Click(); });
   QObject::connect(ui.mnuVersioni, &QAction::triggered, t, [t] { t->links().mnuVersioni_Click(); });
   QObject::connect(ui.mnuAggiornamenti, &QAction::triggered, t,
                    [t] { t->links().mnuAggiornamenti_Click(); });

@@ -21,6 +21,15 @@ void wireVolume(Form1& form);
 void volumeFormLoad(Form1& form);
 void volumeRestore(Form1& form, const SettingsValues& saved);
 
+// Script files, the toolbar, the menu commands, the font boxes, the
+// clipboard and the settings panels (wireFiles, in the constructor); the
+// script of the command line and an offer to restore unsaved work after a
+// crash (filesFormLoad, load step 17); the clean end of the unsaved-work
+// copies when the window closes (filesUnload).
+void wireFiles(Form1& form);
+void filesFormLoad(Form1& form, const QString& commandLine);
+void filesUnload(Form1& form);
+
 // Printing, the text colour, the About box, help and web links.
 void wireFinish(Form1& form);
 

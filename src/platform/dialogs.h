@@ -26,7 +26,7 @@ struct FileDialogRequest {
   QWidget* owner = nullptr;
   QString title;
   QList<FileFilter> filters;
-  int filterIndex = 1;  // 1-based, as the callers count
+  int filterIndex = 1;       // 1-based, as the callers count
   QString defaultExtension;  // without the dot
   QString fileName;
   QString initialFolder;  // empty: the current directory
@@ -36,7 +36,7 @@ struct FileDialogRequest {
 // Every modal interaction of the program goes through this interface, so that
 // tests answer it and never block. All members are called on the GUI thread.
 class Dialogs {
-public:
+ public:
   virtual ~Dialogs() = default;
 
   // Shows a message and waits for the answer. With MsgButtons::Ok the answer
@@ -46,8 +46,7 @@ public:
                                MsgIcon icon, MsgButtons buttons) = 0;
 
   // Open or save dialog. Returns the chosen absolute path, or an empty text
-  // when the user cancelled. A successful choice makes the chosen file's
-  // folder the current directory, as callers rely on.
+  // when the user cancelled. The current directory stays where it was.
   virtual QString fileDialog(const FileDialogRequest& request) = 0;
 
   // Lets the user choose and set up a printer. False when cancelled.

@@ -82,10 +82,12 @@ class FakeSystemServices final : public SystemServices {
   QList<QStringList> started;  // program first, then its arguments
   QStringList opened;
   QStringList registered;
+  QStringList installed;  // programs isInstalled() finds
   bool startDetached(const QString& program, const QStringList& arguments) override {
     started.append(QStringList{program} + arguments);
     return true;
   }
+  bool isInstalled(const QString& program) const override { return installed.contains(program); }
   bool openDocument(const QString& pathOrUrl) override {
     opened.append(pathOrUrl);
     return true;

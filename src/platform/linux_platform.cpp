@@ -106,9 +106,7 @@ QString QtDialogs::fileDialog(const FileDialogRequest& request) {
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  const QString chosen = dialog.selectedFiles().constFirst();
-  QDir::setCurrent(QFileInfo(chosen).absolutePath());
-  return chosen;
+  return dialog.selectedFiles().constFirst();
 }
 
 bool QtDialogs::printDialog(QWidget* owner, QPrinter& printer) {
@@ -192,6 +190,10 @@ bool LockFileInstanceGuard::previousInstanceRunning() {
 
 bool LinuxSystemServices::startDetached(const QString& program, const QStringList& arguments) {
   return QProcess::startDetached(program, arguments);
+}
+
+bool LinuxSystemServices::isInstalled(const QString& program) const {
+  return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
 bool LinuxSystemServices::openDocument(const QString& pathOrUrl) {

@@ -12,7 +12,7 @@ namespace scenova::platform {
 
 // Real dialogs, built on Qt's own.
 class QtDialogs final : public Dialogs {
-public:
+ public:
   MsgAnswer messageBox(QWidget* owner, const QString& text, const QString& title, MsgIcon icon,
                        MsgButtons buttons) override;
   QString fileDialog(const FileDialogRequest& request) override;
@@ -21,7 +21,7 @@ public:
 };
 
 class LinuxEnvironment final : public Environment {
-public:
+ public:
   // programFolder: empty means the folder of the running executable.
   explicit LinuxEnvironment(QString programFolder = {});
   QString programFolder() const override;
@@ -29,7 +29,7 @@ public:
   QStringList fontFamilies() const override;
   QString userConfigFolder() const override;
 
-private:
+ private:
   QString folder_;
 };
 
@@ -37,13 +37,13 @@ private:
 // two installations do not see each other. QLockFile notices locks whose
 // owner process is gone and takes them over.
 class LockFileInstanceGuard final : public InstanceGuard {
-public:
+ public:
   explicit LockFileInstanceGuard(const QString& programFolder);
   ~LockFileInstanceGuard() override;
   bool previousInstanceRunning() override;
   QString lockPath() const { return path_; }
 
-private:
+ private:
   QString path_;
   std::unique_ptr<QLockFile> lock_;
   bool checked_ = false;
@@ -51,8 +51,9 @@ private:
 };
 
 class LinuxSystemServices final : public SystemServices {
-public:
+ public:
   bool startDetached(const QString& program, const QStringList& arguments) override;
+  bool isInstalled(const QString& program) const override;
   bool openDocument(const QString& pathOrUrl) override;
   void registerScriptType(const QString& programFolder) override;
 };

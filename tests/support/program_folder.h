@@ -10,7 +10,7 @@
 namespace scenova::test {
 
 class ProgramFolder {
-public:
+ public:
   ProgramFolder() {
     const QString source = qEnvironmentVariable("SCENOVA_SOURCE_DIR");
     QDir().mkpath(path() + QStringLiteral("/Lang"));
@@ -18,8 +18,8 @@ public:
     for (const char* sub : {"Lang", "Files"}) {
       const QDir from(source + QStringLiteral("/data/") + QLatin1StringView(sub));
       for (const QString& f : from.entryList(QDir::Files))
-        QFile::copy(from.filePath(f), path() + QLatin1Char('/') + QLatin1StringView(sub) +
-                                          QLatin1Char('/') + f);
+        QFile::copy(from.filePath(f),
+                    path() + QLatin1Char('/') + QLatin1StringView(sub) + QLatin1Char('/') + f);
     }
     writeSettings(QByteArrayLiteral("\r\n"));
   }
@@ -36,7 +36,7 @@ public:
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
 
-private:
+ private:
   QTemporaryDir dir_;
 };
 

@@ -243,6 +243,7 @@ class TestTools : public QObject {
   void shellFailureIsANotice() {
     struct NoShell final : platform::SystemServices {
       bool startDetached(const QString&, const QStringList&) override { return false; }
+      bool isInstalled(const QString&) const override { return false; }
       bool openDocument(const QString&) override { return false; }
       void registerScriptType(const QString&) override {}
     } shell;

@@ -280,7 +280,10 @@ void RTB::insertFromMimeData(const QMimeData* source) {
 
 QMimeData* RTB::createMimeDataFromSelection() const {
   auto* data = new QMimeData;
-  data->setData(rtfMimeType(), SelRTF());
+  // Both names under which Linux programs offer and look for RTF.
+  const QByteArray rtf = SelRTF();
+  data->setData(rtfMimeType(), rtf);
+  data->setData(QStringLiteral("application/rtf"), rtf);
   QString plain = SelText();
   plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   plain.replace(u'\v', u'\n');

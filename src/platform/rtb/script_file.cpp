@@ -11,8 +11,10 @@ namespace scenova::platform {
 
 namespace {
 
-// Positions in a document are ints; no script comes near this size.
-constexpr qint64 kMaxScriptBytes = qint64{1} << 30;
+// The largest script file read: far above any play (a 5 MB script is a
+// long one, pictures included), low enough that reading stays quick and
+// within memory.
+constexpr qint64 kMaxScriptBytes = qint64{128} << 20;
 
 bool fail(QString* error, const QString& reason) {
   if (error) *error = reason;
@@ -24,6 +26,9 @@ bool fail(QString* error, const QString& reason) {
 bool readScriptFile(const QString& path, QTextDocument& doc, QString* error) {
   const QFileInfo info(path);
   if (info.isDir()) return fail(error, QStringLiteral("%1 is a folder").arg(path));
+  // A FIFO or a device would block or never end.
+  QString refused;
+  if (!checkReadableRegularFile(path, kMaxScriptBytes, &refused)) return fail(error, refused);
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     return fail(error, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));

@@ -13,14 +13,23 @@
 // - Paragraph format: alignment (Qt::AlignLeft/Right/HCenter/Justify, without
 //   Qt::AlignAbsolute), leftMargin/rightMargin/textIndent in layout pixels at
 //   96 dpi (RTF twips / 15).
-// - Bullets: a bulleted paragraph belongs to a QTextList with style
-//   QTextListFormat::ListDisc and indent 1 (\ls lists: indent \ilvl + 1;
-//   numbered RTF lists come in as ListDecimal, ListLowerAlpha...). Lists are
-//   written as \pntext + \pn (bullet: Symbol \'b7). The bullet text itself
-//   is never part of the document text. Consecutive list paragraphs share
-//   one QTextList. The list's own indent (indent x doc.indentWidth()) counts
-//   towards RTF's \li: the block's leftMargin holds only the rest, and a list
-//   paragraph's textIndent is not kept (the bullet hangs, \fi-360).
+// - Lists: a numbered or bulleted paragraph belongs to a QTextList with the
+//   style of its level (ListDecimal, ListLowerAlpha..., bullets ListDisc,
+//   ListCircle or ListSquare) and indent \ilvl + 1. The marker is never part
+//   of the document text; the list format keeps how it is made (the
+//   kList... properties below, and numberPrefix/numberSuffix for display).
+//   All paragraphs of one RTF list level share one QTextList, also across
+//   paragraphs between them (so numbering goes on); an item of a higher
+//   level starts the deeper levels anew. \pn numbering restarts after an
+//   unnumbered paragraph. A paragraph naming a list the file does not define
+//   is not numbered. Lists are written as \listtable + \listoverridetable
+//   with \ls and \ilvl on each paragraph, plus \pntext and \pn for readers
+//   that know only those. The list's own indent (indent x doc.indentWidth())
+//   counts towards RTF's \li: the block's leftMargin holds only the rest,
+//   and a list paragraph's textIndent is not kept (the marker hangs).
+// - Tab stops: QTextBlockFormat::tabPositions (left, right, centre, and
+//   decimal as a '.' delimiter tab), with their leaders in
+//   kTabLeadersProperty.
 // - Character format: the reader always sets fontFamilies (one entry, from
 //   \f or the default font; left unset only when the RTF has no font table;
 //   the same name also goes into the QTextFormat::FontFamily property, which
@@ -51,6 +60,23 @@ namespace scenova::platform::rtf {
 // meaning; it keeps such documents from loading in quadratic time, because
 // QTextDocument's format collection does not hash brushes.
 inline constexpr int kColourKeyProperty = 0x100000 + 0x7C0;  // QTextFormat::UserProperty + n
+
+// List format properties (QTextListFormat).
+// int: the number of the list's first item (1 when absent).
+inline constexpr int kListStartProperty = 0x100000 + 0x7C1;
+// QString: the marker, where characters U+0000 to U+0008 stand for the
+// numbers of levels 1 to 9 ("\u0000." is "1.", "\u0000.\u0001" is "1.1");
+// for a bullet, the bullet. Absent: made from the style and numberPrefix /
+// numberSuffix.
+inline constexpr int kListMarkerProperty = 0x100000 + 0x7C2;
+// QString: the font family of the marker (absent: the paragraph's).
+inline constexpr int kListMarkerFontProperty = 0x100000 + 0x7C3;
+// int: lists with the same group (> 0) are the levels of one multi-level list.
+inline constexpr int kListGroupProperty = 0x100000 + 0x7C4;
+// Block format property. QString: the leader of each tab position, in order:
+// ' ' none, '.' dots, '-' hyphens, '_' underline, '#' thick line, '=' double.
+inline constexpr int kTabLeadersProperty = 0x100000 + 0x7C5;
+inline constexpr char16_t kTabLeaderChars[] = u" .-_#=";
 
 // Replaces the document's content with the RTF (or, when the bytes are not
 // RTF, plain text: UTF-8, else Windows-1252). Returns false only when nothing

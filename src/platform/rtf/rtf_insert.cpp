@@ -19,7 +19,7 @@ constexpr qreal kTwipsPerPixel = 15.0;  // layout pixels at 96 dpi
 constexpr size_t kColourKeyThreshold = 64;
 static_assert(kColourKeyProperty > QTextFormat::UserProperty);
 
-QTextListFormat::Style listStyle(ListKind kind) {
+QTextListFormat::Style listStyle(ListKind kind, const QString& marker) {
   switch (kind) {
     case ListKind::Decimal:
       return QTextListFormat::ListDecimal;
@@ -32,8 +32,21 @@ QTextListFormat::Style listStyle(ListKind kind) {
     case ListKind::UpperRoman:
       return QTextListFormat::ListUpperRoman;
     default:
-      return QTextListFormat::ListDisc;
+      break;
   }
+  const char16_t c = marker.isEmpty() ? u'\x2022' : marker.front().unicode();
+  if (c == u'o' || c == 0x25E6 || c == 0x25CB) return QTextListFormat::ListCircle;
+  if (c == 0x25AA || c == 0x25A0 || c == u'\xA7' || c == 0xF0A7) return QTextListFormat::ListSquare;
+  return QTextListFormat::ListDisc;
+}
+
+// The largest list group of the document, so that pasted lists get groups
+// of their own.
+int maxListGroup(const QTextDocument& doc) {
+  int most = 0;
+  for (const QTextFormat& f : doc.allFormats())
+    if (f.isListFormat()) most = std::max(most, f.intProperty(kListGroupProperty));
+  return most;
 }
 
 // Turns the model's RTF-level formats into Qt formats, each once.
@@ -95,6 +108,53 @@ class Resolver {
       f.setTextIndent(p.fi / kTwipsPerPixel);
     if (left != 0) f.setLeftMargin(left);
     if (p.ri != 0) f.setRightMargin(p.ri / kTwipsPerPixel);
+    if (!p.tabs.empty()) {
+      QList<QTextOption::Tab> tabs;
+      QString leaders;
+      for (const TabStop& t : p.tabs) {
+        static constexpr QTextOption::TabType types[] = {
+            QTextOption::LeftTab, QTextOption::RightTab, QTextOption::CenterTab,
+            QTextOption::DelimiterTab};
+        const auto type = types[static_cast<int>(t.kind) & 3];
+        tabs.append({t.pos / kTwipsPerPixel, type,
+                     type == QTextOption::DelimiterTab ? QChar(u'.') : QChar()});
+        leaders += QChar(kTabLeaderChars[static_cast<int>(t.leader)]);
+      }
+      f.setTabPositions(tabs);
+      if (leaders.trimmed().size() > 0) f.setProperty(kTabLeadersProperty, leaders);
+    }
+    return f;
+  }
+
+  // The list format of a paragraph's level; group: the document-wide group
+  // of its RTF list (0 for none).
+  QTextListFormat listFormat(const ParaProps& p, int group) const {
+    LevelDef def;
+    def.kind = p.list;
+    const auto it = m_.lists.constFind(p.listKey);
+    if (it != m_.lists.cend() && !it->empty())
+      def = (*it)[std::min<size_t>(p.level, it->size() - 1)];
+    QTextListFormat f;
+    f.setStyle(listStyle(def.kind, def.text));
+    f.setIndent(p.level + 1);
+    if (def.start != 1) f.setProperty(kListStartProperty, def.start);
+    if (!def.text.isEmpty()) f.setProperty(kListMarkerProperty, def.text);
+    const auto font = def.font < 0 ? m_.fonts.cend() : m_.fonts.constFind(def.font);
+    if (font != m_.fonts.cend() && !font->name.isEmpty())
+      f.setProperty(kListMarkerFontProperty, font->name);
+    if (group > 0) f.setProperty(kListGroupProperty, group);
+    if (def.kind != ListKind::Bullet && !def.text.isEmpty()) {
+      // What Qt can show of the marker: the text around the last number.
+      const auto isNumber = [](QChar ch) { return ch.unicode() < 9; };
+      const auto last = std::find_if(def.text.crbegin(), def.text.crend(), isNumber);
+      if (last != def.text.crend()) {
+        const qsizetype at = def.text.crend() - last - 1;
+        const QString before = def.text.left(at);
+        f.setNumberPrefix(std::any_of(before.cbegin(), before.cend(), isNumber) ? QString()
+                                                                                : before);
+        f.setNumberSuffix(def.text.mid(at + 1));
+      }
+    }
     return f;
   }
 
@@ -112,40 +172,52 @@ class Resolver {
   std::vector<std::pair<bool, QTextBlockFormat>> blocks_;
 };
 
-// Consecutive list paragraphs share their QTextList, one per nesting level.
+// The paragraphs of one list level share a QTextList: those of an \ls list
+// for as long as no item of a higher level comes between them, those of a
+// \pn numbering while they follow each other.
 class ListTracker {
  public:
+  ListTracker(Resolver& formats, int groupBase) : formats_(formats), nextGroup_(groupBase + 1) {}
+
   void apply(QTextCursor& c, const ParaProps* p) {
     if (!p || p->list == ListKind::None) {
-      open_.fill({});
+      pn_.fill({});
       return;
     }
-    Open& o = open_[p->level];
-    if (!o.list || o.kind != p->list || o.key != p->listKey) {
-      QTextListFormat f;
-      f.setStyle(listStyle(p->list));
-      f.setIndent(p->level + 1);
-      o = {c.createList(f), p->list, p->listKey};
+    Levels& open = p->listKey > 0 ? ls_[p->listKey] : pn_;
+    Open& o = open[p->level];
+    if (!o.list || o.key != p->listKey) {
+      int group = 0;
+      if (p->listKey > 0) {
+        auto g = groups_.find(p->listKey);
+        if (g == groups_.end()) g = groups_.insert(p->listKey, nextGroup_++);
+        group = *g;
+      }
+      o = {c.createList(formats_.listFormat(*p, group)), p->listKey};
     } else {
       o.list->add(c.block());
     }
-    std::fill(open_.begin() + p->level + 1, open_.end(), Open{});
+    std::fill(open.begin() + p->level + 1, open.end(), Open{});
   }
 
  private:
   struct Open {
     QTextList* list = nullptr;
-    ListKind kind = ListKind::None;
     int key = 0;
   };
-  std::array<Open, 9> open_{};
+  using Levels = std::array<Open, 9>;
+  Resolver& formats_;
+  Levels pn_{};
+  QHash<int, Levels> ls_;
+  QHash<int, int> groups_;  // \ls number -> list group
+  int nextGroup_;
 };
 
 }  // namespace
 
 void insertModel(const Model& m, QTextCursor& c, bool wholeDocument) {
   Resolver formats(m, *c.document());
-  ListTracker lists;
+  ListTracker lists(formats, maxListGroup(*c.document()));
   c.beginEditBlock();
   c.removeSelectedText();
   const QTextCharFormat insertion = c.charFormat();

@@ -21,16 +21,19 @@ void addDestinations(Map& m) {
   m["fldrslt"] = {Kw::Shown};
   // Written with \* by some programs around cell text that must stay visible.
   m["nesttableprops"] = {Kw::Shown};
+  m["leveltext"] = {Kw::LevelText};
+  m["pntxta"] = {Kw::PnTxtA};
+  m["pntxtb"] = {Kw::PnTxtB};
   m["upr"] = {Kw::Upr};
   m["ud"] = {Kw::Ud};
   // Destinations whose content is not part of the body text.
   static constexpr std::string_view skipped =
       "stylesheet info revtbl rsidtbl filetbl pict object header headerl headerr headerf footer "
       "footerl footerr footerf footnote annotation atnid atnauthor atndate atnref atrfstart "
-      "atrfend pntext listtext pntxta pntxtb pnseclvl themedata colorschememapping datastore "
+      "atrfend pntext listtext pnseclvl themedata colorschememapping datastore "
       "latentstyles xmlnstbl generator mmathPr pgdsctbl shp shpinst shprslt nonshppict shppict "
       "do background bkmkstart bkmkend xe tc tcn txe template userprops docvar ftnsep ftnsepc "
-      "ftncn aftnsep aftnsepc aftncn falt panose fname leveltext levelnumbers listname "
+      "ftncn aftnsep aftnsepc aftncn falt panose fname levelnumbers listname "
       "listpicture protusertbl passwordhash wgrffmtfilter author operator title subject keywords "
       "comment doccomm company category manager hlinkbase creatim revtim printim buptim objdata "
       "objclass objname result fontemb fontfile file private macc nonesttables blipuid sp sn sv "
@@ -62,6 +65,7 @@ void addHeaderAndTables(Map& m) {
   m["listid"] = {Kw::ListId};
   m["listlevel"] = {Kw::ListLevel};
   m["levelnfc"] = {Kw::LevelNfc};
+  m["levelstartat"] = {Kw::LevelStartAt};
   m["ls"] = {Kw::Ls};
   m["ilvl"] = {Kw::Ilvl};
   m["pnlvlblt"] = {Kw::PnLvlBlt};
@@ -73,6 +77,8 @@ void addHeaderAndTables(Map& m) {
   m["pnlcltr"] = {Kw::PnLcLtr};
   m["pnucrm"] = {Kw::PnUcRm};
   m["pnlcrm"] = {Kw::PnLcRm};
+  m["pnstart"] = {Kw::PnStart};
+  m["pnf"] = {Kw::PnF};
 }
 
 void addFormatting(Map& m) {
@@ -104,6 +110,16 @@ void addFormatting(Map& m) {
   m["li"] = {Kw::Li};
   m["ri"] = {Kw::Ri};
   m["fi"] = {Kw::Fi};
+  m["tx"] = {Kw::Tx};
+  m["tqr"] = {Kw::Tqr};
+  m["tqc"] = {Kw::Tqc};
+  m["tqdec"] = {Kw::Tqdec};
+  m["tldot"] = {Kw::Tldot};
+  m["tlmdot"] = {Kw::Tldot};
+  m["tlhyph"] = {Kw::Tlhyph};
+  m["tlul"] = {Kw::Tlul};
+  m["tlth"] = {Kw::Tlth};
+  m["tleq"] = {Kw::Tleq};
 }
 
 void addText(Map& m) {

@@ -8,7 +8,7 @@
 namespace scenova::platform::rtf::detail {
 
 // The order matters: the reader dispatches on ranges (destinations from
-// FontTable to Ud, header words up to Uc, table words up to Ilvl...).
+// FontTable to Ud, header words up to Uc, list words up to Ilvl, \\pn words up to PnF...).
 enum class Kw : std::uint8_t {
   Unknown,
   // Destinations.
@@ -22,6 +22,9 @@ enum class Kw : std::uint8_t {
   FieldInst,
   Shown,
   Skip,
+  LevelText,
+  PnTxtA,
+  PnTxtB,
   Upr,
   Ud,
   // Document header.
@@ -44,6 +47,7 @@ enum class Kw : std::uint8_t {
   ListId,
   ListLevel,
   LevelNfc,
+  LevelStartAt,
   Ls,
   Ilvl,
   // Old-style paragraph numbering (\pn).
@@ -56,6 +60,8 @@ enum class Kw : std::uint8_t {
   PnLcLtr,
   PnUcRm,
   PnLcRm,
+  PnStart,
+  PnF,
   // Character formatting.
   Plain,
   Fs,
@@ -80,6 +86,15 @@ enum class Kw : std::uint8_t {
   Li,
   Ri,
   Fi,
+  Tx,
+  Tqr,
+  Tqc,
+  Tqdec,
+  Tldot,
+  Tlhyph,
+  Tlul,
+  Tlth,
+  Tleq,
   // Text.
   Par,
   Line,

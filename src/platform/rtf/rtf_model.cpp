@@ -14,7 +14,11 @@ size_t qHash(const CharProps& p, size_t seed) {
 }
 
 size_t qHash(const ParaProps& p, size_t seed) {
-  return qHashMulti(seed, p.align, static_cast<int>(p.list), p.level, p.listKey, p.li, p.ri, p.fi);
+  size_t h =
+      qHashMulti(seed, p.align, static_cast<int>(p.list), p.level, p.listKey, p.li, p.ri, p.fi);
+  for (const TabStop& t : p.tabs)
+    h = qHashMulti(h, t.pos, static_cast<int>(t.kind), static_cast<int>(t.leader));
+  return h;
 }
 
 int charsetCodePage(int charset) {

@@ -41,14 +41,38 @@ enum class ListKind : std::uint8_t {
   UpperRoman
 };
 
+// One level of a numbered or bulleted list: how its marker is made.
+struct LevelDef {
+  ListKind kind = ListKind::Decimal;
+  int start = 1;
+  // The marker: characters U+0000 to U+0008 stand for the numbers of levels
+  // 1 to 9 (for a bullet, the bullet itself).
+  QString text;
+  int font = -1;  // RTF font number of the marker; -1: the paragraph's
+  bool operator==(const LevelDef&) const = default;
+};
+
+enum class TabKind : std::uint8_t { Left, Right, Centre, Decimal };
+// Tab leaders, in the order of the reader's and writer's tables.
+enum class TabLeader : std::uint8_t { None, Dots, Hyphens, Underline, ThickLine, Equals };
+
+struct TabStop {
+  int pos = 0;  // twips
+  TabKind kind = TabKind::Left;
+  TabLeader leader = TabLeader::None;
+  bool operator==(const TabStop&) const = default;
+};
+
 struct ParaProps {
   std::uint8_t align = 0;  // 0 left, 1 right, 2 centre, 3 justify
   ListKind list = ListKind::None;
   std::uint8_t level = 0;
-  int listKey = 0;  // \ls number, or 0 for \pn lists
-  int li = 0;       // twips
+  // Model::lists key: the \ls number (> 0), or a \pn numbering (< 0).
+  int listKey = 0;
+  int li = 0;  // twips
   int ri = 0;
   int fi = 0;
+  std::vector<TabStop> tabs;
   bool operator==(const ParaProps&) const = default;
 };
 
@@ -80,6 +104,8 @@ struct Model {
   std::vector<ParaProps> paraFormats;
   QHash<int, FontEntry> fonts;
   std::vector<QColor> colours;  // \colortbl entries; invalid = automatic
+  // List definitions by ParaProps::listKey, one entry per level.
+  QHash<int, std::vector<LevelDef>> lists;
   int defaultFont = 0;
   bool isRtf = false;
 };

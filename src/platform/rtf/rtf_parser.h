@@ -18,6 +18,8 @@ constexpr size_t kMaxWordLength = 32;
 constexpr int kMaxUcSkip = 16;
 constexpr int kMaxIndent = 31680;  // 22 inches in twips
 constexpr int kMaxHalfPoints = 3276;
+constexpr size_t kMaxTabs = 64;
+constexpr int kMaxListStart = 32767;
 
 enum class Dest : std::uint8_t {
   Body,
@@ -27,6 +29,9 @@ enum class Dest : std::uint8_t {
   ListTable,
   Overrides,
   Pn,
+  PnTextBefore,  // \pntxtb
+  PnTextAfter,   // \pntxta
+  LevelText,
   Upr
 };
 
@@ -42,7 +47,7 @@ struct State {
 
 struct ListDef {
   int id = 0;
-  std::vector<ListKind> levels;
+  std::vector<LevelDef> levels;
 };
 
 // One pass over RTF bytes; see parseRtf.
@@ -74,6 +79,10 @@ class Parser {
   void endParagraph(bool ended);
   void finishFontName();
   void finishColour();
+  void finishLevelText();
+  void finishPn(const State& inner);
+  void tabWord(Kw kw, int param);
+  bool collecting() const;
   int codePage() const;
   bool inBody() const { return cur_.dest == Dest::Body; }
 
@@ -95,7 +104,14 @@ class Parser {
   QString fontName_;
   int rgb_[3] = {-1, -1, -1};
   ListDef curList_;
-  QHash<int, std::vector<ListKind>> lists_;
+  QHash<int, std::vector<LevelDef>> lists_;  // by \listid
+  QString collected_;                        // the text of \leveltext, \pntxtb or \pntxta
+  QString pnBefore_;
+  QString pnAfter_;
+  int pnStart_ = 1;
+  int pnFont_ = -1;
+  std::vector<LevelDef> pnDefs_;  // distinct \pn numberings; key -(index + 1)
+  TabStop pendingTab_;
   int overrideLs_ = 0;
   int overrideList_ = 0;
   QHash<int, int> overrides_;

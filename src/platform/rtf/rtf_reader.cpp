@@ -139,6 +139,9 @@ void Parser::textBytes(const char* b, const char* e) {
   star_ = false;
   switch (cur_.dest) {
     case Dest::Body:
+    case Dest::LevelText:
+    case Dest::PnTextBefore:
+    case Dest::PnTextAfter:
       pending_.append(b, e - b);
       break;
     case Dest::FontTable:
@@ -160,7 +163,17 @@ void Parser::textBytes(const char* b, const char* e) {
 
 void Parser::hexByte(char byte) {
   star_ = false;
-  if (inBody() || cur_.dest == Dest::FontTable) pending_.append(byte);
+  if (cur_.dest == Dest::LevelText && static_cast<unsigned char>(byte) < 0x20) {
+    flush();  // a length or a level number: a value, not a character
+    collected_.append(QChar(static_cast<char16_t>(static_cast<unsigned char>(byte))));
+  } else if (inBody() || cur_.dest == Dest::FontTable || collecting()) {
+    pending_.append(byte);
+  }
+}
+
+bool Parser::collecting() const {
+  return cur_.dest == Dest::LevelText || cur_.dest == Dest::PnTextBefore ||
+         cur_.dest == Dest::PnTextAfter;
 }
 
 void Parser::openGroup() {
@@ -193,10 +206,10 @@ void Parser::closeGroup() {
 
 void Parser::leaving(const State& inner) {
   if (inner.dest == Dest::FontTable && !fontName_.isEmpty()) finishFontName();
-  if (inner.dest == Dest::Pn && cur_.dest != Dest::Pn) {
-    cur_.para.list = inner.para.list;
-    cur_.para.level = inner.para.level;
-  }
+  if (inner.dest == Dest::LevelText && cur_.dest != Dest::LevelText) finishLevelText();
+  if (inner.dest == Dest::PnTextBefore && cur_.dest != Dest::PnTextBefore) pnBefore_ = collected_;
+  if (inner.dest == Dest::PnTextAfter && cur_.dest != Dest::PnTextAfter) pnAfter_ = collected_;
+  if (inner.dest == Dest::Pn && cur_.dest != Dest::Pn) finishPn(inner);
   if (inner.ownsList) {
     if (curList_.id != 0) lists_[curList_.id] = curList_.levels;
     curList_ = {};
@@ -254,7 +267,7 @@ void Parser::word(std::string_view w, bool hasParam, int param) {
     destinationWord(k.kw);
   } else if (k.kw == Kw::U) {
     if (hasParam) unicode(param);
-  } else if (k.kw <= Kw::PnLcRm) {
+  } else if (k.kw <= Kw::PnF) {
     tableWord(k.kw, hasParam, param);
   } else if (!formatWord(k.kw, hasParam, param)) {
     textWord(k);
@@ -262,6 +275,10 @@ void Parser::word(std::string_view w, bool hasParam, int param) {
 }
 
 void Parser::textWord(const Keyword& k) {
+  if (k.kw == Kw::Char && collecting()) {
+    emit(QStringView(&k.ch, 1));
+    return;
+  }
   if (cur_.dest != Dest::Body) return;
   flush();
   switch (k.kw) {
@@ -334,6 +351,8 @@ void Parser::emitUnit(char16_t u) {
 void Parser::emit(QStringView s) {
   if (cur_.dest == Dest::FontTable)
     fontName_.append(s);
+  else if (collecting())
+    collected_.append(s);
   else if (inBody())
     out_.append(s, &cur_.chr);
 }
@@ -360,12 +379,18 @@ void Parser::endParagraph(bool ended) {
   emitUnit(0);
   ParaProps para = cur_.para;
   if (para.listKey > 0) {
+    // A list of the list table. A paragraph that names a list the file does
+    // not define has no numbering (its \pn fallback is ignored too), as in
+    // other word processors.
     const auto o = overrides_.constFind(para.listKey);
     const auto l = o != overrides_.cend() ? lists_.constFind(*o) : lists_.cend();
-    if (l != lists_.cend() && !l->empty())
-      para.list = (*l)[std::min<size_t>(para.level, l->size() - 1)];
-    else if (para.list == ListKind::None)
-      para.list = ListKind::Bullet;
+    if (l != lists_.cend() && !l->empty()) {
+      para.level = static_cast<std::uint8_t>(std::min<size_t>(para.level, l->size() - 1));
+      para.list = (*l)[para.level].kind;
+      if (!m_.lists.contains(para.listKey)) m_.lists.insert(para.listKey, *l);
+    } else {
+      para.list = ListKind::None;
+    }
   } else {
     para.level = 0;
   }

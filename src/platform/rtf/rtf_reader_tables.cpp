@@ -60,6 +60,29 @@ bool Parser::destinationWord(Kw kw) {
       if (cur_.dest != Dest::Body) return false;
       cur_.dest = Dest::Pn;
       cur_.para.list = ListKind::Decimal;
+      pnBefore_.clear();
+      pnAfter_.clear();
+      pnStart_ = 1;
+      pnFont_ = -1;
+      break;
+    case Kw::PnTxtA:
+    case Kw::PnTxtB:
+      if (cur_.dest != Dest::Pn) {
+        cur_.dest = Dest::Skip;
+        break;
+      }
+      flush();
+      collected_.clear();
+      cur_.dest = kw == Kw::PnTxtA ? Dest::PnTextAfter : Dest::PnTextBefore;
+      break;
+    case Kw::LevelText:
+      if (cur_.dest != Dest::ListTable || curList_.levels.empty()) {
+        cur_.dest = Dest::Skip;
+        break;
+      }
+      flush();
+      collected_.clear();
+      cur_.dest = Dest::LevelText;
       break;
     case Kw::FieldInst:
       cur_.dest = Dest::Skip;
@@ -91,7 +114,13 @@ void Parser::tableWord(Kw kw, bool hasParam, int param) {
     fontOrColourWord(kw, param);
   } else if (kw <= Kw::Ilvl) {
     listWord(kw, param);
-  } else if (cur_.dest == Dest::Pn) {  // the numbering of an old-style \pn paragraph
+  } else if (cur_.dest != Dest::Pn) {
+    return;
+  } else if (kw == Kw::PnStart) {
+    pnStart_ = std::clamp(param, 0, kMaxListStart);
+  } else if (kw == Kw::PnF) {
+    pnFont_ = cur_.chr.font = param;  // the marker text's code page is its font's
+  } else {                            // the numbering of an old-style \pn paragraph
     static constexpr std::pair<Kw, ListKind> kinds[] = {
         {Kw::PnLvlBlt, ListKind::Bullet},    {Kw::PnLvlCont, ListKind::None},
         {Kw::PnDec, ListKind::Decimal},      {Kw::PnUcLtr, ListKind::UpperAlpha},
@@ -135,6 +164,8 @@ void Parser::fontOrColourWord(Kw kw, int param) {
   const bool inFonts = cur_.dest == Dest::FontTable;
   if (kw == Kw::F && !inFonts) {
     cur_.chr.font = param;
+    if (cur_.dest == Dest::ListTable && !curList_.levels.empty())
+      curList_.levels.back().font = param;
   } else if (kw == Kw::F) {
     if (!fontName_.isEmpty()) finishFontName();
     curFont_ = param;
@@ -155,9 +186,11 @@ void Parser::listWord(Kw kw, int param) {
   } else if (kw == Kw::ListId && d == Dest::Overrides) {
     overrideList_ = param;
   } else if (kw == Kw::ListLevel && d == Dest::ListTable && curList_.levels.size() < 9) {
-    curList_.levels.push_back(ListKind::Decimal);
+    curList_.levels.emplace_back();
   } else if (kw == Kw::LevelNfc && d == Dest::ListTable && !curList_.levels.empty()) {
-    curList_.levels.back() = nfcKind(param);
+    curList_.levels.back().kind = nfcKind(param);
+  } else if (kw == Kw::LevelStartAt && d == Dest::ListTable && !curList_.levels.empty()) {
+    curList_.levels.back().start = std::clamp(param, 0, kMaxListStart);
   } else if (kw == Kw::Ls && d == Dest::Overrides) {
     overrideLs_ = param;
   } else if (kw == Kw::Ls && d == Dest::Body) {
@@ -236,9 +269,70 @@ bool Parser::formatWord(Kw kw, bool hasParam, int param) {
       p.fi = std::clamp(param, -kMaxIndent, kMaxIndent);
       break;
     default:
-      return false;
+      if (kw < Kw::Tx || kw > Kw::Tleq) return false;
+      tabWord(kw, param);
+      break;
   }
   return true;
+}
+
+// Tab stops: the kind and leader words come before the \tx they belong to.
+void Parser::tabWord(Kw kw, int param) {
+  switch (kw) {
+    case Kw::Tx:
+      if (cur_.para.tabs.size() < kMaxTabs) {
+        pendingTab_.pos = std::clamp(param, 0, kMaxIndent);
+        cur_.para.tabs.push_back(pendingTab_);
+      }
+      pendingTab_ = {};
+      break;
+    case Kw::Tqr:
+      pendingTab_.kind = TabKind::Right;
+      break;
+    case Kw::Tqc:
+      pendingTab_.kind = TabKind::Centre;
+      break;
+    case Kw::Tqdec:
+      pendingTab_.kind = TabKind::Decimal;
+      break;
+    default:
+      pendingTab_.leader = static_cast<TabLeader>(
+          static_cast<int>(kw) - static_cast<int>(Kw::Tldot) + static_cast<int>(TabLeader::Dots));
+      break;
+  }
+}
+
+// \leveltext holds its length, then the marker with the level numbers as
+// values 0 to 8.
+void Parser::finishLevelText() {
+  if (curList_.levels.empty() || collected_.isEmpty()) return;
+  const int length = collected_.front().unicode();
+  QString text = collected_.mid(1, length);
+  if (text.endsWith(u';') && text.size() > length) text.chop(1);
+  curList_.levels.back().text = text;
+  collected_.clear();
+}
+
+void Parser::finishPn(const State& inner) {
+  LevelDef def;
+  def.kind = inner.para.list;
+  if (def.kind == ListKind::None) {  // \pnlvlcont: a paragraph of the item before, no marker
+    cur_.para.list = ListKind::None;
+    return;
+  }
+  def.start = pnStart_;
+  def.font = pnFont_;
+  def.text = def.kind == ListKind::Bullet ? pnBefore_ : pnBefore_ + QChar(0) + pnAfter_;
+  auto it = std::find(pnDefs_.begin(), pnDefs_.end(), def);
+  if (it == pnDefs_.end()) {
+    pnDefs_.push_back(def);
+    it = pnDefs_.end() - 1;
+  }
+  const int key = -static_cast<int>(it - pnDefs_.begin()) - 1;
+  m_.lists.insert(key, {def});
+  cur_.para.list = def.kind;
+  cur_.para.level = 0;
+  if (cur_.para.listKey <= 0) cur_.para.listKey = key;  // \ls, when present, wins
 }
 
 void Parser::finishFontName() {

@@ -1,8 +1,11 @@
 // The RTF writer: Windows-1252 text with \uN? for everything else, one
-// \pard paragraph per block, one group per formatted run, bullets in the
-// \pntext/\pn form that every word processor reads.
+// \pard paragraph per block, one group per formatted run, lists as
+// \listtable lists (\ls, \ilvl) with the \pntext/\pn form that older
+// readers know.
 
 #include "platform/rtf/rtf_writer.h"
+
+#include "platform/rtf/rtf.h"
 
 #include <QHash>
 #include <QTextBlock>
@@ -76,7 +79,8 @@ void appendEscaped(QByteArray& out, QStringView text) {
   }
 }
 
-Writer::Writer(const QTextDocument& doc) : doc_(doc) {
+Writer::Writer(const QTextDocument& doc)
+    : doc_(doc), lists_([this](const QString& family) { return fontIndex(family); }) {
   const QFont font = doc.defaultFont();
   defaultFamily_ = font.family();
   defaultHalfPoints_ =
@@ -156,44 +160,70 @@ void Writer::writeParagraphStart(const QTextBlock& block) {
   if (li != 0) body_ += "\\li" + QByteArray::number(li);
   if (const int ri = static_cast<int>(std::lround(f.rightMargin() * kTwipsPerPixel)); ri != 0)
     body_ += "\\ri" + QByteArray::number(ri);
-  if (list) writeListMarker(*list, block);
+  writeTabs(f);
+  if (list) writeListMarker(lists_.item(*list, block));
   body_ += "\\plain ";
 }
 
-void Writer::writeListMarker(const QTextList& list, const QTextBlock& block) {
-  const QTextListFormat::Style style = list.format().style();
-  const char* numbering = nullptr;
-  switch (style) {
-    case QTextListFormat::ListDecimal:
-      numbering = "\\pndec";
-      break;
-    case QTextListFormat::ListLowerAlpha:
-      numbering = "\\pnlcltr";
-      break;
-    case QTextListFormat::ListUpperAlpha:
-      numbering = "\\pnucltr";
-      break;
-    case QTextListFormat::ListLowerRoman:
-      numbering = "\\pnlcrm";
-      break;
-    case QTextListFormat::ListUpperRoman:
-      numbering = "\\pnucrm";
-      break;
-    default:
-      break;
+void Writer::writeTabs(const QTextBlockFormat& f) {
+  const QList<QTextOption::Tab> tabs = f.tabPositions();
+  const QString leaders = f.stringProperty(kTabLeadersProperty);
+  static const char* const leaderWords[] = {"",       "\\tldot", "\\tlhyph",
+                                            "\\tlul", "\\tlth",  "\\tleq"};
+  for (qsizetype i = 0; i < tabs.size(); ++i) {
+    const QTextOption::Tab& t = tabs[i];
+    if (i < leaders.size()) {
+      const qsizetype leader = QStringView(kTabLeaderChars).indexOf(leaders[i]);
+      if (leader > 0 && leader < 6) body_ += leaderWords[leader];
+    }
+    if (t.type == QTextOption::RightTab)
+      body_ += "\\tqr";
+    else if (t.type == QTextOption::CenterTab)
+      body_ += "\\tqc";
+    else if (t.type == QTextOption::DelimiterTab)
+      body_ += "\\tqdec";
+    const int pos = static_cast<int>(std::lround(t.position * kTwipsPerPixel));
+    body_ += "\\tx" + QByteArray::number(std::clamp(pos, 0, 31680));
   }
-  if (!numbering) {
-    if (symbolFont_ < 0) symbolFont_ = fontIndex(QStringLiteral("Symbol"));
-    const QByteArray f = QByteArray::number(symbolFont_);
-    body_ += "{\\pntext\\f" + f + "\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf" + f +
-             "\\pnindent0{\\pntxtb\\'b7}}";
-    return;
+}
+
+// \pntext (the marker as text) and \pn for older readers, then \ls and
+// \ilvl for readers of list tables (after \pn: some readers let the
+// later one win).
+void Writer::writeListMarker(const ListItem& item) {
+  const OutLevel& def = *item.def;
+  const QByteArray font = def.font >= 0 ? "\\f" + QByteArray::number(def.font) : QByteArray();
+  body_ += "{\\pntext" + font + ' ';
+  appendEscaped(body_, item.marker);
+  body_ += "\\tab}{\\*\\pn";
+  if (def.nfc == 23) {
+    body_ += "\\pnlvlblt" +
+             (def.font >= 0 ? "\\pnf" + QByteArray::number(def.font) : QByteArray()) +
+             "\\pnindent0{\\pntxtb ";
+    appendEscaped(body_, def.text);
+    body_ += "}}";
+  } else {
+    writeNumbering(item);
   }
-  body_ += "{\\pntext ";
-  appendEscaped(body_, list.itemText(block));
-  body_ += "\\tab}{\\*\\pn\\pnlvlbody\\pnindent0";
-  body_ += numbering;
-  body_ += "{\\pntxta .}}";
+  body_ += "\\ls" + QByteArray::number(item.ls) + "\\ilvl" + QByteArray::number(item.level);
+}
+
+void Writer::writeNumbering(const ListItem& item) {
+  const OutLevel& def = *item.def;
+  static const char* const styles[] = {"\\pndec", "\\pnucrm", "\\pnlcrm", "\\pnucltr", "\\pnlcltr"};
+  body_ += "\\pnlvlbody\\pnindent0";
+  body_ += styles[std::clamp(def.nfc, 0, 4)];
+  body_ += "\\pnstart" + QByteArray::number(def.start);
+  // The text around the item's own number.
+  const qsizetype own = def.text.indexOf(QChar(static_cast<char16_t>(item.level)));
+  if (own > 0) {
+    body_ += "{\\pntxtb ";
+    appendEscaped(body_, def.text.left(own));
+    body_ += '}';
+  }
+  body_ += "{\\pntxta ";
+  if (own >= 0) appendEscaped(body_, def.text.mid(own + 1));
+  body_ += "}}";
 }
 
 void Writer::writeBlock(const QTextBlock& block, int from, int to, bool withBreak) {
@@ -242,7 +272,11 @@ QByteArray Writer::write(int from, int to, bool wholeDocument) {
     out += "\\red" + QByteArray::number(qRed(rgb)) + "\\green" + QByteArray::number(qGreen(rgb)) +
            "\\blue" + QByteArray::number(qBlue(rgb)) + ';';
   }
-  out += "}\r\n\\viewkind4\\uc1\r\n";
+  out += "}\r\n";
+  if (!lists_.empty()) out += lists_.tables();
+  // \dntblnsbdb: spaces are plain spaces (without it some readers turn runs
+  // of spaces into narrower ones).
+  out += "\\dntblnsbdb\\viewkind4\\uc1\r\n";
   out.reserve(out.size() + body_.size() + 4);
   out += body_;
   out += "}\r\n";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/rtf/rtf_writer_lists.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QHash>
@@ -9,6 +11,7 @@
 #include <vector>
 
 class QTextBlock;
+class QTextBlockFormat;
 class QTextCharFormat;
 class QTextDocument;
 class QTextList;
@@ -30,7 +33,9 @@ class Writer {
   QByteArray charProps(const QTextCharFormat& f);
   const QByteArray& cachedCharProps(int formatIndex, const QTextCharFormat& f);
   void writeParagraphStart(const QTextBlock& block);
-  void writeListMarker(const QTextList& list, const QTextBlock& block);
+  void writeTabs(const QTextBlockFormat& f);
+  void writeListMarker(const ListItem& item);
+  void writeNumbering(const ListItem& item);
   void writeBlock(const QTextBlock& block, int from, int to, bool withBreak);
 
   const QTextDocument& doc_;
@@ -41,6 +46,7 @@ class Writer {
   int symbolFont_ = -1;
   QHash<QRgb, int> colours_;
   std::vector<QRgb> colourList_;
+  ListWriter lists_;
   QHash<int, QByteArray> charCache_;  // keyed by format index (block marks: -1 - index)
   QByteArray body_;
 };

@@ -17,6 +17,7 @@ const QList<int>& usedIndexes() {
     for (int i = 41; i <= 57; ++i) list << i;
     for (int i = 59; i <= 68; ++i) list << i;
     for (int i = 97; i <= 129; ++i) list << i;
+    for (int i = 150; i <= 153; ++i) list << i;
     for (int i = 172; i <= 174; ++i) list << i;
     return list;
   }();

@@ -1,6 +1,7 @@
 // The reader against real-world files: every file loads, its text agrees
 // with a reference extraction, and no malformed file crashes or hangs.
 
+#include "platform/rtf/corpus_text.h"
 #include "platform/rtf/rtf.h"
 
 #include <QDir>
@@ -18,24 +19,6 @@ namespace {
 QByteArray readAll(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// The comparison rules of the corpus: line ends, trailing blanks and empty
-// lines, soft breaks, non-breaking spaces and the byte-order mark do not count.
-QString normalised(QString text) {
-  if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-  text.replace(QLatin1StringView("\r\n"), QLatin1StringView("\n"));
-  text.replace(u'\r', u'\n');
-  text.replace(QChar(0x2028), u'\n');
-  text.replace(QChar(0x0B), u'\n');
-  text.replace(QChar(0x2029), u'\n');
-  text.replace(QChar(0xA0), u' ');
-  text.replace(QChar(0x202F), u' ');
-  QStringList lines = text.split(u'\n');
-  static const QRegularExpression trailing(QStringLiteral("[ \\t]+$"));
-  for (QString& line : lines) line.remove(trailing);
-  while (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-  return lines.join(u'\n');
 }
 
 // Lenient form: list markers at line starts and the layout of table cells
@@ -99,8 +82,8 @@ class RtfCorpusTest : public QObject {
       QVERIFY2(rtf::readDocument(bytes, doc), qPrintable(name));
       const QString refPath = dir_ + u'/' + name.chopped(4) + QStringLiteral(".lo.txt");
       if (!QFile::exists(refPath)) continue;
-      const QString ours = normalised(doc.toPlainText());
-      const QString ref = normalised(QString::fromUtf8(readAll(refPath)));
+      const QString ours = normalisedText(doc.toPlainText());
+      const QString ref = normalisedText(QString::fromUtf8(readAll(refPath)));
       ++compared;
       if (ours == ref) {
         ++exact;

@@ -163,8 +163,9 @@ class RtfWriterTest : public QObject {
     QVERIFY(rtf.contains("{\\colortbl ;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}"));
     QVERIFY(rtf.contains("\\uc1"));
     QVERIFY(rtf.contains("{\\f1\\cf1\\highlight2 cue}"));
-    QVERIFY(rtf.contains(
-        "{\\pntext\\f3\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf3\\pnindent0{\\pntxtb\\'b7}}"));
+    QVERIFY(
+        rtf.contains("{\\pntext\\f3 \\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf3\\pnindent0{\\pntxtb "
+                     "\\'b7}}\\ls1\\ilvl0"));
     QVERIFY(rtf.endsWith("\\par\r\n}\r\n"));
     QCOMPARE(rtf.count("\\par\r\n"), 2);
   }

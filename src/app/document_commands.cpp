@@ -1,0 +1,224 @@
+#include "document_commands.h"
+
+#include "comm_dlgs.h"
+#include "form1.h"
+#include "platform/dialogs.h"
+#include "platform/rtb/rtb.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace scenova::app {
+
+using platform::MsgAnswer;
+using platform::MsgButtons;
+using platform::MsgIcon;
+
+DocumentCommands::DocumentCommands(Form1& form) : QObject(&form), form_(form) {}
+
+QString DocumentCommands::untitledName() const {
+  return form_.doc.UntitledName + QString::number(form_.doc.UntitledCount);
+}
+
+QString DocumentCommands::initialFolder() const {
+  const QString last = form_.doc.LastFolder;
+  return last.trimmed().isEmpty() ? QDir::currentPath() : last;
+}
+
+void DocumentCommands::rememberFolderOf(const QString& path) {
+  // Relative cues and the next dialog start from the script's folder.
+  const QString folder = QFileInfo(path).absolutePath();
+  QDir::setCurrent(folder);
+  form_.doc.LastFolder = folder;
+}
+
+bool DocumentCommands::askSaveQuestion() {
+  if (form_.editor()->TextLength() == 0 || form_.doc.Modified != 1) return true;
+  const MsgAnswer a = form_.services().dialogs->messageBox(
+      &form_, form_.lang[123], form_.lang[1], MsgIcon::Exclamation, MsgButtons::YesNoCancel);
+  if (a == MsgAnswer::Cancel) return false;
+  if (a == MsgAnswer::Yes) {
+    Save();
+    return form_.doc.Modified != 1;
+  }
+  return true;
+}
+
+void DocumentCommands::New() {
+  if (!askSaveQuestion()) return;
+  DocumentState& doc = form_.doc;
+  if (doc.UntitledCount < 32767) ++doc.UntitledCount;
+  form_.editor()->SetText(QString());
+  doc.DocumentPath.clear();
+  doc.DocumentName.clear();
+  form_.updateTitle();
+  doc.Modified = 0;
+  Q_EMIT documentCleared();
+}
+
+void DocumentCommands::Open() {
+  if (!askSaveQuestion()) return;
+  FileDialogArgs a;
+  a.owner = &form_;
+  a.title = form_.lang[52];
+  a.filter = scriptFilter();
+  a.defaultExtension = QStringLiteral("snv");
+  a.initialFolder = initialFolder();
+  a.forOpen = true;
+  const QString chosen = ShowFileDialog(*form_.services().dialogs, a);
+  if (chosen.trimmed().isEmpty()) return;
+  openScript(chosen);
+}
+
+void DocumentCommands::reportLoadFailure(const QString& reason) {
+  form_.services().dialogs->messageBox(&form_, form_.lang[151] + QStringLiteral("\n\n") + reason,
+                                       form_.lang[1], MsgIcon::Critical, MsgButtons::Ok);
+}
+
+bool DocumentCommands::openScript(const QString& path) {
+  QString error;
+  if (!form_.editor()->LoadFile(path, &error)) {
+    reportLoadFailure(error);
+    return false;
+  }
+  const QString absolute = QFileInfo(path).absoluteFilePath();
+  rememberFolderOf(absolute);
+  form_.doc.DocumentPath = absolute;
+  ShowFileTitle(absolute);
+  form_.doc.Modified = 0;
+  Q_EMIT documentLoaded(absolute);
+  return true;
+}
+
+void DocumentCommands::openCommandLine(const QString& path) {
+  const QFileInfo info(path);
+  if (info.exists() || info.isSymLink()) {
+    openScript(path);
+    return;
+  }
+  // A new script under the name given: Save creates the file.
+  form_.doc.DocumentPath = info.absoluteFilePath();
+  ShowFileTitle(form_.doc.DocumentPath);
+  if (info.dir().exists()) QDir::setCurrent(info.absolutePath());
+}
+
+bool DocumentCommands::writeTo(const QString& path) {
+  QString error;
+  if (form_.editor()->SaveFile(path, &error)) return true;
+  form_.services().dialogs->messageBox(&form_, form_.lang[150] + QStringLiteral("\n\n") + error,
+                                       form_.lang[1], MsgIcon::Critical, MsgButtons::Ok);
+  return false;
+}
+
+void DocumentCommands::Save() {
+  DocumentState& doc = form_.doc;
+  if (doc.DocumentPath.isEmpty()) {
+    if (doc.Modified == 1) mnuSalvaConNome_Click();
+    return;
+  }
+  if (doc.Modified == 1) {
+    if (!writeTo(doc.DocumentPath)) return;
+    doc.Modified = 0;
+    Q_EMIT documentSaved(doc.DocumentPath);
+  }
+  form_.ShowNotice(form_.lang[148], 5000);
+}
+
+void DocumentCommands::mnuSalvaConNome_Click() {
+  FileDialogArgs a;
+  a.owner = &form_;
+  a.title = form_.lang[55];
+  a.filter = scriptFilter();
+  a.defaultExtension = QStringLiteral("snv");
+  a.fileName = untitledName();
+  a.initialFolder = initialFolder();
+  a.forOpen = false;
+  const QString chosen = ShowFileDialog(*form_.services().dialogs, a);
+  if (chosen.isEmpty()) {
+    saveAsCancelled_ = true;
+    return;
+  }
+  const QFileInfo target(chosen);
+  if (target.exists()) {
+    const QString question = form_.lang[53] + QStringLiteral("\r\r") + form_.lang[54];
+    if (form_.services().dialogs->messageBox(&form_, question, form_.lang[1], MsgIcon::Exclamation,
+                                             MsgButtons::YesNo) != MsgAnswer::Yes)
+      return;
+  }
+  const QString absolute = target.absoluteFilePath();
+  if (!writeTo(absolute)) return;
+  rememberFolderOf(absolute);
+  form_.doc.DocumentPath = absolute;
+  form_.doc.Modified = 0;
+  saveAsCancelled_ = false;
+  ShowFileTitle(absolute);
+  Q_EMIT documentSaved(absolute);
+}
+
+bool DocumentCommands::askOnClose() {
+  DocumentState& doc = form_.doc;
+  const bool untitled = doc.DocumentPath.isEmpty();
+  if (!untitled) ShowFileTitle(doc.DocumentPath);
+  const QString name = untitled ? untitledName() : doc.DocumentName;
+  const MsgAnswer a = form_.services().dialogs->messageBox(
+      &form_, form_.lang[75] + QLatin1Char(' ') + name + QLatin1Char('?'), QString(),
+      MsgIcon::Exclamation, MsgButtons::YesNoCancel);
+  if (a == MsgAnswer::Cancel) return false;
+  if (a == MsgAnswer::No) return true;
+  if (untitled) {
+    mnuSalvaConNome_Click();
+    return !saveAsCancelled_ && doc.Modified < 1;
+  }
+  Save();
+  // A write that failed keeps the window open: closing would lose the script.
+  return doc.Modified < 1;
+}
+
+void DocumentCommands::ShowFileTitle(const QString& path) {
+  const qsizetype cut =
+      std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+  if (cut < 0) return;
+  const QString name = path.mid(cut + 1);
+  form_.setWindowTitle(QStringLiteral("Scenova - ") + name);
+  form_.doc.DocumentName = name;
+}
+
+QString DocumentCommands::mediaReference(const QString& chosen, const QString& programFolder) {
+  const QString prefix = programFolder + QLatin1Char('/');
+  if (chosen.startsWith(prefix, Qt::CaseInsensitive)) return chosen.mid(prefix.size());
+  return chosen;
+}
+
+void DocumentCommands::InsertMediaReference() {
+  FileDialogArgs a;
+  a.owner = &form_;
+  a.title = form_.lang[25];
+  a.filter = mediaFilter(form_.lang);
+  a.defaultExtension = QStringLiteral("wav");
+  a.initialFolder = QDir::currentPath();
+  a.forOpen = true;
+  const QString chosen = ShowFileDialog(*form_.services().dialogs, a);
+  if (chosen.trimmed().isEmpty()) return;
+  platform::RTB& rtb = *form_.editor();
+  // The cue goes after the selection, which stays in the script.
+  rtb.SetSelStart(rtb.SelStart() + rtb.SelLength());
+  const auto color = rtb.SelColor();
+  const auto bold = rtb.SelBold();
+  const auto italic = rtb.SelItalic();
+  const auto underline = rtb.SelUnderline();
+  const auto font = rtb.SelFontName();
+  const auto size = rtb.SelFontSize();
+  rtb.SetSelColor(QColor(255, 0, 0));
+  rtb.SetSelFontName(QStringLiteral("Arial"));
+  rtb.SetSelText(QStringLiteral("[[") + mediaReference(chosen, form_.programFolder()) +
+                 QStringLiteral("]]"));
+  if (color) rtb.SetSelColor(*color);
+  if (bold) rtb.SetSelBold(*bold);
+  if (italic) rtb.SetSelItalic(*italic);
+  if (underline) rtb.SetSelUnderline(*underline);
+  if (font) rtb.SetSelFontName(*font);
+  if (size) rtb.SetSelFontSize(*size);
+  rtb.SetSelText(QStringLiteral(" "));
+}
+
+}  // namespace scenova::app

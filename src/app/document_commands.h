@@ -1,0 +1,72 @@
+#pragma once
+
+// The script as a file: New, Open, Save, Save As, the questions about
+// unsaved changes, the window title and the media cue inserted from a file
+// dialog. A failed write or load is reported and changes nothing: the
+// script stays modified, the old file stays as it was, and a script that
+// failed to load never takes the place of the one in the editor.
+
+#include <QObject>
+#include <QString>
+
+namespace scenova::app {
+
+class Form1;
+
+class DocumentCommands : public QObject {
+  Q_OBJECT
+ public:
+  explicit DocumentCommands(Form1& form);
+
+  void New();                    // toolbar 0, mnuNuovo
+  void Open();                   // toolbar 1, mnuApri
+  void Save();                   // toolbar 2, mnuSalva, Ctrl+L
+  void mnuSalvaConNome_Click();  // Save As, Ctrl+N
+  void InsertMediaReference();   // toolbar 15, mnuAggiungiMultimedia, F5
+
+  // Loads the script at path and makes it the current document. On failure
+  // a message says why and nothing changes. Returns whether it loaded.
+  bool openScript(const QString& path);
+  // The script named on the command line. A name that does not exist yet
+  // becomes the name of a new, empty script; one that exists but cannot be
+  // read is reported and the window stays untitled.
+  void openCommandLine(const QString& path);
+
+  // The question asked when the window closes with unsaved changes; true
+  // when closing may go on (answered No, or the script was saved).
+  bool askOnClose();
+
+  // Sets the window title and DocumentName from the part of path after its
+  // last separator ("/" or "\"); a path without one changes nothing.
+  void ShowFileTitle(const QString& path);
+
+  // True after a cancelled Save As dialog, false after a successful Save As.
+  bool saveAsCancelled() const { return saveAsCancelled_; }
+
+  // The cue text InsertMediaReference writes for a chosen file: relative
+  // below the program folder, the full path anywhere else.
+  static QString mediaReference(const QString& chosen, const QString& programFolder);
+
+ Q_SIGNALS:
+  // A script was read into the editor from path (Open, the command line or
+  // a recovery), or written to it (Save, Save As); New emptied the editor.
+  void documentLoaded(const QString& path);
+  void documentSaved(const QString& path);
+  void documentCleared();
+
+ private:
+  // The question before New and Open; true when the command may go on.
+  bool askSaveQuestion();
+  // Writes the editor to path; false, after saying why, when it failed.
+  bool writeTo(const QString& path);
+  void reportLoadFailure(const QString& reason);
+  QString untitledName() const;
+  QString initialFolder() const;
+  // The chosen file's folder becomes the current directory and LastFolder.
+  void rememberFolderOf(const QString& path);
+
+  Form1& form_;
+  bool saveAsCancelled_ = false;
+};
+
+}  // namespace scenova::app

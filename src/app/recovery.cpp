@@ -1,0 +1,171 @@
+#include "recovery.h"
+
+#include "document_commands.h"
+#include "form1.h"
+#include "platform/dialogs.h"
+#include "platform/rtb/rtb.h"
+#include "platform/rtb/script_file.h"
+#include "platform/safe_write.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QTextDocument>
+
+#include <cerrno>
+#include <csignal>
+
+namespace scenova::app {
+
+namespace {
+
+bool processRuns(qint64 pid) {
+  if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+constexpr qint64 kMaxInfoBytes = 64 * 1024;
+
+}  // namespace
+
+RecoveryKeeper::RecoveryKeeper(Form1& form, Options options)
+    : QObject(&form), form_(form), o_(std::move(options)) {
+  id_ = o_.instanceId != 0 ? o_.instanceId : QCoreApplication::applicationPid();
+  if (!o_.alive) o_.alive = processRuns;
+  timer_.setInterval(o_.intervalMs);
+  connect(&timer_, &QTimer::timeout, this, &RecoveryKeeper::tick);
+  worker_ = new QObject;
+  worker_->moveToThread(&thread_);
+  connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+  thread_.setObjectName(QStringLiteral("recovery writer"));
+  thread_.start(QThread::LowPriority);
+  timer_.start();
+}
+
+RecoveryKeeper::~RecoveryKeeper() {
+  thread_.quit();
+  thread_.wait();
+}
+
+QString RecoveryKeeper::pathFor(qint64 id, const char* suffix) const {
+  return o_.folder + QStringLiteral("/recovery-") + QString::number(id) + QLatin1StringView(suffix);
+}
+
+void RecoveryKeeper::noteChange() {
+  dirty_ = true;
+  if (++changes_ >= o_.changesPerWrite) writeNow();
+}
+
+void RecoveryKeeper::tick() {
+  if (dirty_ && form_.doc.Modified == 1) writeNow();
+}
+
+void RecoveryKeeper::writeNow() {
+  if (o_.folder.isEmpty() || form_.doc.Modified != 1) return;
+  if (busy_) {
+    again_ = true;
+    return;
+  }
+  busy_ = true;
+  dirty_ = false;
+  changes_ = 0;
+  // The copy is the only work done on this thread; the RTF is made from it
+  // and written on the worker.
+  QTextDocument* copy = form_.editor()->document()->clone();
+  copy->moveToThread(&thread_);
+  const QString rtf = recoveryPath(), info = infoPath(), folder = o_.folder;
+  const QByteArray name = form_.doc.DocumentPath.toUtf8();
+  QPointer<RecoveryKeeper> self(this);
+  QMetaObject::invokeMethod(worker_, [=] {
+    QDir().mkpath(folder);
+    const bool ok =
+        platform::writeFileAtomically(info, name) && platform::writeScriptFile(rtf, *copy);
+    delete copy;
+    QMetaObject::invokeMethod(self, [self, ok] {
+      if (self) self->finished(ok);
+    });
+  });
+}
+
+void RecoveryKeeper::finished(bool ok) {
+  busy_ = false;
+  Q_EMIT written(ok);
+  if (again_) {
+    again_ = false;
+    writeNow();
+  }
+}
+
+void RecoveryKeeper::discard() {
+  dirty_ = false;
+  again_ = false;
+  changes_ = 0;
+  // After any write already queued, so no copy outlives the discard.
+  const QString rtf = recoveryPath(), info = infoPath();
+  QMetaObject::invokeMethod(worker_, [rtf, info] {
+    QFile::remove(rtf);
+    QFile::remove(info);
+  });
+}
+
+void RecoveryKeeper::waitForWorker() {
+  QMetaObject::invokeMethod(
+      worker_, [] {}, Qt::BlockingQueuedConnection);
+  QCoreApplication::sendPostedEvents(this);
+}
+
+bool RecoveryKeeper::offerRestore() {
+  if (o_.folder.isEmpty()) return false;
+  const QDir dir(o_.folder);
+  const QStringList copies =
+      dir.entryList({QStringLiteral("recovery-*.rtf")}, QDir::Files, QDir::Time);
+  for (const QString& f : copies) {
+    bool ok = false;
+    const qint64 id = f.mid(9, f.size() - 9 - 4).toLongLong(&ok);
+    if (!ok || id == id_ || o_.alive(id)) continue;
+    if (restoreFrom(id)) return true;
+  }
+  return false;
+}
+
+bool RecoveryKeeper::restoreFrom(qint64 id) {
+  const QString rtf = pathFor(id, ".rtf"), info = pathFor(id, ".path");
+  QString original;
+  QFile f(info);
+  if (platform::checkReadableRegularFile(info, kMaxInfoBytes) && f.open(QIODevice::ReadOnly))
+    original = QString::fromUtf8(f.read(kMaxInfoBytes));
+  f.close();
+  const QString shown = original.isEmpty() ? form_.lang[97].trimmed() : original;
+  const platform::MsgAnswer a = form_.services().dialogs->messageBox(
+      &form_, form_.lang[152] + QStringLiteral("\n\n") + shown, form_.lang[1],
+      platform::MsgIcon::Question, platform::MsgButtons::YesNo);
+  if (a != platform::MsgAnswer::Yes) {
+    QFile::remove(rtf);
+    QFile::remove(info);
+    return false;
+  }
+  QString error;
+  if (!form_.editor()->LoadFile(rtf, &error)) {
+    form_.services().dialogs->messageBox(&form_, form_.lang[151] + QStringLiteral("\n\n") + error,
+                                         form_.lang[1], platform::MsgIcon::Critical,
+                                         platform::MsgButtons::Ok);
+    return false;  // the copy stays for another try
+  }
+  form_.doc.DocumentPath = original;
+  if (original.isEmpty())
+    form_.updateTitle();
+  else
+    form_.documents->ShowFileTitle(original);
+  // Restored work is unsaved work: it is kept again at once under this
+  // instance before the old copy goes.
+  form_.doc.Modified = 1;
+  writeNow();
+  waitForWorker();
+  QFile::remove(rtf);
+  QFile::remove(info);
+  return true;
+}
+
+}  // namespace scenova::app

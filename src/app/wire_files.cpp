@@ -1,0 +1,147 @@
+#include "document_commands.h"
+#include "entry_points.h"
+#include "form1.h"
+#include "platform/rtb/rtb.h"
+#include "platform/system_services.h"
+#include "recovery.h"
+#include "settings_panels.h"
+#include "toolbar_commands.h"
+#include "wiring.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QShortcut>
+
+namespace scenova::app {
+
+namespace {
+
+// The pointer on the window's own background leaves the toolbar.
+class LeaveToolbar final : public QObject {
+ public:
+  LeaveToolbar(ToolbarCommands& toolbar) : QObject(&toolbar), toolbar_(toolbar) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Leave)
+      toolbar_.ClearToolbarHover();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  ToolbarCommands& toolbar_;
+};
+
+void on(QAction* action, QObject* context, std::function<void()> f) {
+  QObject::connect(action, &QAction::triggered, context, std::move(f));
+}
+
+void wireMenus(Form1& form, DocumentCommands& d) {
+  const MainControls& ui = form.ui;
+  platform::RTB* rtb = form.editor();
+  on(ui.mnuNuovo, &d, [&d] { d.New(); });
+  on(ui.mnuApri, &d, [&d] { d.Open(); });
+  on(ui.mnuSalva, &d, [&d] { d.Save(); });
+  on(ui.mnuSalvaConNome, &d, [&d] { d.mnuSalvaConNome_Click(); });
+  on(ui.mnuAggiungiMultimedia, &d, [&d] { d.InsertMediaReference(); });
+  on(ui.mnuStampa, &d, [&form] { printCommand(form); });
+  on(ui.mnuAnnulla, &d, [&form] {
+    undoCommand(form);
+    form.doc.Modified = 1;
+  });
+  on(ui.mnuRipeti, &d, [&form] {
+    redoCommand(form);
+    form.doc.Modified = 1;
+  });
+  on(ui.mnuTaglia, rtb, [rtb] { rtb->cut(); });
+  on(ui.mnuCopia, rtb, [rtb] { rtb->copy(); });
+  on(ui.mnuIncolla, rtb, [rtb] { rtb->paste(); });
+  on(ui.mnuAddCommand, &d, [&form] { addCommandDialog(form); });
+  on(ui.mnuAddImg, &d, [&form] { addPictureCommand(form); });
+  on(ui.mnuSelezionaTutto, rtb, [rtb] {
+    rtb->Select(0, rtb->TextLength());
+    rtb->SetFocus();
+  });
+  on(ui.mnuTrova, &d, [&form] { findCommand(form); });
+  on(ui.mnuSostituisci, &d, [&form] { replaceCommand(form); });
+  on(ui.mnuGuida, &d, [&form] { helpCommand(form); });
+  on(ui.mnuInfo, &d, [&form] { aboutCommand(form); });
+}
+
+void wireSettingsPanels(Form1& form) {
+  auto notice = [&form] { form.ShowNotice(form.lang[153]); };
+  auto sound = [&form, notice] {
+    startFirstInstalled(*form.services().system, soundSettingsTools(), notice);
+  };
+  on(form.ui.mnuImpostaAudio, &form, sound);
+  auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), &form);
+  f9->setContext(Qt::WindowShortcut);
+  QObject::connect(f9, &QShortcut::activated, &form, sound);
+  on(form.ui.mnuMonitorSettings, &form, [&form, notice] {
+    startFirstInstalled(*form.services().system, displaySettingsTools(), notice);
+  });
+}
+
+void wireToolbar(Form1& form, ToolbarCommands& t) {
+  MainControls& ui = form.ui;
+  for (size_t i = 0; i < ui.Label2.size(); ++i) {
+    const int index = static_cast<int>(i);
+    QObject::connect(ui.Label2[i], &Control::Click, &t, [&t, index] { t.Label2_Click(index); });
+    QObject::connect(ui.Label2[i], &Control::MouseMove, &t,
+                     [&t, index] { t.Label2_MouseMove(index); });
+    ui.Label2[i]->setMouseTracking(true);
+  }
+  // The letters over buttons 4 to 7 are part of their buttons.
+  for (size_t i = 0; i < ui.Label3.size(); ++i) {
+    ui.Label3[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+  auto* leave = new LeaveToolbar(t);
+  ui.central->installEventFilter(leave);
+  ui.central->setMouseTracking(true);
+  FormattingCommands& f = t.formatting();
+  QComboBox* names = ui.Combo1;
+  QComboBox* sizes = ui.Combo2;
+  QObject::connect(names, &QComboBox::editTextChanged, &t,
+                   [&f, names] { f.Combo1_Change(*names); });
+  QObject::connect(names, &QComboBox::textActivated, &t, [&f, names] { f.Combo1_Change(*names); });
+  QObject::connect(sizes, &QComboBox::editTextChanged, &t,
+                   [&f, sizes] { f.Combo2_Change(*sizes); });
+  QObject::connect(sizes, &QComboBox::textActivated, &t, [&f, sizes] { f.Combo2_Change(*sizes); });
+}
+
+}  // namespace
+
+void wireFiles(Form1& form) {
+  auto* d = new DocumentCommands(form);
+  form.documents = d;
+  auto* t = new ToolbarCommands(form, *d);
+  form.toolbar = t;
+  wireMenus(form, *d);
+  wireToolbar(form, *t);
+  wireSettingsPanels(form);
+  if (!form.services().recoveryFolder.isEmpty()) {
+    RecoveryKeeper::Options o;
+    o.folder = form.services().recoveryFolder;
+    auto* r = new RecoveryKeeper(form, o);
+    form.recovery = r;
+    QObject::connect(form.editor(), &platform::RTB::Change, r, &RecoveryKeeper::noteChange);
+    QObject::connect(d, &DocumentCommands::documentLoaded, r, &RecoveryKeeper::discard);
+    QObject::connect(d, &DocumentCommands::documentSaved, r, &RecoveryKeeper::discard);
+    QObject::connect(d, &DocumentCommands::documentCleared, r, &RecoveryKeeper::discard);
+  }
+}
+
+void filesFormLoad(Form1& form, const QString& commandLine) {
+  if (!QString(commandLine).remove(QLatin1Char(' ')).isEmpty())
+    form.documents->openCommandLine(commandLine);
+  form.doc.Modified = 0;
+  if (form.recovery) form.recovery->offerRestore();
+}
+
+void filesUnload(Form1& form) {
+  if (form.recovery) {
+    form.recovery->discard();
+    form.recovery->waitForWorker();
+  }
+}
+
+}  // namespace scenova::app

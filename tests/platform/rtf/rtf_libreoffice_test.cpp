@@ -1,0 +1,108 @@
+// What other word processors read from our RTF: every real-world file of the
+// corpus is loaded and saved by us, and LibreOffice's text of our file must
+// equal its text of the original (list numbers, indents and tabs included).
+// Skips when LibreOffice (soffice) is not installed.
+
+#include "platform/rtf/corpus_text.h"
+#include "platform/rtf/rtf.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+
+using namespace scenova::platform;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The first differing line of two texts, for the failure message.
+QString firstDifference(const QString& ours, const QString& ref) {
+  const QStringList a = ours.split(u'\n'), b = ref.split(u'\n');
+  for (qsizetype i = 0; i < std::max(a.size(), b.size()); ++i) {
+    const QString x = i < a.size() ? a[i] : QStringLiteral("<none>");
+    const QString y = i < b.size() ? b[i] : QStringLiteral("<none>");
+    if (x != y) return QStringLiteral("line %1: ours \"%2\", original \"%3\"").arg(i + 1).arg(x, y);
+  }
+  return {};
+}
+
+}  // namespace
+
+class RtfLibreOfficeTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void savedFilesReadAsTheOriginals() {
+    const QString dir = qEnvironmentVariable("SCENOVA_CORPUS_DIR");
+    if (dir.isEmpty() || !QDir(dir).exists(QStringLiteral("README.md")))
+      QSKIP("The RTF corpus is not present (SCENOVA_CORPUS_DIR).");
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty()) QSKIP("LibreOffice (soffice) is not installed.");
+
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    // SCENOVA_KEEP_LO_OUTPUT=1 keeps our files and LibreOffice's text of them.
+    if (qEnvironmentVariableIntValue("SCENOVA_KEEP_LO_OUTPUT") != 0) {
+      work.setAutoRemove(false);
+      qInfo("files kept in %s", qPrintable(work.path()));
+    }
+    const QString saved = work.filePath(QStringLiteral("saved"));
+    QVERIFY(QDir().mkpath(saved));
+    QStringList names;
+    for (const QString& name :
+         QDir(dir).entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Name)) {
+      if (!QFile::exists(dir + u'/' + name.chopped(4) + QStringLiteral(".lo.txt"))) continue;
+      QTextDocument doc;
+      QVERIFY2(rtf::readDocument(readAll(dir + u'/' + name), doc), qPrintable(name));
+      QFile out(saved + u'/' + name);
+      QVERIFY(out.open(QIODevice::WriteOnly));
+      out.write(rtf::writeDocument(doc));
+      names << name;
+    }
+    QVERIFY(names.size() >= 70);
+
+    // One LibreOffice run for all files, with a profile of its own.
+    QStringList args = {
+        QStringLiteral("--headless"),
+        QStringLiteral("-env:UserInstallation=") +
+            QUrl::fromLocalFile(work.filePath(QStringLiteral("profile"))).toString(),
+        QStringLiteral("--convert-to"),
+        QStringLiteral("txt:Text (encoded):UTF8"),
+        QStringLiteral("--outdir"),
+        work.filePath(QStringLiteral("text"))};
+    for (const QString& name : names) args << saved + u'/' + name;
+    QProcess lo;
+    lo.setProcessChannelMode(QProcess::MergedChannels);
+    lo.start(soffice, args);
+    QVERIFY2(lo.waitForFinished(240000), "LibreOffice did not finish in time");
+
+    int alike = 0;
+    QStringList differ;
+    for (const QString& name : names) {
+      const QString stem = name.chopped(4);
+      const QString ref =
+          normalisedText(QString::fromUtf8(readAll(dir + u'/' + stem + QStringLiteral(".lo.txt"))));
+      const QString ours = normalisedText(QString::fromUtf8(
+          readAll(work.filePath(QStringLiteral("text/")) + stem + QStringLiteral(".txt"))));
+      if (ours == ref)
+        ++alike;
+      else
+        differ << name + QStringLiteral(": ") + firstDifference(ours, ref);
+    }
+    qInfo("LibreOffice reads %d of %d saved files as their originals", alike,
+          static_cast<int>(names.size()));
+    for (const QString& d : differ) qInfo("  %s", qPrintable(d));
+    QVERIFY2(differ.isEmpty(), qPrintable(differ.join(u'\n')));
+  }
+};
+
+QTEST_MAIN(RtfLibreOfficeTest)
+#include "rtf_libreoffice_test.moc"
