@@ -21,9 +21,6 @@ void addCommandDialog(Form1& form) {
   if (form.editing) form.editing->mnuAddCommand_Click();
 }
 void addPictureCommand(Form1&) {}
-void printCommand(Form1&) {}
-void colourCommand(Form1&) {}
-void helpCommand(Form1&) {}
-void aboutCommand(Form1&) {}
+// printCommand, colourCommand, helpCommand, aboutCommand: wire_finish.cpp
 
 }  // namespace scenova::app

@@ -15,9 +15,9 @@ void findCommand(Form1& form);        // F3, mnuTrova
 void replaceCommand(Form1& form);     // Ctrl+H, mnuSostituisci
 void addCommandDialog(Form1& form);   // F6, toolbar 16, mnuAddCommand
 void addPictureCommand(Form1& form);  // F7, mnuAddImg: has no action
-void printCommand(Form1& form);       // Ctrl+P, toolbar 3, mnuStampa: not built yet
-void colourCommand(Form1& form);      // toolbar 13: not built yet
-void helpCommand(Form1& form);        // F1, mnuGuida: not built yet
-void aboutCommand(Form1& form);       // Ctrl+F1, mnuInfo: not built yet
+void printCommand(Form1& form);       // Ctrl+P, toolbar 3, mnuStampa
+void colourCommand(Form1& form);      // toolbar 13
+void helpCommand(Form1& form);        // F1, mnuGuida
+void aboutCommand(Form1& form);       // Ctrl+F1, mnuInfo
 
 }  // namespace scenova::app

@@ -55,6 +55,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   wireVideo(*this);
   wireFiles(*this);
   wireEditing(*this);
+  wireFinish(*this);
   wireShow(*this);
   const double w = design::kMinWidth, h = design::kMinHeight;
   ui.central->setMinimumSize(twips::toPixels(w),

@@ -60,9 +60,10 @@ void wireCues(Form1& form) {
 
   // The pointer on the window's own background (or on the editor's frame)
   // puts every lit transport button back to normal.
-  auto* unlight = new BackgroundHover([engine] { engine->buttons().unlightAll(); }, engine);
+  // (Label1, the editor's frame, reports its own moves to the buttons.)
+  auto* unlight =
+      new BackgroundHover([engine] { engine->buttons().Form_MouseMove(0, 0, 0, 0); }, engine);
   form.ui.central->installEventFilter(unlight);
-  form.ui.Label1->installEventFilter(unlight);
 }
 
 }  // namespace scenova::app

@@ -47,4 +47,7 @@ void filesUnload(Form1& form);
 void wireVideo(Form1& form);
 void videoFormLoad(Form1& form);
 
+// Printing, the text colour, the About box, help and web links.
+void wireFinish(Form1& form);
+
 }  // namespace scenova::app

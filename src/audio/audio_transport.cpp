@@ -63,6 +63,11 @@ bool AudioTransport::markerSaysPlay() const {
 }
 
 void AudioTransport::setPlayPicture(const char* name) {
+  // The buttons' look has one owner; it picks play2 or pause2 by the marker.
+  if (p_.buttons) {
+    p_.buttons->showPressed(TransportButtons::Play);
+    return;
+  }
   // A missing picture leaves the button as it was.
   ui_.cmdPlayA->setPicture(p_.programFolder + QStringLiteral("/Files/") + QLatin1StringView(name) +
                            QStringLiteral(".jpg"));

@@ -2,18 +2,46 @@
 
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
+#include "ui/picture_cache.h"
+
+#include <QGuiApplication>
 
 namespace scenova::audio {
 
 namespace {
+// Back, forward and stop; the play buttons choose by their marker.
 constexpr const char* kNormal[] = {"play", "bac", "for", "stop"};
 constexpr const char* kHighlighted[] = {"play2", "bac2", "for2", "stop2"};
+
+constexpr size_t idx(TransportButtons::Button b) {
+  return static_cast<size_t>(b);
+}
+bool isPlay(TransportButtons::Button b) {
+  return b == TransportButtons::Play || b == TransportButtons::PlayV;
+}
+// The first button of b's group.
+int groupStart(TransportButtons::Button b) {
+  return b < TransportButtons::PlayV ? 0 : 4;
+}
+
+void restoreOverrideCursors() {
+  while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+}
 }  // namespace
 
 TransportButtons::TransportButtons(ui::MainControls& ui, const ui::LanguageTable& lang,
                                    QString programFolder, QObject* parent)
-    : QObject(parent), ui_(ui), lang_(lang), folder_(std::move(programFolder)) {
-  for (Button b : {Play, Bac, For, Stop}) showPicture(b, false);
+    : QObject(parent),
+      ui_(ui),
+      lang_(lang),
+      folder_(std::move(programFolder)),
+      defaultPointer_(restoreOverrideCursors) {
+  QStringList all;
+  for (const char* n :
+       {"play", "play2", "pause", "pause2", "bac", "bac2", "for", "for2", "stop", "stop2"})
+    all << picture(n);
+  ui::PictureCache::instance().preload(all);
+  for (int b = 0; b < kCount; ++b) show(static_cast<Button>(b), false);
 }
 
 QString TransportButtons::picture(const char* name) const {
@@ -30,45 +58,83 @@ ui::Control* TransportButtons::control(Button b) const {
       return ui_.cmdForA;
     case Stop:
       return ui_.cmdStopA;
+    case PlayV:
+      return ui_.cmdPlayV;
+    case BacV:
+      return ui_.cmdBacV;
+    case ForV:
+      return ui_.cmdForV;
+    case StopV:
+      return ui_.cmdStopV;
   }
   return nullptr;
 }
 
-void TransportButtons::showPicture(Button b, bool highlighted) {
+bool TransportButtons::playing(Button play) const {
+  const ui::Control* c = control(play);
+  return c && c->Tag == lang_[8];
+}
+
+void TransportButtons::show(Button b, bool highlighted) {
   ui::Control* c = control(b);
   if (!c) return;
-  if (b == Play) {
+  const Look look = highlighted ? Look::Highlighted : Look::Normal;
+  if (isPlay(b)) {
     // The play button shows what its next press does.
-    const bool playing = c->Tag == lang_[8];
-    c->setPicture(
-        picture(playing ? (highlighted ? "pause2" : "pause") : (highlighted ? "play2" : "play")));
-    if (highlighted) c->setToolTip(lang_.tooltip(playing ? 122 : 120));
+    const bool p = playing(b);
+    if (c->setPicture(
+            picture(p ? (highlighted ? "pause2" : "pause") : (highlighted ? "play2" : "play")))) {
+      look_[idx(b)] = look;
+      lookPlaying_[idx(b)] = p;
+    }
+    if (highlighted) c->setToolTip(lang_.tooltip(p ? 122 : 120));
     return;
   }
-  const auto i = static_cast<size_t>(b);
-  c->setPicture(picture(highlighted ? kHighlighted[i] : kNormal[i]));
+  const size_t kind = idx(b) % 4;
+  if (c->setPicture(picture(highlighted ? kHighlighted[kind] : kNormal[kind])))
+    look_[idx(b)] = look;
 }
 
 void TransportButtons::hover(Button b) {
-  // A picture is loaded only when a mark changes, so moving inside a button
-  // reads no file.
-  if (marks_[static_cast<size_t>(b)] == 0) {
-    marks_[static_cast<size_t>(b)] = 1;
-    showPicture(b, true);
+  // A picture is loaded only when a mark changes, or when a lit play
+  // button's marker changed under it (a Stop): moving inside a button
+  // touches no picture.
+  if (marks_[idx(b)] == 0) {
+    marks_[idx(b)] = 1;
+    show(b, true);
+  } else if (isPlay(b) &&
+             (look_[idx(b)] != Look::Highlighted || lookPlaying_[idx(b)] != playing(b))) {
+    show(b, true);
   }
-  for (Button other : {Play, Bac, For, Stop}) {
-    if (other == b || marks_[static_cast<size_t>(other)] == 0) continue;
-    marks_[static_cast<size_t>(other)] = 0;
-    showPicture(other, false);
+  const int first = groupStart(b);
+  for (int i = first; i < first + 4; ++i) {
+    const auto other = static_cast<Button>(i);
+    if (other == b || marks_[idx(other)] == 0) continue;
+    marks_[idx(other)] = 0;
+    show(other, false);
   }
 }
 
+void TransportButtons::showPressed(Button play) {
+  if (isPlay(play)) show(play, true);
+}
+
 void TransportButtons::unlightAll() {
-  for (Button b : {Play, Bac, For, Stop}) {
-    if (marks_[static_cast<size_t>(b)] == 0) continue;
-    marks_[static_cast<size_t>(b)] = 0;
-    showPicture(b, false);
+  for (int i = 0; i < kCount; ++i) {
+    const auto b = static_cast<Button>(i);
+    if (marks_[idx(b)] == 0) continue;
+    marks_[idx(b)] = 0;
+    show(b, false);
   }
+}
+
+void TransportButtons::Form_MouseMove(int, int, double, double) {
+  if (clearToolbar_) clearToolbar_();
+  unlightAll();
+}
+
+void TransportButtons::Label1_MouseMove(int, int, double, double) {
+  Form_MouseMove(0, 0, 0, 0);
 }
 
 void TransportButtons::cmdPlayA_MouseMove(int, int, double, double) {
@@ -83,12 +149,32 @@ void TransportButtons::cmdForA_MouseMove(int, int, double, double) {
 void TransportButtons::cmdStopA_MouseMove(int, int, double, double) {
   hover(Stop);
 }
+void TransportButtons::cmdPlayV_MouseMove(int, int, double, double) {
+  hover(PlayV);
+}
+void TransportButtons::cmdBacV_MouseMove(int, int, double, double) {
+  hover(BacV);
+  if (defaultPointer_) defaultPointer_();
+}
+void TransportButtons::cmdForV_MouseMove(int, int, double, double) {
+  hover(ForV);
+}
+void TransportButtons::cmdStopV_MouseMove(int, int, double, double) {
+  hover(StopV);
+}
 
 void TransportButtons::connectControls() {
-  connect(ui_.cmdPlayA, &ui::Control::MouseMove, this, &TransportButtons::cmdPlayA_MouseMove);
-  connect(ui_.cmdBacA, &ui::Control::MouseMove, this, &TransportButtons::cmdBacA_MouseMove);
-  connect(ui_.cmdForA, &ui::Control::MouseMove, this, &TransportButtons::cmdForA_MouseMove);
-  connect(ui_.cmdStopA, &ui::Control::MouseMove, this, &TransportButtons::cmdStopA_MouseMove);
+  using T = TransportButtons;
+  using ui::Control;
+  connect(ui_.cmdPlayA, &Control::MouseMove, this, &T::cmdPlayA_MouseMove);
+  connect(ui_.cmdBacA, &Control::MouseMove, this, &T::cmdBacA_MouseMove);
+  connect(ui_.cmdForA, &Control::MouseMove, this, &T::cmdForA_MouseMove);
+  connect(ui_.cmdStopA, &Control::MouseMove, this, &T::cmdStopA_MouseMove);
+  connect(ui_.cmdPlayV, &Control::MouseMove, this, &T::cmdPlayV_MouseMove);
+  connect(ui_.cmdBacV, &Control::MouseMove, this, &T::cmdBacV_MouseMove);
+  connect(ui_.cmdForV, &Control::MouseMove, this, &T::cmdForV_MouseMove);
+  connect(ui_.cmdStopV, &Control::MouseMove, this, &T::cmdStopV_MouseMove);
+  connect(ui_.Label1, &Control::MouseMove, this, &T::Label1_MouseMove);
 }
 
 }  // namespace scenova::audio

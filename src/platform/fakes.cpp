@@ -1,5 +1,7 @@
 #include "fakes.h"
 
+#include <QPrinter>
+
 #include <QFile>
 
 namespace scenova::platform {
@@ -10,8 +12,8 @@ void FakeDialogs::log(const QString& line) const {
   if (f.open(QIODevice::Append)) f.write(line.toUtf8() + '\n');
 }
 
-MsgAnswer FakeDialogs::messageBox(QWidget*, const QString& text, const QString& title,
-                                  MsgIcon icon, MsgButtons buttons) {
+MsgAnswer FakeDialogs::messageBox(QWidget*, const QString& text, const QString& title, MsgIcon icon,
+                                  MsgButtons buttons) {
   messages.append({text, title, icon, buttons});
   log(QStringLiteral("message\t") + title + QLatin1Char('\t') + text);
   if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
@@ -32,17 +34,20 @@ QString FakeDialogs::fileDialog(const FileDialogRequest& request) {
   return a;
 }
 
-bool FakeDialogs::printDialog(QWidget*, QPrinter&) {
+bool FakeDialogs::printDialog(QWidget*, QPrinter& printer) {
   ++printCalls;
+  printerNamesShown.append(printer.printerName());
   log(QStringLiteral("print"));
   if (printAnswers.empty()) return false;
   const bool a = printAnswers.front();
   printAnswers.pop_front();
+  if (a && printChoice) printChoice(printer);
   return a;
 }
 
-std::optional<QColor> FakeDialogs::colorDialog(QWidget*, const QColor&) {
+std::optional<QColor> FakeDialogs::colorDialog(QWidget*, const QColor& initial) {
   ++colorCalls;
+  colorInitials.append(initial);
   log(QStringLiteral("color"));
   if (colorAnswers.empty()) return std::nullopt;
   const auto a = colorAnswers.front();

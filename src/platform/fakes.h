@@ -10,6 +10,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 namespace scenova::platform {
 
@@ -33,6 +34,11 @@ class FakeDialogs final : public Dialogs {
   QList<FileDialogRequest> fileRequests;
   int printCalls = 0;
   int colorCalls = 0;
+  // What the operator does in a confirmed print dialog (chooses a printer,
+  // a file, copies...); the printer as the dialog opened is recorded.
+  std::function<void(QPrinter&)> printChoice;
+  QStringList printerNamesShown;
+  QList<QColor> colorInitials;
 
   // When set, every call is also appended as one line to this file, so that
   // a test can watch a separate process.

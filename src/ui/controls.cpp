@@ -1,6 +1,7 @@
 #include "controls.h"
 
 #include "platform/key_codes.h"
+#include "ui/picture_cache.h"
 
 #include <QMouseEvent>
 #include <QPixmap>
@@ -89,19 +90,18 @@ Control::Control(Kind kind, const QString& name, QWidget* parent) : QLabel(paren
 }
 
 bool Control::setPicture(const QString& path) {
-  QPixmap p;
-  if (!p.load(path)) return false;
+  if (path == picture_) return true;
+  // Decoded once per process: swapping pictures on pointer moves reads no file.
+  if (PictureCache::instance().picture(path).isNull()) return false;
   picture_ = path;
-  source_ = p;
   renderPicture();
   return true;
 }
 
 void Control::renderPicture() {
-  if (source_.isNull() || width() <= 0 || height() <= 0) return;
+  if (picture_.isEmpty() || width() <= 0 || height() <= 0) return;
   const qreal dpr = devicePixelRatioF();
-  QPixmap scaled =
-      source_.scaled(QSize(width(), height()) * dpr, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  QPixmap scaled = PictureCache::instance().scaled(picture_, QSize(width(), height()) * dpr);
   scaled.setDevicePixelRatio(dpr);
   setPixmap(scaled);
 }

@@ -50,8 +50,9 @@ class Control : public QLabel {
   void setCaption(const QString& c) { setText(c); }
 
   // Image controls: shows the picture file scaled to the control, sharp on
-  // high-density screens. A file that cannot be read leaves the current
-  // picture. Returns whether the picture changed.
+  // high-density screens. Files are decoded once per process (PictureCache).
+  // A file that cannot be read leaves the current picture. Returns whether
+  // the control now shows that picture.
   bool setPicture(const QString& path);
   QString picturePath() const { return picture_; }
 
@@ -76,7 +77,6 @@ class Control : public QLabel {
   void renderPicture();
   Kind kind_;
   QString picture_;
-  QPixmap source_;
   bool pressed_ = false;
 };
 

@@ -362,6 +362,37 @@ class TestCuesEndToEnd : public QObject {
     QCOMPARE(counter(), loaded);
     QCOMPARE(playButton(), offersPlay);
   }
+
+  // Real pointer moves over the audio buttons: one lit at a time, and a
+  // Stop by cue leaves the play button offering Play, never a lit Pause.
+  void buttonsLightUnderThePointer() {
+    // Loading lights the play button (it offers the next step); the pointer
+    // rests on the script.
+    click(0);
+    pause(400);
+    const QRect playArea = panelArea(68, 134, 32, 32), stopArea = panelArea(112, 134, 32, 32);
+    auto stopButton = [&] { return grab(stopArea); };
+    const QImage stopNormal = stopButton();
+    auto moveTo = [](const QPoint& p) {
+      xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+      pause(300);
+    };
+    moveTo(stopArea.center());
+    const QImage stopLit = stopButton(), playNormal = playButton();
+    QVERIFY(stopLit != stopNormal);
+    moveTo(playArea.center());
+    const QImage playLit = playButton();
+    QVERIFY(playLit != playNormal);
+    QCOMPARE(stopButton(), stopNormal);
+    // Play pressed with the pointer on it, then Stop Audio from the script.
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    pause(300);
+    QVERIFY(playButton() != playLit);  // it offers Pause now
+    click(4);
+    pause(300);
+    QCOMPARE(playButton(), playLit);
+    QCOMPARE(stopButton(), stopNormal);
+  }
 };
 
 int main(int argc, char** argv) {

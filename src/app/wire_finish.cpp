@@ -1,0 +1,115 @@
+// Printing, the text colour, the About box, help and the web links.
+
+#include "entry_points.h"
+#include "form1.h"
+#include "platform/dialogs.h"
+#include "platform/rtb/rtb.h"
+#include "tools/about_box.h"
+#include "tools/help_links.h"
+#include "tools/print_script.h"
+#include "tools/show_color.h"
+#include "wiring.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QPointer>
+#include <QPrinter>
+
+namespace scenova::app {
+
+namespace {
+
+// Lives as long as the window: the printer chosen last stays current.
+class FinishTools final : public QObject {
+ public:
+  explicit FinishTools(Form1& form)
+      : QObject(&form),
+        form_(form),
+        links_(form.lang, *form.services().system, form.programFolder(),
+               [&form](const QString& text) { form.ShowNotice(text); }) {}
+
+  void print() {
+    tools::PrintDialog chooser(*form_.services().dialogs, printer_, tools::installedPrinters);
+    if (!chooser.ChoosePrinter(&form_, printer_.printerName(), 64)) return;
+    QString error;
+    const bool ok = tools::SelPrint(
+        *form_.editor(), printer_,
+        [this](int page, int pages) {
+          // Long scripts: say how far it is and let the window repaint.
+          if (pages < 5) return;
+          form_.ShowNotice(form_.lang[172].arg(page).arg(pages));
+          QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        },
+        &error);
+    if (!ok) form_.ShowNotice(form_.lang[173] + QLatin1Char(' ') + error);
+  }
+
+  void color() {
+    platform::RTB* rtb = form_.editor();
+    tools::chooseSelectionColor(*form_.services().dialogs, &form_,
+                                [rtb](const QColor& c) { rtb->SetSelColor(c); });
+  }
+
+  void about() {
+    if (info_ && info_->isVisible()) return;
+    auto* box = new tools::FrmInfo(form_.programFolder(), [this] { form_.show(); });
+    info_ = box;
+    box->Form_Load();
+    box->setTexts(form_.lang);
+    box->lblHomePage->setCaption(tools::siteUrl());
+    connect(box, &tools::FrmInfo::homePageClicked, this, [this] { links_.lblHomePage_Click(); });
+    form_.hide();
+    box->show();
+    box->Picture1->setFocus();
+  }
+
+  tools::HelpLinks& links() { return links_; }
+  tools::FrmInfo* info() const { return info_; }
+  QPrinter& printer() { return printer_; }
+
+ private:
+  Form1& form_;
+  tools::HelpLinks links_;
+  QPrinter printer_{QPrinter::HighResolution};
+  QPointer<tools::FrmInfo> info_;
+};
+
+}  // namespace
+
+namespace {
+FinishTools* tools(Form1& form) {
+  // Set by wireFinish; the name is unique among the window's children.
+  return static_cast<FinishTools*>(
+      form.findChild<QObject*>(QStringLiteral("finishTools"), Qt::FindDirectChildrenOnly));
+}
+}  // namespace
+
+void printCommand(Form1& form) {
+  if (FinishTools* t = tools(form)) t->print();
+}
+void colourCommand(Form1& form) {
+  if (FinishTools* t = tools(form)) t->color();
+}
+void helpCommand(Form1& form) {
+  if (FinishTools* t = tools(form)) t->links().mnuGuida_Click();
+}
+void aboutCommand(Form1& form) {
+  if (FinishTools* t = tools(form)) t->about();
+}
+
+void wireFinish(Form1& form) {
+  auto* t = new FinishTools(form);
+  t->setObjectName(QStringLiteral("finishTools"));
+  // Print, colour, help and About are reached through the menus and the
+  // toolbar's own wiring (the commands above).
+  const MainControls& ui = form.ui;
+  QObject::connect(ui.mnuVersioni, &QAction::triggered, t, [t] { t->links().mnuVersioni_Click(); });
+  QObject::connect(ui.mnuAggiornamenti, &QAction::triggered, t,
+                   [t] { t->links().mnuAggiornamenti_Click(); });
+  QObject::connect(ui.mnuAggLingua, &QAction::triggered, t,
+                   [t] { t->links().mnuAggLingua_Click(); });
+  QObject::connect(ui.mnuFaiDonazione, &QAction::triggered, t,
+                   [t] { t->links().mnuFaiDonazione_Click(); });
+}
+
+}  // namespace scenova::app

@@ -1,0 +1,52 @@
+#include "tools/show_color.h"
+
+#include "platform/dialogs.h"
+
+namespace scenova::tools {
+
+namespace {
+constexpr qsizetype kCustomBytes = 64;
+}
+
+ShowColor::ShowColor(platform::Dialogs& dialogs) : dialogs_(dialogs), custom_(kCustomBytes, '\0') {}
+
+void ShowColor::setCustomColors(const QByteArray& block) {
+  custom_ = block.left(kCustomBytes);
+  if (custom_.size() < kCustomBytes) custom_.append(kCustomBytes - custom_.size(), '\0');
+}
+
+QColor ShowColor::toColor(qint32 bgr) {
+  const auto v = static_cast<quint32>(bgr);
+  return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
+                static_cast<int>((v >> 16) & 0xFF));
+}
+
+qint32 ShowColor::fromColor(const QColor& c) {
+  const QColor rgb = c.toRgb();
+  return static_cast<qint32>(static_cast<quint32>(rgb.red()) |
+                             (static_cast<quint32>(rgb.green()) << 8) |
+                             (static_cast<quint32>(rgb.blue()) << 16));
+}
+
+void ShowColor::showColor() {
+  // A dialog that cannot be shown answers like a cancel.
+  const std::optional<QColor> chosen = dialogs_.colorDialog(hOwner, toColor(RGBResult));
+  if (!chosen || !chosen->isValid()) {
+    annulla_ = true;
+    return;
+  }
+  annulla_ = false;
+  RGBResult = fromColor(*chosen);
+}
+
+bool chooseSelectionColor(platform::Dialogs& dialogs, QWidget* owner,
+                          const std::function<void(const QColor&)>& apply) {
+  ShowColor picker(dialogs);
+  picker.hOwner = owner;
+  picker.showColor();
+  if (picker.ColorAnnulla()) return false;
+  apply(ShowColor::toColor(picker.RGBResult));
+  return true;
+}
+
+}  // namespace scenova::tools

@@ -1,0 +1,282 @@
+// Printing, the text colour, the About box, help and the web links, on the
+// real window with fake dialogs and a fake shell.
+
+#include "app/form1.h"
+#include "platform/fakes.h"
+#include "platform/rtb/rtb.h"
+#include "support/program_folder.h"
+#include "tools/about_box.h"
+#include "tools/help_links.h"
+#include "tools/pdf_text.h"
+#include "tools/print_script.h"
+#include "tools/show_color.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+
+using namespace scenova;
+using namespace scenova::app;
+
+namespace {
+
+struct Window {
+  test::ProgramFolder folder;
+  platform::FakeDialogs dialogs;
+  platform::FakeEnvironment env;
+  platform::FakeSystemServices system;
+  std::unique_ptr<Form1> form;
+
+  explicit Window(const char* language = "English.lng") {
+    env.folder = folder.path();
+    folder.writeSettings(QByteArray(language) + "\r\n");
+    Services s;
+    s.dialogs = &dialogs;
+    s.env = &env;
+    s.system = &system;
+    s.settingsPath = folder.settingsPath();
+    form = std::make_unique<Form1>(s, ui::LanguageTable());
+    form->Form_Load();
+  }
+  platform::RTB& rtb() { return *form->editor(); }
+  static tools::FrmInfo* about() {
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<tools::FrmInfo*>(top); box && box->isVisible()) return box;
+    return nullptr;
+  }
+};
+
+// A script of about n lines: a title in bold red, then numbered lines.
+QString script(int lines) {
+  QString html = QStringLiteral("<p><b><span style=\"color:#ff0000\">ACT ONE</span></b></p>");
+  for (int i = 0; i < lines; ++i)
+    html += QStringLiteral("<p>Line %1 of the play [[Play Audio]]</p>").arg(i);
+  return html;
+}
+
+}  // namespace
+
+class TestTools : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void colourValues() {
+    QCOMPARE(tools::ShowColor::fromColor(QColor(0x12, 0x34, 0x56)), 0x563412);
+    QCOMPARE(tools::ShowColor::toColor(0x563412), QColor(0x12, 0x34, 0x56));
+    platform::FakeDialogs dialogs;
+    tools::ShowColor c(dialogs);
+    QCOMPARE(c.RGBResult, 0);
+    QVERIFY(!c.ColorAnnulla());
+    QCOMPARE(c.CustomColors(), QByteArray(64, '\0'));
+    c.setCustomColors("abc");
+    QCOMPARE(c.CustomColors().size(), 64);
+    c.setCustomColors(QByteArray(80, 'x'));
+    QCOMPARE(c.CustomColors(), QByteArray(64, 'x'));
+    // Cancel keeps the colour; a choice replaces it.
+    c.RGBResult = 0xFF;
+    c.showColor();
+    QVERIFY(c.ColorAnnulla());
+    QCOMPARE(c.RGBResult, 0xFF);
+    dialogs.colorAnswers.push_back(QColor(0, 0, 255));
+    c.showColor();
+    QVERIFY(!c.ColorAnnulla());
+    QCOMPARE(c.RGBResult, 0xFF0000);
+    QCOMPARE(dialogs.colorInitials.last(), QColor(255, 0, 0));
+  }
+
+  void toolbarColourOnTheSelection() {
+    Window w;
+    w.rtb().setPlainText(QStringLiteral("Hamlet enters"));
+    w.rtb().SetSelStart(0);
+    w.rtb().SetSelLength(6);
+    w.form->doc.Modified = 0;
+    const std::optional<QColor> before = w.rtb().SelColor();
+    // Cancel: nothing changes.
+    Q_EMIT w.form->ui.Label2[13]->Click();
+    QCOMPARE(w.rtb().SelColor(), before);
+    QCOMPARE(w.form->doc.Modified, 0);
+    // A colour: on the selection, in the saved file.
+    w.dialogs.colorAnswers.push_back(QColor(0x12, 0x34, 0x56));
+    Q_EMIT w.form->ui.Label2[13]->Click();
+    QCOMPARE(w.rtb().SelColor(), std::optional<QColor>(QColor(0x12, 0x34, 0x56)));
+    const QString path = w.folder.file(QStringLiteral("coloured.rtf"));
+    QVERIFY(w.rtb().SaveFile(path));
+    QVERIFY(w.folder.read(QStringLiteral("coloured.rtf")).contains("\\red18\\green52\\blue86"));
+    // Every use opens on black: the last choice is not remembered.
+    QCOMPARE(w.dialogs.colorInitials.size(), 2);
+    QCOMPARE(w.dialogs.colorInitials[0], QColor(Qt::black));
+    QCOMPARE(w.dialogs.colorInitials[1], QColor(Qt::black));
+  }
+
+  void printWholeScriptOrSelection() {
+    Window w;
+    QTemporaryDir out;
+    int n = 0;
+    QString last;
+    w.dialogs.printChoice = [&](QPrinter& p) {
+      p.setOutputFormat(QPrinter::PdfFormat);
+      last = out.filePath(QStringLiteral("print%1.pdf").arg(++n));
+      p.setOutputFileName(last);
+    };
+    w.rtb().setHtml(script(150));
+    w.dialogs.printAnswers = {true};
+    w.form->ui.mnuStampa->trigger();
+    test::PdfInside whole(last);
+    QVERIFY2(whole.pages() >= 3, QByteArray::number(whole.pages()).constData());
+    QVERIFY(whole.hasBoldFont());
+    QVERIFY(whole.fillsWith("1 0 0"));
+    QVERIFY(whole.fillsWith("0 0 0"));
+    // A selection of two lines prints on one page, in its own format.
+    w.rtb().SetSelStart(0);
+    w.rtb().SetSelLength(20);
+    w.dialogs.printAnswers = {true};
+    Q_EMIT w.form->ui.Label2[3]->Click();
+    test::PdfInside part(last);
+    QCOMPARE(part.pages(), 1);
+    QVERIFY(part.hasBoldFont());
+    QVERIFY(part.raw.size() < whole.raw.size());
+    QCOMPARE(w.dialogs.printCalls, 2);
+  }
+
+  void cancelledPrintLeavesThePrinter() {
+    platform::FakeDialogs dialogs;
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QStringLiteral("/tmp/before.pdf"));
+    tools::PrintDialog chooser(dialogs, printer, [] { return QStringList{}; });
+    QVERIFY(!chooser.ChoosePrinter(nullptr, QStringLiteral("office"), 64));
+    QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
+    QCOMPARE(printer.outputFileName(), QStringLiteral("/tmp/before.pdf"));
+    // A printer that cannot be opened is reported, not a crash.
+    QTextEdit editor;
+    editor.setPlainText(QStringLiteral("x"));
+    printer.setOutputFileName(QStringLiteral("/nonexistent-folder/x.pdf"));
+    QString error;
+    QVERIFY(!tools::SelPrint(editor, printer, {}, &error));
+    QVERIFY(!error.isEmpty());
+  }
+
+  void aboutBoxTexts() {
+    Window w("Italiano.lng");
+    w.form->show();
+    w.form->ui.mnuInfo->trigger();
+    tools::FrmInfo* box = w.about();
+    QVERIFY(box);
+    QCOMPARE(box->windowTitle(), QStringLiteral("Informazioni sul programma"));
+    QCOMPARE(box->lblVersion->caption(), QStringLiteral("Rel. 1.3.0.1"));
+    QCOMPARE(box->lblTitle->caption(), QStringLiteral("Scenova"));
+    QCOMPARE(box->lblDescription->caption(), w.form->lang[22]);
+    QVERIFY(box->lblCopyright->caption().endsWith(QStringLiteral(" - ") + w.form->lang[23]));
+    QCOMPARE(box->lblHomePageCap->caption(), w.form->lang[14] + u':');
+    QVERIFY(ui::twips::left(box->lblVersion) >=
+            ui::twips::left(box->lblTitle) + ui::twips::width(box->lblTitle));
+    QVERIFY(box->isVisible());
+    QVERIFY(!w.form->isVisible());
+    // The home page link goes to the site's root.
+    Q_EMIT box->lblHomePage->Click();
+    QCOMPARE(w.system.opened.last(), tools::siteUrl());
+    // Escape closes it and brings the window back; a second box starts over.
+    QTest::keyClick(box->Picture1, Qt::Key_Escape);
+    QVERIFY(w.form->isVisible());
+    QTRY_VERIFY(!w.about());
+    w.form->ui.mnuInfo->trigger();
+    QVERIFY(w.about());
+    QVERIFY(!w.form->isVisible());
+    w.about()->close();
+    QVERIFY(w.form->isVisible());
+  }
+
+  void creditsScroll() {
+    tools::FrmInfo box(QString(), {});
+    box.Form_Load();
+    QCOMPARE(box.Timer1.interval(), 10);
+    auto top = [&] { return ui::twips::top(box.Picture2); };
+    QCOMPARE(top(), 2200.0);
+    // Up 10 twips a tick until the panel's end is in view (2235 - 4155).
+    for (int i = 0; i < 412; ++i) box.Timer1_Timer();
+    QCOMPARE(top(), -1920.0);
+    for (int i = 0; i < 120; ++i) box.Timer1_Timer();
+    QCOMPARE(top(), -1920.0);
+    box.Timer1_Timer();
+    QCOMPARE(top(), -1930.0);
+    // On until it has left at the top, then again from below.
+    for (int i = 0; i < 222; ++i) box.Timer1_Timer();
+    QCOMPARE(top(), -4150.0);
+    box.Timer1_Timer();
+    QCOMPARE(top(), 2200.0);
+    QCOMPARE(box.pauseCount(), qint16(0));
+    // A click on the box stops the scroll.
+    box.Form_Click();
+    QVERIFY(!box.Timer1.isActive());
+  }
+
+  void helpFallsBackToGuida() {
+    Window w;
+    QDir().mkpath(w.folder.file(QStringLiteral("Help")));
+    w.folder.write(QStringLiteral("Help/Guida.html"), "<html></html>");
+    w.form->lang.setText(24, QStringLiteral("Klingon"));
+    w.form->ui.mnuGuida->trigger();
+    QCOMPARE(w.system.opened.last(), w.folder.file(QStringLiteral("Help/Guida.html")));
+    QCOMPARE(w.form->lang[24], QStringLiteral("Guida"));
+    w.form->ui.mnuGuida->trigger();
+    QCOMPARE(w.system.opened.last(), w.folder.file(QStringLiteral("Help/Guida.html")));
+    // A page that exists for the language is opened as named.
+    w.folder.write(QStringLiteral("Help/English.html"), "<html></html>");
+    w.form->lang.setText(24, QStringLiteral("English"));
+    w.form->ui.mnuGuida->trigger();
+    QCOMPARE(w.system.opened.last(), w.folder.file(QStringLiteral("Help/English.html")));
+    // The other targets.
+    w.form->ui.mnuVersioni->trigger();
+    QCOMPARE(w.system.opened.last(), w.folder.file(QStringLiteral("Versioni.txt")));
+    w.form->ui.mnuFaiDonazione->trigger();
+    QCOMPARE(w.system.opened.last(), tools::siteUrl("donazioni--donation.html"));
+    w.form->ui.mnuAggiornamenti->trigger();
+    QVERIFY(w.system.opened.last().startsWith(tools::siteUrl()));
+    w.form->ui.mnuAggLingua->trigger();
+    QVERIFY(w.system.opened.last().startsWith(tools::siteUrl()));
+    QCOMPARE(w.system.opened.size(), 7);
+  }
+
+  void shellFailureIsANotice() {
+    struct NoShell final : platform::SystemServices {
+      bool startDetached(const QString&, const QStringList&) override { return false; }
+      bool isInstalled(const QString&) const override { return false; }
+      bool openDocument(const QString&) override { return false; }
+      void registerScriptType(const QString&) override {}
+    } shell;
+    ui::LanguageTable lang;
+    lang.setText(174, QStringLiteral("Cannot open:"));
+    QStringList notices;
+    tools::HelpLinks links(lang, shell, QStringLiteral("/nowhere"),
+                           [&](const QString& t) { notices << t; });
+    links.lblHomePage_Click();
+    QCOMPARE(notices, QStringList{QStringLiteral("Cannot open: ") + tools::siteUrl()});
+  }
+
+  void everyLanguageHasItsHelpPage() {
+    const QString data = qEnvironmentVariable("SCENOVA_SOURCE_DIR") + QStringLiteral("/data/");
+    const QStringList files =
+        QDir(data + QStringLiteral("Lang")).entryList({QStringLiteral("*.lng")});
+    QCOMPARE(files.size(), 7);
+    QSet<QString> pages;
+    for (const QString& f : files) {
+      ui::LanguageTable t;
+      QVERIFY(t.load(data + QStringLiteral("Lang/") + f));
+      QFile page(data + QStringLiteral("Help/") + t[24] + QStringLiteral(".html"));
+      QVERIFY2(page.open(QIODevice::ReadOnly), qPrintable(f));
+      const QByteArray html = page.readAll();
+      QVERIFY2(html.size() > 4000, qPrintable(f));
+      for (const char* needed : {"[[Play Audio]]", "FadeOut", "Projector On", "F1"})
+        QVERIFY2(html.contains(needed),
+                 qPrintable(f + QLatin1Char(' ') + QLatin1StringView(needed)));
+      pages.insert(t[24]);
+    }
+    QCOMPARE(pages.size(), 7);  // each language its own page
+  }
+};
+
+QTEST_MAIN(TestTools)
+#include "test_tools.moc"
