@@ -134,6 +134,16 @@ void MpvSession::dispatch(const mpv_event& event) {
         Q_EMIT commandReply(event.reply_userdata, event.error);
       }
       break;
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+      if (event.reply_userdata < (quint64(1) << 48)) {
+        const auto* p = static_cast<const mpv_event_property*>(event.data);
+        const bool isDouble = event.error >= 0 && p->format == MPV_FORMAT_DOUBLE;
+        Q_EMIT doubleReply(
+            event.reply_userdata,
+            isDouble ? 0 : (event.error < 0 ? event.error : MPV_ERROR_PROPERTY_UNAVAILABLE),
+            isDouble ? *static_cast<const double*>(p->data) : 0.0);
+      }
+      break;
     case MPV_EVENT_AUDIO_RECONFIG:
       Q_EMIT audioReconfig();
       break;
@@ -227,6 +237,11 @@ int MpvSession::getDoubleWait(const char* name, double* value, int timeoutMs) {
   const quint64 id = nextReplyId_++;
   const int rc = mpv_get_property_async(handle_, id, name, MPV_FORMAT_DOUBLE);
   return rc < 0 ? rc : awaitReply(id, MPV_EVENT_GET_PROPERTY_REPLY, timeoutMs, value);
+}
+
+int MpvSession::getDoubleAsync(const char* name, quint64 replyId) {
+  if (!handle_) return MPV_ERROR_UNINITIALIZED;
+  return mpv_get_property_async(handle_, replyId, name, MPV_FORMAT_DOUBLE);
 }
 
 int MpvSession::setProperty(const char* name, const QByteArray& value) {

@@ -72,6 +72,9 @@ class MpvSession : public QObject {
   int setPropertyWait(const char* name, const QByteArray& value, int timeoutMs);
   // Reads a double property into *value; returns 0 or an error / kTimedOut.
   int getDoubleWait(const char* name, double* value, int timeoutMs);
+  // Asks for a double property without waiting; the answer arrives as
+  // doubleReply(replyId, error, value). replyId must be below 2^48.
+  int getDoubleAsync(const char* name, quint64 replyId);
 
   // Drains events until done() is true or timeoutMs pass; returns done().
   bool waitFor(const std::function<bool()>& done, int timeoutMs);
@@ -100,6 +103,7 @@ class MpvSession : public QObject {
   void playbackRestart();
   void idleChanged(bool idle);
   void commandReply(quint64 replyId, int error);
+  void doubleReply(quint64 replyId, int error, double value);
   void audioReconfig();
   void videoReconfig();
   // The core is going away (mpv "quit" or a fatal error); the session is dead.

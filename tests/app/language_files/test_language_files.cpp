@@ -17,6 +17,7 @@ const QList<int>& usedIndexes() {
     for (int i = 41; i <= 57; ++i) list << i;
     for (int i = 59; i <= 68; ++i) list << i;
     for (int i = 97; i <= 129; ++i) list << i;
+    for (int i = 160; i <= 162; ++i) list << i;
     return list;
   }();
   return used;
