@@ -129,6 +129,9 @@ MciError MpvAudioDevice::open(const QString& path, const QString& alias) {
   ++loadId_;
   session_->setPropertyAsync("pause", "yes");
   if (session_->commandAsync({"loadfile", resolved.toUtf8()}) < 0) return MciError::DeviceFailed;
+  // The engine numbers the files it is given: events of a file given
+  // before (one still loading, or closed) carry an older number.
+  entry_ = ++entries_;
   load_ = Load::Loading;
   // The load ends like a seek to 0: with the output filled and ready to sound.
   seekPending_ = true;
@@ -185,14 +188,15 @@ MciError MpvAudioDevice::ensureSession() {
   session->observe("eof-reached", MPV_FORMAT_FLAG);
   session->observe("current-ao", MPV_FORMAT_STRING);
   connect(session.get(), &MpvSession::propertyChanged, this, &MpvAudioDevice::onProperty);
-  connect(session.get(), &MpvSession::startFile, this, &MpvAudioDevice::onStartFile);
+  connect(session.get(), &MpvSession::fileStarted, this, &MpvAudioDevice::onStartFile);
   connect(session.get(), &MpvSession::fileLoaded, this, &MpvAudioDevice::onFileLoaded);
   connect(session.get(), &MpvSession::doubleReply, this, &MpvAudioDevice::onReply);
   connect(session.get(), &MpvSession::commandReply, this, &MpvAudioDevice::onCommandReply);
-  connect(session.get(), &MpvSession::endFile, this, &MpvAudioDevice::onEndFile);
+  connect(session.get(), &MpvSession::fileEnded, this, &MpvAudioDevice::onEndFile);
   connect(session.get(), &MpvSession::playbackRestart, this, &MpvAudioDevice::onRestart);
   session_ = std::move(session);
   output_.clear();
+  entries_ = 0;
   return MciError::None;
 }
 
@@ -205,8 +209,8 @@ void MpvAudioDevice::dropSession() {
   stallTimer_->stop();
 }
 
-void MpvAudioDevice::onStartFile() {
-  if (load_ == Load::Loading) started_ = true;
+void MpvAudioDevice::onStartFile(qint64 entry) {
+  if (load_ == Load::Loading && entry == entry_) started_ = true;
 }
 
 void MpvAudioDevice::onFileLoaded() {
@@ -233,9 +237,9 @@ void MpvAudioDevice::onReply(quint64 id, int error, double value) {
 }
 
 void MpvAudioDevice::closeAll() {
-  // An engine that dropped its file, or is still busy with the last one, is
-  // not trusted with the next one.
-  if (broken_ != MciError::None || load_ == Load::Loading) {
+  // An engine that dropped its file, or hangs on the last one, is not
+  // trusted with the next one.
+  if (broken_ != MciError::None || (load_ == Load::Loading && stalled_)) {
     dropSession();
   } else if (session_ && load_ == Load::Ready) {
     session_->commandAsync({"stop"});
@@ -292,7 +296,12 @@ MciError MpvAudioDevice::playFrom(qint64 ms) {
     // Asked for where the sound already is (a pause reads the position
     // and plays from it before it stops): no seek, no splice.
     const qint64 here = countedPosition();
-    if (ms <= here && here - ms <= kSameSpotMs) return MciError::None;
+    if (ms <= here && here - ms <= kSameSpotMs) {
+      // Counted on from the position asked for, which a stop keeps.
+      playStartMs_ = ms;
+      playClock_.start();
+      return MciError::None;
+    }
   }
   seekTo(ms);
   if (ms == lengthMs_) {
@@ -301,10 +310,7 @@ MciError MpvAudioDevice::playFrom(qint64 ms) {
     session_->setPropertyAsync("pause", "yes");
     atEnd_ = true;
     seekPending_ = false;
-  } else if (playing_ && unpaused_) {
-    playStartMs_ = ms;
-    playClock_.start();
-  } else {
+  } else if (!(playing_ && unpaused_)) {
     requestStart();
   }
   return MciError::None;
@@ -342,6 +348,7 @@ void MpvAudioDevice::seekTo(qint64 ms) {
 }
 
 qint64 MpvAudioDevice::countedPosition() const {
+  if (seekPending_) return pausedMs_;
   // One millisecond short of the length until the engine says it has
   // played everything: the last of the sound is still in the output then.
   const qint64 at = playStartMs_ + playClock_.elapsed();
@@ -392,10 +399,11 @@ void MpvAudioDevice::onStallCheck() {
   report(Event::NotResponding);
 }
 
-void MpvAudioDevice::onEndFile(int /*reason*/, int /*error*/) {
+void MpvAudioDevice::onEndFile(qint64 entry, int /*reason*/, int /*error*/) {
+  // The end of a file given before ours.
+  if (entry != entry_) return;
   if (load_ == Load::Loading) {
-    // The end of the file played before ours, or ours could not be loaded.
-    if (!started_) return;
+    // Ours could not be loaded.
     loadFailed(MciError::UnsupportedFormat);
     return;
   }
@@ -409,6 +417,11 @@ void MpvAudioDevice::onEndFile(int /*reason*/, int /*error*/) {
 void MpvAudioDevice::onRestart() {
   if (!seekTaken_) return;
   seekPending_ = false;
+  if (playing_ && unpaused_) {
+    // A seek while sounding: the count goes on from its target.
+    playStartMs_ = pausedMs_;
+    playClock_.start();
+  }
   startNow();
 }
 

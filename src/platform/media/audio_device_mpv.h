@@ -78,11 +78,11 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   void finishAtEnd();
   void watch();
   void dropSession();
-  void onStartFile();
+  void onStartFile(qint64 entry);
   void onFileLoaded();
   void onReply(quint64 id, int error, double value);
   void onCommandReply(quint64 id, int error);
-  void onEndFile(int reason, int error);
+  void onEndFile(qint64 entry, int reason, int error);
   void onRestart();
   void onProperty(const QByteArray& name, const QVariant& value);
   void onStallCheck();
@@ -91,6 +91,8 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   QString alias_;  // empty while no file is open
   Load load_ = Load::None;
   bool started_ = false;  // the engine started our file (its START_FILE came)
+  qint64 entries_ = 0;    // files given to the engine
+  qint64 entry_ = 0;      // the engine's number for the open file
   MciError loadError_ = MciError::None;
   bool reportLoad_ = false;   // open returned before the load ended
   bool seekWanted_ = false;   // a "play ... from" (pausedMs_) waits for the load

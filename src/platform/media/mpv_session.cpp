@@ -116,6 +116,7 @@ void MpvSession::dispatch(const mpv_event& event) {
       break;
     case MPV_EVENT_START_FILE:
       Q_EMIT startFile();
+      Q_EMIT fileStarted(static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
       break;
     case MPV_EVENT_FILE_LOADED:
       Q_EMIT fileLoaded();
@@ -123,6 +124,8 @@ void MpvSession::dispatch(const mpv_event& event) {
     case MPV_EVENT_END_FILE: {
       const auto* end = static_cast<const mpv_event_end_file*>(event.data);
       Q_EMIT endFile(end->reason, end->reason == MPV_END_FILE_REASON_ERROR ? end->error : 0);
+      Q_EMIT fileEnded(end->playlist_entry_id, end->reason,
+                       end->reason == MPV_END_FILE_REASON_ERROR ? end->error : 0);
       break;
     }
     case MPV_EVENT_PLAYBACK_RESTART:

@@ -96,6 +96,10 @@ class MpvSession : public QObject {
  Q_SIGNALS:
   void propertyChanged(const QByteArray& name, const QVariant& value);
   void startFile();
+  // The same two events with the playlist entry they belong to (entries are
+  // numbered from 1 in the order files were given to "loadfile").
+  void fileStarted(qint64 entryId);
+  void fileEnded(qint64 entryId, int reason, int error);
   void fileLoaded();
   // reason is mpv_end_file_reason; error is an mpv error code (0 when none).
   void endFile(int reason, int error);
