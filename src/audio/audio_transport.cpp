@@ -240,7 +240,12 @@ void AudioTransport::Timer1_Timer() {
   setCaption(ui_.lblContatore, counterText(position, *length));
   if (*length != 0) {
     const double fill = ui::twips::width(ui_.lblContatore) / *length * position;
-    if (ui::twips::width(ui_.Shape1) != fill) ui::twips::setWidth(ui_.Shape1, fill);
+    // The bar is only touched when its width in pixels changes: a tick that
+    // changes nothing visible repaints nothing.
+    const double now = ui::twips::width(ui_.Shape1);
+    if (now != fill &&
+        (ui::twips::toPixels(now) != ui::twips::toPixels(fill) || !p_.Timer1->isActive()))
+      ui::twips::setWidth(ui_.Shape1, fill);
   }
   if (ui_.Shape1->isHidden()) ui_.Shape1->show();
 

@@ -43,7 +43,7 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   QString errorString(quint32 code) const override;
 
   // Longest wait of the GUI thread for the engine within one command.
-  static constexpr int kWaitMs = 40;
+  static constexpr int kWaitMs = 30;
   // An engine that has not answered an action after this long is reported
   // as not responding (shorter would take a busy machine for a hung one).
   static constexpr int kStallMs = 250;

@@ -335,6 +335,7 @@ class TestAudioDevice : public QObject {
     QVERIFY(writeBytes(copy, bytes));
     MpvAudioDevice d;
     QCOMPARE(d.sendString(openText(copy)), 0u);
+    QCOMPARE(lengthWhenLoaded(d), 0u);
     QVERIFY(QFile::remove(copy));
     QCOMPARE(d.sendString(QStringLiteral("play wav1 from 1000")), 0u);
     QTest::qWait(200);
@@ -344,6 +345,7 @@ class TestAudioDevice : public QObject {
     // Cut short in place while open: playing on may fail, but only with a code.
     QVERIFY(writeBytes(copy, bytes));
     QCOMPARE(d.sendString(openText(copy)), 0u);
+    QCOMPARE(lengthWhenLoaded(d), 0u);
     QVERIFY(writeBytes(copy, bytes.left(2000)));
     for (const char* c :
          {"play wav1 from 3000", "status wav1 position", "stop wav1", "play wav1"}) {
