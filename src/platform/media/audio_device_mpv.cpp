@@ -297,9 +297,12 @@ MciError MpvAudioDevice::playFrom(qint64 ms) {
     // and plays from it before it stops): no seek, no splice.
     const qint64 here = countedPosition();
     if (ms <= here && here - ms <= kSameSpotMs) {
-      // Counted on from the position asked for, which a stop keeps.
+      // Counted on from the position asked for, which a stop that follows
+      // at once keeps exactly.
       playStartMs_ = ms;
       playClock_.start();
+      sameSpotMs_ = ms;
+      QTimer::singleShot(0, this, [this] { sameSpotMs_ = -1; });
       return MciError::None;
     }
   }
@@ -325,7 +328,8 @@ MciError MpvAudioDevice::playFromWhileLoading(qint64 ms) {
 
 MciError MpvAudioDevice::stop() {
   if (!playing_) return MciError::None;
-  if (unpaused_) pausedMs_ = countedPosition();
+  if (unpaused_) pausedMs_ = sameSpotMs_ >= 0 ? sameSpotMs_ : countedPosition();
+  sameSpotMs_ = -1;
   pauseEngine();
   return MciError::None;
 }

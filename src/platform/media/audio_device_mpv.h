@@ -102,6 +102,7 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   bool unpaused_ = false;     // the engine was told to sound
   bool startQueued_ = false;  // a start waiting for the event loop/a seek
   qint64 pausedMs_ = 0;       // the position while not sounding
+  qint64 sameSpotMs_ = -1;    // a pause's position, for the stop that follows
   qint64 playStartMs_ = 0;    // where the sound last started, and when
   QElapsedTimer playClock_;
   bool seekPending_ = false;  // the output is not yet filled from pausedMs_
