@@ -8,6 +8,7 @@
 #include "ui/main_controls.h"
 
 #include <QAction>
+#include <QMetaObject>
 #include <QTimer>
 
 #include <cmath>
@@ -51,7 +52,58 @@ double replyNumber(QStringView reply) {
 }
 
 AudioTransport::AudioTransport(TransportParts parts, QObject* parent)
-    : QObject(parent), p_(std::move(parts)), ui_(*p_.ui), lang_(*p_.lang) {}
+    : QObject(parent), p_(std::move(parts)), ui_(*p_.ui), lang_(*p_.lang) {
+  if (p_.device) {
+    // Events may come from inside a device call: handle them afterwards.
+    p_.device->setEventHandler([this](platform::AudioDevice::Event e, quint32 code) {
+      QMetaObject::invokeMethod(
+          this, [this, e, code] { onDeviceEvent(e, code); }, Qt::QueuedConnection);
+    });
+  }
+}
+
+AudioTransport::~AudioTransport() {
+  if (p_.device) p_.device->setEventHandler({});
+}
+
+void AudioTransport::showNotice(const QString& text) {
+  if (p_.notice) p_.notice(text);
+}
+
+void AudioTransport::onDeviceEvent(platform::AudioDevice::Event e, quint32 code) {
+  using Event = platform::AudioDevice::Event;
+  switch (e) {
+    case Event::NotResponding:
+      showNotice(lang_[160]);
+      break;
+    case Event::Responding:
+      showNotice(lang_[162]);
+      break;
+    case Event::Loaded:
+      // The counter shows the length of a file that took long to load.
+      Timer1_Timer();
+      break;
+    case Event::LoadFailed:
+      if (p_.device) showNotice(p_.device->errorString(code));
+      enterStopped();
+      break;
+    case Event::ServerLost:
+      showNotice(lang_[161]);
+      enterStopped();
+      break;
+  }
+}
+
+void AudioTransport::enterStopped() {
+  // Nothing sounds any more: the panel says so, and the next cue (or Play,
+  // once the file is loaded again) starts from a stopped track.
+  if (markerSaysPlay()) return;
+  ui_.cmdPlayA->Tag = lang_[7];
+  ui_.mnuPlayAudio->setText(lang_[7]);
+  p_.Timer1->stop();
+  setPlayPicture("play2");
+  if (p_.buttons) p_.buttons->cmdPlayA_MouseMove(0, 0, 0, 0);
+}
 
 quint32 AudioTransport::send(const QString& command, QString* reply) {
   if (!p_.device) return 1;
@@ -193,7 +245,12 @@ void AudioTransport::Timer1_Timer() {
   setCaption(ui_.lblContatore, counterText(position, *length));
   if (*length != 0) {
     const double fill = ui::twips::width(ui_.lblContatore) / *length * position;
-    if (ui::twips::width(ui_.Shape1) != fill) ui::twips::setWidth(ui_.Shape1, fill);
+    // The bar is only touched when its width in pixels changes: a tick that
+    // changes nothing visible repaints nothing.
+    const double now = ui::twips::width(ui_.Shape1);
+    if (now != fill &&
+        (ui::twips::toPixels(now) != ui::twips::toPixels(fill) || !p_.Timer1->isActive()))
+      ui::twips::setWidth(ui_.Shape1, fill);
   }
   if (ui_.Shape1->isHidden()) ui_.Shape1->show();
 

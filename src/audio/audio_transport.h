@@ -9,6 +9,8 @@
 // The device is always addressed under the alias wav1. The play-state marker
 // is cmdPlayA.Tag: language text 7 (the next press plays) or 8 (playing).
 
+#include "platform/media/audio_device.h"
+
 #include <QObject>
 #include <QString>
 
@@ -23,7 +25,6 @@ class LanguageTable;
 }  // namespace scenova::ui
 
 namespace scenova::platform {
-class AudioDevice;
 class MediaPlayer;
 }  // namespace scenova::platform
 
@@ -38,6 +39,7 @@ struct TransportParts {
   platform::AudioDevice* device = nullptr;              // null: every command fails
   TransportButtons* buttons = nullptr;                  // the play button's hover look
   std::function<platform::MediaPlayer*()> videoPlayer;  // WMP2, asked each tick
+  std::function<void(const QString&)> notice;           // Label11 for 6 s; may be empty
   QString programFolder;
 };
 
@@ -45,6 +47,7 @@ class AudioTransport : public QObject {
   Q_OBJECT
  public:
   explicit AudioTransport(TransportParts parts, QObject* parent = nullptr);
+  ~AudioTransport() override;
 
   void cmdPlayA_Click();
   void cmdStopA_Click();
@@ -78,6 +81,11 @@ class AudioTransport : public QObject {
   quint32 send(const QString& command, QString* reply = nullptr);
   bool markerSaysPlay() const;
   void setPlayPicture(const char* name);
+  // The device's reports from the background: a notice, and the stopped
+  // state when the sound server went away under a playing track.
+  void onDeviceEvent(platform::AudioDevice::Event e, quint32 code);
+  void enterStopped();
+  void showNotice(const QString& text);
 
   TransportParts p_;
   ui::MainControls& ui_;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 namespace scenova::platform {
 
 // The audio command device: one text command in, a status code out.
@@ -15,12 +17,29 @@ namespace scenova::platform {
 //   stop name            seek name to start
 //   status name position status name length     (reply in milliseconds)
 //
-// Every call is synchronous and runs on the GUI thread: "open" returns once
-// the file is loaded and its length is known; a position query right after a
+// Every call runs on the GUI thread and returns within a few tens of
+// milliseconds even when the sound server hangs: what the engine has not
+// done by then goes on in the background. "open" normally returns once the
+// file is loaded and its length is known; a position query right after a
 // play/seek/stop answers the position that was asked for.
+//
+// What happens in the background (a load that finishes or fails, a sound
+// server that stops answering or goes away) is reported to the event
+// handler, on the GUI thread, possibly from inside a call.
 class AudioDevice {
-public:
+ public:
+  enum class Event {
+    NotResponding,  // the sound system has not answered an action in time
+    Responding,     // it answers again after NotResponding
+    ServerLost,     // the sound server went away: the open file stopped playing
+    Loaded,         // an open that returned before the load finished: it has
+    LoadFailed,     // ... or it failed (code: why); the alias answers that code
+  };
+  using EventHandler = std::function<void(Event, quint32 code)>;
+
   virtual ~AudioDevice() = default;
+
+  void setEventHandler(EventHandler handler) { handler_ = std::move(handler); }
 
   // Returns 0 on success or a positive error code. For the two status
   // queries the reply text (decimal milliseconds) goes to *reply when given.
@@ -28,6 +47,14 @@ public:
 
   // A readable message for every code sendString can return.
   virtual QString errorString(quint32 code) const = 0;
+
+ protected:
+  void report(Event e, quint32 code = 0) const {
+    if (handler_) handler_(e, code);
+  }
+
+ private:
+  EventHandler handler_;
 };
 
 }  // namespace scenova::platform

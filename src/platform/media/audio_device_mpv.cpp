@@ -5,6 +5,7 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace scenova::platform {
@@ -38,11 +39,30 @@ QByteArray seconds(qint64 ms) {
   return QByteArray::number(double(ms) / 1000.0, 'f', 3);
 }
 
+// Reply ids: the two queries of a load carry the load's number, the answers
+// to the watch carry a number above kPingBase (all below the session's own).
+constexpr quint64 kTrackQuery = 1;
+constexpr quint64 kLengthQuery = 2;
+constexpr quint64 kPingBase = quint64(1) << 44;
+constexpr quint64 kSeekBase = quint64(1) << 45;
+
+quint64 loadReplyId(quint64 load, quint64 query) {
+  return (load << 4) | query;
+}
+
 }  // namespace
 
-MpvAudioDevice::MpvAudioDevice(QObject* parent) : QObject(parent) {}
+MpvAudioDevice::MpvAudioDevice(QObject* parent) : QObject(parent), stallTimer_(new QTimer(this)) {
+  stallTimer_->setSingleShot(true);
+  connect(stallTimer_, &QTimer::timeout, this, &MpvAudioDevice::onStallCheck);
+  // Starting the engine takes a while: at start-up, not at the first cue.
+  ensureSession();
+}
 
-MpvAudioDevice::~MpvAudioDevice() = default;
+MpvAudioDevice::~MpvAudioDevice() {
+  // An engine held up by a hung sound server would hold the exit up too.
+  if (stalled_ || load_ == Load::Loading) dropSession();
+}
 
 QString MpvAudioDevice::errorString(quint32 code) const {
   return mciErrorText(code);
@@ -65,6 +85,15 @@ quint32 MpvAudioDevice::sendString(const QString& command, QString* reply) {
   }
   if (broken_ != MciError::None) return code(broken_);
   if (!session_) return code(MciError::DeviceFailed);
+  // Commands that need the length wait a little for a load under way; a
+  // "play ... from" is kept for the end of the load if it takes longer.
+  if (c.verb == MciCommand::Verb::PlayFrom || c.verb == MciCommand::Verb::Length) {
+    const MciError e = awaitLoad();
+    if (e == MciError::Timeout && c.verb == MciCommand::Verb::PlayFrom) {
+      return code(playFromWhileLoading(c.from));
+    }
+    if (e != MciError::None) return code(e);
+  }
 
   switch (c.verb) {
     case MciCommand::Verb::Play:
@@ -75,12 +104,9 @@ quint32 MpvAudioDevice::sendString(const QString& command, QString* reply) {
       return code(stop());
     case MciCommand::Verb::SeekStart:
       return code(seekStart());
-    case MciCommand::Verb::Position: {
-      qint64 ms = 0;
-      const MciError e = position(ms);
-      if (e == MciError::None && reply) *reply = QString::number(ms);
-      return code(e);
-    }
+    case MciCommand::Verb::Position:
+      if (reply) *reply = QString::number(position());
+      return 0;
     case MciCommand::Verb::Length:
       if (reply) *reply = QString::number(lengthMs_);
       return 0;
@@ -94,13 +120,64 @@ MciError MpvAudioDevice::open(const QString& path, const QString& alias) {
   QString resolved;
   if (const MciError e = checkAudioFile(path, &resolved); e != MciError::None) return e;
   if (const MciError e = ensureSession(); e != MciError::None) return e;
-  if (const MciError e = loadFile(resolved); e != MciError::None) return e;
-  alias_ = alias;
-  playing_ = false;
+  playing_ = unpaused_ = startQueued_ = atEnd_ = seekWanted_ = false;
   pausedMs_ = 0;
-  atEnd_ = false;
+  lengthMs_ = 0;
   broken_ = MciError::None;
+  loadError_ = MciError::None;
+  started_ = false;
+  ++loadId_;
+  session_->setPropertyAsync("pause", "yes");
+  if (session_->commandAsync({"loadfile", resolved.toUtf8()}) < 0) return MciError::DeviceFailed;
+  // The engine numbers the files it is given: events of a file given
+  // before (one still loading, or closed) carry an older number.
+  entry_ = ++entries_;
+  load_ = Load::Loading;
+  // The load ends like a seek to 0: with the output filled and ready to sound.
+  seekPending_ = true;
+  seekTaken_ = true;
+  watch();
+  session_->waitFor([this] { return load_ != Load::Loading; }, kWaitMs);
+  if (load_ == Load::None) return loadError_;
+  // Loaded, or still loading in the background: the alias is taken either
+  // way, and a load that ends later is reported.
+  alias_ = alias;
+  reportLoad_ = load_ == Load::Loading;
   return MciError::None;
+}
+
+MciError MpvAudioDevice::awaitLoad() {
+  if (load_ == Load::Loading) {
+    session_->waitFor([this] { return load_ != Load::Loading; }, kWaitMs);
+  }
+  if (load_ == Load::Ready) return MciError::None;
+  if (load_ == Load::None && loadError_ != MciError::None) return loadError_;
+  return MciError::Timeout;
+}
+
+void MpvAudioDevice::loadFailed(MciError e) {
+  loadError_ = e;
+  load_ = Load::None;
+  playing_ = startQueued_ = false;
+  if (alias_.isEmpty()) return;  // still inside "open", which answers it
+  broken_ = e;
+  if (std::exchange(reportLoad_, false)) report(Event::LoadFailed, code(e));
+}
+
+void MpvAudioDevice::loadDone(qint64 lengthMs) {
+  lengthMs_ = lengthMs;
+  load_ = Load::Ready;
+  if (seekWanted_) {
+    // A "play ... from" while the file loaded.
+    seekWanted_ = false;
+    if (pausedMs_ > 0 && pausedMs_ < lengthMs_) {
+      seekTo(pausedMs_);
+    } else {
+      pausedMs_ = 0;
+    }
+  }
+  if (std::exchange(reportLoad_, false)) report(Event::Loaded);
+  startNow();
 }
 
 MciError MpvAudioDevice::ensureSession() {
@@ -111,9 +188,15 @@ MciError MpvAudioDevice::ensureSession() {
   session->observe("eof-reached", MPV_FORMAT_FLAG);
   session->observe("current-ao", MPV_FORMAT_STRING);
   connect(session.get(), &MpvSession::propertyChanged, this, &MpvAudioDevice::onProperty);
-  connect(session.get(), &MpvSession::endFile, this, &MpvAudioDevice::onEndFile);
-  connect(session.get(), &MpvSession::playbackRestart, this, [this] { seekPending_ = false; });
+  connect(session.get(), &MpvSession::fileStarted, this, &MpvAudioDevice::onStartFile);
+  connect(session.get(), &MpvSession::fileLoaded, this, &MpvAudioDevice::onFileLoaded);
+  connect(session.get(), &MpvSession::doubleReply, this, &MpvAudioDevice::onReply);
+  connect(session.get(), &MpvSession::commandReply, this, &MpvAudioDevice::onCommandReply);
+  connect(session.get(), &MpvSession::fileEnded, this, &MpvAudioDevice::onEndFile);
+  connect(session.get(), &MpvSession::playbackRestart, this, &MpvAudioDevice::onRestart);
   session_ = std::move(session);
+  output_.clear();
+  entries_ = 0;
   return MciError::None;
 }
 
@@ -122,220 +205,254 @@ void MpvAudioDevice::dropSession() {
   session_->disconnect(this);
   session_->abandon();
   session_.reset();
+  pingOutstanding_ = false;
+  stallTimer_->stop();
 }
 
-MciError MpvAudioDevice::loadFile(const QString& path) {
-  loaded_ = false;
-  session_->setPropertyAsync("pause", "yes");
-  if (session_->commandAsync({"loadfile", path.toUtf8()}) < 0) return MciError::DeviceFailed;
-  // The load ends like a seek to 0: with the output filled and ready to sound.
-  seekPending_ = true;
-  seekTargetMs_ = 0;
-  // Events of a file closed before belong to it until our file starts.
-  bool started = false;
-  bool loaded = false;
-  const bool answered = session_->waitForEvent(
-      [&](const mpv_event& ev) {
-        if (ev.event_id == MPV_EVENT_START_FILE) started = true;
-        if (!started) return false;
-        if (ev.event_id == MPV_EVENT_FILE_LOADED) loaded = true;
-        return loaded || ev.event_id == MPV_EVENT_END_FILE;
-      },
-      kOpenTimeoutMs);
-  if (!answered) {
-    dropSession();
-    return MciError::Timeout;
-  }
-  if (!loaded) return MciError::UnsupportedFormat;
-  const MciError e = readLength();
-  if (e != MciError::None) {
-    session_->commandAsync({"stop"});
-    return e;
-  }
-  loaded_ = true;
-  outputAtOpen_ = session_->getString("current-ao").second;
-  settle();
-  return MciError::None;
+void MpvAudioDevice::onStartFile(qint64 entry) {
+  if (load_ == Load::Loading && entry == entry_) started_ = true;
 }
 
-MciError MpvAudioDevice::readLength() {
-  double trackId = 0;
-  double length = 0;
-  int rc = session_->getDoubleWait("current-tracks/audio/id", &trackId, kReplyTimeoutMs);
-  if (rc >= 0) rc = session_->getDoubleWait("duration", &length, kReplyTimeoutMs);
-  if (rc == MpvSession::kTimedOut) {
-    dropSession();
-    return MciError::Timeout;
+void MpvAudioDevice::onFileLoaded() {
+  if (load_ != Load::Loading || !started_) return;
+  session_->getDoubleAsync("current-tracks/audio/id", loadReplyId(loadId_, kTrackQuery));
+  session_->getDoubleAsync("duration", loadReplyId(loadId_, kLengthQuery));
+}
+
+void MpvAudioDevice::onReply(quint64 id, int error, double value) {
+  if (load_ != Load::Loading) return;
+  if (id == loadReplyId(loadId_, kTrackQuery)) {
+    if (error < 0) loadError_ = MciError::UnsupportedFormat;
+  } else if (id == loadReplyId(loadId_, kLengthQuery)) {
+    if (loadError_ == MciError::None && (error < 0 || !std::isfinite(value) || value <= 0))
+      loadError_ = MciError::UnsupportedFormat;
+    if (loadError_ != MciError::None) {
+      // Answers come in order: the track query has been answered too.
+      session_->commandAsync({"stop"});
+      loadFailed(loadError_);
+      return;
+    }
+    loadDone(std::llround(value * 1000.0));
   }
-  if (rc < 0 || !std::isfinite(length) || length <= 0) return MciError::UnsupportedFormat;
-  lengthMs_ = std::llround(length * 1000.0);
-  return MciError::None;
 }
 
 void MpvAudioDevice::closeAll() {
-  if (session_ && loaded_) session_->commandAsync({"stop"});
-  // An engine that dropped its file is not trusted with the next one.
-  if (broken_ != MciError::None) dropSession();
+  // An engine that dropped its file, or hangs on the last one, is not
+  // trusted with the next one.
+  if (broken_ != MciError::None || (load_ == Load::Loading && stalled_)) {
+    dropSession();
+  } else if (session_ && load_ == Load::Ready) {
+    session_->commandAsync({"stop"});
+  }
   alias_.clear();
-  loaded_ = false;
+  load_ = Load::None;
+  reportLoad_ = seekWanted_ = false;
+  loadError_ = MciError::None;
   broken_ = MciError::None;
-  playing_ = false;
-  seekPending_ = false;
-  atEnd_ = false;
+  playing_ = unpaused_ = startQueued_ = seekPending_ = atEnd_ = false;
   pausedMs_ = 0;
   lengthMs_ = 0;
 }
 
-void MpvAudioDevice::settle() {
-  if (seekPending_) session_->waitFor([this] { return !seekPending_; }, kReplyTimeoutMs);
+void MpvAudioDevice::requestStart() {
+  playing_ = true;
+  atEnd_ = false;
+  // A "stop" before the event loop turns cancels the start unheard.
+  startQueued_ = true;
+  QTimer::singleShot(0, this, &MpvAudioDevice::startNow);
 }
 
-void MpvAudioDevice::startPlaying(bool deferUnpause) {
-  playing_ = true;
+void MpvAudioDevice::startNow() {
+  if (!startQueued_ || !playing_ || !session_) return;
+  // Unpausing before a seek or a load has filled the output would let a few
+  // milliseconds from the old position sound first: the restart starts it.
+  if (load_ != Load::Ready || seekPending_) return;
+  startQueued_ = false;
+  session_->setPropertyAsync("pause", "no");
+  unpaused_ = true;
   playStartMs_ = pausedMs_;
   playClock_.start();
-  if (!deferUnpause) {
-    unpauseNow();
-    return;
-  }
-  // "play ... from" on a stopped device is mostly followed at once by "stop"
-  // (a skip or a seek while paused): unpausing now would let the first
-  // milliseconds of the new position sound. The unpause waits for the event
-  // loop, and a stop that comes first cancels it.
-  unpausePending_ = true;
-  QTimer::singleShot(0, this, [this] {
-    if (unpausePending_) unpauseNow();
-  });
+  watch();
 }
 
-void MpvAudioDevice::unpauseNow() {
-  unpausePending_ = false;
-  if (!session_ || !playing_) return;
-  // Unpausing before a seek has refilled the output would let a few
-  // milliseconds from the old position sound first.
-  settle();
-  session_->setPropertyAsync("pause", "no");
-  playStartMs_ = seekPending_ ? seekTargetMs_ : playStartMs_;
-  playClock_.start();
+void MpvAudioDevice::pauseEngine() {
+  if (unpaused_) {
+    session_->setPropertyAsync("pause", "yes");
+    watch();
+  }
+  unpaused_ = false;
+  startQueued_ = false;
+  playing_ = false;
 }
 
 MciError MpvAudioDevice::play() {
-  if (!playing_ && !atEnd_) startPlaying(false);
+  if (!playing_ && !atEnd_) requestStart();
   return MciError::None;
 }
 
 MciError MpvAudioDevice::playFrom(qint64 ms) {
   if (ms > lengthMs_) return MciError::OutOfRange;
+  if (playing_ && unpaused_) {
+    // Asked for where the sound already is (a pause reads the position
+    // and plays from it before it stops): no seek, no splice.
+    const qint64 here = countedPosition();
+    if (ms <= here && here - ms <= kSameSpotMs) {
+      // Counted on from the position asked for, which a stop that follows
+      // at once keeps exactly.
+      playStartMs_ = ms;
+      playClock_.start();
+      sameSpotMs_ = ms;
+      QTimer::singleShot(0, this, [this] { sameSpotMs_ = -1; });
+      return MciError::None;
+    }
+  }
   seekTo(ms);
   if (ms == lengthMs_) {
     // Nothing is left to play: stay stopped at the end.
+    pauseEngine();
     session_->setPropertyAsync("pause", "yes");
-    playing_ = false;
     atEnd_ = true;
     seekPending_ = false;
-  } else if (playing_) {
-    playStartMs_ = ms;
-    playClock_.start();
-  } else {
-    startPlaying(true);
+  } else if (!(playing_ && unpaused_)) {
+    requestStart();
   }
+  return MciError::None;
+}
+
+MciError MpvAudioDevice::playFromWhileLoading(qint64 ms) {
+  pausedMs_ = ms;
+  seekWanted_ = true;
+  if (!playing_) requestStart();
   return MciError::None;
 }
 
 MciError MpvAudioDevice::stop() {
   if (!playing_) return MciError::None;
-  if (unpausePending_) {
-    // Never started: stay silent at the position played from.
-    unpausePending_ = false;
-    playing_ = false;
-    pausedMs_ = playStartMs_;
-    return MciError::None;
-  }
-  session_->setPropertyAsync("pause", "yes");
-  if (seekPending_) {
-    playing_ = false;
-    pausedMs_ = seekTargetMs_;
-    return MciError::None;
-  }
-  // Read after the pause request: the engine answers in order.
-  const MciError e = readTimePos(pausedMs_);
-  playing_ = false;
-  return e;
+  if (unpaused_) pausedMs_ = sameSpotMs_ >= 0 ? sameSpotMs_ : countedPosition();
+  sameSpotMs_ = -1;
+  pauseEngine();
+  return MciError::None;
 }
 
 MciError MpvAudioDevice::seekStart() {
-  session_->setPropertyAsync("pause", "yes");
-  playing_ = false;
+  pauseEngine();
   seekTo(0);
   return MciError::None;
 }
 
 void MpvAudioDevice::seekTo(qint64 ms) {
-  session_->commandAsync({"seek", seconds(ms), "absolute+exact"});
+  // Until the engine has taken this seek, a restart it reports belongs to
+  // an earlier seek or to the load, with the output filled from elsewhere.
+  seekTaken_ = false;
+  session_->commandAsync({"seek", seconds(ms), "absolute+exact"}, kSeekBase + ++seekId_);
   seekPending_ = true;
-  seekTargetMs_ = ms;
   pausedMs_ = ms;
   atEnd_ = false;
+  watch();
 }
 
-MciError MpvAudioDevice::position(qint64& ms) {
-  if (atEnd_) {
-    ms = lengthMs_;
-  } else if (!playing_) {
-    ms = pausedMs_;
-  } else if (seekPending_) {
-    ms = seekTargetMs_;
-  } else {
-    return readTimePos(ms);
-  }
-  return MciError::None;
+qint64 MpvAudioDevice::countedPosition() const {
+  if (seekPending_) return pausedMs_;
+  // One millisecond short of the length until the engine says it has
+  // played everything: the last of the sound is still in the output then.
+  const qint64 at = playStartMs_ + playClock_.elapsed();
+  return std::clamp<qint64>(at, 0, std::max<qint64>(lengthMs_ - 1, 0));
 }
 
-MciError MpvAudioDevice::readTimePos(qint64& ms) {
-  double t = 0;
-  const int rc = session_->getDoubleWait("time-pos", &t, kReplyTimeoutMs);
-  if (rc == MpvSession::kTimedOut) {
-    // A stuck engine would cost every later call the same wait: give it up.
-    dropSession();
-    broken_ = MciError::DeviceFailed;
-    return MciError::Timeout;
+qint64 MpvAudioDevice::position() {
+  if (atEnd_) return lengthMs_;
+  if (!playing_ || !unpaused_) return pausedMs_;
+  // An end the engine never reported (its notice of the end is merged away
+  // when a short file ends twice in quick succession): the clock decides.
+  if (!stalled_ && playStartMs_ + playClock_.elapsed() > lengthMs_ + 1000) {
+    finishAtEnd();
+    return lengthMs_;
   }
-  if (rc < 0) return MciError::DeviceFailed;
-  qint64 pos = std::llround(t * 1000.0);
-  if (playing_) {
-    // Just after an unpause the engine's estimate of the output delay lags
-    // and its position runs ahead; what is heard cannot have moved further
-    // than the time since playback started.
-    pos = std::clamp(pos, playStartMs_, playStartMs_ + playClock_.elapsed());
-  }
-  ms = std::clamp<qint64>(pos, 0, lengthMs_);
-  return MciError::None;
+  return countedPosition();
 }
 
-void MpvAudioDevice::onEndFile(int /*reason*/, int /*error*/) {
-  // Our own "close all" clears loaded_ first; any other end means the engine
-  // gave the file up (cut short, unreadable, output gone).
-  if (!loaded_) return;
+void MpvAudioDevice::finishAtEnd() {
+  atEnd_ = true;
+  playing_ = unpaused_ = startQueued_ = false;
+  pausedMs_ = lengthMs_;
+}
+
+void MpvAudioDevice::watch() {
+  // One question at a time: its answer says the engine got through all
+  // that was sent before it.
+  if (pingOutstanding_ || !session_) return;
+  if (session_->commandAsync({"ignore"}, kPingBase + ++pingId_) < 0) return;
+  pingOutstanding_ = true;
+  stallTimer_->start(kStallMs);
+}
+
+void MpvAudioDevice::onCommandReply(quint64 id, int /*error*/) {
+  if (id == kSeekBase + seekId_) seekTaken_ = true;
+  if (id != kPingBase + pingId_) return;
+  pingOutstanding_ = false;
+  stallTimer_->stop();
+  if (stalled_) {
+    stalled_ = false;
+    report(Event::Responding);
+  }
+}
+
+void MpvAudioDevice::onStallCheck() {
+  if (!pingOutstanding_ || stalled_) return;
+  stalled_ = true;
+  report(Event::NotResponding);
+}
+
+void MpvAudioDevice::onEndFile(qint64 entry, int /*reason*/, int /*error*/) {
+  // The end of a file given before ours.
+  if (entry != entry_) return;
+  if (load_ == Load::Loading) {
+    // Ours could not be loaded.
+    loadFailed(MciError::UnsupportedFormat);
+    return;
+  }
+  // Our own "close all" leaves no load; any other end means the engine gave
+  // the file up (cut short, unreadable, output gone).
+  if (load_ != Load::Ready) return;
   broken_ = MciError::MediaLost;
-  playing_ = false;
+  playing_ = unpaused_ = startQueued_ = false;
+}
+
+void MpvAudioDevice::onRestart() {
+  if (!seekTaken_) return;
+  seekPending_ = false;
+  if (playing_ && unpaused_) {
+    // A seek while sounding: the count goes on from its target.
+    playStartMs_ = pausedMs_;
+    playClock_.start();
+  }
+  startNow();
 }
 
 void MpvAudioDevice::onProperty(const QByteArray& name, const QVariant& value) {
-  // The engine replaces a sound server that went away by the silent output;
-  // the open file then counts as failed until the next open reaches a server.
-  if (name == "current-ao" && loaded_ && value.toString() == QLatin1StringView("null") &&
-      outputAtOpen_ != "null") {
-    broken_ = MciError::DeviceFailed;
-    playing_ = false;
-    session_->setPropertyAsync("pause", "yes");
+  if (name == "current-ao") {
+    const QByteArray ao = value.toString().toUtf8();
+    // The engine replaces a sound server that went away by the silent
+    // output: the open file counts as failed until the next open, which
+    // starts a new engine that reaches the server again once it is back.
+    const bool lost = ao == "null" && !output_.isEmpty() && output_ != "null";
+    if (!ao.isEmpty()) output_ = ao;
+    if (lost && load_ != Load::None) {
+      broken_ = MciError::DeviceFailed;
+      pauseEngine();
+      session_->setPropertyAsync("pause", "yes");
+      report(Event::ServerLost);
+    }
     return;
   }
-  if (name == "eof-reached" && value.toBool() && loaded_) {
-    atEnd_ = true;
-    playing_ = false;
-    seekPending_ = false;
-    pausedMs_ = lengthMs_;
-  }
+  if (name != "eof-reached" || !value.toBool() || load_ != Load::Ready) return;
+  // Only an end that belongs to the playback going on now counts: a notice
+  // of an end that was overtaken by a rewind and a new start must not put
+  // the device back at the end.
+  if (!playing_ || !unpaused_ || seekPending_) return;
+  const qint64 played = playStartMs_ + playClock_.elapsed();
+  if (played < lengthMs_ - std::min<qint64>(500, lengthMs_ / 2)) return;
+  finishAtEnd();
 }
 
 }  // namespace scenova::platform

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 
@@ -20,9 +21,18 @@ class MpvSession;
 //   QString ms;
 //   device.sendString(u"status wav1 length"_s, &ms);               // "187000"
 //
-// One file is open at a time. Every call returns within a few seconds at
-// worst; a media engine that stops answering is given up and replaced at the
-// next "open".
+// One file is open at a time. The GUI thread never waits on the engine for
+// longer than kWaitMs per command: a sound server that hangs holds the
+// engine up, never the window. What the engine has not finished by then
+// (a load, a start) goes on in the background, and trouble reports say
+// when it stops answering and when it answers again.
+//
+// Starting is deferred to the next turn of the event loop, so that a "play"
+// followed at once by "stop" (as a press of Play primes a device that has
+// never played) never reaches the engine: the first sample heard is the one
+// at the position played from. The position while playing is counted on
+// the device's own clock from where playback started, so asking for it
+// costs no round trip to the engine.
 class MpvAudioDevice final : public QObject, public AudioDevice {
   Q_OBJECT
  public:
@@ -32,46 +42,82 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   quint32 sendString(const QString& command, QString* reply = nullptr) override;
   QString errorString(quint32 code) const override;
 
-  // Longest wait for a file to load, and for any other answer of the engine.
-  static constexpr int kOpenTimeoutMs = 3000;
-  static constexpr int kReplyTimeoutMs = 1000;
+  // Longest wait of the GUI thread for the engine within one command.
+  static constexpr int kWaitMs = 30;
+  // An engine that has not answered an action after this long is reported
+  // as not responding (shorter would take a busy machine for a hung one).
+  static constexpr int kStallMs = 250;
+  // A pause asked for at most this far from the counted position pauses
+  // where the sound is, without a seek: the resume then goes on exactly
+  // from the sample where the sound stopped.
+  static constexpr qint64 kSameSpotMs = 60;
+
+  // The engine answered every action sent so far (test hook and status).
+  bool isResponding() const { return !stalled_; }
 
  private:
+  enum class Load { None, Loading, Ready };
+
   MciError open(const QString& path, const QString& alias);
   void closeAll();
   MciError play();
   MciError playFrom(qint64 ms);
   MciError stop();
   MciError seekStart();
-  MciError position(qint64& ms);
-  MciError readTimePos(qint64& ms);
+  qint64 position();
+  qint64 countedPosition() const;
   MciError ensureSession();
-  MciError loadFile(const QString& path);
-  MciError readLength();
+  MciError awaitLoad();
+  void loadFailed(MciError e);
+  void loadDone(qint64 lengthMs);
+  MciError playFromWhileLoading(qint64 ms);
   void seekTo(qint64 ms);
-  void settle();
-  void startPlaying(bool deferUnpause);
-  void unpauseNow();
+  void requestStart();
+  void startNow();
+  void pauseEngine();
+  void finishAtEnd();
+  void watch();
   void dropSession();
-  void onEndFile(int reason, int error);
+  void onStartFile(qint64 entry);
+  void onFileLoaded();
+  void onReply(quint64 id, int error, double value);
+  void onCommandReply(quint64 id, int error);
+  void onEndFile(qint64 entry, int reason, int error);
+  void onRestart();
   void onProperty(const QByteArray& name, const QVariant& value);
+  void onStallCheck();
 
   std::unique_ptr<MpvSession> session_;
-  QString alias_;        // empty while no file is open
-  qint64 lengthMs_ = 0;  // fixed when the file is opened
-  bool playing_ = false;
-  bool unpausePending_ = false;  // a deferred unpause not yet sent
-  qint64 pausedMs_ = 0;     // the position while not playing
-  qint64 playStartMs_ = 0;  // where playback last started, and when
+  QString alias_;  // empty while no file is open
+  Load load_ = Load::None;
+  bool started_ = false;  // the engine started our file (its START_FILE came)
+  qint64 entries_ = 0;    // files given to the engine
+  qint64 entry_ = 0;      // the engine's number for the open file
+  MciError loadError_ = MciError::None;
+  bool reportLoad_ = false;   // open returned before the load ended
+  bool seekWanted_ = false;   // a "play ... from" (pausedMs_) waits for the load
+  quint64 loadId_ = 0;        // tags the replies of the current load
+  qint64 lengthMs_ = 0;       // fixed when the file is loaded
+  bool playing_ = false;      // playing as far as the caller knows
+  bool unpaused_ = false;     // the engine was told to sound
+  bool startQueued_ = false;  // a start waiting for the event loop/a seek
+  qint64 pausedMs_ = 0;       // the position while not sounding
+  qint64 sameSpotMs_ = -1;    // a pause's position, for the stop that follows
+  qint64 playStartMs_ = 0;    // where the sound last started, and when
   QElapsedTimer playClock_;
-  bool seekPending_ = false;
-  qint64 seekTargetMs_ = 0;
-  bool atEnd_ = false;   // played to the end (the file stays loaded)
-  bool loaded_ = false;  // the open file is loaded in the engine
-  // Set when the open file stopped being playable (MediaLost) or the engine
-  // stopped answering (DeviceFailed): every command but "close all" answers it.
+  bool seekPending_ = false;  // the output is not yet filled from pausedMs_
+  bool seekTaken_ = false;    // the engine has taken the last seek sent
+  quint64 seekId_ = 0;
+  bool atEnd_ = false;
+  // Set when the open file stopped being playable (MediaLost) or its output
+  // went away (DeviceFailed): every command but "close all" answers it.
   MciError broken_ = MciError::None;
-  QByteArray outputAtOpen_;  // the engine's audio output when the file opened
+  QByteArray output_;  // the engine's last real audio output ("pulse", "null")
+  // The watch on the engine's answers.
+  quint64 pingId_ = 0;
+  bool pingOutstanding_ = false;
+  bool stalled_ = false;
+  QTimer* stallTimer_ = nullptr;
 };
 
 }  // namespace scenova::platform

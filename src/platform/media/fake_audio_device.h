@@ -51,6 +51,13 @@ class FakeAudioDevice final : public AudioDevice {
   // device (position equal to the length, no longer playing).
   void advance(qint64 ms);
 
+  // Reports an event as the real device does from the background
+  // (ServerLost also stops playback, like the real device).
+  void simulate(Event e, quint32 code = 0) {
+    if (e == Event::ServerLost) playing = false;
+    report(e, code);
+  }
+
   quint32 sendString(const QString& command, QString* reply = nullptr) override;
   QString errorString(quint32 code) const override { return mciErrorText(code); }
 

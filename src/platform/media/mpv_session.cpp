@@ -116,6 +116,7 @@ void MpvSession::dispatch(const mpv_event& event) {
       break;
     case MPV_EVENT_START_FILE:
       Q_EMIT startFile();
+      Q_EMIT fileStarted(static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
       break;
     case MPV_EVENT_FILE_LOADED:
       Q_EMIT fileLoaded();
@@ -123,6 +124,8 @@ void MpvSession::dispatch(const mpv_event& event) {
     case MPV_EVENT_END_FILE: {
       const auto* end = static_cast<const mpv_event_end_file*>(event.data);
       Q_EMIT endFile(end->reason, end->reason == MPV_END_FILE_REASON_ERROR ? end->error : 0);
+      Q_EMIT fileEnded(end->playlist_entry_id, end->reason,
+                       end->reason == MPV_END_FILE_REASON_ERROR ? end->error : 0);
       break;
     }
     case MPV_EVENT_PLAYBACK_RESTART:
@@ -132,6 +135,16 @@ void MpvSession::dispatch(const mpv_event& event) {
       // Replies to the bounded round trips are taken by awaitReply().
       if (event.reply_userdata < (quint64(1) << 48)) {
         Q_EMIT commandReply(event.reply_userdata, event.error);
+      }
+      break;
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+      if (event.reply_userdata < (quint64(1) << 48)) {
+        const auto* p = static_cast<const mpv_event_property*>(event.data);
+        const bool isDouble = event.error >= 0 && p->format == MPV_FORMAT_DOUBLE;
+        Q_EMIT doubleReply(
+            event.reply_userdata,
+            isDouble ? 0 : (event.error < 0 ? event.error : MPV_ERROR_PROPERTY_UNAVAILABLE),
+            isDouble ? *static_cast<const double*>(p->data) : 0.0);
       }
       break;
     case MPV_EVENT_AUDIO_RECONFIG:
@@ -227,6 +240,11 @@ int MpvSession::getDoubleWait(const char* name, double* value, int timeoutMs) {
   const quint64 id = nextReplyId_++;
   const int rc = mpv_get_property_async(handle_, id, name, MPV_FORMAT_DOUBLE);
   return rc < 0 ? rc : awaitReply(id, MPV_EVENT_GET_PROPERTY_REPLY, timeoutMs, value);
+}
+
+int MpvSession::getDoubleAsync(const char* name, quint64 replyId) {
+  if (!handle_) return MPV_ERROR_UNINITIALIZED;
+  return mpv_get_property_async(handle_, replyId, name, MPV_FORMAT_DOUBLE);
 }
 
 int MpvSession::setProperty(const char* name, const QByteArray& value) {

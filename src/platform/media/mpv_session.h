@@ -72,6 +72,9 @@ class MpvSession : public QObject {
   int setPropertyWait(const char* name, const QByteArray& value, int timeoutMs);
   // Reads a double property into *value; returns 0 or an error / kTimedOut.
   int getDoubleWait(const char* name, double* value, int timeoutMs);
+  // Asks for a double property without waiting; the answer arrives as
+  // doubleReply(replyId, error, value). replyId must be below 2^48.
+  int getDoubleAsync(const char* name, quint64 replyId);
 
   // Drains events until done() is true or timeoutMs pass; returns done().
   bool waitFor(const std::function<bool()>& done, int timeoutMs);
@@ -93,6 +96,10 @@ class MpvSession : public QObject {
  Q_SIGNALS:
   void propertyChanged(const QByteArray& name, const QVariant& value);
   void startFile();
+  // The same two events with the playlist entry they belong to (entries are
+  // numbered from 1 in the order files were given to "loadfile").
+  void fileStarted(qint64 entryId);
+  void fileEnded(qint64 entryId, int reason, int error);
   void fileLoaded();
   // reason is mpv_end_file_reason; error is an mpv error code (0 when none).
   void endFile(int reason, int error);
@@ -100,6 +107,7 @@ class MpvSession : public QObject {
   void playbackRestart();
   void idleChanged(bool idle);
   void commandReply(quint64 replyId, int error);
+  void doubleReply(quint64 replyId, int error, double value);
   void audioReconfig();
   void videoReconfig();
   // The core is going away (mpv "quit" or a fatal error); the session is dead.

@@ -111,6 +111,10 @@ class PrivatePulse {
     }
   }
 
+  // The server's process id (0 when it is not running), for signals that
+  // stop, continue or kill it.
+  qint64 pid() const { return proc_.processId(); }
+
   QString server() const { return QStringLiteral("unix:") + dir_ + QStringLiteral("/run/native"); }
   // Makes libpulse in this process (and programs started later) use it.
   void usePulse() const { qputenv("PULSE_SERVER", server().toUtf8()); }

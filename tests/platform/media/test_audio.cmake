@@ -5,3 +5,5 @@ scenova_add_test(test_audio_device SOURCES test_audio_device.cpp audio_test_supp
   LIBS scenova_media_fakes SOUND TIMEOUT 120)
 scenova_add_test(test_mixer SOURCES test_mixer.cpp audio_test_support.h
   LIBS scenova_media SOUND TIMEOUT 60)
+scenova_add_test(test_audio_device_faults SOURCES test_audio_device_faults.cpp audio_test_support.h
+  LIBS scenova_media SOUND TIMEOUT 240)
