@@ -8,9 +8,11 @@
 # HOME and every XDG folder lie inside it. Anywhere else (a bare ctest on a
 # desktop) the test is skipped with exit status 77 and a message, so that it
 # never touches the real home, desktop, settings or sound server.
-# NEEDS lists what the test uses beyond that: "display", "sound" or both.
+# NEEDS lists what the test uses beyond that: "display", "sound" or both
+# (any other word, such as "home", for neither).
 needs=$1
 shift
+[ $# -gt 0 ] || { echo "in-private-env.sh: no test to run" >&2; exit 2; }
 
 skip() {
   echo "skipped: $* (run scripts/test.sh, or start scripts/test-env.sh and source its env file)" >&2
