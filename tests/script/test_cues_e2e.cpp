@@ -7,6 +7,7 @@
 // same (loaded, stopped, rewound at the end).
 
 #include "support/program_folder.h"
+#include "support/sink_recorder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,136 +36,23 @@
 extern char** environ;
 
 using namespace scenova;
-using Clock = std::chrono::steady_clock;
+using test::Clock;
 
 namespace {
 
-constexpr int kRate = 48000;
+using test::kRate;
+using test::Recorder;
+using test::run;
+using test::xdotool;
 
 // A 16-bit mono WAV: one second each of 440, 660 and 880 Hz.
 QByteArray toneWav() {
   QByteArray pcm;
   for (int i = 0; i < 3 * kRate; ++i) {
     const double f = (i / kRate == 0) ? 440 : (i / kRate == 1) ? 660 : 880;
-    const auto v = static_cast<qint16>(12000 * std::sin(2 * M_PI * f * i / kRate));
-    pcm.append(static_cast<char>(v & 0xff)).append(static_cast<char>((v >> 8) & 0xff));
+    test::appendSample(pcm, 12000 * std::sin(2 * M_PI * f * i / kRate));
   }
-  auto u32 = [](quint32 v) {
-    QByteArray b(4, '\0');
-    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((v >> (8 * i)) & 0xff);
-    return b;
-  };
-  auto u16 = [&](quint16 v) { return u32(v).left(2); };
-  return "RIFF" + u32(36 + static_cast<quint32>(pcm.size())) + "WAVEfmt " + u32(16) + u16(1) +
-         u16(1) + u32(kRate) + u32(kRate * 2) + u16(2) + u16(16) + "data" +
-         u32(static_cast<quint32>(pcm.size())) + pcm;
-}
-
-// Records the sink's monitor on its own thread, each chunk stamped on arrival.
-class Recorder {
- public:
-  Recorder() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    const char* args[] = {"parec",
-                          "--raw",
-                          "--format=s16le",
-                          "--rate=48000",
-                          "--channels=1",
-                          "--latency-msec=5",
-                          "-d",
-                          "test_sink.monitor",
-                          nullptr};
-    if (posix_spawnp(&pid_, "parec", &actions, nullptr, const_cast<char**>(args), environ) != 0)
-      pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    fd_ = fds[0];
-    reader_ = std::thread([this] { read(); });
-  }
-  ~Recorder() {
-    if (pid_ > 0) kill(pid_, SIGTERM);
-    if (reader_.joinable()) reader_.join();
-    if (pid_ > 0) waitpid(pid_, nullptr, 0);
-    if (fd_ >= 0) close(fd_);
-  }
-
-  // When the first sample louder than the threshold came after t, or -1 ms.
-  double onsetMsAfter(Clock::time_point t) const {
-    std::lock_guard lock(mutex_);
-    for (const Sample& s : samples_)
-      if (s.at >= t && std::abs(s.value) > kLoud)
-        return std::chrono::duration<double, std::milli>(s.at - t).count();
-    return -1;
-  }
-  // Milliseconds of loud samples between the two times.
-  double loudMs(Clock::time_point from, Clock::time_point to) const {
-    std::lock_guard lock(mutex_);
-    int n = 0;
-    for (const Sample& s : samples_)
-      if (s.at >= from && s.at < to && std::abs(s.value) > kLoud) ++n;
-    return n * 1000.0 / kRate;
-  }
-  // The pitch between the two times, from its zero crossings.
-  double pitch(Clock::time_point from, Clock::time_point to) const {
-    std::lock_guard lock(mutex_);
-    int crossings = 0, n = 0;
-    int previous = 0;
-    for (const Sample& s : samples_) {
-      if (s.at < from || s.at >= to) continue;
-      ++n;
-      const int sign = s.value > 0 ? 1 : s.value < 0 ? -1 : 0;
-      if (sign != 0 && previous != 0 && sign != previous) ++crossings;
-      if (sign != 0) previous = sign;
-    }
-    return n ? crossings / 2.0 / (static_cast<double>(n) / kRate) : 0;
-  }
-  bool running() const { return pid_ > 0; }
-
- private:
-  static constexpr int kLoud = 300;
-  struct Sample {
-    Clock::time_point at;
-    qint16 value;
-  };
-  void read() {
-    char buffer[960];
-    while (true) {
-      const ssize_t got = ::read(fd_, buffer, sizeof buffer);
-      if (got <= 0) return;
-      const Clock::time_point now = Clock::now();
-      const ssize_t count = got / 2;
-      std::lock_guard lock(mutex_);
-      for (ssize_t i = 0; i < count; ++i) {
-        qint16 v;
-        std::memcpy(&v, buffer + 2 * i, 2);
-        // The last sample of a chunk is the one heard just now.
-        const auto back = std::chrono::duration_cast<Clock::duration>(
-            std::chrono::duration<double>((count - 1 - i) / double(kRate)));
-        samples_.push_back({now - back, v});
-      }
-    }
-  }
-  pid_t pid_ = -1;
-  int fd_ = -1;
-  std::thread reader_;
-  mutable std::mutex mutex_;
-  std::vector<Sample> samples_;
-};
-
-QString run(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.start(program, args);
-  p.waitForFinished(10000);
-  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-void xdotool(const QStringList& args) {
-  run(QStringLiteral("xdotool"), args);
+  return test::wavFile(pcm);
 }
 
 struct Geometry {

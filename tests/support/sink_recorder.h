@@ -29,13 +29,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kRate = 48000;
 
-// A 16-bit mono WAV of the pitch for that many seconds.
-inline QByteArray toneWav(double hz, int seconds) {
-  QByteArray pcm;
-  for (int i = 0; i < seconds * kRate; ++i) {
-    const auto v = static_cast<qint16>(12000 * std::sin(2 * M_PI * hz * i / kRate));
-    pcm.append(static_cast<char>(v & 0xff)).append(static_cast<char>((v >> 8) & 0xff));
-  }
+// A 16-bit mono WAV at kRate holding the given samples.
+inline QByteArray wavFile(const QByteArray& pcm) {
   auto u32 = [](quint32 v) {
     QByteArray b(4, '\0');
     for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((v >> (8 * i)) & 0xff);
@@ -45,6 +40,20 @@ inline QByteArray toneWav(double hz, int seconds) {
   return "RIFF" + u32(36 + static_cast<quint32>(pcm.size())) + "WAVEfmt " + u32(16) + u16(1) +
          u16(1) + u32(kRate) + u32(kRate * 2) + u16(2) + u16(16) + "data" +
          u32(static_cast<quint32>(pcm.size())) + pcm;
+}
+
+// Appends one 16-bit little-endian sample.
+inline void appendSample(QByteArray& pcm, double value) {
+  const auto v = static_cast<qint16>(value);
+  pcm.append(static_cast<char>(v & 0xff)).append(static_cast<char>((v >> 8) & 0xff));
+}
+
+// A 16-bit mono WAV of the pitch for that many seconds.
+inline QByteArray toneWav(double hz, int seconds) {
+  QByteArray pcm;
+  for (int i = 0; i < seconds * kRate; ++i)
+    appendSample(pcm, 12000 * std::sin(2 * M_PI * hz * i / kRate));
+  return wavFile(pcm);
 }
 
 // Records the sink's monitor on its own thread, each chunk stamped on arrival.
