@@ -209,7 +209,8 @@ void UndoHistory::Redo() {
     redo_.pop_back();
     if (rec.exact) {
       editor_.applyEdits(rec.edits);
-      const TextEdit& last = inverse(rec.edits).back();
+      const std::vector<TextEdit> back = inverse(rec.edits);
+      const TextEdit& last = back.back();
       editor_.select(last.position + size(last.removed), 0);
       applyToState(rec.edits);
     } else {

@@ -38,7 +38,7 @@ double progressWidth(double track, double duration, double position) {
 }  // namespace
 
 VideoPanel::VideoPanel(VideoParts parts, QObject* parent)
-    : QObject(parent), p_(std::move(parts)), ui_(*p_.ui), lang_(*p_.lang) {
+    : QObject(parent), p_(std::move(parts)), ui_(*p_.ui), lang_(*p_.lang), timer4_(p_.Timer4) {
   if (!p_.monitorSystem) {
     ownMonitors_ = std::make_unique<platform::QtMonitorSystem>();
     p_.monitorSystem = ownMonitors_.get();
@@ -50,7 +50,9 @@ void VideoPanel::Form_Load() {
 }
 
 VideoPanel::~VideoPanel() {
-  if (p_.Timer4) p_.Timer4->stop();
+  // The window's timer may already be gone when the panel goes with the
+  // window's children.
+  if (timer4_) timer4_->stop();
   setBusy(false);
 }
 

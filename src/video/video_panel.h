@@ -13,7 +13,9 @@
 #include "video/video_operations.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -114,6 +116,7 @@ class VideoPanel final : public QObject, public VideoOperations {
   VideoParts p_;
   ui::MainControls& ui_;
   const ui::LanguageTable& lang_;
+  QPointer<QTimer> timer4_;
   std::unique_ptr<platform::MonitorSystem> ownMonitors_;
   std::unique_ptr<clsMonitors> monitors_;
   std::unique_ptr<ProjectorWindow> form2_;

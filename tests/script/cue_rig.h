@@ -98,6 +98,10 @@ struct CueRig : PanelRig {
     engine = new script::CueEngine(std::move(parts), &window);
   }
 
+  // The engine goes before the device it talks to (the window, a base,
+  // would delete it only after this rig's members).
+  ~CueRig() { delete engine; }
+
   script::CueState& state() { return engine->state(); }
   QString currentCue() const { return ui.Label2[15]->Tag; }
 
