@@ -10,6 +10,7 @@
 #include "platform/media/fake_audio_device.h"
 #include "platform/rtb/rtb.h"
 #include "script/cue_engine.h"
+#include "support/quiet_cue_host.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
 
@@ -27,23 +28,8 @@ using namespace scenova;
 
 namespace {
 
-struct QuietVolume final : audio::VolumeOperations {
-  int fades = 0;
-  void fadeButtonClick(int) override { ++fades; }
-  void ApplyVolume() override {}
-  quint32 mixerMax() const override { return 65535; }
-};
-
-struct Host final : script::CueHost {
-  platform::AudioDevice* device = nullptr;
-  audio::VolumeOperations* volumeOps = nullptr;
-  void ShowNotice(const QString&) override {}
-  QString programFolder() const override { return QStringLiteral("/nonexistent"); }
-  platform::AudioDevice* audioDevice() const override { return device; }
-  audio::VolumeOperations* volume() const override { return volumeOps; }
-  video::VideoOperations* video() const override { return nullptr; }
-  platform::MediaPlayer* mainPlayer() const override { return nullptr; }
-};
+using bench::Host;
+using bench::QuietVolume;
 
 // A script of about `chars` characters: prose in paragraphs, a command cue
 // every few dozen words.

@@ -13,6 +13,7 @@
 #include "script/cue_engine.h"
 #include "script/cue_marks.h"
 #include "script/cue_sheet.h"
+#include "support/quiet_cue_host.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
 
@@ -31,23 +32,8 @@ using namespace scenova;
 
 namespace {
 
-struct QuietVolume final : audio::VolumeOperations {
-  int fades = 0;
-  void fadeButtonClick(int) override { ++fades; }
-  void ApplyVolume() override {}
-  quint32 mixerMax() const override { return 65535; }
-};
-
-struct Host final : script::CueHost {
-  platform::AudioDevice* device = nullptr;
-  audio::VolumeOperations* volumeOps = nullptr;
-  void ShowNotice(const QString&) override {}
-  QString programFolder() const override { return QStringLiteral("/nonexistent"); }
-  platform::AudioDevice* audioDevice() const override { return device; }
-  audio::VolumeOperations* volume() const override { return volumeOps; }
-  video::VideoOperations* video() const override { return nullptr; }
-  platform::MediaPlayer* mainPlayer() const override { return nullptr; }
-};
+using bench::Host;
+using bench::QuietVolume;
 
 // About `chars` characters of prose in paragraphs with a cue every few
 // dozen words, the cue made by cue(n) for the n-th one.
