@@ -6,12 +6,12 @@
 #include "platform/rtb/rtb.h"
 #include "tools/about_box.h"
 #include "tools/help_links.h"
+#include "tools/print_job.h"
 #include "tools/print_script.h"
 #include "tools/show_color.h"
 #include "wiring.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QPointer>
 #include <QPrinter>
 
@@ -26,22 +26,31 @@ class FinishTools final : public QObject {
       : QObject(&form),
         form_(form),
         links_(form.lang, *form.services().system, form.programFolder(),
-               [&form](const QString& text) { form.ShowNotice(text); }) {}
+               [&form](const QString& text) { form.ShowNotice(text); }),
+        job_(new tools::PrintJob(this)) {
+    job_->setObjectName(QStringLiteral("printJob"));
+    connect(job_, &tools::PrintJob::progress, this, [this](int page, int pages) {
+      // Long scripts say how far the printing is.
+      if (pages >= 5) form_.ShowNotice(form_.lang[172].arg(page).arg(pages));
+    });
+    connect(job_, &tools::PrintJob::finished, this, [this](bool ok, const QString& error) {
+      if (!ok) form_.ShowNotice(form_.lang[173] + QLatin1Char(' ') + error);
+    });
+  }
+  ~FinishTools() override {
+    // The job prints on printer_: it ends before the printer goes.
+    delete job_;
+  }
 
   void print() {
+    // The printer is the running job's until it ends.
+    if (job_->running()) {
+      form_.ShowNotice(form_.lang[175]);
+      return;
+    }
     tools::PrintDialog chooser(*form_.services().dialogs, printer_, tools::installedPrinters);
     if (!chooser.ChoosePrinter(&form_, printer_.printerName(), 64)) return;
-    QString error;
-    const bool ok = tools::SelPrint(
-        *form_.editor(), printer_,
-        [this](int page, int pages) {
-          // Long scripts: say how far it is and let the window repaint.
-          if (pages < 5) return;
-          form_.ShowNotice(form_.lang[172].arg(page).arg(pages));
-          QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        },
-        &error);
-    if (!ok) form_.ShowNotice(form_.lang[173] + QLatin1Char(' ') + error);
+    job_->start(*form_.editor(), printer_);
   }
 
   void color() {
@@ -71,6 +80,7 @@ class FinishTools final : public QObject {
   Form1& form_;
   tools::HelpLinks links_;
   QPrinter printer_{QPrinter::HighResolution};
+  tools::PrintJob* job_;
   QPointer<tools::FrmInfo> info_;
 };
 

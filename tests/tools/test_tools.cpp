@@ -8,8 +8,10 @@
 #include "tools/about_box.h"
 #include "tools/help_links.h"
 #include "tools/pdf_text.h"
+#include "tools/print_job.h"
 #include "tools/print_script.h"
 #include "tools/show_color.h"
+#include "tools/tools_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,44 +23,8 @@
 
 using namespace scenova;
 using namespace scenova::app;
-
-namespace {
-
-struct Window {
-  test::ProgramFolder folder;
-  platform::FakeDialogs dialogs;
-  platform::FakeEnvironment env;
-  platform::FakeSystemServices system;
-  std::unique_ptr<Form1> form;
-
-  explicit Window(const char* language = "English.lng") {
-    env.folder = folder.path();
-    folder.writeSettings(QByteArray(language) + "\r\n");
-    Services s;
-    s.dialogs = &dialogs;
-    s.env = &env;
-    s.system = &system;
-    s.settingsPath = folder.settingsPath();
-    form = std::make_unique<Form1>(s, ui::LanguageTable());
-    form->Form_Load();
-  }
-  platform::RTB& rtb() { return *form->editor(); }
-  static tools::FrmInfo* about() {
-    for (QWidget* top : QApplication::topLevelWidgets())
-      if (auto* box = qobject_cast<tools::FrmInfo*>(top); box && box->isVisible()) return box;
-    return nullptr;
-  }
-};
-
-// A script of about n lines: a title in bold red, then numbered lines.
-QString script(int lines) {
-  QString html = QStringLiteral("<p><b><span style=\"color:#ff0000\">ACT ONE</span></b></p>");
-  for (int i = 0; i < lines; ++i)
-    html += QStringLiteral("<p>Line %1 of the play [[Play Audio]]</p>").arg(i);
-  return html;
-}
-
-}  // namespace
+using test::script;
+using test::Window;
 
 class TestTools : public QObject {
   Q_OBJECT
@@ -124,6 +90,7 @@ class TestTools : public QObject {
     w.rtb().setHtml(script(150));
     w.dialogs.printAnswers = {true};
     w.form->ui.mnuStampa->trigger();
+    QVERIFY(w.printed());
     test::PdfInside whole(last);
     QVERIFY2(whole.pages() >= 3, QByteArray::number(whole.pages()).constData());
     QVERIFY(whole.hasBoldFont());
@@ -134,11 +101,45 @@ class TestTools : public QObject {
     w.rtb().SetSelLength(20);
     w.dialogs.printAnswers = {true};
     Q_EMIT w.form->ui.Label2[3]->Click();
+    QVERIFY(w.printed());
     test::PdfInside part(last);
     QCOMPARE(part.pages(), 1);
     QVERIFY(part.hasBoldFont());
     QVERIFY(part.raw.size() < whole.raw.size());
     QCOMPARE(w.dialogs.printCalls, 2);
+  }
+
+  void printingLeavesTheWindowFree() {
+    Window w;
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("long.pdf"));
+    w.dialogs.printChoice = [&](QPrinter& p) {
+      p.setOutputFormat(QPrinter::PdfFormat);
+      p.setOutputFileName(pdf);
+    };
+    w.rtb().setHtml(script(600));
+    w.dialogs.printAnswers = {true, true};
+    w.form->ui.mnuStampa->trigger();
+    // The command returns at once; the job prints what the script was when
+    // it was given, whatever is typed meanwhile.
+    QVERIFY(w.printJob()->running());
+    w.rtb().setPlainText(QStringLiteral("Rewritten while printing"));
+    // A second print waits for the first: no dialog, a notice.
+    w.form->ui.mnuStampa->trigger();
+    QCOMPARE(w.dialogs.printCalls, 1);
+    QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[175]);
+    QVERIFY(w.printed());
+    test::PdfInside whole(pdf);
+    QVERIFY2(whole.pages() >= 10, QByteArray::number(whole.pages()).constData());
+    QVERIFY(whole.hasBoldFont());
+    // Long jobs say how far they got.
+    QCOMPARE(w.form->ui.Label11->caption(),
+             w.form->lang[172].arg(whole.pages()).arg(whole.pages()));
+    // After the job, printing works again.
+    w.form->ui.mnuStampa->trigger();
+    QCOMPARE(w.dialogs.printCalls, 2);
+    QVERIFY(w.printed());
+    QCOMPARE(test::PdfInside(pdf).pages(), 1);
   }
 
   void cancelledPrintLeavesThePrinter() {
