@@ -3,6 +3,7 @@
 
 #include "app/form1.h"
 #include "platform/fakes.h"
+#include "platform/linux_platform.h"
 #include "platform/rtb/rtb.h"
 #include "support/program_folder.h"
 #include "tools/about_box.h"
@@ -15,11 +16,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QColorDialog>
 #include <QDir>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
+#include <QUrl>
 
 using namespace scenova;
 using namespace scenova::app;
@@ -51,6 +55,67 @@ class TestTools : public QObject {
     QVERIFY(!c.ColorAnnulla());
     QCOMPARE(c.RGBResult, 0xFF0000);
     QCOMPARE(dialogs.colorInitials.last(), QColor(255, 0, 0));
+  }
+
+  void customColoursGoThroughTheDialog() {
+    platform::FakeDialogs dialogs;
+    tools::ShowColor c(dialogs);
+    // Slot 0 = 0x00563412 (red 0x12), slot 15 = pure blue.
+    QByteArray block(64, '\0');
+    block.replace(0, 4, QByteArray::fromHex("12345600"));
+    block.replace(60, 4, QByteArray::fromHex("0000ff00"));
+    c.setCustomColors(block);
+    dialogs.customColorsChosen = QList<QColor>(16, QColor(Qt::black));
+    (*dialogs.customColorsChosen)[2] = QColor(1, 2, 3);
+    // Cancelled: the dialog saw them, they stay as they were.
+    c.showColor();
+    QVERIFY(c.ColorAnnulla());
+    QCOMPARE(dialogs.customColorsShown.size(), 1);
+    const QList<QColor> shown = dialogs.customColorsShown[0];
+    QCOMPARE(shown.size(), 16);
+    QCOMPARE(shown[0], QColor(0x12, 0x34, 0x56));
+    QCOMPARE(shown[1], QColor(Qt::black));
+    QCOMPARE(shown[15], QColor(0, 0, 255));
+    QCOMPARE(c.CustomColors(), block);
+    // Chosen: the block is what the dialog left.
+    dialogs.colorAnswers.push_back(QColor(Qt::green));
+    c.showColor();
+    QVERIFY(!c.ColorAnnulla());
+    QByteArray expected(64, '\0');
+    expected.replace(8, 4, QByteArray::fromHex("01020300"));
+    QCOMPARE(c.CustomColors().toHex(), expected.toHex());
+  }
+
+  void qtColourDialogKeepsTheCustomColours() {
+    platform::QtDialogs dialogs;
+    QList<QColor> custom(16, QColor(Qt::black));
+    custom[0] = QColor(0x12, 0x34, 0x56);
+    QColor seen;
+    QTimer::singleShot(0, [&] {
+      auto* d = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+      if (!d) return;
+      seen = QColorDialog::customColor(0);
+      QColorDialog::setCustomColor(5, QColor(7, 8, 9));
+      d->setCurrentColor(QColor(Qt::red));
+      d->accept();
+    });
+    const std::optional<QColor> chosen = dialogs.colorDialog(nullptr, Qt::black, custom);
+    QCOMPARE(seen, QColor(0x12, 0x34, 0x56));
+    QCOMPARE(chosen, std::optional<QColor>(QColor(Qt::red)));
+    QCOMPARE(custom.size(), 16);
+    QCOMPARE(custom[0], QColor(0x12, 0x34, 0x56));
+    QCOMPARE(custom[5], QColor(7, 8, 9));
+    // Another caller's dialog starts from its own colours, not these.
+    QList<QColor> other(16, QColor(Qt::black));
+    QTimer::singleShot(0, [&] {
+      auto* d = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+      if (!d) return;
+      seen = QColorDialog::customColor(5);
+      d->reject();
+    });
+    QVERIFY(!dialogs.colorDialog(nullptr, Qt::black, other));
+    QCOMPARE(seen, QColor(Qt::black));
+    QCOMPARE(other, QList<QColor>(16, QColor(Qt::black)));
   }
 
   void toolbarColourOnTheSelection() {
@@ -239,6 +304,23 @@ class TestTools : public QObject {
     w.form->ui.mnuAggLingua->trigger();
     QVERIFY(w.system.opened.last().startsWith(tools::siteUrl()));
     QCOMPARE(w.system.opened.size(), 7);
+  }
+
+  void everyWebLinkIsOnTheProjectsSite() {
+    const QUrl site(tools::siteUrl());
+    QVERIFY(site.isValid());
+    QCOMPARE(site.scheme(), QStringLiteral("https"));
+    QCOMPARE(site.path(), QStringLiteral("/"));
+    QVERIFY(site.host().contains(QStringLiteral("scenova")));
+    QCOMPARE(tools::siteUrl(), QString::fromLatin1(tools::kSiteAddress));
+    Window w;
+    for (QAction* a :
+         {w.form->ui.mnuAggiornamenti, w.form->ui.mnuAggLingua, w.form->ui.mnuFaiDonazione}) {
+      a->trigger();
+      const QUrl page(w.system.opened.last());
+      QCOMPARE(page.host(), site.host());
+      QVERIFY2(page.path().size() > 1, qPrintable(page.toString()));
+    }
   }
 
   void shellFailureIsANotice() {
