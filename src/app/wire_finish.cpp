@@ -15,6 +15,9 @@
 #include <QPointer>
 #include <QPrinter>
 
+#include <memory>
+#include <optional>
+
 namespace scenova::app {
 
 namespace {
@@ -48,9 +51,18 @@ class FinishTools final : public QObject {
       form_.ShowNotice(form_.lang[175]);
       return;
     }
-    tools::PrintDialog chooser(*form_.services().dialogs, printer_, tools::installedPrinters);
-    if (!chooser.ChoosePrinter(&form_, printer_.printerName(), 64)) return;
-    job_->start(*form_.editor(), printer_);
+    // The printer and the dialog ask the print system on this thread: only
+    // once it has answered in time, so that a stalled print server cannot
+    // freeze the window.
+    const std::optional<QStringList> names = tools::installedPrintersWithin(kPrintSystemWaitMs);
+    if (!names) {
+      form_.ShowNotice(form_.lang[176]);
+      return;
+    }
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    tools::PrintDialog chooser(*form_.services().dialogs, *printer_, [&names] { return *names; });
+    if (!chooser.ChoosePrinter(&form_, printer_->printerName(), 64)) return;
+    job_->start(*form_.editor(), *printer_);
   }
 
   void color() {
@@ -74,12 +86,13 @@ class FinishTools final : public QObject {
 
   tools::HelpLinks& links() { return links_; }
   tools::FrmInfo* info() const { return info_; }
-  QPrinter& printer() { return printer_; }
 
  private:
   Form1& form_;
   tools::HelpLinks links_;
-  QPrinter printer_{QPrinter::HighResolution};
+  static constexpr int kPrintSystemWaitMs = 4000;
+  // Made at the first print (making one asks the print system).
+  std::unique_ptr<QPrinter> printer_;
   tools::PrintJob* job_;
   QPointer<tools::FrmInfo> info_;
 };

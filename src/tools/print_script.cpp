@@ -12,7 +12,11 @@
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace scenova::tools {
 
@@ -52,6 +56,25 @@ bool PrintDialog::ChoosePrinter(QWidget* owner, const QString& preferred, int) {
 
 QStringList installedPrinters() {
   return QPrinterInfo::availablePrinterNames();
+}
+
+std::optional<QStringList> installedPrintersWithin(int ms) {
+  struct Answer {
+    std::mutex lock;
+    std::condition_variable ready;
+    std::optional<QStringList> names;
+  };
+  auto answer = std::make_shared<Answer>();
+  std::thread([answer] {
+    QStringList names = installedPrinters();
+    const std::lock_guard<std::mutex> hold(answer->lock);
+    answer->names = std::move(names);
+    answer->ready.notify_all();
+  }).detach();
+  std::unique_lock<std::mutex> hold(answer->lock);
+  answer->ready.wait_for(hold, std::chrono::milliseconds(ms),
+                         [&] { return answer->names.has_value(); });
+  return answer->names;
 }
 
 std::unique_ptr<QTextDocument> printableCopy(const QTextEdit& editor) {

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPrinter;
 class QTextDocument;
@@ -47,6 +48,12 @@ class PrintDialog {
 
 // Names of the printers the system offers (through CUPS).
 QStringList installedPrinters();
+
+// The same, asked on a thread of its own and waited for at most ms
+// milliseconds: nothing when the print system did not answer in time (a
+// stalled print server holds its callers for a minute or more). The
+// question is left to finish or fail on its own.
+std::optional<QStringList> installedPrintersWithin(int ms);
 
 // A copy of what a print of the editor prints: its selection with its
 // formatting, or the whole script when nothing is selected. Edits made to

@@ -25,10 +25,43 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+
 using namespace scenova;
 using namespace scenova::app;
 using test::script;
 using test::Window;
+
+namespace {
+
+// A local socket that takes connections and never reads them.
+struct StalledServer {
+  QByteArray path;
+  int fd = -1;
+  explicit StalledServer(QByteArray at) : path(std::move(at)) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<size_t>(path.size()) >= sizeof(address.sun_path)) return;
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0) return;
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::listen(fd, 16) != 0)
+      close();
+  }
+  ~StalledServer() { close(); }
+  bool listening() const { return fd >= 0; }
+  void close() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+  }
+};
+
+}  // namespace
 
 class TestTools : public QObject {
   Q_OBJECT
@@ -205,6 +238,29 @@ class TestTools : public QObject {
     QCOMPARE(w.dialogs.printCalls, 2);
     QVERIFY(w.printed());
     QCOMPARE(test::PdfInside(pdf).pages(), 1);
+  }
+
+  void aStalledPrintServerLeavesTheWindowFree() {
+    // A print server that takes the connection and never answers.
+    QTemporaryDir dir;
+    StalledServer stalled(QFile::encodeName(dir.filePath(QStringLiteral("cups.sock"))));
+    QVERIFY(stalled.listening());
+    const QByteArray server = qgetenv("CUPS_SERVER");
+    qputenv("CUPS_SERVER", stalled.path);
+    {
+      Window w;
+      w.dialogs.printAnswers = {true};
+      w.form->ui.mnuStampa->trigger();
+      // The command came back with a notice, without the dialog.
+      QCOMPARE(w.dialogs.printCalls, 0);
+      QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[176]);
+      QVERIFY(!w.printJob()->running());
+    }
+    stalled.close();  // the question still waiting fails now
+    if (server.isNull())
+      qunsetenv("CUPS_SERVER");
+    else
+      qputenv("CUPS_SERVER", server);
   }
 
   void cancelledPrintLeavesThePrinter() {
