@@ -240,6 +240,25 @@ class TestTools : public QObject {
     QCOMPARE(test::PdfInside(pdf).pages(), 1);
   }
 
+  void closingTheWindowFinishesThePrint() {
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("closing.pdf"));
+    {
+      Window w;
+      w.dialogs.printChoice = [&](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(pdf);
+      };
+      w.rtb().setHtml(script(600));
+      w.dialogs.printAnswers = {true};
+      w.form->ui.mnuStampa->trigger();
+      QVERIFY(w.printJob()->running());
+    }  // the window goes while its job prints
+    test::PdfInside closing(pdf);
+    QVERIFY2(closing.pages() >= 10, QByteArray::number(closing.pages()).constData());
+    QVERIFY(closing.raw.trimmed().endsWith("%%EOF"));
+  }
+
   void aStalledPrintServerLeavesTheWindowFree() {
     // A print server that takes the connection and never answers.
     QTemporaryDir dir;
