@@ -6,7 +6,9 @@
 //     same way (a process started at the same moment) on the same WAV, so
 //     that the program's own share is the difference of the medians;
 //   CPU while playing: the program's CPU time over 10 s of a playing cue,
-//     beside paplay playing the same file alone.
+//     beside paplay playing the same file alone and beside the program's
+//     own audio device (the media engine with the program's settings)
+//     playing it inside this otherwise idle process.
 //
 // Run: build/bench/media/bench_show_audio (with DISPLAY and PULSE_SERVER
 // set, SCENOVA_EXECUTABLE naming the program, SCENOVA_SOURCE_DIR the tree).
@@ -25,6 +27,7 @@
 
 #include "../../tests/platform/media/audio_test_support.h"
 #include "../../tests/support/program_folder.h"
+#include "platform/media/audio_device_mpv.h"
 
 using namespace scenova::testing;
 
@@ -160,8 +163,22 @@ int main(int argc, char** argv) {
   const double paplayCpu = (cpuSeconds(paplay.processId()) - before) / 10.0 * 100;
   paplay.kill();
   paplay.waitForFinished(2000);
-  std::printf("CPU while playing: program %.2f %% of a core, paplay alone %.2f %%\n", programCpu,
-              paplayCpu);
+  double engineCpu = 0;
+  {
+    scenova::platform::MpvAudioDevice device;
+    device.sendString(QStringLiteral("open \"") + folder.file(QStringLiteral("tone.wav")) +
+                      QStringLiteral("\" alias wav1"));
+    device.sendString(QStringLiteral("play wav1"));
+    QTest::qWait(500);
+    before = cpuSeconds(QCoreApplication::applicationPid());
+    QTest::qWait(10000);
+    engineCpu = (cpuSeconds(QCoreApplication::applicationPid()) - before) / 10.0 * 100;
+    device.sendString(QStringLiteral("close all"));
+  }
+  std::printf(
+      "CPU while playing: program %.2f %% of a core, its audio engine alone %.2f %%, paplay alone "
+      "%.2f %%\n",
+      programCpu, engineCpu, paplayCpu);
   program.kill();
   program.waitForFinished(5000);
   return 0;

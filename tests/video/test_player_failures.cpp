@@ -64,7 +64,7 @@ class TestPlayerFailures : public QObject {
         write("text.mid", QByteArrayLiteral("MThd garbage")),
         dir_.path(),
     };
-    platform::MpvMediaPlayer player({}, false, nullptr);
+    platform::MpvMediaPlayer player({}, platform::MpvMediaPlayer::VideoOutput::None, nullptr);
     QElapsedTimer all;
     all.start();
     QSignalSpy failed(&player, &platform::MediaPlayer::loadFailed);

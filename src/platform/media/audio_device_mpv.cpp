@@ -73,7 +73,7 @@ quint32 MpvAudioDevice::sendString(const QString& command, QString* reply) {
   const MciCommand c = MciCommand::parse(command);
   if (!c.isValid()) return code(c.error);
   // Bring the state up to date with whatever the engine reported meanwhile.
-  if (session_) session_->drainEvents();
+  if (session_) session_->drainIfPending();
 
   if (c.verb == MciCommand::Verb::CloseAll) {
     closeAll();

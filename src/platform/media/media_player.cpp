@@ -26,10 +26,18 @@ bool openGlWidgetsWork() {
   return works;
 }
 
+// On X11 the core draws into a window of its own inside the widget, which
+// costs the rest of the window nothing; elsewhere through Qt's OpenGL.
+MpvMediaPlayer::VideoOutput videoOutputHere() {
+  using Output = MpvMediaPlayer::VideoOutput;
+  if (QGuiApplication::platformName() == QLatin1StringView("xcb")) return Output::NativeWindow;
+  return openGlWidgetsWork() ? Output::OpenGL : Output::None;
+}
+
 }  // namespace
 
 std::unique_ptr<MediaPlayer> createMediaPlayer(const PlayerSettings& settings, QWidget* parent) {
-  return std::make_unique<MpvMediaPlayer>(settings, openGlWidgetsWork(), parent);
+  return std::make_unique<MpvMediaPlayer>(settings, videoOutputHere(), parent);
 }
 
 QString formatPlayerTime(double seconds) {
@@ -40,6 +48,8 @@ QString formatPlayerTime(double seconds) {
   return two(m) + QLatin1Char(':') + two(s);
 }
 
-int keyShiftState(const QKeyEvent& event) { return shiftState(event.modifiers()); }
+int keyShiftState(const QKeyEvent& event) {
+  return shiftState(event.modifiers());
+}
 
 }  // namespace scenova::platform

@@ -14,6 +14,7 @@
 #include "midi_file.h"
 #include "midi_render.h"
 #include "mpv_session.h"
+#include "native_video_view.h"
 #include "video_widget.h"
 
 #include <mpv/client.h>
@@ -23,7 +24,7 @@ namespace scenova::platform {
 namespace {
 
 MpvSession::Options coreOptions(const PlayerSettings& s, int volume) {
-  return {
+  MpvSession::Options options{
       {"config", "no"},
       {"terminal", "no"},
       {"idle", "yes"},
@@ -53,7 +54,13 @@ MpvSession::Options coreOptions(const PlayerSettings& s, int volume) {
       {"load-auto-profiles", "no"},
       {"input-default-bindings", "no"},
       {"input-vo-keyboard", "no"},
+      // In a window of ours: clicks and the pointer belong to the widget
+      // around it, whose pointer (none on the projector) the picture keeps.
+      {"input-cursor", "no"},
+      {"cursor-autohide", "no"},
+      {"gpu-context", "x11egl"},
   };
+  return options;
 }
 
 QString localPath(const QString& url) {
@@ -73,8 +80,7 @@ bool isMidiFile(const QFileInfo& info) {
 
 }  // namespace
 
-MpvMediaPlayer::MpvMediaPlayer(const PlayerSettings& settings, bool withVideoOutput,
-                               QWidget* parent)
+MpvMediaPlayer::MpvMediaPlayer(const PlayerSettings& settings, VideoOutput output, QWidget* parent)
     : settings_(settings),
       soundFont_(defaultSoundFont()),
       volume_(std::clamp(settings.volume, 0, 100)) {
@@ -97,7 +103,10 @@ MpvMediaPlayer::MpvMediaPlayer(const PlayerSettings& settings, bool withVideoOut
     qWarning("Media player: %s", qUtf8Printable(session_->errorText()));
   }
   QWidget* view = nullptr;
-  if (withVideoOutput && session_->isValid()) {
+  if (output == VideoOutput::NativeWindow && session_->isValid()) {
+    view = new NativeVideoView(session_.get(), kNativeOutputs, parent);
+    videoOutput_ = true;
+  } else if (output == VideoOutput::OpenGL && session_->isValid()) {
     view = new VideoWidget(session_.get(), parent);
     videoOutput_ = true;
   } else {

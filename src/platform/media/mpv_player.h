@@ -35,9 +35,14 @@ class MpvMediaPlayer final : public MediaPlayer {
   // MIDI files larger than this are refused.
   static constexpr qint64 kMaxMidiBytes = 16 << 20;
 
-  // withVideoOutput false keeps the core on the "null" video output and
-  // gives a plain widget (for platforms without OpenGL).
-  MpvMediaPlayer(const PlayerSettings& settings, bool withVideoOutput, QWidget* parent);
+  // How the picture reaches the screen.
+  enum class VideoOutput {
+    None,          // the core stays on the "null" output; a plain black widget
+    NativeWindow,  // the core draws into a native child window (X11)
+    OpenGL,        // the core draws through Qt's OpenGL widget (other platforms)
+  };
+
+  MpvMediaPlayer(const PlayerSettings& settings, VideoOutput output, QWidget* parent);
   ~MpvMediaPlayer() override;
 
   QString url() const override { return url_; }
@@ -62,8 +67,11 @@ class MpvMediaPlayer final : public MediaPlayer {
   // Whether a file is loaded (it has a position) and whether it is playing.
   bool hasMedia() const { return state_ == State::Ready; }
   bool isPlaying() const;
-  // True when the widget draws video with OpenGL.
+  // True when the widget shows the video.
   bool hasVideoOutput() const { return videoOutput_; }
+  // The outputs tried in turn for a native window: the GPU one where the
+  // OpenGL driver is not a software one, else the X server's own.
+  static constexpr const char* kNativeOutputs = "gpu,xv,x11";
   // The soundfont used for MIDI files (the system's General MIDI one).
   void setSoundFont(const QString& path) { soundFont_ = path; }
   // For benchmarks: frames the engine dropped or showed late so far (a

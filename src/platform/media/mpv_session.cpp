@@ -72,13 +72,19 @@ MpvSession::~MpvSession() {
 
 void MpvSession::onWakeup(void* self) {
   auto* session = static_cast<MpvSession*>(self);
+  session->eventsPending_ = true;
   // Post at most one drain at a time; the drain empties the whole queue.
   if (session->drainPosted_.exchange(true)) return;
   QMetaObject::invokeMethod(session, &MpvSession::drainEvents, Qt::QueuedConnection);
 }
 
+void MpvSession::drainIfPending() {
+  if (eventsPending_) drainEvents();
+}
+
 void MpvSession::drainEvents() {
   drainPosted_ = false;
+  eventsPending_ = false;
   if (!handle_) return;
   for (;;) {
     const mpv_event* ev = mpv_wait_event(handle_, 0);

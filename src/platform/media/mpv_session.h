@@ -89,6 +89,10 @@ class MpvSession : public QObject {
 
   // Handles every queued event now (the wakeup callback schedules this).
   void drainEvents();
+  // The same, but only when the engine has announced an event since the
+  // last drain: a caller that wants to be up to date before it answers a
+  // question asked a hundred times a second pays nothing when nothing came.
+  void drainIfPending();
 
   // A human-readable text for an mpv error code.
   static QString errorName(int code);
@@ -123,6 +127,7 @@ class MpvSession : public QObject {
   mpv_handle* handle_ = nullptr;
   QString errorText_;
   std::atomic<bool> drainPosted_{false};
+  std::atomic<bool> eventsPending_{true};  // a wakeup came since the last drain began
   bool idle_ = true;
 };
 

@@ -26,8 +26,15 @@ VideoWidget::VideoWidget(MpvSession* session, QWidget* parent)
   // the renderer would keep showing the last picture.
   if (session_ && session_->isValid()) {
     session_->observe("vo-configured", MPV_FORMAT_FLAG);
+    // The selected video track, kept as it changes: the interface thread
+    // never reads the core directly (it may be busy opening a file).
+    session_->observe("vid", MPV_FORMAT_STRING);
     connect(session_, &MpvSession::propertyChanged, this,
             [this](const QByteArray& name, const QVariant& value) {
+              if (name == "vid") {
+                videoTrack_ = value.toString().toUtf8();
+                return;
+              }
               if (name != "vo-configured") return;
               videoActive_ = value.toBool();
               update();
@@ -61,7 +68,7 @@ void VideoWidget::initializeGL() {
   session_->setPropertyAsync("vo", "libmpv");
   // A file loaded before the video output existed may have given up its
   // picture; select it again.
-  if (session_->getString("vid").second == "no") session_->setProperty("vid", "auto");
+  if (videoTrack_ == "no") session_->setPropertyAsync("vid", "auto");
 }
 
 void VideoWidget::paintGL() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QOpenGLWidget>
 
 #include <atomic>
@@ -40,6 +41,7 @@ class VideoWidget final : public QOpenGLWidget {
   mpv_render_context* render_ = nullptr;
   std::atomic<bool> updatePosted_{false};
   bool videoActive_ = false;
+  QByteArray videoTrack_;  // the core's "vid" as last reported
   qint64 frames_ = 0;
 };
 

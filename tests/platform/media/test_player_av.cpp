@@ -12,6 +12,10 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <optional>
 
 #include "audio_test_support.h"
 #include "platform/media/mpv_player.h"
@@ -45,12 +49,17 @@ class TestPlayerAv : public QObject {
     std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
     std::unique_ptr<MpvMediaPlayer> player;
   };
-  Stage stage(QSize size, PlayerSettings settings = {}, bool show = true) {
+  Stage stage(QSize size, PlayerSettings settings = {}, bool show = true,
+              std::optional<MpvMediaPlayer::VideoOutput> output = std::nullopt) {
     Stage s;
     s.window->setWindowFlag(Qt::FramelessWindowHint);
     s.window->setGeometry(QRect(QPoint(40, 40), size));
-    auto p = createMediaPlayer(settings, s.window.get());
-    s.player.reset(static_cast<MpvMediaPlayer*>(p.release()));
+    if (output) {
+      s.player = std::make_unique<MpvMediaPlayer>(settings, *output, s.window.get());
+    } else {
+      auto p = createMediaPlayer(settings, s.window.get());
+      s.player.reset(static_cast<MpvMediaPlayer*>(p.release()));
+    }
     auto* layout = new QVBoxLayout(s.window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(s.player->widget());
@@ -104,6 +113,64 @@ class TestPlayerAv : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(s.player->hasMedia(), 5000);
     const double before = s.player->currentPosition();
     QTRY_VERIFY(s.player->currentPosition() > before + 0.2);
+  }
+
+  // The picture is drawn in a window of its own: the window around the
+  // player stays a plain raster window (nothing of it is composited with
+  // OpenGL per frame), and only the picture's own surface inside the
+  // player's widget is a native window.
+  void theWindowAroundStaysRaster() {
+    Stage s = stage(QSize(320, 240));
+    auto* panel = new QWidget(s.window.get());
+    panel->setGeometry(0, 200, 320, 40);
+    panel->show();
+    s.player->setUrl(red_);
+    s.player->play();
+    QTRY_VERIFY_WITH_TIMEOUT(isRed(screenPixel(s.window.get(), QPoint(160, 120))), 4000);
+    QCOMPARE(s.window->windowHandle()->surfaceType(), QSurface::RasterSurface);
+    QVERIFY(!panel->testAttribute(Qt::WA_NativeWindow));
+    QVERIFY(!s.player->widget()->testAttribute(Qt::WA_NativeWindow));
+    const auto natives = s.window->findChildren<QWidget*>();
+    QCOMPARE(std::count_if(natives.begin(), natives.end(),
+                           [](QWidget* w) { return w->testAttribute(Qt::WA_NativeWindow); }),
+             1);
+  }
+
+  // The widget moved into another window (its native window made anew)
+  // shows the picture there; the file plays on throughout.
+  void pictureFollowsTheWidgetToAnotherWindow() {
+    Stage s = stage(QSize(320, 240));
+    s.player->setUrl(red_);
+    s.player->play();
+    QTRY_VERIFY_WITH_TIMEOUT(isRed(screenPixel(s.window.get(), QPoint(160, 120))), 4000);
+    QWidget other;
+    other.setWindowFlag(Qt::FramelessWindowHint);
+    other.setGeometry(400, 300, 320, 240);
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    QElapsedTimer held;
+    held.start();
+    s.player->widget()->setParent(&other);
+    s.player->widget()->setGeometry(other.rect());
+    s.player->widget()->show();
+    QVERIFY2(held.elapsed() < 1000, qPrintable(QString::number(held.elapsed())));
+    s.window->hide();
+    QTRY_VERIFY_WITH_TIMEOUT(isRed(screenPixel(&other, QPoint(160, 120))), 4000);
+    const double before = s.player->currentPosition();
+    QTRY_VERIFY(s.player->currentPosition() > before + 0.2);
+    s.player->widget()->setParent(s.window.get());
+  }
+
+  // Where Qt draws with OpenGL (platforms other than X11), the picture
+  // still reaches the screen through Qt's OpenGL widget.
+  void openGlOutputShowsThePicture() {
+    Stage s = stage(QSize(320, 240), {}, true, MpvMediaPlayer::VideoOutput::OpenGL);
+    QVERIFY(s.player->hasVideoOutput());
+    s.player->setUrl(red_);
+    s.player->play();
+    QTRY_VERIFY_WITH_TIMEOUT(isRed(screenPixel(s.window.get(), QPoint(160, 120))), 6000);
+    s.player->close();
+    QTRY_VERIFY_WITH_TIMEOUT(isBlack(screenPixel(s.window.get(), QPoint(160, 120))), 3000);
   }
 
   // A 4:3 video in a wide control: bars at the sides unless stretched.
