@@ -210,8 +210,7 @@ bool MidiSynthesis::ensureSynth() {
     error_ = QStringLiteral("the sound font %1 did not load").arg(song_->soundFont());
     return false;
   }
-  fluid_synth_reverb_on(synth_->synth, -1, song_->effects());
-  fluid_synth_chorus_on(synth_->synth, -1, song_->effects());
+  setEffects(song_->effects());
   left_.resize(kStepFrames);
   right_.resize(kStepFrames);
   return true;
@@ -358,14 +357,27 @@ bool MidiSynthesis::seek(qint64 frame, const std::atomic<bool>& cancel) {
   const qint64 start = preRollStart(frame);
   replayStateBefore(start);
   pos_ = start;
+  // The effects' modulation cannot be replayed anyway: they only take in
+  // the last moments before the target, which saves a third of the time.
+  qint64 effectsFrom = frame - qint64(kEffectsSeconds * MidiSong::kSampleRate);
+  effectsFrom = std::max(start, effectsFrom - effectsFrom % MidiSong::kBlockFrames);
+  setEffects(false);
   while (pos_ < frame) {
-    const qint64 n = render(nullptr, std::min(frame - pos_, kStepFrames), cancel);
+    if (pos_ >= effectsFrom) setEffects(song_->effects());
+    const qint64 until = pos_ < effectsFrom ? effectsFrom : frame;
+    const qint64 n = render(nullptr, std::min(until - pos_, kStepFrames), cancel);
     if (n <= 0) {
       pos_ = -1;  // somewhere in between: the next seek starts over
       return false;
     }
   }
+  setEffects(song_->effects());
   return true;
+}
+
+void MidiSynthesis::setEffects(bool on) {
+  fluid_synth_reverb_on(synth_->synth, -1, on);
+  fluid_synth_chorus_on(synth_->synth, -1, on);
 }
 
 qint64 MidiSynthesis::render(qint16* out, qint64 count, const std::atomic<bool>& cancel) {

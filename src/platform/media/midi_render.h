@@ -70,16 +70,20 @@ class MidiSong {
 // before that point applied first. The start point lies kSettleSeconds before
 // the target, or earlier to take in every note still sounding at the target
 // or released in those seconds (at most kMaxPreRollSeconds before it; a note
-// held longer is struck again there). The samples after a seek thus equal an
-// uninterrupted rendering up to what the effects unit still holds of the
-// music before the start point.
+// held longer is struck again there). Without reverb and chorus the samples
+// after a seek thus equal an uninterrupted rendering (to within what recycled
+// voices leave, -60 dB); the effects' own modulation runs on from wherever
+// the synthesiser started, so with them the sound is the same but not the
+// samples.
 //
 // Not thread-safe: one thread renders (mpv's stream reader); cancel flags may
 // be set from any thread.
 class MidiSynthesis {
  public:
-  static constexpr double kSettleSeconds = 5;
-  static constexpr double kMaxPreRollSeconds = 30;
+  static constexpr double kSettleSeconds = 2;
+  static constexpr double kMaxPreRollSeconds = 12;
+  // The effects run in this last part of the silent rendering only.
+  static constexpr double kEffectsSeconds = 1.5;
 
   explicit MidiSynthesis(std::shared_ptr<MidiSong> song);
   ~MidiSynthesis();  // the synthesiser is kept for the next song
@@ -104,6 +108,7 @@ class MidiSynthesis {
   void replayStateBefore(qint64 start);
   void fetchEvent();
   void send(const MidiEventReader::Event& e);
+  void setEffects(bool on);
 
   std::shared_ptr<MidiSong> song_;
   std::unique_ptr<FluidInstance> synth_;

@@ -34,7 +34,7 @@ QByteArray track(const QByteArray& events) {
 
 const QByteArray kEnd = bytes({0x00, 0xff, 0x2f, 0x00});
 constexpr int kSeekTolerance = 32;  // -60 dB: what recycled voices leave
-constexpr double kLoudnessTolerance = 0.15;
+constexpr double kLoudnessTolerance = 0.2;
 
 using Samples = std::vector<qint16>;
 
@@ -79,17 +79,18 @@ QByteArray event(qint64 delta, std::initializer_list<int> data) {
   return vlq(quint32(delta)) + bytes(data);
 }
 
-// About 40 seconds of music that leaves state behind it: a tempo change,
+// About 44 seconds of music that leaves state behind it: a tempo change,
 // programs, an RPN pitch bend range and bends, controllers, the sustain
-// pedal, a note held for twenty seconds and drums.
+// pedal, drums, a string note held for 8 s and an organ note for 18 s (longer
+// than a seek renders before its target).
 QByteArray richSong() {
   QByteArray conductor = event(0, {0xff, 0x51, 0x03, 0x07, 0xa1, 0x20});  // 120 bpm
   conductor += event(480 * 16, {0xff, 0x51, 0x03, 0x0a, 0x2c, 0x2b});     // 8 s: 90 bpm
   conductor += kEnd;
   QByteArray piano = event(0, {0xc0, 0}) + event(0, {0xb0, 7, 100}) + event(0, {0xb0, 91, 60});
-  for (int i = 0; i < 140; ++i) {
+  for (int i = 0; i < 140; ++i) {  // 240 ticks each
     const int key = 48 + (i * 7) % 30;
-    if (i == 40) piano += event(0, {0xb0, 64, 127});
+    if (i == 40) piano += event(0, {0xb0, 64, 127});  // 10.7 s to 16 s
     if (i == 56) piano += event(0, {0xb0, 64, 0});
     piano += event(0, {0x90, key, 70 + i % 50}) + event(200, {0x80, key, 0});
     piano += event(40, {0xb0, 10, (i * 13) % 128});
@@ -98,15 +99,18 @@ QByteArray richSong() {
   QByteArray strings = event(0, {0xc1, 48}) + event(0, {0xb1, 101, 0}) + event(0, {0xb1, 100, 0}) +
                        event(0, {0xb1, 6, 12}) + event(0, {0xb1, 38, 0}) +
                        event(0, {0xb1, 101, 127}) + event(0, {0xb1, 100, 127});
-  strings += event(480 * 4, {0x91, 55, 100});
-  for (int i = 0; i < 300; ++i)
+  strings += event(480 * 4, {0x91, 55, 100});  // 2 s to 10 s
+  for (int i = 0; i < 120; ++i)
     strings += event(60, {0xe1, 0, (i * 5) % 128}) + event(0, {0xb1, 11, 60 + i % 60});
   strings += event(0, {0x81, 55, 0}) + kEnd;
   QByteArray drums;
   for (int i = 0; i < 70; ++i)
     drums += event(i ? 480 : 0, {0x99, 36, 110}) + event(0, {0x89, 36, 0});
   drums += kEnd;
-  return midiHeader(1, 4, 480) + track(conductor) + track(piano) + track(strings) + track(drums);
+  const QByteArray organ = event(0, {0xc2, 19}) + event(480 * 34, {0x92, 90, 90}) +  // 20 s
+                           event(480 * 27, {0x82, 90, 0}) + kEnd;                    // 38 s
+  return midiHeader(1, 5, 480) + track(conductor) + track(piano) + track(strings) + track(drums) +
+         track(organ);
 }
 
 std::shared_ptr<MidiSong> songOf(const QByteArray& file, bool effects = true) {
@@ -124,6 +128,15 @@ std::vector<double> loudness(const Samples& s, qint64 from, qint64 frames, qint6
     out.push_back(std::sqrt(sum / double(2 * window)));
   }
   return out;
+}
+
+// The largest relative difference in loudness, stretch by stretch (0.37 s).
+double loudnessDifference(const Samples& a, qint64 aFrom, const Samples& b, qint64 frames) {
+  const auto x = loudness(a, aFrom, frames, 16384), y = loudness(b, 0, frames, 16384);
+  double worst = 0;
+  for (size_t i = 0; i < x.size(); ++i)
+    worst = std::max(worst, std::abs(x[i] - y[i]) / (x[i] + 50));
+  return worst;
 }
 
 bool haveSoundFont() {
@@ -275,15 +288,19 @@ class TestMidi : public QObject {
   // the pedal, and the controllers, programs and pitch bend range before.
   void seekGivesWhatPlayingThroughGives_data() {
     QTest::addColumn<double>("at");
-    QTest::newRow("first seconds") << 2.0;
-    QTest::newRow("held note, tempo change") << 9.0;
-    QTest::newRow("pedal down") << 15.3;
-    QTest::newRow("pedal released, bends") << 24.7;
-    QTest::newRow("after the held note") << 33.0;
+    QTest::addColumn<bool>("exact");
+    QTest::newRow("first seconds") << 2.0 << true;
+    QTest::newRow("held note, bends, tempo change") << 9.0 << true;
+    QTest::newRow("pedal down") << 15.3 << true;
+    QTest::newRow("pedal released") << 17.0 << true;
+    QTest::newRow("organ held") << 24.7 << true;
+    // Struck again 12 s before: the same sound, not the same samples.
+    QTest::newRow("organ held for 15 s") << 35.0 << false;
   }
   void seekGivesWhatPlayingThroughGives() {
     if (!haveSoundFont()) QSKIP("the General MIDI soundfont is not installed");
     QFETCH(double, at);
+    QFETCH(bool, exact);
     // Without reverb and chorus, sample for sample.
     static const auto dry = songOf(richSong(), false);
     QVERIFY(dry);
@@ -294,18 +311,18 @@ class TestMidi : public QObject {
     QCOMPARE(qint64(sought.size()), 2 * length);
     QVERIFY(peakOf(sought, 0, length) > 1000);
     const int diff = largestDifference(whole, from, sought, length);
-    QVERIFY2(diff <= kSeekTolerance, qPrintable(QString::number(diff)));
+    if (exact) QVERIFY2(diff <= kSeekTolerance, qPrintable(QString::number(diff)));
     // The effects' own modulation runs on from wherever the synthesiser
     // started, so with them the sound matches in loudness, stretch by stretch.
     static const auto wet = songOf(richSong(), true);
     static const Samples wholeWet = renderAt(wet, 0, wet->frames());
     const Samples soughtWet = renderAt(wet, from, length);
-    const auto a = loudness(wholeWet, from, length, 4096), b = loudness(soughtWet, 0, length, 4096);
-    double worst = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-      worst = std::max(worst, std::abs(a[i] - b[i]) / (a[i] + 50));
-    qInfo("largest difference %d, loudness %.3f", diff, worst);
-    QVERIFY2(worst < kLoudnessTolerance, qPrintable(QString::number(worst)));
+    const double dryLoudness = loudnessDifference(whole, from, sought, length);
+    const double wetLoudness = loudnessDifference(wholeWet, from, soughtWet, length);
+    qInfo("largest difference %d, loudness %.3f dry, %.3f with effects", diff, dryLoudness,
+          wetLoudness);
+    QVERIFY2(dryLoudness < kLoudnessTolerance, qPrintable(QString::number(dryLoudness)));
+    QVERIFY2(wetLoudness < kLoudnessTolerance, qPrintable(QString::number(wetLoudness)));
   }
 
   // A three-hour song: its length, a seek near its end and reading on to the

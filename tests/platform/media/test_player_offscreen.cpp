@@ -174,6 +174,36 @@ class TestPlayerOffscreen : public QObject {
     QCOMPARE(p->currentPosition(), 0.0);
   }
 
+  // A three-hour song loads at once with its whole length, seeks to its last
+  // seconds and reports its end, having synthesised only what was played
+  // and the seconds a seek renders before its target.
+  void longMidiSongPlaysWithoutRenderingItAll() {
+    const QString file = path("three hours.mid");
+    QVERIFY(writeFile(file, midiSong(3 * 3600)));
+    auto p = player();
+    QElapsedTimer t;
+    t.start();
+    p->setUrl(file);
+    QVERIFY2(t.elapsed() < 1500, qPrintable(QString::number(t.elapsed())));
+    QTRY_VERIFY_WITH_TIMEOUT(p->hasMedia(), 5000);
+    QVERIFY2(std::abs(p->duration() - (3 * 3600 + 1)) < 0.01,
+             qPrintable(QString::number(p->duration())));
+    QCOMPARE(p->durationString(), QStringLiteral("3:00:01"));
+    p->setCurrentPosition(3 * 3600 - 2);
+    p->play();
+    QTRY_VERIFY_WITH_TIMEOUT(p->currentPosition() > 3 * 3600 - 1.5, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(p->currentPositionString(), p->durationString(), 6000);
+    QTRY_VERIFY(!p->isPlaying());
+    QCOMPARE(p->currentPosition(), p->duration());
+    QVERIFY2(p->midiFramesRendered() < 44100 * 40,
+             qPrintable(QString::number(p->midiFramesRendered())));
+    // Play starts the song over from its beginning.
+    p->play();
+    QTRY_VERIFY(p->isPlaying());
+    QTRY_VERIFY(p->currentPosition() > 0.2);
+    QVERIFY(p->currentPosition() < 5);
+  }
+
   void autoStartPlaysOnLoad() {
     PlayerSettings projector;
     projector.autoStart = true;
