@@ -107,6 +107,13 @@ qint64 MidiSong::frameAt(qint64 tick) const {
 namespace {
 
 constexpr qint64 kStepFrames = 4096;  // frames per call into the synthesiser
+// Real music has a few hundred events in a 64-frame block at the very most;
+// a file of millions of notes at one instant would otherwise hold the reader
+// for a minute (12 us a note).
+constexpr int kMaxEventsPerBlock = 1024;
+// How many events a walk through the file reads between looks at its cancel
+// flag.
+constexpr int kEventsBetweenChecks = 4096;
 constexpr int kFlushBlocks = 4 * MidiSong::kSampleRate / MidiSong::kBlockFrames;  // 4 s at most
 
 bool isNoteOn(const MidiEventReader::Event& e) {
@@ -256,7 +263,7 @@ void MidiSynthesis::send(const MidiEventReader::Event& e) {
 
 // Where the silent rendering before target begins: kSettleSeconds before it,
 // or where the earliest note still sounding in those seconds began.
-qint64 MidiSynthesis::preRollStart(qint64 target) {
+qint64 MidiSynthesis::preRollStart(qint64 target, const std::atomic<bool>& cancel) {
   const qint64 settle = target - qint64(kSettleSeconds * MidiSong::kSampleRate);
   qint64 start = settle;
   std::array<std::array<qint64, 128>, 16> heldSince;  // -1: key up
@@ -283,7 +290,8 @@ qint64 MidiSynthesis::preRollStart(qint64 target) {
   };
   events_.rewind();
   MidiEventReader::Event e;
-  while (events_.next(&e)) {
+  for (int read = 1; events_.next(&e); ++read) {
+    if (read % kEventsBetweenChecks == 0 && stopped(cancel)) return -1;
     const qint64 at = song_->frameAt(e.tick);
     if (at >= target) break;
     const int ch = e.status & 0x0f;
@@ -315,7 +323,7 @@ qint64 MidiSynthesis::preRollStart(qint64 target) {
 
 // Puts the synthesiser in the state an uninterrupted rendering has at start:
 // every message before it applied (notes aside), keys still down struck again.
-void MidiSynthesis::replayStateBefore(qint64 start) {
+bool MidiSynthesis::replayStateBefore(qint64 start, const std::atomic<bool>& cancel) {
   fluid_synth_t* s = synth_->synth;
   fluid_synth_system_reset(s);
   // Voices cut by the reset still fade for a moment: let them finish off
@@ -327,7 +335,8 @@ void MidiSynthesis::replayStateBefore(qint64 start) {
   DeferredState deferred;
   events_.rewind();
   fetchEvent();
-  for (; pendingFrame_ >= 0 && pendingFrame_ < start; fetchEvent()) {
+  for (int read = 1; pendingFrame_ >= 0 && pendingFrame_ < start; ++read, fetchEvent()) {
+    if (read % kEventsBetweenChecks == 0 && stopped(cancel)) return false;
     const MidiEventReader::Event& e = pending_;
     const int ch = e.status & 0x0f;
     if (isNoteOn(e)) {
@@ -347,6 +356,7 @@ void MidiSynthesis::replayStateBefore(qint64 start) {
   for (int ch = 0; ch < 16; ++ch)
     for (int key = 0; key < 128; ++key)
       if (const int v = velocity[size_t(ch)][size_t(key)]) fluid_synth_noteon(s, ch, key, v);
+  return true;
 }
 
 bool MidiSynthesis::seek(qint64 frame, const std::atomic<bool>& cancel) {
@@ -354,8 +364,9 @@ bool MidiSynthesis::seek(qint64 frame, const std::atomic<bool>& cancel) {
   frame = std::clamp<qint64>(frame, 0, song_->frames());
   frame -= frame % MidiSong::kBlockFrames;
   if (frame == pos_) return true;
-  const qint64 start = preRollStart(frame);
-  replayStateBefore(start);
+  pos_ = -1;  // until the state is replayed
+  const qint64 start = preRollStart(frame, cancel);
+  if (start < 0 || !replayStateBefore(start, cancel)) return false;
   pos_ = start;
   // The effects' modulation cannot be replayed anyway: they only take in
   // the last moments before the target, which saves a third of the time.
@@ -375,6 +386,12 @@ bool MidiSynthesis::seek(qint64 frame, const std::atomic<bool>& cancel) {
   return true;
 }
 
+bool MidiSynthesis::stopped(const std::atomic<bool>& cancel) {
+  if (!cancel.load(std::memory_order_relaxed) && !song_->abandoned()) return false;
+  error_ = QStringLiteral("cancelled");
+  return true;
+}
+
 void MidiSynthesis::setEffects(bool on) {
   fluid_synth_reverb_on(synth_->synth, -1, on);
   fluid_synth_chorus_on(synth_->synth, -1, on);
@@ -386,13 +403,15 @@ qint64 MidiSynthesis::render(qint16* out, qint64 count, const std::atomic<bool>&
   const qint64 end = std::min(pos_ + count, song_->frames());
   qint64 done = 0;
   while (pos_ < end) {
-    if (cancel.load(std::memory_order_relaxed) || song_->abandoned()) {
-      error_ = QStringLiteral("cancelled");
-      return -1;
-    }
-    for (; pendingFrame_ >= 0 && pendingFrame_ <= pos_; fetchEvent()) send(pending_);
+    if (stopped(cancel)) return -1;
+    // A block takes a bounded number of events; more (only a broken or
+    // hostile file has them) wait for the next blocks.
+    for (int sent = 0; pendingFrame_ >= 0 && pendingFrame_ <= pos_ && sent < kMaxEventsPerBlock;
+         ++sent, fetchEvent())
+      send(pending_);
     qint64 until = std::min(end, pos_ + kStepFrames);
-    if (pendingFrame_ >= 0) until = std::min(until, pendingFrame_);
+    if (pendingFrame_ >= 0)
+      until = std::min(until, std::max(pendingFrame_, pos_ + MidiSong::kBlockFrames));
     const int n = int(until - pos_);
     if (fluid_synth_write_float(synth_->synth, n, left_.data(), 0, 1, right_.data(), 0, 1) !=
         FLUID_OK) {

@@ -104,8 +104,10 @@ class MidiSynthesis {
 
  private:
   bool ensureSynth();
-  qint64 preRollStart(qint64 target);
-  void replayStateBefore(qint64 start);
+  // -1 when cancelled.
+  qint64 preRollStart(qint64 target, const std::atomic<bool>& cancel);
+  bool replayStateBefore(qint64 start, const std::atomic<bool>& cancel);
+  bool stopped(const std::atomic<bool>& cancel);
   void fetchEvent();
   void send(const MidiEventReader::Event& e);
   void setEffects(bool on);
