@@ -118,6 +118,10 @@ bool readTrack(Reader& r, TrackResult* out, QList<MidiTiming::Tempo>* tempos, QS
           *error = QStringLiteral("a tempo of zero");
           return false;
         }
+        if (tempos->size() >= MidiTiming::kMaxTempoChanges) {
+          *error = QStringLiteral("more than %1 tempo changes").arg(MidiTiming::kMaxTempoChanges);
+          return false;
+        }
         tempos->append({tick, us, 0});
       } else if (type == 0x2f) {
         break;  // end of track; anything after it is ignored

@@ -21,6 +21,10 @@ class MidiTiming {
     double seconds = 0;  // time at which this tempo starts
   };
 
+  // More tempo changes than this (a tempo every 20 ms for three hours) are
+  // refused: the map is kept while the song plays.
+  static constexpr qsizetype kMaxTempoChanges = 500000;
+
   // Reads the header and every track, walking every event so that a file the
   // synthesiser would reject (or play wrongly) is refused here. On failure
   // returns nothing and, when error is given, says why.

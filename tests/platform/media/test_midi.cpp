@@ -184,6 +184,22 @@ class TestMidi : public QObject {
     QVERIFY(!why.isEmpty());
   }
 
+  // The tempo map is kept while the song plays: a file of nothing but tempo
+  // changes does not make it grow without end.
+  void refusesAnEndlessTempoMap() {
+    QByteArray tempos;
+    tempos.reserve(int(MidiTiming::kMaxTempoChanges + 1) * 7 + 8);
+    for (qsizetype i = 0; i <= MidiTiming::kMaxTempoChanges; ++i)
+      tempos += bytes({0x00, 0xff, 0x51, 0x03, 0x07, 0xa1, int(0x20 + i % 2)});
+    QString why;
+    const QByteArray tooMany = midiHeader(0, 1, 96) + track(tempos + kEnd);
+    QVERIFY(!MidiTiming::parse(tooMany, &why));
+    QVERIFY(why.contains(QLatin1StringView("tempo")));
+    tempos.chop(7);
+    const QByteArray enough = midiHeader(0, 1, 96) + track(tempos + kEnd);
+    QVERIFY(MidiTiming::parse(enough));
+  }
+
   void acceptsUsualFiles() {
     // Running status, note-off as velocity 0, an unknown chunk, a text meta
     // event and a system exclusive message; the end of track ends the track
