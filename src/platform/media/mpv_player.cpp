@@ -190,11 +190,12 @@ QByteArray MpvMediaPlayer::startMidi(const QString& path, QString* why) {
     *why = file.errorString();
     return {};
   }
-  if (file.size() > kMaxMidiBytes) {
+  // Read with a bound: the file may have grown since its size was looked at.
+  const QByteArray smf = file.size() > kMaxMidiBytes ? QByteArray() : file.read(kMaxMidiBytes + 1);
+  if (file.size() > kMaxMidiBytes || smf.size() > kMaxMidiBytes) {
     *why = QStringLiteral("the file is too large for a MIDI file");
     return {};
   }
-  const QByteArray smf = file.readAll();
   const auto timing = MidiTiming::parse(smf, why);
   if (!timing) return {};
   if (!QFileInfo(soundFont_).isFile()) {

@@ -343,6 +343,44 @@ class TestMidi : public QObject {
     QVERIFY2(wetLoudness < kLoudnessTolerance, qPrintable(QString::number(wetLoudness)));
   }
 
+  // mpv reads the image in pieces of any size and seeks to any byte: what it
+  // gets after a seek into the middle of a chunk is what it gets reading
+  // straight through to there.
+  void imageSeeksToAnyByte() {
+    if (!haveSoundFont()) QSKIP("the General MIDI soundfont is not installed");
+    const auto song = songOf(richSong(), false);
+    QVERIFY(song);
+    const auto readAll = [](void* image, qint64 bytes, int piece) {
+      QByteArray out;
+      QByteArray buf(piece, Qt::Uninitialized);
+      while (out.size() < bytes) {
+        const qint64 n =
+            MidiStreams::readImage(image, buf.data(), std::min<qint64>(piece, bytes - out.size()));
+        if (n <= 0) break;
+        out.append(buf.constData(), n);
+      }
+      return out;
+    };
+    void* straight = MidiStreams::openImage(song);
+    const QByteArray whole = readAll(straight, MidiStreams::imageSize(*song), 7001);
+    MidiStreams::closeImage(straight);
+    QCOMPARE(whole.size(), MidiStreams::imageSize(*song));
+    void* image = MidiStreams::openImage(song);
+    for (const double at : {15.3, 2.0, 30.0}) {
+      const qint64 offset = MidiStreams::kHeaderBytes + (framesOf(at) + 12345) * 4;
+      QVERIFY(MidiStreams::seekImage(image, offset));
+      const QByteArray got = readAll(image, 44100 * 4, 65536);
+      QCOMPARE(got.size(), 44100 * 4);
+      Samples a(44100 * 2), b(44100 * 2);
+      std::memcpy(a.data(), whole.constData() + offset, size_t(got.size()));
+      std::memcpy(b.data(), got.constData(), size_t(got.size()));
+      QVERIFY(peakOf(b, 0, 44100) > 1000);
+      const int diff = largestDifference(a, 0, b, 44100);
+      QVERIFY2(diff <= kSeekTolerance, qPrintable(QString::number(diff)));
+    }
+    MidiStreams::closeImage(image);
+  }
+
   // A three-hour song: its length, a seek near its end and reading on to the
   // end synthesise a few seconds, not the hours before them.
   void longSongSeeksWithoutRenderingWhatCameBefore() {
