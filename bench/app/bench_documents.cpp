@@ -154,6 +154,8 @@ void BM_RecoveryCopy(benchmark::State& s) {
     stalls.stop();
   }
   s.counters["stall_ms"] = stalls.stop();
+  s.counters["slice_ms"] = keeper.snapshot().longestSliceNs() / 1e6;
+  s.counters["slices"] = keeper.snapshot().slices();
 }
 BENCHMARK(BM_RecoveryCopy)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 
