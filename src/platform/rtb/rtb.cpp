@@ -215,8 +215,10 @@ void RTB::ReplaceDocument(std::unique_ptr<QTextDocument> owned) {
     setDocument(fresh);
     adoptDocument(fresh);
     changedWhileMuted_ = true;
-    // The editor deletes its own first document itself; later ones are ours.
-    if (old && old->parent() == this) delete old;
+    // The editor deletes its own first document itself; later ones are ours
+    // (a long script takes a while to take apart: in a later turn, so that
+    // the window paints the new one first).
+    if (old && old->parent() == this) old->deleteLater();
     setTextCursor(QTextCursor(fresh));
   });
 }
