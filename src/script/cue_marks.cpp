@@ -7,6 +7,8 @@
 #include <QScrollBar>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace scenova::script {
 
 namespace {
@@ -57,8 +59,9 @@ std::optional<CueBounds> ScriptMarks::nextCue() const {
 
 void ScriptMarks::setBroken(const QList<CueBounds>& cues) {
   broken_.clear();
-  broken_.reserve(cues.size());
-  for (const CueBounds& cue : cues) broken_.append(cursorOver(cue));
+  const qsizetype marked = std::min(cues.size(), kMostBroken);
+  broken_.reserve(marked);
+  for (qsizetype i = 0; i < marked; ++i) broken_.append(cursorOver(cues[i]));
   apply();
 }
 

@@ -39,8 +39,13 @@ class ScriptMarks {
   // Where the next-cue mark stands now (edits since it was placed move it).
   std::optional<CueBounds> nextCue() const;
 
+  // Marks the first kMostBroken of these cues (in script order): every mark
+  // is a cursor the editor moves on each edit and draws on each paint, and
+  // a script with more missing files than that needs its folder fixed, not
+  // more marks.
   void setBroken(const QList<CueBounds>& cues);
   QList<CueBounds> broken() const;
+  static constexpr qsizetype kMostBroken = 1000;
 
  private:
   void apply();

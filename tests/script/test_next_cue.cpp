@@ -250,6 +250,22 @@ class TestNextCue : public QObject {
     QVERIFY(inView());
   }
 
+  // A script whose cues are nearly all missing is counted whole but only
+  // its first cues are marked, so that editing and opening stay quick.
+  void manyBrokenCuesAreCountedButOnlyTheFirstMarked() {
+    const qsizetype total = script::ScriptMarks::kMostBroken + 7;
+    QString text;
+    for (qsizetype i = 0; i < total; ++i) text += QStringLiteral("[[gone%1.wav]] ").arg(i);
+    ShowRig r(text);
+    script::BrokenCues broken(*r.editor, r.marks, [](QStringView) { return true; });
+    QSignalSpy checked(&broken, &script::BrokenCues::checked);
+    QCOMPARE(broken.check(true), int(total));
+    QCOMPARE(checked[0][1].toInt(), int(total));
+    QCOMPARE(r.editor->extraSelections().size(), script::ScriptMarks::kMostBroken);
+    QCOMPARE(r.editor->Mid(r.marks.broken().first().contentStart(), 9),
+             QStringLiteral("gone0.wav"));
+  }
+
   void brokenCuesAreMarkedAndCounted() {
     ShowRig r(
         QStringLiteral("[[a.wav]] [[gone1.wav]] [[Play Audio]] [[gone2.mp4]]\r\n"
