@@ -2,7 +2,8 @@
 # Starts or stops what the display and sound tests need, in a private folder:
 #   an X server (Xorg, dummy driver) with two 1024x768 monitors side by side,
 #   a PulseAudio daemon with a null sink "test_sink" as default output,
-#   a D-Bus session bus of its own.
+#   a D-Bus session bus of its own,
+#   a CUPS daemon of its own with one PDF-writing queue (see start_cups).
 #
 #   scripts/test-env.sh start DIR   -> writes DIR/env (source it) and DIR/pids
 #   scripts/test-env.sh stop DIR    -> stops every process listed in DIR/pids
@@ -119,6 +120,123 @@ start_dbus() {
   echo "export SCENOVA_TEST_BUS_ADDRESS=$address" >> "$dir/env"
 }
 
+# A print system of its own: a CUPS daemon run as root with its own
+# configuration, spool, cache, state and log folders under DIR/cups, a
+# domain socket there and no network port, and one queue "scenova-pdf"
+# whose backend writes every job, as sent (Qt sends PDF), to
+# DIR/cups/out/job-ID.pdf. CUPS_SERVER points the tests' print support at
+# that socket only; the machine's own CUPS is never started or asked.
+# Without cupsd, or when not run as root, there is no printer and the
+# printing tests skip.
+start_cups() {
+  if ! command -v cupsd >/dev/null || ! command -v lpadmin >/dev/null || [ "$(id -u)" -ne 0 ]; then
+    echo "test-env: no private CUPS (needs cupsd, lpadmin and root): printing tests will skip" >&2
+    return 0
+  fi
+  local c="$dir/cups"
+  mkdir -p "$c/conf" "$c/spool" "$c/cache" "$c/state" "$c/log" "$c/temp" "$c/out" \
+    "$c/bin/backend" "$c/bin/filter"
+  ln -sfn /usr/lib/cups/daemon "$c/bin/daemon"
+  cat > "$c/bin/backend/pdfout" <<'SH'
+#!/bin/sh
+# pdfout:/folder - writes each job's document to /folder/job-ID.pdf.
+if [ $# -eq 0 ]; then echo 'file pdfout "Unknown" "PDF files"'; exit 0; fi
+out=${DEVICE_URI#pdfout:}
+if [ -n "$6" ]; then cat "$6"; else cat; fi > "$out/.job-$1" && mv "$out/.job-$1" "$out/job-$1.pdf"
+SH
+  # Owned by root and private to it: the daemon runs it as root.
+  chmod 700 "$c/bin/backend/pdfout"
+  # A colour printer (so that the print support sends colour) that takes
+  # PDF as it comes: no filter runs.
+  cat > "$c/pdfout.ppd" <<'PPD'
+*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "PDFOUT.PPD"
+*Manufacturer: "Scenova"
+*Product: "(PDF out)"
+*ModelName: "Scenova PDF out"
+*ShortNickName: "Scenova PDF out"
+*NickName: "Scenova PDF out"
+*PSVersion: "(3010.000) 0"
+*ColorDevice: True
+*DefaultColorSpace: RGB
+*cupsVersion: 2.4
+*cupsFilter2: "application/pdf application/vnd.cups-pdf 0 -"
+*OpenUI *PageSize/Page Size: PickOne
+*OrderDependency: 10 AnySetup *PageSize
+*DefaultPageSize: A4
+*PageSize A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*PageSize Letter/Letter: "<</PageSize[612 792]>>setpagedevice"
+*CloseUI: *PageSize
+*OpenUI *PageRegion: PickOne
+*OrderDependency: 10 AnySetup *PageRegion
+*DefaultPageRegion: A4
+*PageRegion A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*PageRegion Letter/Letter: "<</PageSize[612 792]>>setpagedevice"
+*CloseUI: *PageRegion
+*DefaultImageableArea: A4
+*ImageableArea A4/A4: "18 36 577 806"
+*ImageableArea Letter/Letter: "18 36 594 756"
+*DefaultPaperDimension: A4
+*PaperDimension A4/A4: "595 842"
+*PaperDimension Letter/Letter: "612 792"
+PPD
+  cat > "$c/conf/cups-files.conf" <<CONF
+ServerRoot $c/conf
+ServerBin $c/bin
+RequestRoot $c/spool
+CacheDir $c/cache
+StateDir $c/state
+TempDir $c/temp
+AccessLog $c/log/access_log
+ErrorLog $c/log/error_log
+PageLog $c/log/page_log
+Printcap $c/printcap
+SystemGroup root
+CONF
+  cat > "$c/conf/cupsd.conf" <<CONF
+LogLevel warn
+Listen $c/cups.sock
+Browsing No
+BrowseLocalProtocols none
+DefaultAuthType None
+WebInterface No
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+CONF
+  cupsd -f -c "$c/conf/cupsd.conf" -s "$c/conf/cups-files.conf" >"$c/log/cupsd.out" 2>&1 &
+  echo $! >> "$dir/pids"
+  export CUPS_SERVER="$c/cups.sock"
+  local i
+  for i in $(seq 1 100); do
+    lpstat -r 2>/dev/null | grep -qx "scheduler is running" && break
+    sleep 0.1
+  done
+  lpadmin -p scenova-pdf -E -v "pdfout:$c/out" -P "$c/pdfout.ppd" -D "Scenova test PDF queue" \
+    2>>"$c/log/cupsd.out" &&
+    lpstat -p scenova-pdf >/dev/null 2>&1 || {
+    echo "test-env: the private CUPS did not come up; printing tests will skip" >&2
+    cat "$c/log/cupsd.out" "$c/log/error_log" >&2 2>/dev/null
+    unset CUPS_SERVER
+    return 0
+  }
+  cat >> "$dir/env" <<ENV
+export CUPS_SERVER=$c/cups.sock
+export SCENOVA_TEST_PRINTER=scenova-pdf
+export SCENOVA_TEST_PRINTER_OUT=$c/out
+ENV
+}
+
 # A home and XDG folders inside DIR, and the marker the display, sound and
 # user-folder tests look for before they run (tests/support/in-private-env.sh).
 start_home() {
@@ -144,6 +262,7 @@ case "$cmd" in
     start_x || { stop; exit 1; }
     start_pulse || { stop; exit 1; }
     start_dbus || { stop; exit 1; }
+    start_cups
     start_home
     ;;
   stop) stop ;;

@@ -31,7 +31,8 @@ struct Panel {
     ui = ui::buildMainControls(&window, new QWidget, new QWidget);
     ui.cmdPlayA->Tag = lang[7];
     ui.cmdPlayV->Tag = lang[7];
-    buttons = std::make_unique<audio::TransportButtons>(ui, lang, src + QStringLiteral("/data"));
+    buttons = std::make_unique<audio::TransportButtons>(ui.transport(), lang,
+                                                        src + QStringLiteral("/data"));
   }
 };
 

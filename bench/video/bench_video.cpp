@@ -77,6 +77,7 @@ struct Panel {
   Panel() {
     video::VideoParts parts;
     parts.ui = &rig.ui;
+    parts.currentCue = [this] { return rig.ui.Label2[15]->Tag; };
     parts.lang = &rig.lang;
     parts.Timer4 = &timer4;
     parts.WMP2 = wmp2.get();

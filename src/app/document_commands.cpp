@@ -3,7 +3,11 @@
 #include "comm_dlgs.h"
 #include "form1.h"
 #include "platform/dialogs.h"
+#include "platform/rtb/input_hold.h"
 #include "platform/rtb/rtb.h"
+#include "platform/rtb/script_file_async.h"
+
+#include <QTextDocument>
 
 #include <QDir>
 #include <QFileInfo>
@@ -45,7 +49,7 @@ bool DocumentCommands::askSaveQuestion() {
 }
 
 void DocumentCommands::New() {
-  if (!askSaveQuestion()) return;
+  if (busy_ || !askSaveQuestion()) return;
   DocumentState& doc = form_.doc;
   if (doc.UntitledCount < 32767) ++doc.UntitledCount;
   form_.editor()->SetText(QString());
@@ -57,7 +61,7 @@ void DocumentCommands::New() {
 }
 
 void DocumentCommands::Open() {
-  if (!askSaveQuestion()) return;
+  if (busy_ || !askSaveQuestion()) return;
   FileDialogArgs a;
   a.owner = &form_;
   a.title = form_.lang[52];
@@ -76,11 +80,23 @@ void DocumentCommands::reportLoadFailure(const QString& reason) {
 }
 
 bool DocumentCommands::openScript(const QString& path) {
+  if (busy_) return false;
   QString error;
-  if (!form_.editor()->LoadFile(path, &error)) {
+  std::unique_ptr<QTextDocument> loaded;
+  {
+    // The window goes on while the file is read; what is typed meanwhile
+    // was meant for the old script and goes with it.
+    const Busy busy(busy_);
+    platform::RTB& rtb = *form_.editor();
+    platform::InputHold hold(rtb);
+    loaded = platform::readScriptFileInBackground(path, rtb.document()->defaultFont(), &error);
+    if (loaded) hold.drop();
+  }
+  if (!loaded) {
     reportLoadFailure(error);
     return false;
   }
+  form_.editor()->ReplaceDocument(std::move(loaded));
   const QString absolute = QFileInfo(path).absoluteFilePath();
   rememberFolderOf(absolute);
   form_.doc.DocumentPath = absolute;
@@ -102,29 +118,41 @@ void DocumentCommands::openCommandLine(const QString& path) {
   if (info.dir().exists()) QDir::setCurrent(info.absolutePath());
 }
 
-bool DocumentCommands::writeTo(const QString& path) {
+bool DocumentCommands::writeTo(const QString& path, bool* changedMeanwhile) {
   QString error;
-  if (form_.editor()->SaveFile(path, &error)) return true;
+  bool written = false;
+  {
+    // The window goes on while the file is written; typing waits until the
+    // copy is complete, so the file holds one whole version of the script.
+    const Busy busy(busy_);
+    platform::InputHold hold(*form_.editor());
+    written = platform::writeScriptFileInBackground(path, *form_.editor()->document(), &error,
+                                                    changedMeanwhile);
+  }
+  if (written) return true;
   form_.services().dialogs->messageBox(&form_, form_.lang[150] + QStringLiteral("\n\n") + error,
                                        form_.lang[1], MsgIcon::Critical, MsgButtons::Ok);
   return false;
 }
 
 void DocumentCommands::Save() {
+  if (busy_) return;
   DocumentState& doc = form_.doc;
   if (doc.DocumentPath.isEmpty()) {
     if (doc.Modified == 1) mnuSalvaConNome_Click();
     return;
   }
   if (doc.Modified == 1) {
-    if (!writeTo(doc.DocumentPath)) return;
-    doc.Modified = 0;
+    bool changedMeanwhile = false;
+    if (!writeTo(doc.DocumentPath, &changedMeanwhile)) return;
+    if (!changedMeanwhile) doc.Modified = 0;
     Q_EMIT documentSaved(doc.DocumentPath);
   }
   form_.ShowNotice(form_.lang[148], 5000);
 }
 
 void DocumentCommands::mnuSalvaConNome_Click() {
+  if (busy_) return;
   FileDialogArgs a;
   a.owner = &form_;
   a.title = form_.lang[55];
@@ -146,16 +174,18 @@ void DocumentCommands::mnuSalvaConNome_Click() {
       return;
   }
   const QString absolute = target.absoluteFilePath();
-  if (!writeTo(absolute)) return;
+  bool changedMeanwhile = false;
+  if (!writeTo(absolute, &changedMeanwhile)) return;
   rememberFolderOf(absolute);
   form_.doc.DocumentPath = absolute;
-  form_.doc.Modified = 0;
+  if (!changedMeanwhile) form_.doc.Modified = 0;
   saveAsCancelled_ = false;
   ShowFileTitle(absolute);
   Q_EMIT documentSaved(absolute);
 }
 
 bool DocumentCommands::askOnClose() {
+  if (busy_) return false;  // a file is being read or written: not now
   DocumentState& doc = form_.doc;
   const bool untitled = doc.DocumentPath.isEmpty();
   if (!untitled) ShowFileTitle(doc.DocumentPath);

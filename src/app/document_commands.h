@@ -40,6 +40,9 @@ class DocumentCommands : public QObject {
   // last separator ("/" or "\"); a path without one changes nothing.
   void ShowFileTitle(const QString& path);
 
+  // A file is being read or written.
+  bool busy() const { return busy_; }
+
   // True after a cancelled Save As dialog, false after a successful Save As.
   bool saveAsCancelled() const { return saveAsCancelled_; }
 
@@ -58,15 +61,26 @@ class DocumentCommands : public QObject {
   // The question before New and Open; true when the command may go on.
   bool askSaveQuestion();
   // Writes the editor to path; false, after saying why, when it failed.
-  bool writeTo(const QString& path);
+  bool writeTo(const QString& path, bool* changedMeanwhile);
   void reportLoadFailure(const QString& reason);
   QString untitledName() const;
   QString initialFolder() const;
   // The chosen file's folder becomes the current directory and LastFolder.
   void rememberFolderOf(const QString& path);
 
+  // Set while a file is read or written (the window's events go on
+  // meanwhile): the file commands wait their turn by doing nothing.
+  struct Busy {
+    explicit Busy(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Busy() { flag_ = false; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+    bool& flag_;
+  };
+
   Form1& form_;
   bool saveAsCancelled_ = false;
+  bool busy_ = false;
 };
 
 }  // namespace scenova::app

@@ -4,7 +4,6 @@
 #include "form1.h"
 #include "platform/dialogs.h"
 #include "platform/rtb/rtb.h"
-#include "platform/rtb/script_file.h"
 #include "platform/safe_write.h"
 
 #include <QCoreApplication>
@@ -13,6 +12,8 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QTextDocument>
+
+#include <limits>
 
 #include <cerrno>
 #include <csignal>
@@ -31,7 +32,7 @@ constexpr qint64 kMaxInfoBytes = 64 * 1024;
 }  // namespace
 
 RecoveryKeeper::RecoveryKeeper(Form1& form, Options options)
-    : QObject(&form), form_(form), o_(std::move(options)) {
+    : QObject(&form), form_(form), o_(std::move(options)), snapshot_(nullptr, o_.sliceMs) {
   id_ = o_.instanceId != 0 ? o_.instanceId : QCoreApplication::applicationPid();
   if (!o_.alive) o_.alive = processRuns;
   timer_.setInterval(o_.intervalMs);
@@ -39,6 +40,8 @@ RecoveryKeeper::RecoveryKeeper(Form1& form, Options options)
   pause_.setSingleShot(true);
   pause_.setInterval(o_.pauseMs);
   connect(&pause_, &QTimer::timeout, this, &RecoveryKeeper::pauseEnded);
+  connect(&snapshot_, &platform::RtfSnapshot::finished, this, &RecoveryKeeper::copied);
+  connect(&snapshot_, &platform::RtfSnapshot::interrupted, this, &RecoveryKeeper::copyInterrupted);
   worker_ = new QObject;
   worker_->moveToThread(&thread_);
   connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
@@ -83,18 +86,31 @@ void RecoveryKeeper::writeNow() {
   dirty_ = false;
   wanted_ = false;
   changes_ = 0;
-  // The copy is the only work done on this thread; the RTF is made from it
-  // and written on the worker.
-  QTextDocument* copy = form_.editor()->document()->clone();
-  copy->moveToThread(&thread_);
+  snapshot_.start(*form_.editor()->document());
+}
+
+// The script changed (or was replaced) before the copy was complete: the
+// copy is still due, at the next pause.
+void RecoveryKeeper::copyInterrupted() {
+  busy_ = false;
+  again_ = false;
+  dirty_ = true;
+  wanted_ = true;
+  if (!pause_.isActive()) pause_.start();
+}
+
+void RecoveryKeeper::copied(const QByteArray& bytes) {
+  if (bytes.isEmpty()) {
+    finished(false);
+    return;
+  }
   const QString rtf = recoveryPath(), info = infoPath(), folder = o_.folder;
   const QByteArray name = form_.doc.DocumentPath.toUtf8();
   QPointer<RecoveryKeeper> self(this);
   QMetaObject::invokeMethod(worker_, [=] {
     QDir().mkpath(folder);
     const bool ok =
-        platform::writeFileAtomically(info, name) && platform::writeScriptFile(rtf, *copy);
-    delete copy;
+        platform::writeFileAtomically(info, name) && platform::writeFileAtomically(rtf, bytes);
     QMetaObject::invokeMethod(self, [self, ok] {
       if (self) self->finished(ok);
     });
@@ -115,6 +131,10 @@ void RecoveryKeeper::discard() {
   wanted_ = false;
   again_ = false;
   changes_ = 0;
+  if (snapshot_.running()) {
+    snapshot_.cancel();
+    busy_ = false;
+  }
   // After any write already queued, so no copy outlives the discard.
   const QString rtf = recoveryPath(), info = infoPath();
   QMetaObject::invokeMethod(worker_, [rtf, info] {
@@ -124,6 +144,7 @@ void RecoveryKeeper::discard() {
 }
 
 void RecoveryKeeper::waitForWorker() {
+  snapshot_.finishNow();
   QMetaObject::invokeMethod(
       worker_, [] {}, Qt::BlockingQueuedConnection);
   QCoreApplication::sendPostedEvents(this);
@@ -174,9 +195,14 @@ bool RecoveryKeeper::restoreFrom(qint64 id) {
   // Restored work is unsaved work: it is kept again at once under this
   // instance before the old copy goes.
   form_.doc.Modified = 1;
-  writeNow();
-  waitForWorker();
-  QFile::remove(rtf);
+  // The old copy becomes this instance's own by a rename (no second write).
+  QFile::remove(recoveryPath());
+  if (!platform::writeFileAtomically(infoPath(), original.toUtf8()) ||
+      !QFile::rename(rtf, recoveryPath())) {
+    writeNow();
+    waitForWorker();
+    QFile::remove(rtf);
+  }
   QFile::remove(info);
   return true;
 }

@@ -4,13 +4,16 @@
 // rehearsal loses at most the last half minute of typing. While the script
 // is modified its content is written every 30 seconds, and after every 200
 // changes, to a recovery file of this process in the recovery folder. The
-// editor's content is copied on the interface thread; turning it into RTF
-// and writing it happen on a worker thread, so a keystroke never waits for
-// the disk. The copy itself takes time in proportion to the script (about
-// a tenth of a second per megabyte of RTF), so it is made only in a pause
-// of two seconds without changes, never in the middle of typing. A clean Save, New, Open or close
-// removes the file; the next start after a crash offers to bring the work back. The script file
-// itself is never written here.
+// copy is made at a pause of two seconds without changes: the editor's
+// content is turned into RTF on the interface thread in slices of a few
+// milliseconds between other events (a keystroke waits at most one slice,
+// and a change drops the unfinished copy, which starts again at the next
+// pause); the file is written on a worker thread, so a keystroke never
+// waits for the disk. A clean Save, New, Open or close removes the file;
+// the next start after a crash offers to bring the work back. The script
+// file itself is never written here.
+
+#include "platform/rtb/rtf_snapshot.h"
 
 #include <QObject>
 #include <QThread>
@@ -34,6 +37,7 @@ class RecoveryKeeper : public QObject {
     int intervalMs = 30000;
     int changesPerWrite = 200;
     int pauseMs = 2000;  // the copy waits for a pause without changes this long
+    int sliceMs = 3;     // the longest the copy works in one turn of the interface thread
   };
 
   RecoveryKeeper(Form1& form, Options options);
@@ -62,12 +66,15 @@ class RecoveryKeeper : public QObject {
   void waitForWorker();
   QTimer& timer() { return timer_; }
   QTimer& pauseTimer() { return pause_; }
+  const platform::RtfSnapshot& snapshot() const { return snapshot_; }
 
  Q_SIGNALS:
   void written(bool ok);
 
  private:
   QString pathFor(qint64 id, const char* suffix) const;
+  void copied(const QByteArray& rtf);
+  void copyInterrupted();
   void finished(bool ok);
   bool restoreFrom(qint64 id);
 
@@ -77,6 +84,7 @@ class RecoveryKeeper : public QObject {
   QTimer timer_;
   QTimer pause_;         // runs from the last change; a copy waits for it
   bool wanted_ = false;  // a copy is due at the next pause
+  platform::RtfSnapshot snapshot_;
   QThread thread_;
   QObject* worker_ = nullptr;  // lives in thread_
   int changes_ = 0;

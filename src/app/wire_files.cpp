@@ -1,9 +1,11 @@
+#include "audio/transport_buttons.h"
 #include "document_commands.h"
 #include "entry_points.h"
 #include "form1.h"
 #include "platform/rtb/rtb.h"
 #include "platform/system_services.h"
 #include "recovery.h"
+#include "script/cue_engine.h"
 #include "settings_panels.h"
 #include "toolbar_commands.h"
 #include "wiring.h"
@@ -17,13 +19,14 @@ namespace scenova::app {
 
 namespace {
 
-// The pointer on the window's own background leaves the toolbar.
+// The pointer leaving the window's area leaves the toolbar too. (Moves over
+// the background and the editor's frame reach the toolbar through the
+// transport buttons' background handler.)
 class LeaveToolbar final : public QObject {
  public:
   LeaveToolbar(ToolbarCommands& toolbar) : QObject(&toolbar), toolbar_(toolbar) {}
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Leave)
-      toolbar_.ClearToolbarHover();
+    if (event->type() == QEvent::Leave) toolbar_.ClearToolbarHover();
     return QObject::eventFilter(watched, event);
   }
 
@@ -97,6 +100,10 @@ void wireToolbar(Form1& form, ToolbarCommands& t) {
   auto* leave = new LeaveToolbar(t);
   ui.central->installEventFilter(leave);
   ui.central->setMouseTracking(true);
+  // The window's background handler (the pointer on the background or on
+  // the editor's frame) clears the toolbar's hover frame first.
+  if (auto* engine = dynamic_cast<script::CueEngine*>(form.cueEngine))
+    engine->buttons().setToolbarHoverClear([&t] { t.ClearToolbarHover(); });
   FormattingCommands& f = t.formatting();
   QComboBox* names = ui.Combo1;
   QComboBox* sizes = ui.Combo2;

@@ -6,14 +6,17 @@
 #include "platform/rtb/rtb.h"
 #include "tools/about_box.h"
 #include "tools/help_links.h"
+#include "tools/print_job.h"
 #include "tools/print_script.h"
 #include "tools/show_color.h"
 #include "wiring.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QPointer>
 #include <QPrinter>
+
+#include <memory>
+#include <optional>
 
 namespace scenova::app {
 
@@ -26,22 +29,40 @@ class FinishTools final : public QObject {
       : QObject(&form),
         form_(form),
         links_(form.lang, *form.services().system, form.programFolder(),
-               [&form](const QString& text) { form.ShowNotice(text); }) {}
+               [&form](const QString& text) { form.ShowNotice(text); }),
+        job_(new tools::PrintJob(this)) {
+    job_->setObjectName(QStringLiteral("printJob"));
+    connect(job_, &tools::PrintJob::progress, this, [this](int page, int pages) {
+      // Long scripts say how far the printing is.
+      if (pages >= 5) form_.ShowNotice(form_.lang[172].arg(page).arg(pages));
+    });
+    connect(job_, &tools::PrintJob::finished, this, [this](bool ok, const QString& error) {
+      if (!ok) form_.ShowNotice(form_.lang[173] + QLatin1Char(' ') + error);
+    });
+  }
+  ~FinishTools() override {
+    // The job prints on printer_: it ends before the printer goes.
+    delete job_;
+  }
 
   void print() {
-    tools::PrintDialog chooser(*form_.services().dialogs, printer_, tools::installedPrinters);
-    if (!chooser.ChoosePrinter(&form_, printer_.printerName(), 64)) return;
-    QString error;
-    const bool ok = tools::SelPrint(
-        *form_.editor(), printer_,
-        [this](int page, int pages) {
-          // Long scripts: say how far it is and let the window repaint.
-          if (pages < 5) return;
-          form_.ShowNotice(form_.lang[172].arg(page).arg(pages));
-          QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        },
-        &error);
-    if (!ok) form_.ShowNotice(form_.lang[173] + QLatin1Char(' ') + error);
+    // The printer is the running job's until it ends.
+    if (job_->running()) {
+      form_.ShowNotice(form_.lang[175]);
+      return;
+    }
+    // The printer and the dialog ask the print system on this thread: only
+    // once it has answered in time, so that a stalled print server cannot
+    // freeze the window.
+    const std::optional<QStringList> names = tools::installedPrintersWithin(kPrintSystemWaitMs);
+    if (!names) {
+      form_.ShowNotice(form_.lang[176]);
+      return;
+    }
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    tools::PrintDialog chooser(*form_.services().dialogs, *printer_, [&names] { return *names; });
+    if (!chooser.ChoosePrinter(&form_, printer_->printerName(), 64)) return;
+    job_->start(*form_.editor(), *printer_);
   }
 
   void color() {
@@ -65,12 +86,14 @@ class FinishTools final : public QObject {
 
   tools::HelpLinks& links() { return links_; }
   tools::FrmInfo* info() const { return info_; }
-  QPrinter& printer() { return printer_; }
 
  private:
   Form1& form_;
   tools::HelpLinks links_;
-  QPrinter printer_{QPrinter::HighResolution};
+  static constexpr int kPrintSystemWaitMs = 4000;
+  // Made at the first print (making one asks the print system).
+  std::unique_ptr<QPrinter> printer_;
+  tools::PrintJob* job_;
   QPointer<tools::FrmInfo> info_;
 };
 

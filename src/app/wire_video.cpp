@@ -8,6 +8,7 @@ namespace scenova::app {
 void wireVideo(Form1& form) {
   video::VideoParts parts;
   parts.ui = &form.ui;
+  parts.currentCue = [&form] { return form.ui.Label2[15]->Tag; };
   parts.lang = &form.lang;
   parts.Timer4 = &form.Timer4;
   parts.WMP2 = form.WMP2;

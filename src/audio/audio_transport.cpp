@@ -52,7 +52,7 @@ double replyNumber(QStringView reply) {
 }
 
 AudioTransport::AudioTransport(TransportParts parts, QObject* parent)
-    : QObject(parent), p_(std::move(parts)), ui_(*p_.ui), lang_(*p_.lang) {
+    : QObject(parent), p_(std::move(parts)), ui_(*p_.ui), video_(*p_.videoPanel), lang_(*p_.lang) {
   if (p_.device) {
     // Events may come from inside a device call: handle them afterwards.
     p_.device->setEventHandler([this](platform::AudioDevice::Event e, quint32 code) {
@@ -258,8 +258,8 @@ void AudioTransport::Timer1_Timer() {
   if (!video) return;
   const QString at = video->currentPositionString();
   if (at.isEmpty()) return;
-  setCaption(ui_.lblContatoreV, at + QStringLiteral(" / ") + video->durationString());
-  if (ui_.Shape8->isHidden()) ui_.Shape8->show();
+  setCaption(video_.lblContatoreV, at + QStringLiteral(" / ") + video->durationString());
+  if (video_.Shape8->isHidden()) video_.Shape8->show();
 }
 
 void AudioTransport::connectControls() {

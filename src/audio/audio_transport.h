@@ -20,7 +20,8 @@
 class QTimer;
 
 namespace scenova::ui {
-struct MainControls;
+struct AudioPanelControls;
+struct VideoPanelControls;
 class LanguageTable;
 }  // namespace scenova::ui
 
@@ -33,7 +34,8 @@ namespace scenova::audio {
 class TransportButtons;
 
 struct TransportParts {
-  ui::MainControls* ui = nullptr;
+  ui::AudioPanelControls* ui = nullptr;
+  ui::VideoPanelControls* videoPanel = nullptr;  // the tick also writes its counter
   const ui::LanguageTable* lang = nullptr;
   QTimer* Timer1 = nullptr;                             // the counter tick
   platform::AudioDevice* device = nullptr;              // null: every command fails
@@ -88,7 +90,8 @@ class AudioTransport : public QObject {
   void showNotice(const QString& text);
 
   TransportParts p_;
-  ui::MainControls& ui_;
+  ui::AudioPanelControls& ui_;
+  ui::VideoPanelControls& video_;
   const ui::LanguageTable& lang_;
 };
 

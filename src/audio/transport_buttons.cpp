@@ -29,7 +29,7 @@ void restoreOverrideCursors() {
 }
 }  // namespace
 
-TransportButtons::TransportButtons(ui::MainControls& ui, const ui::LanguageTable& lang,
+TransportButtons::TransportButtons(const ui::TransportControls& ui, const ui::LanguageTable& lang,
                                    QString programFolder, QObject* parent)
     : QObject(parent),
       ui_(ui),
@@ -51,21 +51,21 @@ QString TransportButtons::picture(const char* name) const {
 ui::Control* TransportButtons::control(Button b) const {
   switch (b) {
     case Play:
-      return ui_.cmdPlayA;
+      return ui_.audio.cmdPlayA;
     case Bac:
-      return ui_.cmdBacA;
+      return ui_.audio.cmdBacA;
     case For:
-      return ui_.cmdForA;
+      return ui_.audio.cmdForA;
     case Stop:
-      return ui_.cmdStopA;
+      return ui_.audio.cmdStopA;
     case PlayV:
-      return ui_.cmdPlayV;
+      return ui_.video.cmdPlayV;
     case BacV:
-      return ui_.cmdBacV;
+      return ui_.video.cmdBacV;
     case ForV:
-      return ui_.cmdForV;
+      return ui_.video.cmdForV;
     case StopV:
-      return ui_.cmdStopV;
+      return ui_.video.cmdStopV;
   }
   return nullptr;
 }
@@ -166,14 +166,14 @@ void TransportButtons::cmdStopV_MouseMove(int, int, double, double) {
 void TransportButtons::connectControls() {
   using T = TransportButtons;
   using ui::Control;
-  connect(ui_.cmdPlayA, &Control::MouseMove, this, &T::cmdPlayA_MouseMove);
-  connect(ui_.cmdBacA, &Control::MouseMove, this, &T::cmdBacA_MouseMove);
-  connect(ui_.cmdForA, &Control::MouseMove, this, &T::cmdForA_MouseMove);
-  connect(ui_.cmdStopA, &Control::MouseMove, this, &T::cmdStopA_MouseMove);
-  connect(ui_.cmdPlayV, &Control::MouseMove, this, &T::cmdPlayV_MouseMove);
-  connect(ui_.cmdBacV, &Control::MouseMove, this, &T::cmdBacV_MouseMove);
-  connect(ui_.cmdForV, &Control::MouseMove, this, &T::cmdForV_MouseMove);
-  connect(ui_.cmdStopV, &Control::MouseMove, this, &T::cmdStopV_MouseMove);
+  connect(ui_.audio.cmdPlayA, &Control::MouseMove, this, &T::cmdPlayA_MouseMove);
+  connect(ui_.audio.cmdBacA, &Control::MouseMove, this, &T::cmdBacA_MouseMove);
+  connect(ui_.audio.cmdForA, &Control::MouseMove, this, &T::cmdForA_MouseMove);
+  connect(ui_.audio.cmdStopA, &Control::MouseMove, this, &T::cmdStopA_MouseMove);
+  connect(ui_.video.cmdPlayV, &Control::MouseMove, this, &T::cmdPlayV_MouseMove);
+  connect(ui_.video.cmdBacV, &Control::MouseMove, this, &T::cmdBacV_MouseMove);
+  connect(ui_.video.cmdForV, &Control::MouseMove, this, &T::cmdForV_MouseMove);
+  connect(ui_.video.cmdStopV, &Control::MouseMove, this, &T::cmdStopV_MouseMove);
   connect(ui_.Label1, &Control::MouseMove, this, &T::Label1_MouseMove);
 }
 

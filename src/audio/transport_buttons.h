@@ -8,6 +8,8 @@
 // that swaps the buttons' pictures, for the hover look and for the presses
 // of the transports alike.
 
+#include "ui/main_controls.h"
+
 #include <QObject>
 #include <QString>
 
@@ -16,7 +18,6 @@
 
 namespace scenova::ui {
 class Control;
-struct MainControls;
 class LanguageTable;
 }  // namespace scenova::ui
 
@@ -31,8 +32,8 @@ class TransportButtons : public QObject {
 
   // Decodes every button picture once and gives the buttons their normal
   // pictures. The controls and the language table must outlive this object.
-  TransportButtons(ui::MainControls& ui, const ui::LanguageTable& lang, QString programFolder,
-                   QObject* parent = nullptr);
+  TransportButtons(const ui::TransportControls& ui, const ui::LanguageTable& lang,
+                   QString programFolder, QObject* parent = nullptr);
 
   // Pointer moves over a button (the arguments are not used). The audio play
   // button's handler is also run with zeros by Stop, by the media loader and
@@ -80,7 +81,7 @@ class TransportButtons : public QObject {
   ui::Control* control(Button b) const;
   bool playing(Button play) const;
 
-  ui::MainControls& ui_;
+  const ui::TransportControls ui_;
   const ui::LanguageTable& lang_;
   QString folder_;
   std::array<qint16, kCount> marks_{};

@@ -52,8 +52,11 @@ class Dialogs {
   // Lets the user choose and set up a printer. False when cancelled.
   virtual bool printDialog(QWidget* owner, QPrinter& printer) = 0;
 
-  // Colour picker; nullopt when cancelled.
-  virtual std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial) = 0;
+  // Colour picker opening on initial; nullopt when cancelled. customColors
+  // are the dialog's custom colours (at most 16, in their order): shown in
+  // it, and replaced by what the dialog holds when a colour was chosen.
+  virtual std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial,
+                                            QList<QColor>& customColors) = 0;
 };
 
 }  // namespace scenova::platform

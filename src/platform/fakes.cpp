@@ -45,13 +45,16 @@ bool FakeDialogs::printDialog(QWidget*, QPrinter& printer) {
   return a;
 }
 
-std::optional<QColor> FakeDialogs::colorDialog(QWidget*, const QColor& initial) {
+std::optional<QColor> FakeDialogs::colorDialog(QWidget*, const QColor& initial,
+                                               QList<QColor>& customColors) {
   ++colorCalls;
   colorInitials.append(initial);
+  customColorsShown.append(customColors);
   log(QStringLiteral("color"));
   if (colorAnswers.empty()) return std::nullopt;
   const auto a = colorAnswers.front();
   colorAnswers.pop_front();
+  if (a && customColorsChosen) customColors = *customColorsChosen;
   return a;
 }
 

@@ -39,6 +39,10 @@ class FakeDialogs final : public Dialogs {
   std::function<void(QPrinter&)> printChoice;
   QStringList printerNamesShown;
   QList<QColor> colorInitials;
+  // The custom colours each colour dialog was shown with, and what the
+  // operator leaves there in a confirmed dialog (when set).
+  QList<QList<QColor>> customColorsShown;
+  std::optional<QList<QColor>> customColorsChosen;
 
   // When set, every call is also appended as one line to this file, so that
   // a test can watch a separate process.
@@ -48,7 +52,8 @@ class FakeDialogs final : public Dialogs {
                        MsgButtons buttons) override;
   QString fileDialog(const FileDialogRequest& request) override;
   bool printDialog(QWidget* owner, QPrinter& printer) override;
-  std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial) override;
+  std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial,
+                                    QList<QColor>& customColors) override;
 
  private:
   void log(const QString& line) const;

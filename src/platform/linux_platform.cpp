@@ -116,9 +116,17 @@ bool QtDialogs::printDialog(QWidget* owner, QPrinter& printer) {
   return dialog.exec() == QDialog::Accepted;
 }
 
-std::optional<QColor> QtDialogs::colorDialog(QWidget* owner, const QColor& initial) {
+std::optional<QColor> QtDialogs::colorDialog(QWidget* owner, const QColor& initial,
+                                             QList<QColor>& customColors) {
+  // Qt keeps one set of custom colours for the whole program: each dialog
+  // gets exactly the caller's (the slots beyond them empty).
+  const int slots = QColorDialog::customCount();
+  for (int i = 0; i < slots; ++i)
+    QColorDialog::setCustomColor(i, i < customColors.size() ? customColors[i] : QColor(Qt::white));
   const QColor c = QColorDialog::getColor(initial, owner);
   if (!c.isValid()) return std::nullopt;
+  customColors.clear();
+  for (int i = 0; i < slots; ++i) customColors.append(QColorDialog::customColor(i));
   return c;
 }
 

@@ -17,7 +17,8 @@ class QtDialogs final : public Dialogs {
                        MsgButtons buttons) override;
   QString fileDialog(const FileDialogRequest& request) override;
   bool printDialog(QWidget* owner, QPrinter& printer) override;
-  std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial) override;
+  std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial,
+                                    QList<QColor>& customColors) override;
 };
 
 class LinuxEnvironment final : public Environment {

@@ -4,16 +4,22 @@
 #include "script/cue_marks.h"
 #include "script/editor_source.h"
 
+#include <QHash>
 #include <QTextDocument>
 
 namespace scenova::script {
 
 CueCheck checkCues(const ScriptSource& source, const MissingTest& missing) {
   CueCheck result;
+  // A show names the same few files again and again: each is looked up once.
+  QHash<QString, bool> known;
   for (std::optional<CueBounds> cue = cueAtOrAfter(source, 0); cue;
        cue = cueAtOrAfter(source, cue->end())) {
     ++result.cues;
-    if (missing(source.read(cue->contentStart(), cue->contentLength()))) result.broken.append(*cue);
+    const QString content = source.read(cue->contentStart(), cue->contentLength());
+    auto it = known.constFind(content);
+    if (it == known.cend()) it = known.insert(content, missing(content));
+    if (*it) result.broken.append(*cue);
   }
   return result;
 }

@@ -43,7 +43,7 @@ void CueActivation::RTB_Click() {
   const std::optional<CueSpan> cue = findCueAround(editor_, pos);
   if (!cue) return;
   fired_ = cue;
-  QString& currentCue = c_.ui.Label2[15]->Tag;
+  QString& currentCue = c_.toolbar.Label2[15]->Tag;
   currentCue = trimBlanks(editor_.Mid(cue->start, cue->end - cue->start));
   c_.state.CommandDone = false;
   QString text = currentCue;
@@ -54,7 +54,7 @@ void CueActivation::RTB_Click() {
 }
 
 void CueActivation::loadMedia() {
-  QString& currentCue = c_.ui.Label2[15]->Tag;
+  QString& currentCue = c_.toolbar.Label2[15]->Tag;
   const QString found = resolveCueFile(currentCue, c_.host.scriptFolder(), QDir::currentPath(),
                                        c_.host.programFolder());
   if (found.isEmpty()) {
@@ -63,26 +63,26 @@ void CueActivation::loadMedia() {
   }
   currentCue = found;
   // A notice left from an earlier click goes; one that loading shows stays.
-  c_.ui.Label11->hide();
+  c_.editor.Label11->hide();
   loader_.vai(currentCue);
   if (mediaTypeOf(currentCue) == MediaType::Picture) {
     c_.state.CueHasMedia = false;
     c_.state.LoadedKind = QStringLiteral("I");
   }
   if (c_.state.LoadedKind == QLatin1StringView("A")) {
-    if (c_.ui.cmdPlayA->Tag == c_.lang[8]) c_.transport.Timer1_Timer();
-    c_.ui.mnuPlayAudio->setText(c_.lang[7]);
-    c_.ui.mnuAudio->menuAction()->setVisible(true);
+    if (c_.audio.cmdPlayA->Tag == c_.lang[8]) c_.transport.Timer1_Timer();
+    c_.audio.mnuPlayAudio->setText(c_.lang[7]);
+    c_.audio.mnuAudio->menuAction()->setVisible(true);
     c_.state.CueHasMedia = true;
   } else if (c_.state.LoadedKind == QLatin1StringView("V")) {
-    if (c_.ui.cmdPlayV->Tag == c_.lang[8]) c_.transport.Timer1_Timer();
-    c_.ui.mnuVideo->menuAction()->setVisible(true);
+    if (c_.video.cmdPlayV->Tag == c_.lang[8]) c_.transport.Timer1_Timer();
+    c_.video.mnuVideo->menuAction()->setVisible(true);
     c_.state.CueHasMedia = true;
   }
 }
 
 void CueActivation::notFound() {
-  c_.ui.Label2[15]->Tag.clear();
+  c_.toolbar.Label2[15]->Tag.clear();
   c_.host.ShowNotice(c_.lang[127]);
 }
 
@@ -92,12 +92,12 @@ void CueActivation::RTB_DblClick() {
   RTB_Click();
   if (!c_.state.CueHasMedia) return;
   if (c_.state.MediaKind == 1) {
-    c_.ui.cmdPlayA->Tag = c_.lang[7];
-    c_.ui.mnuPlayAudio->setText(c_.lang[8]);
+    c_.audio.cmdPlayA->Tag = c_.lang[7];
+    c_.audio.mnuPlayAudio->setText(c_.lang[8]);
     c_.transport.cmdPlayA_Click();
     c_.buttons.cmdPlayA_MouseMove(0, 0, 0, 0);
   } else if (c_.state.MediaKind == 2) {
-    c_.ui.cmdPlayV->Tag = c_.lang[7];
+    c_.video.cmdPlayV->Tag = c_.lang[7];
     if (video::VideoOperations* video = c_.host.video()) video->cmdPlayV_Click();
   }
 }
@@ -105,7 +105,7 @@ void CueActivation::RTB_DblClick() {
 void CueActivation::RTB_MouseDown(int button, int, int x, int y) {
   if (button != ui::kRightButton) return;
   const QPoint at(ui::twips::toPixels(x), ui::twips::toPixels(y));
-  c_.ui.mnuModifica->popup(editor_.mapToGlobal(at));
+  c_.mnuModifica->popup(editor_.mapToGlobal(at));
 }
 
 }  // namespace scenova::script

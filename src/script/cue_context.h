@@ -7,8 +7,13 @@
 #include <QString>
 #include <QtGlobal>
 
+class QMenu;
+
 namespace scenova::ui {
-struct MainControls;
+struct AudioPanelControls;
+struct VideoPanelControls;
+struct ToolbarControls;
+struct EditorControls;
 class LanguageTable;
 }  // namespace scenova::ui
 namespace scenova::audio {
@@ -56,7 +61,12 @@ struct CueState {
 };
 
 struct CueContext {
-  ui::MainControls& ui;
+  // The parts of the window the cues drive.
+  ui::AudioPanelControls& audio;
+  ui::VideoPanelControls& video;
+  ui::ToolbarControls& toolbar;  // Label2(15).Tag: the current cue
+  ui::EditorControls& editor;    // Label11: the notice label
+  QMenu* mnuModifica;            // the editor's context menu
   const ui::LanguageTable& lang;
   CueHost& host;
   CueState& state;

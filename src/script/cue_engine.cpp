@@ -10,6 +10,7 @@ namespace {
 audio::TransportParts transportParts(const CueParts& parts, audio::TransportButtons* buttons) {
   audio::TransportParts t;
   t.ui = parts.ui;
+  t.videoPanel = parts.ui;
   t.lang = parts.lang;
   t.Timer1 = parts.Timer1;
   t.device = parts.host->audioDevice();
@@ -26,10 +27,11 @@ audio::TransportParts transportParts(const CueParts& parts, audio::TransportButt
 CueEngine::CueEngine(CueParts parts, QObject* parent)
     : QObject(parent),
       parts_(std::move(parts)),
-      buttons_(new audio::TransportButtons(*parts_.ui, *parts_.lang, parts_.host->programFolder(),
-                                           this)),
+      buttons_(new audio::TransportButtons(parts_.ui->transport(), *parts_.lang,
+                                           parts_.host->programFolder(), this)),
       transport_(new audio::AudioTransport(transportParts(parts_, buttons_), this)),
-      context_{*parts_.ui, *parts_.lang, *parts_.host, state_, *transport_, *buttons_},
+      context_{*parts_.ui,   *parts_.ui,   *parts_.ui, *parts_.ui,  parts_.ui->mnuModifica,
+               *parts_.lang, *parts_.host, state_,     *transport_, *buttons_},
       interpreter_(context_, parts_.editor),
       loader_(context_) {
   if (parts_.editor)

@@ -165,7 +165,7 @@ void EditingAids::RTB_KeyUp(int keyCode, int shift) {
   if (keyCode == platform::vk::F9) run(commands_.audioSettings);
 }
 
-void ClearToolbarHover(ui::MainControls& controls) {
+void ClearToolbarHover(ui::ToolbarControls& controls) {
   for (ui::Control* b : controls.Label2)
     if (b && b->Tag == QStringLiteral("1")) b->Tag.clear();
   if (controls.Shape5 && !controls.Shape5->isHidden()) controls.Shape5->hide();

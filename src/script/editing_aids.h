@@ -14,7 +14,7 @@ namespace scenova::platform {
 class RTB;
 }
 namespace scenova::ui {
-struct MainControls;
+struct ToolbarControls;
 }
 
 namespace scenova::script {
@@ -61,6 +61,6 @@ class EditingAids : public QObject {
 };
 
 // Puts the toolbar's hover marks and its hover frame away.
-void ClearToolbarHover(ui::MainControls& controls);
+void ClearToolbarHover(ui::ToolbarControls& controls);
 
 }  // namespace scenova::script

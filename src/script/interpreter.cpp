@@ -65,7 +65,7 @@ Interpreter::Interpreter(CueContext context, platform::RTB* editor)
 
 bool Interpreter::RunCommand(QString& text, int start, int end, bool execute) {
   const RecognisedCommand command =
-      recogniseCommand(text, shown(c_.ui.Picture3), shown(c_.ui.lblWMP1));
+      recogniseCommand(text, shown(c_.video.Picture3), shown(c_.audio.lblWMP1));
   if (!command) {
     text = lowerCase(text);
     return false;
@@ -102,26 +102,26 @@ void Interpreter::carryOut(const RecognisedCommand& command, QString& text, bool
     case CommandId::PauseVideo:
     case CommandId::PlayVideo:
       // The marker tells the play button which way to toggle.
-      c_.ui.cmdPlayV->Tag = c_.lang[id == CommandId::PauseVideo ? 8 : 7];
+      c_.video.cmdPlayV->Tag = c_.lang[id == CommandId::PauseVideo ? 8 : 7];
       if (video) video->cmdPlayV_Click();
       break;
     case CommandId::StopVideo:
       if (video) video->cmdStopV_Click();
       break;
     case CommandId::SeekVideo:
-      c_.ui.lblContatoreV->Tag = signedDecimal(ReadNumber(argumentAfter(text, 10)));
+      c_.video.lblContatoreV->Tag = signedDecimal(ReadNumber(argumentAfter(text, 10)));
       if (video) video->lblContatoreV_Click();
       break;
     case CommandId::PauseAudio:
     case CommandId::PlayAudio:
-      c_.ui.cmdPlayA->Tag = c_.lang[id == CommandId::PauseAudio ? 8 : 7];
+      c_.audio.cmdPlayA->Tag = c_.lang[id == CommandId::PauseAudio ? 8 : 7];
       c_.transport.cmdPlayA_Click();
       break;
     case CommandId::StopAudio:
       c_.transport.cmdStopA_Click();
       break;
     case CommandId::SeekAudio:
-      c_.ui.lblContatore->Tag = signedDecimal(ReadNumber(argumentAfter(text, 10)) * 1000);
+      c_.audio.lblContatore->Tag = signedDecimal(ReadNumber(argumentAfter(text, 10)) * 1000);
       c_.transport.lblContatore_Click();
       break;
     default:
@@ -137,13 +137,13 @@ void Interpreter::setVolume(QString& text) {
   const double percent = ReadNumber(argumentAfter(text, 3));
   placeKnob(percent);
   volume->ApplyVolume();
-  c_.ui.Label6->setCaption(QString::number(percent, 'g', 15));
+  c_.audio.Label6->setCaption(QString::number(percent, 'g', 15));
 }
 
 void Interpreter::placeKnob(double percent) {
   using namespace ui::twips;
-  ui::Control* knob = c_.ui.Image2;
-  const ui::Control* track = c_.ui.Image3;
+  ui::Control* knob = c_.audio.Image2;
+  const ui::Control* track = c_.audio.Image3;
   // nearbyint rounds halves to the even integer.
   const double top0 = std::nearbyint(top(track));
   const double low = std::nearbyint(top(track) + height(track) - height(knob));

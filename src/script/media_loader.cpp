@@ -101,7 +101,7 @@ void MediaLoader::vai(const QString& path) {
 }
 
 void MediaLoader::loadVideo(const QString& path, bool midi) {
-  ui::MainControls& ui = c_.ui;
+  ui::VideoPanelControls& ui = c_.video;
   video::VideoOperations* video = c_.host.video();
   if (midi) {
     // MIDI plays in the main window only: the projector option goes away.
@@ -134,8 +134,8 @@ void MediaLoader::loadVideo(const QString& path, bool midi) {
 }
 
 void MediaLoader::loadAudio(const QString& path) {
-  ui::MainControls& ui = c_.ui;
-  if (shown(ui.imgZoom)) ui.imgZoom->hide();
+  ui::AudioPanelControls& ui = c_.audio;
+  if (shown(c_.video.imgZoom)) c_.video.imgZoom->hide();
   c_.state.LoadedKind = QStringLiteral("A");
   c_.state.MediaKind = 1;
   ui.Label4->show();
@@ -169,7 +169,8 @@ void MediaLoader::ShowVideoTitle(const QString& path) {
   const QString lower = path.toLower();
   const bool midi =
       lower.endsWith(QLatin1StringView(".mid")) || lower.endsWith(QLatin1StringView(".kar"));
-  c_.ui.Label8->setCaption((midi ? QStringLiteral("MIDI - ") : QStringLiteral("Video - ")) + name);
+  c_.video.Label8->setCaption((midi ? QStringLiteral("MIDI - ") : QStringLiteral("Video - ")) +
+                              name);
 }
 
 void MediaLoader::Errore(quint32 code) {

@@ -7,6 +7,8 @@
 
 namespace scenova::tools {
 
+const char kSiteAddress[] = SCENOVA_SITE_ADDRESS;
+
 QString siteUrl(const char* path) {
   return QLatin1StringView(kSiteAddress) + QLatin1StringView(path);
 }

@@ -16,9 +16,11 @@ class SystemServices;
 
 namespace scenova::tools {
 
-// The product's web site: every web link is built from this one address.
-inline constexpr const char* kSiteAddress = "https://www.scenova.org/";
+// The product's web site (the project's home page, set where the build
+// sets the version): every web link is built from this one address.
+extern const char kSiteAddress[];
 
+// kSiteAddress followed by path ("" for the home page).
 QString siteUrl(const char* path = "");
 
 class HelpLinks {

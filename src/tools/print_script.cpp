@@ -12,7 +12,11 @@
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace scenova::tools {
 
@@ -54,29 +58,67 @@ QStringList installedPrinters() {
   return QPrinterInfo::availablePrinterNames();
 }
 
-bool SelPrint(const QTextEdit& editor, QPrinter& printer,
-              const std::function<void(int, int)>& progress, QString* error) {
-  std::unique_ptr<QTextDocument> doc;
+std::optional<QStringList> installedPrintersWithin(int ms) {
+  struct Answer {
+    std::mutex lock;
+    std::condition_variable ready;
+    std::optional<QStringList> names;
+  };
+  auto answer = std::make_shared<Answer>();
+  std::thread([answer] {
+    QStringList names = installedPrinters();
+    const std::lock_guard<std::mutex> hold(answer->lock);
+    answer->names = std::move(names);
+    answer->ready.notify_all();
+  }).detach();
+  std::unique_lock<std::mutex> hold(answer->lock);
+  answer->ready.wait_for(hold, std::chrono::milliseconds(ms),
+                         [&] { return answer->names.has_value(); });
+  return answer->names;
+}
+
+std::unique_ptr<QTextDocument> printableCopy(const QTextEdit& editor) {
   const QTextCursor selection = editor.textCursor();
-  if (selection.hasSelection()) {
-    doc = std::make_unique<QTextDocument>();
-    doc->setDefaultFont(editor.document()->defaultFont());
-    QTextCursor(doc.get()).insertFragment(selection.selection());
-  } else {
-    doc.reset(editor.document()->clone());
-  }
+  if (!selection.hasSelection()) return std::unique_ptr<QTextDocument>(editor.document()->clone());
+  auto doc = std::make_unique<QTextDocument>();
+  doc->setDefaultFont(editor.document()->defaultFont());
+  QTextCursor(doc.get()).insertFragment(selection.selection());
+  return doc;
+}
+
+namespace {
+
+QString printerLabel(const QPrinter& printer) {
+  return printer.outputFormat() == QPrinter::NativeFormat ? printer.printerName()
+                                                          : printer.outputFileName();
+}
+
+// A system printer that was removed after it was chosen takes no job: the
+// print system would drop it without a word.
+bool printerGone(const QPrinter& printer) {
+  return printer.outputFormat() == QPrinter::NativeFormat &&
+         QPrinterInfo::printerInfo(printer.printerName()).isNull();
+}
+
+bool fail(const QPrinter& printer, QString* error) {
+  if (error) *error = printerLabel(printer);
+  return false;
+}
+
+}  // namespace
+
+bool printDocument(QTextDocument& doc, QPrinter& printer,
+                   const std::function<void(int, int)>& progress, QString* error) {
+  if (error) error->clear();
+  if (printerGone(printer)) return fail(printer, error);
   QPainter painter;
-  if (!painter.begin(&printer)) {
-    if (error)
-      *error = printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName();
-    return false;
-  }
+  if (!painter.begin(&printer)) return fail(printer, error);
   // Laid out for the printer's resolution and page: lines that do not fit
   // on a page move whole to the next one.
   const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-  doc->documentLayout()->setPaintDevice(&printer);
-  doc->setPageSize(page.size());
-  const int pages = doc->pageCount();
+  doc.documentLayout()->setPaintDevice(&printer);
+  doc.setPageSize(page.size());
+  const int pages = doc.pageCount();
   for (int i = 0; i < pages; ++i) {
     if (i > 0 && !printer.newPage()) break;
     painter.save();
@@ -86,11 +128,19 @@ bool SelPrint(const QTextEdit& editor, QPrinter& printer,
     QAbstractTextDocumentLayout::PaintContext context;
     context.clip = clip;
     context.palette.setColor(QPalette::Text, Qt::black);
-    doc->documentLayout()->draw(&painter, context);
+    doc.documentLayout()->draw(&painter, context);
     painter.restore();
     if (progress) progress(i + 1, pages);
   }
-  return painter.end();
+  if (!painter.end()) return fail(printer, error);
+  if (printerGone(printer)) return fail(printer, error);
+  return true;
+}
+
+bool SelPrint(const QTextEdit& editor, QPrinter& printer,
+              const std::function<void(int, int)>& progress, QString* error) {
+  const std::unique_ptr<QTextDocument> doc = printableCopy(editor);
+  return printDocument(*doc, printer, progress, error);
 }
 
 }  // namespace scenova::tools

@@ -9,8 +9,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 class QPrinter;
+class QTextDocument;
 class QTextEdit;
 class QWidget;
 
@@ -46,11 +49,27 @@ class PrintDialog {
 // Names of the printers the system offers (through CUPS).
 QStringList installedPrinters();
 
+// The same, asked on a thread of its own and waited for at most ms
+// milliseconds: nothing when the print system did not answer in time (a
+// stalled print server holds its callers for a minute or more). The
+// question is left to finish or fail on its own.
+std::optional<QStringList> installedPrintersWithin(int ms);
+
+// A copy of what a print of the editor prints: its selection with its
+// formatting, or the whole script when nothing is selected. Edits made to
+// the editor afterwards do not reach the copy.
+std::unique_ptr<QTextDocument> printableCopy(const QTextEdit& editor);
+
+// Lays the document out for the printer's page and prints it page by page;
+// lines are never cut at a page break. progress runs after each page (page,
+// pages). False, with the printer's name in *error, when the printer cannot
+// be opened or is no longer installed before or after the job. Needs no
+// widget: it may run on a worker thread while nothing else uses the printer.
+bool printDocument(QTextDocument& doc, QPrinter& printer,
+                   const std::function<void(int, int)>& progress = {}, QString* error = nullptr);
+
 // Prints the editor's selection, or its whole text when nothing is
-// selected, on the printer. Lines are never cut at a page break. progress
-// runs after each page (page, pages) so the caller can show it and let the
-// window repaint. False, with the reason in *error, when the printer cannot
-// be opened.
+// selected, on the printer, here and now (printableCopy + printDocument).
 bool SelPrint(const QTextEdit& editor, QPrinter& printer,
               const std::function<void(int, int)>& progress = {}, QString* error = nullptr);
 

@@ -2,6 +2,10 @@
 
 #include "platform/dialogs.h"
 
+#include <QtEndian>
+
+#include <algorithm>
+
 namespace scenova::tools {
 
 namespace {
@@ -28,14 +32,34 @@ qint32 ShowColor::fromColor(const QColor& c) {
                              (static_cast<quint32>(rgb.blue()) << 16));
 }
 
+QList<QColor> ShowColor::customList() const {
+  QList<QColor> colors;
+  for (qsizetype at = 0; at + 4 <= custom_.size(); at += 4)
+    colors.append(
+        toColor(static_cast<qint32>(qFromLittleEndian<quint32>(custom_.constData() + at))));
+  return colors;
+}
+
+void ShowColor::setCustomList(const QList<QColor>& colors) {
+  QByteArray block;
+  for (const QColor& c : colors.first(std::min<qsizetype>(colors.size(), kCustomBytes / 4))) {
+    char bytes[4];
+    qToLittleEndian<quint32>(static_cast<quint32>(fromColor(c)), bytes);
+    block.append(bytes, 4);
+  }
+  setCustomColors(block);
+}
+
 void ShowColor::showColor() {
+  QList<QColor> custom = customList();
   // A dialog that cannot be shown answers like a cancel.
-  const std::optional<QColor> chosen = dialogs_.colorDialog(hOwner, toColor(RGBResult));
+  const std::optional<QColor> chosen = dialogs_.colorDialog(hOwner, toColor(RGBResult), custom);
   if (!chosen || !chosen->isValid()) {
     annulla_ = true;
     return;
   }
   annulla_ = false;
+  setCustomList(custom);
   RGBResult = fromColor(*chosen);
 }
 

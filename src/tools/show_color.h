@@ -2,10 +2,13 @@
 
 // The colour chooser for the script's text. A fresh object opens on black
 // with sixteen empty custom colours; after ShowColor() the outcome is read
-// from ColorAnnulla (true when the operator cancelled) and RGBResult.
+// from ColorAnnulla (true when the operator cancelled), RGBResult and
+// CustomColors (the dialog's custom colours after a choice; a cancel keeps
+// them as they were).
 
 #include <QByteArray>
 #include <QColor>
+#include <QList>
 
 #include <functional>
 
@@ -36,6 +39,10 @@ class ShowColor {
   static qint32 fromColor(const QColor& c);
 
  private:
+  // The block as the dialog's colours, and back (unused slots black).
+  QList<QColor> customList() const;
+  void setCustomList(const QList<QColor>& colors);
+
   platform::Dialogs& dialogs_;
   bool annulla_ = false;
   QByteArray custom_;

@@ -18,8 +18,11 @@ class QWidget;
 
 namespace scenova::ui {
 
-struct MainControls {
-  // Menu bar: top-level menus are QMenu, their items QAction.
+// The window's controls come in views, one per part of the window; a
+// subsystem takes only the views it works on. MainControls holds them all.
+
+// The menus that belong to no panel.
+struct MenuControls {
   QMenu* mnuFile = nullptr;
   QAction *mnuNuovo = nullptr, *mnuApri = nullptr, *mnuSalva = nullptr, *mnuSalvaConNome = nullptr,
           *mnuStampa = nullptr, *mnuEsci = nullptr;
@@ -28,12 +31,6 @@ struct MainControls {
           *mnuIncolla = nullptr, *mnuAggiungiMultimedia = nullptr, *mnuAddCommand = nullptr,
           *mnuAddImg = nullptr, *mnuSelezionaTutto = nullptr, *mnuTrova = nullptr,
           *mnuSostituisci = nullptr;
-  QMenu* mnuAudio = nullptr;
-  QAction *mnuPlayAudio = nullptr, *mnuStopAudio = nullptr, *mnuBacAudio = nullptr,
-          *mnuForAudio = nullptr;
-  QMenu* mnuVideo = nullptr;
-  QAction *mnuPlayVideo = nullptr, *mnuStopVideo = nullptr, *mnuBacVideo = nullptr,
-          *mnuForVideo = nullptr;
   QMenu* mnuStrumenti = nullptr;
   QAction* mnuOrtografia = nullptr;
   QMenu* mnuOpzioni = nullptr;
@@ -44,9 +41,11 @@ struct MainControls {
   QMenu* mnuHelp = nullptr;
   QAction *mnuGuida = nullptr, *mnuVersioni = nullptr, *mnuAggiornamenti = nullptr,
           *mnuInfo = nullptr;
+};
 
-  // Toolbar: seventeen buttons, the letters over buttons 4 to 7, the hover
-  // frame and the two font boxes.
+// Toolbar: seventeen buttons, the letters over buttons 4 to 7, the hover
+// frame and the two font boxes. Label2(15).Tag holds the current cue.
+struct ToolbarControls {
   std::array<Control*, 17> Label2{};
   std::array<Control*, 4> Label3{};
   Control* Shape5 = nullptr;
@@ -54,12 +53,23 @@ struct MainControls {
   QComboBox* Combo2 = nullptr;  // font size
   QFrame* Line1 = nullptr;
   QFrame* Line2 = nullptr;
+};
 
-  // The editor and its frame. RTB is the script editor widget.
+// The editor with its frame, the notice label over it and the window's
+// client area. RTB is the script editor widget.
+struct EditorControls {
   Control* Label1 = nullptr;
   QWidget* RTB = nullptr;
+  Control* Label11 = nullptr;  // notice label
+  QWidget* central = nullptr;
+};
 
-  // Audio panel with the volume slider and the fade buttons.
+// Audio panel with the volume slider and the fade buttons, and the Audio
+// menu.
+struct AudioPanelControls {
+  QMenu* mnuAudio = nullptr;
+  QAction *mnuPlayAudio = nullptr, *mnuStopAudio = nullptr, *mnuBacAudio = nullptr,
+          *mnuForAudio = nullptr;
   QFrame* Picture2 = nullptr;
   Control *lblWMP1 = nullptr, *cmdPlayA = nullptr, *cmdStopA = nullptr, *cmdForA = nullptr,
           *cmdBacA = nullptr, *lblContatore = nullptr, *Shape1 = nullptr, *Shape2 = nullptr,
@@ -67,8 +77,14 @@ struct MainControls {
   Control *Image2 = nullptr, *Image3 = nullptr, *Label6 = nullptr, *Label7 = nullptr,
           *Label9 = nullptr;
   std::array<Control*, 6> fadeButtons{};  // Image4 .. Image9
+};
 
-  // Video panel.
+// Video panel, the main window's media player and picture preview below it,
+// and the Video menu.
+struct VideoPanelControls {
+  QMenu* mnuVideo = nullptr;
+  QAction *mnuPlayVideo = nullptr, *mnuStopVideo = nullptr, *mnuBacVideo = nullptr,
+          *mnuForVideo = nullptr;
   QFrame* Picture3 = nullptr;
   Control *Label8 = nullptr, *cmdPlayV = nullptr, *cmdStopV = nullptr, *cmdForV = nullptr,
           *cmdBacV = nullptr, *lblContatoreV = nullptr, *Shape7 = nullptr, *Shape8 = nullptr,
@@ -76,11 +92,25 @@ struct MainControls {
   QCheckBox* Check1 = nullptr;
   QWidget* WMP2 = nullptr;  // the main window's media player widget
   Control* imgZoom = nullptr;
+};
 
-  // Notice label.
-  Control* Label11 = nullptr;
+// The two transport panels, whose buttons share one hover look.
+struct TransportControls {
+  AudioPanelControls& audio;
+  VideoPanelControls& video;
+  Control* Label1;  // leaving the panels over the editor frame clears the look
+};
 
-  QWidget* central = nullptr;
+struct MainControls : MenuControls,
+                      ToolbarControls,
+                      EditorControls,
+                      AudioPanelControls,
+                      VideoPanelControls {
+  AudioPanelControls& audio() { return *this; }
+  VideoPanelControls& video() { return *this; }
+  ToolbarControls& toolbar() { return *this; }
+  EditorControls& editor() { return *this; }
+  TransportControls transport() { return {*this, *this, Label1}; }
 };
 
 // Builds every control on the window with its design geometry (twips) and

@@ -137,7 +137,7 @@ void VideoPanel::setBusy(bool busy) {
   if (busy == busy_) return;
   busy_ = busy;
   // The operator's window only: the pointer never appears on the projector.
-  if (QWidget* window = ui_.central ? ui_.central->window() : nullptr) {
+  if (QWidget* window = ui_.Picture3 ? ui_.Picture3->window() : nullptr) {
     if (busy)
       window->setCursor(Qt::BusyCursor);
     else
@@ -326,7 +326,7 @@ void VideoPanel::setProjector(bool on) {
 QString VideoPanel::videoToReload() const {
   // The last cue clicked may be a command ("Play Video"): only a file is
   // worth loading; otherwise the video the players last had.
-  const QString cue = ui_.Label2[15]->Tag;
+  const QString cue = p_.currentCue ? p_.currentCue() : QString();
   if (!cue.isEmpty() && QFileInfo(cue).isFile()) return cue;
   return lastVideo_;
 }

@@ -23,7 +23,7 @@
 class QTimer;
 
 namespace scenova::ui {
-struct MainControls;
+struct VideoPanelControls;
 class LanguageTable;
 }  // namespace scenova::ui
 
@@ -39,7 +39,9 @@ class ProjectorWindow;
 class ZoomWindow;
 
 struct VideoParts {
-  ui::MainControls* ui = nullptr;
+  ui::VideoPanelControls* ui = nullptr;
+  // The cue clicked last (a file name or a command); empty when none.
+  std::function<QString()> currentCue;
   const ui::LanguageTable* lang = nullptr;
   QTimer* Timer4 = nullptr;               // counter tick of WMP2
   platform::MediaPlayer* WMP2 = nullptr;  // may be null: no player
@@ -114,7 +116,7 @@ class VideoPanel final : public QObject, public VideoOperations {
   QString videoToReload() const;
 
   VideoParts p_;
-  ui::MainControls& ui_;
+  ui::VideoPanelControls& ui_;
   const ui::LanguageTable& lang_;
   QPointer<QTimer> timer4_;
   std::unique_ptr<platform::MonitorSystem> ownMonitors_;

@@ -87,6 +87,43 @@ class TestRecovery : public QObject {
     QVERIFY(!QFileInfo::exists(r.recoveryPath()));
   }
 
+  // The copy is made a slice at a time between the window's events; typing
+  // in the middle of it drops the unfinished copy (never a file mixing two
+  // versions of the script), and the next pause makes a complete one.
+  void typingDuringACopyDropsIt() {
+    QTemporaryDir state;
+    FormFixture f;
+    app::RecoveryKeeper::Options o;
+    o.folder = state.path();
+    o.instanceId = 424242;
+    o.sliceMs = 0;  // one paragraph per turn
+    app::RecoveryKeeper r(*f.form, o);
+    platform::RTB& rtb = f.rtb();
+    QObject::connect(&rtb, &platform::RTB::Change, &r, &app::RecoveryKeeper::noteChange);
+    QString text;
+    for (int i = 0; i < 50; ++i) text += QStringLiteral("Line %1\r\n").arg(i);
+    rtb.SetText(text);
+    f.form->doc.Modified = 1;
+    r.pauseEnded();
+    r.writeNow();
+    QVERIFY(r.snapshot().running());
+    for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
+    QVERIFY(r.snapshot().running());
+    QCOMPARE(r.snapshot().slices(), 10);
+    rtb.SetSelStart(rtb.TextLength());
+    rtb.SetSelText(QStringLiteral("typed meanwhile"));
+    for (int i = 0; i < 100 && r.snapshot().running(); ++i) QCoreApplication::processEvents();
+    QVERIFY(!r.snapshot().running());
+    r.waitForWorker();
+    QVERIFY(!QFileInfo::exists(r.recoveryPath()));
+    QVERIFY(r.pauseTimer().isActive());  // still due, at the next pause
+    r.pauseEnded();
+    r.waitForWorker();
+    const QByteArray kept = readAll(r.recoveryPath());
+    QVERIFY(kept.contains("Line 49"));
+    QVERIFY(kept.contains("typed meanwhile"));
+  }
+
   void aCrashedSessionIsOfferedAndRestored() {
     QTemporaryDir state;
     test::ProgramFolder scripts;

@@ -5,7 +5,9 @@
 #include "app/settings_file.h"
 #include "app/settings_panels.h"
 #include "app/toolbar_commands.h"
+#include "audio/transport_buttons.h"
 #include "platform/screen_saver.h"
+#include "script/cue_engine.h"
 #include "support/form_fixture.h"
 
 #include <QAction>
@@ -137,6 +139,29 @@ class TestWindowCommands : public QObject {
     QApplication::sendEvent(f.form->ui.central, &move);
     QVERIFY(!frame->isVisibleTo(f.form.get()));
     QCOMPARE(t.hovered(), -1);
+  }
+
+  void theTransportsBackgroundMovesPutTheToolbarFrameAway() {
+    FormFixture f;
+    app::ToolbarCommands& t = *f.form->toolbar;
+    ui::Control* frame = f.form->ui.Shape5;
+    auto* engine = dynamic_cast<script::CueEngine*>(f.form->cueEngine);
+    QVERIFY(engine);
+    // From a toolbar button straight onto the frame around the editor.
+    Q_EMIT f.form->ui.Label2[4]->MouseMove(0, 0, 10, 10);
+    QVERIFY(frame->isVisibleTo(f.form.get()));
+    Q_EMIT f.form->ui.Label1->MouseMove(0, 0, 3, 3);
+    QVERIFY(!frame->isVisibleTo(f.form.get()));
+    QCOMPARE(t.hovered(), -1);
+    // The background handler itself, as the transport runs it.
+    Q_EMIT f.form->ui.Label2[7]->MouseMove(0, 0, 10, 10);
+    QCOMPARE(t.hovered(), 7);
+    engine->buttons().Form_MouseMove();
+    QVERIFY(!frame->isVisibleTo(f.form.get()));
+    QCOMPARE(t.hovered(), -1);
+    // The same button is marked again on the next entry.
+    Q_EMIT f.form->ui.Label2[7]->MouseMove(0, 0, 10, 10);
+    QVERIFY(frame->isVisibleTo(f.form.get()));
   }
 
   void editMenuCommands() {

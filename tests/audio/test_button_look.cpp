@@ -125,7 +125,7 @@ class TestButtonLook : public QObject {
     }
     QCOMPARE(ui::PictureCache::instance().fileReads(), afterStart);
     // Another set of buttons on the same folder shares the decoded pictures.
-    audio::TransportButtons again(r.ui, r.lang, r.folder.path());
+    audio::TransportButtons again(r.ui.transport(), r.lang, r.folder.path());
     QCOMPARE(ui::PictureCache::instance().fileReads(), afterStart);
   }
 
@@ -135,7 +135,7 @@ class TestButtonLook : public QObject {
     folder.write(QStringLiteral("Files/stop2.jpg"), QByteArrayLiteral("not a picture"));
     QFile::remove(folder.file(QStringLiteral("Files/bac2.jpg")));
     Rig r;
-    audio::TransportButtons buttons(r.ui, r.lang, folder.path());
+    audio::TransportButtons buttons(r.ui.transport(), r.lang, folder.path());
     const QString stop = r.ui.cmdStopA->picturePath();
     buttons.cmdStopA_MouseMove();
     QCOMPARE(r.ui.cmdStopA->picturePath(), stop);

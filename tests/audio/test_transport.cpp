@@ -239,6 +239,7 @@ class TestTransport : public QObject {
     platform::FakeMediaPlayer wmp2;
     audio::TransportParts parts;
     parts.ui = &r.ui;
+    parts.videoPanel = &r.ui;
     parts.lang = &r.lang;
     parts.Timer1 = &r.Timer1;
     parts.device = &r.device;

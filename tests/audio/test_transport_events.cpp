@@ -18,9 +18,10 @@ struct NoticeRig : test::PanelRig {
   QStringList notices;
 
   NoticeRig() : PanelRig(new QWidget) {
-    buttons = std::make_unique<audio::TransportButtons>(ui, lang, folder.path());
+    buttons = std::make_unique<audio::TransportButtons>(ui.transport(), lang, folder.path());
     audio::TransportParts parts;
     parts.ui = &ui;
+    parts.videoPanel = &ui;
     parts.lang = &lang;
     parts.Timer1 = &Timer1;
     parts.device = &device;

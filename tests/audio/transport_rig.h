@@ -51,9 +51,10 @@ struct TransportRig : PanelRig {
   std::unique_ptr<audio::AudioTransport> transport;
 
   TransportRig() : PanelRig(new QWidget) {
-    buttons = std::make_unique<audio::TransportButtons>(ui, lang, folder.path());
+    buttons = std::make_unique<audio::TransportButtons>(ui.transport(), lang, folder.path());
     audio::TransportParts parts;
     parts.ui = &ui;
+    parts.videoPanel = &ui;
     parts.lang = &lang;
     parts.Timer1 = &Timer1;
     parts.device = &device;

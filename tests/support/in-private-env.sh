@@ -8,8 +8,9 @@
 # HOME and every XDG folder lie inside it. Anywhere else (a bare ctest on a
 # desktop) the test is skipped with exit status 77 and a message, so that it
 # never touches the real home, desktop, settings or sound server.
-# NEEDS lists what the test uses beyond that: "display", "sound" or both
-# (any other word, such as "home", for neither).
+# NEEDS lists what the test uses beyond that: "display", "sound",
+# "printer" (the private CUPS daemon) or several (any other word, such as
+# "home", for none).
 needs=$1
 shift
 [ $# -gt 0 ] || { echo "in-private-env.sh: no test to run" >&2; exit 2; }
@@ -49,6 +50,14 @@ case "$needs" in
     display=$(own DISPLAY)
     [ -n "$display" ] && [ "${DISPLAY:-}" = "$display" ] ||
       skip "DISPLAY is not the test X server of $dir"
+    ;;
+esac
+case "$needs" in
+  *printer*)
+    cups=$(own CUPS_SERVER)
+    [ -n "$cups" ] && [ "${CUPS_SERVER:-}" = "$cups" ] ||
+      skip "CUPS_SERVER is not the test print system of $dir"
+    inside CUPS_SERVER "$CUPS_SERVER"
     ;;
 esac
 exec "$@"

@@ -38,4 +38,11 @@ expect 77 inside env XDG_RUNTIME_DIR=/run/user/0 "$guard" "" true
 expect 77 inside env DISPLAY=:0 "$guard" "display" true
 expect 77 inside env -u PULSE_SERVER "$guard" "" true
 expect 77 inside env PULSE_SERVER=unix:/run/user/0/pulse/native "$guard" "sound" true
+# Printing tests reach only the environment's own print system.
+expect 77 inside "$guard" "printer" true  # this environment has none
+printf 'export CUPS_SERVER=%s/cups.sock\n' "$dir" >> "$dir/env"
+expect 0 inside env CUPS_SERVER="$dir/cups.sock" "$guard" "printer" true
+expect 77 inside env -u CUPS_SERVER "$guard" "printer" true
+expect 77 inside env CUPS_SERVER=/run/cups/cups.sock "$guard" "printer" true
+expect 77 inside env CUPS_SERVER=localhost "$guard" "printer" true
 exit $fail

@@ -1,17 +1,42 @@
 // The program as the end-to-end tests run it: the same start-up as the
-// shipped executable, but every dialog answers by itself (Cancel, No, Ok or
-// an empty file name) and appends what it was asked to the file named by
-// SCENOVA_TEST_DIALOG_LOG, so that a test can watch the process.
+// shipped executable, but every dialog answers by itself and appends what it
+// was asked to the file named by SCENOVA_TEST_DIALOG_LOG, so that a test can
+// watch the process. Message boxes take their answers, in order, from
+// SCENOVA_TEST_DIALOG_ANSWERS ("yes,no,cancel"); when those run out they
+// answer Cancel, No or Ok. File dialogs answer an empty file name.
 
 #include "app/startup.h"
 #include "platform/fakes.h"
 
 #include <memory>
 
+namespace {
+
+using scenova::platform::MsgAnswer;
+
+std::deque<MsgAnswer> scriptedAnswers(const QString& list) {
+  std::deque<MsgAnswer> answers;
+  for (const QString& word : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    const QString w = word.trimmed().toLower();
+    if (w == QLatin1StringView("yes"))
+      answers.push_back(MsgAnswer::Yes);
+    else if (w == QLatin1StringView("no"))
+      answers.push_back(MsgAnswer::No);
+    else if (w == QLatin1StringView("ok"))
+      answers.push_back(MsgAnswer::Ok);
+    else
+      answers.push_back(MsgAnswer::Cancel);
+  }
+  return answers;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   return scenova::app::Main(argc, argv, []() -> std::unique_ptr<scenova::platform::Dialogs> {
     auto dialogs = std::make_unique<scenova::platform::FakeDialogs>();
     dialogs->logFile = qEnvironmentVariable("SCENOVA_TEST_DIALOG_LOG");
+    dialogs->messageAnswers = scriptedAnswers(qEnvironmentVariable("SCENOVA_TEST_DIALOG_ANSWERS"));
     return dialogs;
   });
 }

@@ -3,60 +3,63 @@
 
 #include "app/form1.h"
 #include "platform/fakes.h"
+#include "platform/linux_platform.h"
 #include "platform/rtb/rtb.h"
 #include "support/program_folder.h"
 #include "tools/about_box.h"
 #include "tools/help_links.h"
 #include "tools/pdf_text.h"
+#include "tools/print_job.h"
 #include "tools/print_script.h"
 #include "tools/show_color.h"
+#include "tools/tools_window.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QColorDialog>
 #include <QDir>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
+#include <QUrl>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 
 using namespace scenova;
 using namespace scenova::app;
+using test::script;
+using test::Window;
 
 namespace {
 
-struct Window {
-  test::ProgramFolder folder;
-  platform::FakeDialogs dialogs;
-  platform::FakeEnvironment env;
-  platform::FakeSystemServices system;
-  std::unique_ptr<Form1> form;
-
-  explicit Window(const char* language = "English.lng") {
-    env.folder = folder.path();
-    folder.writeSettings(QByteArray(language) + "\r\n");
-    Services s;
-    s.dialogs = &dialogs;
-    s.env = &env;
-    s.system = &system;
-    s.settingsPath = folder.settingsPath();
-    form = std::make_unique<Form1>(s, ui::LanguageTable());
-    form->Form_Load();
+// A local socket that takes connections and never reads them.
+struct StalledServer {
+  QByteArray path;
+  int fd = -1;
+  explicit StalledServer(QByteArray at) : path(std::move(at)) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<size_t>(path.size()) >= sizeof(address.sun_path)) return;
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0) return;
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::listen(fd, 16) != 0)
+      close();
   }
-  platform::RTB& rtb() { return *form->editor(); }
-  static tools::FrmInfo* about() {
-    for (QWidget* top : QApplication::topLevelWidgets())
-      if (auto* box = qobject_cast<tools::FrmInfo*>(top); box && box->isVisible()) return box;
-    return nullptr;
+  ~StalledServer() { close(); }
+  bool listening() const { return fd >= 0; }
+  void close() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
   }
 };
-
-// A script of about n lines: a title in bold red, then numbered lines.
-QString script(int lines) {
-  QString html = QStringLiteral("<p><b><span style=\"color:#ff0000\">ACT ONE</span></b></p>");
-  for (int i = 0; i < lines; ++i)
-    html += QStringLiteral("<p>Line %1 of the play [[Play Audio]]</p>").arg(i);
-  return html;
-}
 
 }  // namespace
 
@@ -85,6 +88,67 @@ class TestTools : public QObject {
     QVERIFY(!c.ColorAnnulla());
     QCOMPARE(c.RGBResult, 0xFF0000);
     QCOMPARE(dialogs.colorInitials.last(), QColor(255, 0, 0));
+  }
+
+  void customColoursGoThroughTheDialog() {
+    platform::FakeDialogs dialogs;
+    tools::ShowColor c(dialogs);
+    // Slot 0 = 0x00563412 (red 0x12), slot 15 = pure blue.
+    QByteArray block(64, '\0');
+    block.replace(0, 4, QByteArray::fromHex("12345600"));
+    block.replace(60, 4, QByteArray::fromHex("0000ff00"));
+    c.setCustomColors(block);
+    dialogs.customColorsChosen = QList<QColor>(16, QColor(Qt::black));
+    (*dialogs.customColorsChosen)[2] = QColor(1, 2, 3);
+    // Cancelled: the dialog saw them, they stay as they were.
+    c.showColor();
+    QVERIFY(c.ColorAnnulla());
+    QCOMPARE(dialogs.customColorsShown.size(), 1);
+    const QList<QColor> shown = dialogs.customColorsShown[0];
+    QCOMPARE(shown.size(), 16);
+    QCOMPARE(shown[0], QColor(0x12, 0x34, 0x56));
+    QCOMPARE(shown[1], QColor(Qt::black));
+    QCOMPARE(shown[15], QColor(0, 0, 255));
+    QCOMPARE(c.CustomColors(), block);
+    // Chosen: the block is what the dialog left.
+    dialogs.colorAnswers.push_back(QColor(Qt::green));
+    c.showColor();
+    QVERIFY(!c.ColorAnnulla());
+    QByteArray expected(64, '\0');
+    expected.replace(8, 4, QByteArray::fromHex("01020300"));
+    QCOMPARE(c.CustomColors().toHex(), expected.toHex());
+  }
+
+  void qtColourDialogKeepsTheCustomColours() {
+    platform::QtDialogs dialogs;
+    QList<QColor> custom(16, QColor(Qt::black));
+    custom[0] = QColor(0x12, 0x34, 0x56);
+    QColor seen;
+    QTimer::singleShot(0, [&] {
+      auto* d = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+      if (!d) return;
+      seen = QColorDialog::customColor(0);
+      QColorDialog::setCustomColor(5, QColor(7, 8, 9));
+      d->setCurrentColor(QColor(Qt::red));
+      d->accept();
+    });
+    const std::optional<QColor> chosen = dialogs.colorDialog(nullptr, Qt::black, custom);
+    QCOMPARE(seen, QColor(0x12, 0x34, 0x56));
+    QCOMPARE(chosen, std::optional<QColor>(QColor(Qt::red)));
+    QCOMPARE(custom.size(), 16);
+    QCOMPARE(custom[0], QColor(0x12, 0x34, 0x56));
+    QCOMPARE(custom[5], QColor(7, 8, 9));
+    // Another caller's dialog starts from its own colours, not these.
+    QList<QColor> other(16, QColor(Qt::black));
+    QTimer::singleShot(0, [&] {
+      auto* d = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+      if (!d) return;
+      seen = QColorDialog::customColor(5);
+      d->reject();
+    });
+    QVERIFY(!dialogs.colorDialog(nullptr, Qt::black, other));
+    QCOMPARE(seen, QColor(Qt::black));
+    QCOMPARE(other, QList<QColor>(16, QColor(Qt::black)));
   }
 
   void toolbarColourOnTheSelection() {
@@ -124,6 +188,7 @@ class TestTools : public QObject {
     w.rtb().setHtml(script(150));
     w.dialogs.printAnswers = {true};
     w.form->ui.mnuStampa->trigger();
+    QVERIFY(w.printed());
     test::PdfInside whole(last);
     QVERIFY2(whole.pages() >= 3, QByteArray::number(whole.pages()).constData());
     QVERIFY(whole.hasBoldFont());
@@ -134,11 +199,87 @@ class TestTools : public QObject {
     w.rtb().SetSelLength(20);
     w.dialogs.printAnswers = {true};
     Q_EMIT w.form->ui.Label2[3]->Click();
+    QVERIFY(w.printed());
     test::PdfInside part(last);
     QCOMPARE(part.pages(), 1);
     QVERIFY(part.hasBoldFont());
     QVERIFY(part.raw.size() < whole.raw.size());
     QCOMPARE(w.dialogs.printCalls, 2);
+  }
+
+  void printingLeavesTheWindowFree() {
+    Window w;
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("long.pdf"));
+    w.dialogs.printChoice = [&](QPrinter& p) {
+      p.setOutputFormat(QPrinter::PdfFormat);
+      p.setOutputFileName(pdf);
+    };
+    w.rtb().setHtml(script(600));
+    w.dialogs.printAnswers = {true, true};
+    w.form->ui.mnuStampa->trigger();
+    // The command returns at once; the job prints what the script was when
+    // it was given, whatever is typed meanwhile.
+    QVERIFY(w.printJob()->running());
+    w.rtb().setPlainText(QStringLiteral("Rewritten while printing"));
+    // A second print waits for the first: no dialog, a notice.
+    w.form->ui.mnuStampa->trigger();
+    QCOMPARE(w.dialogs.printCalls, 1);
+    QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[175]);
+    QVERIFY(w.printed());
+    test::PdfInside whole(pdf);
+    QVERIFY2(whole.pages() >= 10, QByteArray::number(whole.pages()).constData());
+    QVERIFY(whole.hasBoldFont());
+    // Long jobs say how far they got.
+    QCOMPARE(w.form->ui.Label11->caption(),
+             w.form->lang[172].arg(whole.pages()).arg(whole.pages()));
+    // After the job, printing works again.
+    w.form->ui.mnuStampa->trigger();
+    QCOMPARE(w.dialogs.printCalls, 2);
+    QVERIFY(w.printed());
+    QCOMPARE(test::PdfInside(pdf).pages(), 1);
+  }
+
+  void closingTheWindowFinishesThePrint() {
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("closing.pdf"));
+    {
+      Window w;
+      w.dialogs.printChoice = [&](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(pdf);
+      };
+      w.rtb().setHtml(script(600));
+      w.dialogs.printAnswers = {true};
+      w.form->ui.mnuStampa->trigger();
+      QVERIFY(w.printJob()->running());
+    }  // the window goes while its job prints
+    test::PdfInside closing(pdf);
+    QVERIFY2(closing.pages() >= 10, QByteArray::number(closing.pages()).constData());
+    QVERIFY(closing.raw.trimmed().endsWith("%%EOF"));
+  }
+
+  void aStalledPrintServerLeavesTheWindowFree() {
+    // A print server that takes the connection and never answers.
+    QTemporaryDir dir;
+    StalledServer stalled(QFile::encodeName(dir.filePath(QStringLiteral("cups.sock"))));
+    QVERIFY(stalled.listening());
+    const QByteArray server = qgetenv("CUPS_SERVER");
+    qputenv("CUPS_SERVER", stalled.path);
+    {
+      Window w;
+      w.dialogs.printAnswers = {true};
+      w.form->ui.mnuStampa->trigger();
+      // The command came back with a notice, without the dialog.
+      QCOMPARE(w.dialogs.printCalls, 0);
+      QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[176]);
+      QVERIFY(!w.printJob()->running());
+    }
+    stalled.close();  // the question still waiting fails now
+    if (server.isNull())
+      qunsetenv("CUPS_SERVER");
+    else
+      qputenv("CUPS_SERVER", server);
   }
 
   void cancelledPrintLeavesThePrinter() {
@@ -238,6 +379,23 @@ class TestTools : public QObject {
     w.form->ui.mnuAggLingua->trigger();
     QVERIFY(w.system.opened.last().startsWith(tools::siteUrl()));
     QCOMPARE(w.system.opened.size(), 7);
+  }
+
+  void everyWebLinkIsOnTheProjectsSite() {
+    const QUrl site(tools::siteUrl());
+    QVERIFY(site.isValid());
+    QCOMPARE(site.scheme(), QStringLiteral("https"));
+    QCOMPARE(site.path(), QStringLiteral("/"));
+    QVERIFY(site.host().contains(QStringLiteral("scenova")));
+    QCOMPARE(tools::siteUrl(), QString::fromLatin1(tools::kSiteAddress));
+    Window w;
+    for (QAction* a :
+         {w.form->ui.mnuAggiornamenti, w.form->ui.mnuAggLingua, w.form->ui.mnuFaiDonazione}) {
+      a->trigger();
+      const QUrl page(w.system.opened.last());
+      QCOMPARE(page.host(), site.host());
+      QVERIFY2(page.path().size() > 1, qPrintable(page.toString()));
+    }
   }
 
   void shellFailureIsANotice() {

@@ -121,6 +121,7 @@ class TestProjectorScreen : public QObject {
     std::unique_ptr<platform::MediaPlayer> wmp2 = platform::createMediaPlayer({});
     video::VideoParts parts;
     parts.ui = &rig.ui;
+    parts.currentCue = [&rig] { return rig.ui.Label2[15]->Tag; };
     parts.lang = &rig.lang;
     parts.Timer4 = &timer4;
     parts.WMP2 = wmp2.get();

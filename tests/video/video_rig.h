@@ -30,6 +30,7 @@ struct VideoRig : PanelRig {
     ui::twips::setWidth(ui.Shape7, 1);
     video::VideoParts parts;
     parts.ui = &ui;
+    parts.currentCue = [this] { return ui.Label2[15]->Tag; };
     parts.lang = &lang;
     parts.Timer4 = &Timer4;
     parts.WMP2 = &wmp2;

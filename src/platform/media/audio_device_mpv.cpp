@@ -183,7 +183,9 @@ void MpvAudioDevice::loadDone(qint64 lengthMs) {
 MciError MpvAudioDevice::ensureSession() {
   if (session_ && session_->isValid()) return MciError::None;
   session_.reset();
-  auto session = std::make_unique<MpvSession>(engineOptions());
+  // A child, so that what goes on between the engine and the device can be
+  // looked at from outside; the device still owns and ends it.
+  auto session = std::make_unique<MpvSession>(engineOptions(), this);
   if (!session->isValid()) return MciError::DeviceFailed;
   session->observe("eof-reached", MPV_FORMAT_FLAG);
   session->observe("current-ao", MPV_FORMAT_STRING);

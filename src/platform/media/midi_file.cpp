@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace scenova::platform {
 
@@ -115,6 +116,10 @@ bool readTrack(Reader& r, TrackResult* out, QList<MidiTiming::Tempo>* tempos, QS
             (qint64(uchar(data[0])) << 16) | (qint64(uchar(data[1])) << 8) | qint64(uchar(data[2]));
         if (us == 0) {
           *error = QStringLiteral("a tempo of zero");
+          return false;
+        }
+        if (tempos->size() >= MidiTiming::kMaxTempoChanges) {
+          *error = QStringLiteral("more than %1 tempo changes").arg(MidiTiming::kMaxTempoChanges);
           return false;
         }
         tempos->append({tick, us, 0});
@@ -244,6 +249,112 @@ qint64 MidiTiming::tickAt(double seconds) const {
   const Tempo& seg = *(it - 1);
   const double ticks = (seconds - seg.seconds) * 1e6 * division_ / double(seg.microsPerQuarter);
   return seg.tick + qint64(std::llround(ticks));
+}
+
+// ---------------------------------------------------------------------------
+
+MidiEventReader::MidiEventReader(QByteArrayView file) : file_(file) {
+  Reader r(file, 0, file.size());
+  quint32 headerLen = 0;
+  int format = 0, tracks = 0;
+  if (!r.tag("MThd") || !r.u32(&headerLen) || headerLen < 6 || !r.u16(&format) || !r.u16(&tracks) ||
+      !r.skip(qint64(headerLen) - 4))
+    return;
+  while (int(tracks_.size()) < tracks && r.left() >= 8) {
+    const bool isTrack = r.tag("MTrk");
+    quint32 len = 0;
+    r.u32(&len);
+    const qsizetype begin = r.pos();
+    const qsizetype end = begin + qsizetype(std::min<qint64>(len, r.left()));
+    if (isTrack) tracks_.push_back({begin, end, begin, 0, 0});
+    r.skip(end - begin);
+  }
+  rewind();
+}
+
+void MidiEventReader::rewind() {
+  heap_.clear();
+  for (int i = 0; i < int(tracks_.size()); ++i) {
+    Track& t = tracks_[size_t(i)];
+    t.pos = t.begin;
+    t.tick = 0;
+    t.running = 0;
+    if (advance(t)) pushTrack(i);
+  }
+}
+
+void MidiEventReader::pushTrack(int index) {
+  heap_.emplace_back(tracks_[size_t(index)].tick, index);
+  std::push_heap(heap_.begin(), heap_.end(), std::greater<>());
+}
+
+bool MidiEventReader::advance(Track& t) {
+  Reader r(file_, t.pos, t.end);
+  for (;;) {
+    quint32 delta = 0;
+    int status = 0;
+    if (!r.vlq(&delta)) return false;
+    const qint64 tick = t.tick + delta;
+    const qsizetype at = r.pos();
+    if (!r.u8(&status)) return false;
+    t.tick = tick;
+    if (status == 0xff) {
+      int type = 0;
+      quint32 len = 0;
+      if (!r.u8(&type) || !r.vlq(&len) || !r.skip(len) || type == 0x2f) return false;
+      t.running = 0;
+    } else if (status == 0xf7) {  // an escaped packet: nothing a synthesiser plays
+      quint32 len = 0;
+      if (!r.vlq(&len) || !r.skip(len)) return false;
+      t.running = 0;
+    } else {
+      t.pos = at;
+      return true;
+    }
+  }
+}
+
+bool MidiEventReader::readEvent(Track& t, Event* out) {
+  Reader r(file_, t.pos, t.end);
+  int status = 0, first = 0, second = 0;
+  if (!r.u8(&status)) return false;
+  if (status == 0xf0) {
+    quint32 len = 0;
+    QByteArrayView data;
+    if (!r.vlq(&len) || !r.bytes(len, &data)) return false;
+    if (data.endsWith('\xf7')) data.chop(1);
+    t.running = 0;
+    *out = {t.tick, status, 0, 0, data};
+    t.pos = r.pos();
+    return true;
+  }
+  if (status > 0xf0) return false;
+  if (status < 0x80) {
+    if (!t.running) return false;
+    first = status;
+    status = t.running;
+  } else {
+    t.running = status;
+    if (!r.u8(&first)) return false;
+  }
+  if (channelDataBytes(status) == 2 && !r.u8(&second)) return false;
+  if (first > 0x7f || second > 0x7f) return false;
+  *out = {t.tick, status, first, second, {}};
+  t.pos = r.pos();
+  return true;
+}
+
+bool MidiEventReader::next(Event* out) {
+  while (!heap_.empty()) {
+    std::pop_heap(heap_.begin(), heap_.end(), std::greater<>());
+    const int index = heap_.back().second;
+    heap_.pop_back();
+    Track& t = tracks_[size_t(index)];
+    const bool ok = readEvent(t, out);
+    if (ok && advance(t)) pushTrack(index);
+    if (ok) return true;  // else the rest of that track does not parse: it ends there
+  }
+  return false;
 }
 
 }  // namespace scenova::platform

@@ -107,11 +107,16 @@ bool PulseMixer::open() {
       return false;
     }
   }
+  // Connecting and the first read share one time limit, so that a server
+  // that hangs delays the start by kConnectTimeoutMs at most.
+  QElapsedTimer started;
+  started.start();
   pa_threaded_mainloop_lock(loop_);
   bool ok = connectContext(true);
   if (ok) {
     // A server without any output has no master volume to set.
-    ok = readValueLocked().has_value();
+    const int left = kConnectTimeoutMs - static_cast<int>(started.elapsed());
+    ok = readValueLocked(std::max(left, 50)).has_value();
   }
   if (!ok) dropContext(shared_);
   pa_threaded_mainloop_unlock(loop_);
@@ -155,12 +160,12 @@ bool PulseMixer::setValue(quint32 value) {
 std::optional<quint32> PulseMixer::readValue() {
   if (!loop_) return std::nullopt;
   pa_threaded_mainloop_lock(loop_);
-  const std::optional<quint32> result = readValueLocked();
+  const std::optional<quint32> result = readValueLocked(kReadTimeoutMs);
   pa_threaded_mainloop_unlock(loop_);
   return result;
 }
 
-std::optional<quint32> PulseMixer::readValueLocked() {
+std::optional<quint32> PulseMixer::readValueLocked(int timeoutMs) {
   Shared* s = shared_;
   if (!isUp(s->context)) return std::nullopt;
   s->readResult.reset();
@@ -168,7 +173,7 @@ std::optional<quint32> PulseMixer::readValueLocked() {
   pa_operation* op = pa_context_get_sink_info_by_name(s->context, kDefaultSink, onSinkInfo, s);
   if (!op) return std::nullopt;
   const bool done = waitUntil(
-      s, [s] { return s->readDone; }, kReadTimeoutMs);
+      s, [s] { return s->readDone; }, timeoutMs);
   if (pa_operation_get_state(op) == PA_OPERATION_RUNNING) pa_operation_cancel(op);
   pa_operation_unref(op);
   return done ? s->readResult : std::nullopt;

@@ -24,7 +24,7 @@ class PulseMixer final : public Mixer {
   PulseMixer(const PulseMixer&) = delete;
   PulseMixer& operator=(const PulseMixer&) = delete;
 
-  // Gives up connecting after this long (no server, or one that hangs).
+  // open() gives up after this long (no server, or one that hangs).
   static constexpr int kConnectTimeoutMs = 1500;
 
   bool open() override;
@@ -42,7 +42,7 @@ class PulseMixer final : public Mixer {
 
  private:
   bool connectContext(bool wait);
-  std::optional<quint32> readValueLocked();
+  std::optional<quint32> readValueLocked(int timeoutMs);
   void disconnect();
 
   pa_threaded_mainloop* loop_ = nullptr;

@@ -201,12 +201,12 @@ QByteArray MpvMediaPlayer::startMidi(const QString& path, QString* why) {
     *why = QStringLiteral("no General MIDI sound font at %1").arg(soundFont_);
     return {};
   }
-  midi_ = MidiRender::start(smf, *timing, soundFont_);
+  midi_ = MidiSong::make(smf, *timing, soundFont_);
   if (!midi_) {
     *why = QStringLiteral("the song is too long");
     return {};
   }
-  midiUrl_ = streams_.add(midi_->buffer());
+  midiUrl_ = streams_.add(midi_);
   return midiUrl_;
 }
 
@@ -216,7 +216,7 @@ void MpvMediaPlayer::unload() {
   playOnLoad_ = false;
   duration_ = 0;
   seekTarget_.reset();
-  if (midi_) midi_->abort();  // a read waiting for samples fails at once
+  if (midi_) midi_->abandon();  // a rendering under way stops at its next block
   if ((active || openFiles_ > 0) && session_ && session_->isValid()) drainCore();
   // After the drain no report of the old file is still on its way.
   timePos_ = knownDuration_ = qQNaN();
@@ -363,8 +363,8 @@ qint64 MpvMediaPlayer::droppedFrames() const {
          session_->getInt("vo-delayed-frame-count").second;
 }
 
-bool MpvMediaPlayer::waitForMidiRender(int timeoutMs) const {
-  return midi_ && midi_->waitFinished(timeoutMs);
+qint64 MpvMediaPlayer::midiFramesRendered() const {
+  return midi_ ? midi_->framesRendered() : 0;
 }
 
 bool MpvMediaPlayer::eventFilter(QObject* watched, QEvent* event) {

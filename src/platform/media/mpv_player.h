@@ -11,13 +11,13 @@
 
 namespace scenova::platform {
 
-class MidiRender;
+class MidiSong;
 class MpvSession;
 
 // The media player control on libmpv. Every kind of file goes through one
-// mpv core: video and audio files directly, MIDI files as the PCM image a
-// FluidSynth thread renders (see MidiRender), so that position, seek, pause,
-// volume and end of media behave the same for all of them.
+// mpv core: video and audio files directly, MIDI files as a PCM stream that
+// FluidSynth renders as mpv reads it (see MidiStreams), so that position,
+// seek, pause, volume and end of media behave the same for all of them.
 //
 // The core keeps a finished file open, paused on its end ("keep-open"); the
 // position then equals the duration, as the counter's end-of-media test
@@ -77,8 +77,9 @@ class MpvMediaPlayer final : public MediaPlayer {
   // For benchmarks: frames the engine dropped or showed late so far (a
   // direct read of the engine, not for the show itself).
   qint64 droppedFrames() const;
-  // For tests: waits (bounded) until a rendered MIDI image is complete.
-  bool waitForMidiRender(int timeoutMs) const;
+  // For tests and benchmarks: the frames synthesised so far for the MIDI
+  // song loaded (0 for other media).
+  qint64 midiFramesRendered() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -101,7 +102,7 @@ class MpvMediaPlayer final : public MediaPlayer {
   PlayerSettings settings_;
   MidiStreams streams_;  // must outlive the core (declared before it)
   std::unique_ptr<MpvSession> session_;
-  std::unique_ptr<MidiRender> midi_;
+  std::shared_ptr<MidiSong> midi_;
   QByteArray midiUrl_;
   QPointer<QWidget> view_;
   bool videoOutput_ = false;

@@ -196,6 +196,16 @@ bool RTB::LoadFile(const QString& path, QString* error) {
     delete fresh;
     return false;
   }
+  fresh->setParent(nullptr);
+  ReplaceDocument(std::unique_ptr<QTextDocument>(fresh));
+  return true;
+}
+
+void RTB::ReplaceDocument(std::unique_ptr<QTextDocument> owned) {
+  QPointer<QTextDocument> old = document();
+  QTextDocument* fresh = owned.release();
+  fresh->setParent(this);
+  fresh->setUndoRedoEnabled(false);
   asOneChange([&] {
     text_.attach(nullptr);
     disconnect(old, &QTextDocument::contentsChanged, this, &RTB::documentContentsChanged);
@@ -209,7 +219,6 @@ bool RTB::LoadFile(const QString& path, QString* error) {
     if (old && old->parent() == this) delete old;
     setTextCursor(QTextCursor(fresh));
   });
-  return true;
 }
 
 bool RTB::SaveFile(const QString& path, QString* error) const {

@@ -31,6 +31,7 @@
 #include <QPoint>
 #include <QTextEdit>
 
+#include <memory>
 #include <optional>
 
 class QPrinter;
@@ -111,6 +112,9 @@ class RTB : public QTextEdit {
   // Replaces the content by the script file at path. A file that cannot be
   // read leaves the editor as it was and returns false (*error says why).
   bool LoadFile(const QString& path, QString* error = nullptr);
+  // Replaces the content by a document read elsewhere (see
+  // script_file_async.h); the editor takes it over. Raises Change once.
+  void ReplaceDocument(std::unique_ptr<QTextDocument> fresh);
   // Writes the content as RTF through a temporary file renamed over path;
   // on failure the old file stays as it was.
   bool SaveFile(const QString& path, QString* error = nullptr) const;

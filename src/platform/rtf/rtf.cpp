@@ -64,6 +64,27 @@ QByteArray writeDocument(const QTextDocument& doc) {
   return detail::Writer(doc).write(0, doc.characterCount(), true);
 }
 
+DocumentWriter::DocumentWriter(const QTextDocument& doc)
+    : writer_(std::make_unique<detail::Writer>(doc)) {
+  changed_ = QObject::connect(&doc, &QTextDocument::contentsChanged, [this] { stale_ = true; });
+  destroyed_ = QObject::connect(&doc, &QObject::destroyed, [this] { stale_ = true; });
+}
+
+DocumentWriter::~DocumentWriter() {
+  QObject::disconnect(changed_);
+  QObject::disconnect(destroyed_);
+}
+
+bool DocumentWriter::step(const QDeadlineTimer& deadline) {
+  if (stale_) return false;
+  if (!done_) done_ = writer_->writeSome(deadline);
+  return done_;
+}
+
+QByteArray DocumentWriter::take() {
+  return done_ && !stale_ ? writer_->finish() : QByteArray();
+}
+
 QByteArray writeRange(const QTextDocument& doc, int from, int to) {
   return detail::Writer(doc).write(from, to, false);
 }

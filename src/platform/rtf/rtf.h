@@ -48,13 +48,21 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDeadlineTimer>
+#include <QMetaObject>
 #include <QString>
+
+#include <memory>
 
 class QTextBlock;
 class QTextCursor;
 class QTextDocument;
 
 namespace scenova::platform::rtf {
+
+namespace detail {
+class Writer;
+}
 
 // A character format property (int) the reader adds only to coloured runs of
 // documents with more than 64 colours: a hash of the run's colours. It has no
@@ -97,6 +105,32 @@ bool insertRtf(QTextCursor& cursor, QByteArrayView bytes);
 
 // Writes the whole document as RTF.
 QByteArray writeDocument(const QTextDocument& doc);
+
+// Writes a whole document as RTF a few paragraphs at a time, so that the
+// thread that owns a long document can write it between its other work
+// (the result is the same bytes as writeDocument). The document must not
+// change while it is being written: stale() tells when it did (or when it
+// was destroyed), and the writer is then of no further use.
+class DocumentWriter {
+ public:
+  explicit DocumentWriter(const QTextDocument& doc);
+  ~DocumentWriter();
+  DocumentWriter(const DocumentWriter&) = delete;
+  DocumentWriter& operator=(const DocumentWriter&) = delete;
+
+  // Writes whole paragraphs until the deadline has passed (at least one).
+  // Returns true once the whole document is written.
+  bool step(const QDeadlineTimer& deadline);
+  bool stale() const { return stale_; }
+  // The RTF, once step() returned true.
+  QByteArray take();
+
+ private:
+  std::unique_ptr<detail::Writer> writer_;
+  QMetaObject::Connection changed_, destroyed_;
+  bool stale_ = false;
+  bool done_ = false;
+};
 
 // Writes the characters [from, to) (QTextDocument positions; clamped to the
 // document) as RTF. A paragraph break inside the range is written as \par;

@@ -263,6 +263,33 @@ QByteArray Writer::write(int from, int to, bool wholeDocument) {
     writeBlock(b, std::max(from, b.position()), std::min(to, breakPos), withBreak);
     if (!withBreak) break;
   }
+  return finish();
+}
+
+bool Writer::writeSome(const QDeadlineTimer& deadline) {
+  if (!started_) {
+    started_ = true;
+    next_ = doc_.begin();
+    body_.reserve(doc_.characterCount() * 2 + 64);
+  }
+  while (next_.isValid()) {
+    writeBlock(next_, next_.position(), next_.position() + next_.length() - 1, true);
+    next_ = next_.next();
+    if (deadline.hasExpired()) break;
+  }
+  return !next_.isValid();
+}
+
+QByteArray Writer::finish() {
+  QByteArray out = header();
+  out.reserve(out.size() + body_.size() + 4);
+  out += body_;
+  out += "}\r\n";
+  body_.clear();
+  return out;
+}
+
+QByteArray Writer::header() const {
   QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
   for (size_t i = 0; i < fontNames_.size(); ++i) {
     out += "{\\f" + QByteArray::number(static_cast<int>(i)) + "\\fnil\\fcharset" +
@@ -280,9 +307,6 @@ QByteArray Writer::write(int from, int to, bool wholeDocument) {
   // \dntblnsbdb: spaces are plain spaces (without it some readers turn runs
   // of spaces into narrower ones).
   out += "\\dntblnsbdb\\viewkind4\\uc1\r\n";
-  out.reserve(out.size() + body_.size() + 4);
-  out += body_;
-  out += "}\r\n";
   return out;
 }
 

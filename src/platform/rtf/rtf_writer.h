@@ -4,13 +4,14 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QString>
 #include <QStringView>
+#include <QTextBlock>
 
 #include <vector>
 
-class QTextBlock;
 class QTextBlockFormat;
 class QTextCharFormat;
 class QTextDocument;
@@ -26,6 +27,11 @@ class Writer {
   explicit Writer(const QTextDocument& doc);
   // Writes [from, to); wholeDocument: every paragraph ends with \par.
   QByteArray write(int from, int to, bool wholeDocument);
+  // The whole document a few paragraphs at a time: writes whole paragraphs
+  // from where the last call stopped until the deadline has passed; true
+  // once every paragraph is written (finish() then gives the RTF).
+  bool writeSome(const QDeadlineTimer& deadline);
+  QByteArray finish();
 
  private:
   int fontIndex(const QString& family, bool symbol);
@@ -37,6 +43,7 @@ class Writer {
   void writeListMarker(const ListItem& item);
   void writeNumbering(const ListItem& item);
   void writeBlock(const QTextBlock& block, int from, int to, bool withBreak);
+  QByteArray header() const;
 
   const QTextDocument& doc_;
   QString defaultFamily_;
@@ -48,6 +55,8 @@ class Writer {
   ListWriter lists_;
   QHash<int, QByteArray> charCache_;  // keyed by format index (block marks: -1 - index)
   QByteArray body_;
+  QTextBlock next_;  // writeSome: the next paragraph to write
+  bool started_ = false;
 };
 
 }  // namespace scenova::platform::rtf::detail

@@ -14,6 +14,7 @@
 
 #include "audio_test_support.h"
 #include "platform/media/audio_device_mpv.h"
+#include "platform/media/mpv_session.h"
 
 using namespace scenova::platform;
 using namespace scenova::testing;
@@ -199,6 +200,26 @@ class TestAudioDeviceFaults : public QObject {
       QVERIFY2(recorder_->firstLoud(mark, 300) >= 0,
                qPrintable(QStringLiteral("round %1 silent").arg(round)));
     }
+  }
+
+  // The engine's notice of the last end, arriving just after the rewind and
+  // the new start, belongs to the playback that ended: the new one plays on.
+  void lateEndNoticeAfterTheRestart() {
+    MpvAudioDevice d;
+    QCOMPARE(d.sendString(openText(blip_)), 0u);
+    QCOMPARE(lengthWhenLoaded(d), 0u);
+    auto* engine = d.findChild<MpvSession*>();
+    QVERIFY(engine);
+    QCOMPARE(d.sendString(QStringLiteral("seek wav1 to start")), 0u);
+    QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
+    QTest::qWait(100);
+    Q_EMIT engine->propertyChanged("eof-reached", true);
+    QVERIFY2(position(d) < 300, "a late end notice put the device at the end");
+    QElapsedTimer t;
+    t.start();
+    while (position(d) < 300 && t.elapsed() < 3000) QTest::qWait(5);
+    QCOMPARE(position(d), qint64(300));
+    QVERIFY2(t.elapsed() >= 100, "the playback ended at once");
   }
 
   // A hung sound server: no command holds the caller up, the device says

@@ -174,6 +174,36 @@ class TestPlayerOffscreen : public QObject {
     QCOMPARE(p->currentPosition(), 0.0);
   }
 
+  // A three-hour song loads at once with its whole length, seeks to its last
+  // seconds and reports its end, having synthesised only what was played
+  // and the seconds a seek renders before its target.
+  void longMidiSongPlaysWithoutRenderingItAll() {
+    const QString file = path("three hours.mid");
+    QVERIFY(writeFile(file, midiSong(3 * 3600)));
+    auto p = player();
+    QElapsedTimer t;
+    t.start();
+    p->setUrl(file);
+    QVERIFY2(t.elapsed() < 1500, qPrintable(QString::number(t.elapsed())));
+    QTRY_VERIFY_WITH_TIMEOUT(p->hasMedia(), 5000);
+    QVERIFY2(std::abs(p->duration() - (3 * 3600 + 1)) < 0.01,
+             qPrintable(QString::number(p->duration())));
+    QCOMPARE(p->durationString(), QStringLiteral("3:00:01"));
+    p->setCurrentPosition(3 * 3600 - 2);
+    p->play();
+    QTRY_VERIFY_WITH_TIMEOUT(p->currentPosition() > 3 * 3600 - 1.5, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(p->currentPositionString(), p->durationString(), 6000);
+    QTRY_VERIFY(!p->isPlaying());
+    QCOMPARE(p->currentPosition(), p->duration());
+    QVERIFY2(p->midiFramesRendered() < 44100 * 40,
+             qPrintable(QString::number(p->midiFramesRendered())));
+    // Play starts the song over from its beginning.
+    p->play();
+    QTRY_VERIFY(p->isPlaying());
+    QTRY_VERIFY(p->currentPosition() > 0.2);
+    QVERIFY(p->currentPosition() < 5);
+  }
+
   void autoStartPlaysOnLoad() {
     PlayerSettings projector;
     projector.autoStart = true;
@@ -226,6 +256,21 @@ class TestPlayerOffscreen : public QObject {
     QTest::newRow("midi, cut short") << path("short.mid") << song.left(song.size() - 10);
     QTest::newRow("midi, text") << path("text.kar") << QByteArray("not a song");
     QTest::newRow("wav header only") << path("head.wav") << toneWav(1.0).left(20);
+    QTest::newRow("midi, empty") << path("empty.mid") << QByteArray("");
+    QTest::newRow("midi, garbage") << path("garbage.mid") << QByteArray(3000, '\xa7');
+    QTest::newRow("midi, track longer than the file")
+        << path("long track.mid")
+        << midiHeader(0, 1, 480) + QByteArray("MTrk\x7f\xff\xff\xff\x00\x90\x40\x40", 12);
+    // A delta time of 2^28 ticks at one tick a quarter: 4 years.
+    QTest::newRow("midi, years long")
+        << path("years.mid")
+        << midiHeader(0, 1, 1) + midiChunk("MTrk", vlq(0x0fffffff) + "\xff\x2f\x00");
+    QTest::newRow("midi, slowest tempo, huge delta")
+        << path("slow.mid")
+        << midiHeader(0, 1, 96) + midiChunk("MTrk", QByteArray("\x00\xff\x51\x03\xff\xff\xff", 7) +
+                                                        vlq(0x0fffffff) + "\xff\x2f\x00");
+    QTest::newRow("midi, larger than 16 MiB")
+        << path("huge.mid") << midiSong(2) + QByteArray(16 << 20, '\0');
   }
   void badFilesLeaveThePlayerEmpty() {
     QFETCH(QString, file);
@@ -235,6 +280,7 @@ class TestPlayerOffscreen : public QObject {
     p->setUrl(wav_);  // the core is warm and a file was playing
     p->play();
     const int threads = threadCount(), files = openFileCount();
+    QSignalSpy failed(p.get(), &MediaPlayer::loadFailed);
     for (int round = 0; round < 3; ++round) {
       QElapsedTimer t;
       t.start();
@@ -250,6 +296,9 @@ class TestPlayerOffscreen : public QObject {
       QVERIFY(!p->isPlaying());
       QTest::qWait(50);
       QVERIFY(!p->hasMedia());
+      // The operator is told, once for each load.
+      QTRY_COMPARE_WITH_TIMEOUT(failed.count(), round + 1, 6000);
+      QVERIFY(!failed.last().at(0).toString().isEmpty());
     }
     p->setUrl(wav_);                                // the player still works
     QTRY_VERIFY_WITH_TIMEOUT(p->hasMedia(), 5000);  // opening goes on after a brief wait

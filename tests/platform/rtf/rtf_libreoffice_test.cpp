@@ -64,7 +64,8 @@ const QStringList kKnownDifferences = {
     QStringLiteral("rtfpipe--Issue46.rtf"),
     // it indents a paragraph with \\ilvl but no \\ls by 80 spaces;
     QStringLiteral("rtfpipe--ListGoogle.rtf"),
-    // it reads Shift-JIS 0x8160 as U+FF5E, our code page table as U+301C.
+    // the file is in Mac Japanese (code page 10001): it reads 0x8160 as the
+    // Windows table's U+FF5E, we as the Mac table's U+301C WAVE DASH.
     QStringLiteral("rtfpipe--RtfParserTest_6.rtf")};
 
 }  // namespace

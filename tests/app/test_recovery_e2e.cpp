@@ -1,0 +1,160 @@
+// Unsaved work survives a crash of the real program: keys typed with
+// xdotool under the test X server, the program killed (SIGKILL) in the
+// middle of a burst of typing, and the next start offering the copy; taking
+// it brings back the text typed up to the last copy.
+
+#include "platform/rtf/rtf.h"
+#include "support/program_folder.h"
+#include "ui/language_table.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace scenova;
+
+namespace {
+
+QString run(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.start(program, args);
+  p.waitForFinished(10000);
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString xdotool(const QStringList& args) {
+  return run(QStringLiteral("xdotool"), args);
+}
+
+// A complete program folder (the executable beside its data) and a state
+// folder of its own for the copies of unsaved work.
+struct Installed : test::ProgramFolder {
+  QTemporaryDir state;
+  Installed() {
+    QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), file(QStringLiteral("scenova")));
+    QFile::setPermissions(file(QStringLiteral("scenova")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+  QString recovery(qint64 pid) const {
+    return state.filePath(QStringLiteral("scenova/recovery-%1.rtf").arg(pid));
+  }
+  std::unique_ptr<QProcess> start(const QString& answers) const {
+    auto p = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
+    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"), file(QStringLiteral("dialogs.log")));
+    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_ANSWERS"), answers);
+    p->setProcessEnvironment(env);
+    p->setWorkingDirectory(path());
+    p->start(file(QStringLiteral("scenova")), {});
+    return p;
+  }
+};
+
+// The program's main window, focused for the keys that follow; "" when it
+// did not show.
+QString focusWindow(qint64 pid) {
+  QString id;
+  QElapsedTimer t;
+  t.start();
+  while (id.isEmpty() && t.elapsed() < 20000) {
+    id =
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                 QString::number(pid), QStringLiteral("--name"), QStringLiteral("^Scenova - ")})
+            .section(QLatin1Char('\n'), 0, 0);
+    if (id.isEmpty()) QTest::qWait(100);
+  }
+  if (id.isEmpty()) return id;
+  QTest::qWait(500);
+  xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
+  // A click in the script puts the keyboard focus in the editor.
+  xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id, QStringLiteral("200"),
+           QStringLiteral("250"), QStringLiteral("click"), QStringLiteral("1")});
+  QTest::qWait(200);
+  return id;
+}
+
+// The plain text of the copy at path once it holds what ("" if it never does).
+QString waitForCopy(const QString& path, const QString& what, int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms) {
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly)) {
+      const QString text = platform::rtf::plainText(f.readAll());
+      if (text.contains(what)) return text;
+    }
+    QTest::qWait(200);
+  }
+  return {};
+}
+
+void stop(QProcess& p) {
+  if (p.state() == QProcess::NotRunning) return;
+  p.kill();
+  p.waitForFinished(5000);
+}
+
+}  // namespace
+
+class TestRecoveryEndToEnd : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void initTestCase() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) QSKIP("needs the test X server");
+    for (const char* tool : {"xdotool", "xclip"})
+      if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty())
+        QSKIP("needs xdotool and xclip");
+  }
+
+  void killedWhileTypingAndRestored() {
+    Installed program;
+    // More than 200 keys, then a pause: a copy is written.
+    QString first;
+    while (first.size() < 230) first += QStringLiteral("Enter Hamlet; thunder far away. ");
+    auto crashing = program.start({});
+    QVERIFY(crashing->waitForStarted());
+    const qint64 pid = crashing->processId();
+    QVERIFY(!focusWindow(pid).isEmpty());
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), first});
+    QCOMPARE(waitForCopy(program.recovery(pid), first, 20000), first);
+
+    // The next burst is cut short: the program dies in the middle of it.
+    QProcess typing;
+    typing.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"),
+                  QStringLiteral("Exit Ophelia, lost in the crash, never kept.")});
+    QTest::qWait(400);
+    crashing->kill();  // SIGKILL: no close sequence at all
+    QVERIFY(crashing->waitForFinished(5000));
+    typing.waitForFinished(10000);
+    QVERIFY(QFileInfo::exists(program.recovery(pid)));
+
+    auto next = program.start(QStringLiteral("yes"));
+    QVERIFY(next->waitForStarted());
+    QVERIFY(!focusWindow(next->processId()).isEmpty());
+    ui::LanguageTable L;
+    QVERIFY(L.load(program.file(QStringLiteral("Lang/English.lng"))));
+    const QString log = QString::fromUtf8(program.read(QStringLiteral("dialogs.log")));
+    QVERIFY2(log.contains(L[152]), qPrintable(log));
+    // The editor holds the work up to the last copy: select all, copy, and
+    // read the clipboard.
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("ctrl+c")});
+    QTest::qWait(500);
+    const QString restored =
+        run(QStringLiteral("xclip"),
+            {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
+             QStringLiteral("-t"), QStringLiteral("UTF8_STRING")});
+    stop(*next);
+    QCOMPARE(restored, first);
+    // The dead instance's copy was taken over by the new one.
+    QVERIFY(!QFileInfo::exists(program.recovery(pid)));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestRecoveryEndToEnd)
+#include "test_recovery_e2e.moc"

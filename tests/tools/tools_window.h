@@ -1,0 +1,58 @@
+#pragma once
+
+// The real window with fake dialogs, a fake environment and a fake shell,
+// for the printing, colour, About box and help tests.
+
+#include "app/form1.h"
+#include "platform/fakes.h"
+#include "platform/rtb/rtb.h"
+#include "support/program_folder.h"
+#include "tools/about_box.h"
+#include "tools/print_job.h"
+
+#include <QApplication>
+
+#include <memory>
+
+namespace scenova::test {
+
+struct Window {
+  test::ProgramFolder folder;
+  platform::FakeDialogs dialogs;
+  platform::FakeEnvironment env;
+  platform::FakeSystemServices system;
+  std::unique_ptr<app::Form1> form;
+
+  explicit Window(const char* language = "English.lng") {
+    env.folder = folder.path();
+    folder.writeSettings(QByteArray(language) + "\r\n");
+    app::Services s;
+    s.dialogs = &dialogs;
+    s.env = &env;
+    s.system = &system;
+    s.settingsPath = folder.settingsPath();
+    form = std::make_unique<app::Form1>(s, ui::LanguageTable());
+    form->Form_Load();
+  }
+  platform::RTB& rtb() { return *form->editor(); }
+  tools::PrintJob* printJob() const {
+    return form->findChild<tools::PrintJob*>(QStringLiteral("printJob"));
+  }
+  // Printing runs on a worker: waits for the running job to end.
+  bool printed() const { return printJob() && printJob()->wait(60000); }
+  static tools::FrmInfo* about() {
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<tools::FrmInfo*>(top); box && box->isVisible()) return box;
+    return nullptr;
+  }
+};
+
+// A script of about n lines: a title in bold red, then numbered lines.
+inline QString script(int lines) {
+  QString html = QStringLiteral("<p><b><span style=\"color:#ff0000\">ACT ONE</span></b></p>");
+  for (int i = 0; i < lines; ++i)
+    html += QStringLiteral("<p>Line %1 of the play [[Play Audio]]</p>").arg(i);
+  return html;
+}
+
+}  // namespace scenova::test
