@@ -68,9 +68,10 @@ class MediaPlayer : public QObject {
 };
 
 // Creates the player for one control: video and audio files play through
-// libmpv (the picture drawn with OpenGL where the platform has it, e.g. not
-// on Qt's offscreen platform, where the player still loads, reports positions
-// and plays sound), ".mid" and ".kar" files through a General MIDI
+// libmpv (the picture drawn by the engine into a native window of its own on
+// X11, through Qt's OpenGL on other window systems that have it, and not at
+// all on Qt's offscreen platform, where the player still loads, reports
+// positions and plays sound), ".mid" and ".kar" files through a General MIDI
 // synthesiser. The widget is created as a child of parent.
 std::unique_ptr<MediaPlayer> createMediaPlayer(const PlayerSettings& settings,
                                                QWidget* parent = nullptr);
