@@ -8,23 +8,13 @@
 #
 # SCENOVA_FUZZ_BUILD_DIR overrides the build folder (default build-fuzz).
 set -euo pipefail
-top=$(cd "$(dirname "$0")/../.." && pwd)
-build=${SCENOVA_FUZZ_BUILD_DIR:-$top/build-fuzz}
+. "$(dirname "$0")/../fuzz-common.sh"
 seconds=${1:-30}
-
-CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DSCENOVA_FUZZ=ON \
-  -DSCENOVA_TESTS=OFF -DSCENOVA_BENCH=OFF >/dev/null
-cmake --build "$build" --target midi_fuzzer -j2
-
-seeds=$(mktemp -d /tmp/scenova-midi-seeds.XXXXXX)
-trap 'rm -rf "$seeds"' EXIT
+fuzz_build midi_fuzzer
 # A format-0 song (tempo, program, two notes with running status, a system
 # exclusive message) and a format-1 song of two tracks with a tempo change.
 printf 'MThd\0\0\0\6\0\0\0\1\1\340MTrk\0\0\0\34\0\377Q\3\7\241 \0\300\0\0\220<d\203`<\0\0\360\3~\t\367\0\377/\0' \
   > "$seeds/format0.mid"
 printf 'MThd\0\0\0\6\0\1\0\2\0`MTrk\0\0\0\23\0\377Q\3\17B@\201@\377Q\3\7\241 \0\377/\0MTrk\0\0\0\15\0\221@@\203\0\201@\0\0\377/\0' \
   > "$seeds/format1.mid"
-
-out="$build/fuzz/midi"
-"$out/midi_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-  -max_len=65536 -artifact_prefix="$out/" -print_final_stats=1 "$seeds"
+fuzz_run midi midi_fuzzer "$seconds" -max_len=65536

@@ -10,17 +10,10 @@
 # SCENOVA_FUZZ_BUILD_DIR overrides the build folder (default build-fuzz),
 # SCENOVA_CORPUS_DIR the real-world corpus.
 set -euo pipefail
-top=$(cd "$(dirname "$0")/../.." && pwd)
-build=${SCENOVA_FUZZ_BUILD_DIR:-$top/build-fuzz}
+. "$(dirname "$0")/../fuzz-common.sh"
 seconds=${1:-60}
 corpus_dir=${SCENOVA_CORPUS_DIR:-$top/../shared/rtf-corpus}
-
-CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DSCENOVA_FUZZ=ON \
-  -DSCENOVA_TESTS=OFF -DSCENOVA_BENCH=OFF >/dev/null
-cmake --build "$build" --target rtf_fuzzer -j2
-
-seeds=$(mktemp -d /tmp/scenova-rtf-seeds.XXXXXX)
-trap 'rm -rf "$seeds"' EXIT
+fuzz_build rtf_fuzzer
 for f in "$top"/tests/platform/rtf/cases/*/input.rtf; do
   cp "$f" "$seeds/case-$(basename "$(dirname "$f")").rtf"
 done
@@ -29,8 +22,4 @@ if [ -d "$corpus_dir" ]; then
     [ -f "$f" ] && cp "$f" "$seeds/corpus-$(basename "$f")"
   done
 fi
-
-out="$build/fuzz/rtf"
-export QT_QPA_PLATFORM=offscreen
-"$out/rtf_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
-  -dict="$top/fuzz/rtf/rtf.dict" -artifact_prefix="$out/" -print_final_stats=1 "$seeds"
+fuzz_run rtf rtf_fuzzer "$seconds" -max_len=65536 -dict="$top/fuzz/rtf/rtf.dict"
