@@ -89,6 +89,11 @@ int main(int argc, char** argv) {
   if (!rec.start()) return 1;
   QProcess program;
   program.setWorkingDirectory(folder.path());
+  // A state folder of its own: the recovery copy of an earlier run, killed
+  // at its end, would otherwise greet this one with the restore question.
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_STATE_HOME"), folder.file(QStringLiteral("state")));
+  program.setProcessEnvironment(env);
   program.start(exe, {folder.file(QStringLiteral("show.rtf"))});
   if (!program.waitForStarted()) return 1;
   QString id;
