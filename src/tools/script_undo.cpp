@@ -9,29 +9,6 @@
 
 namespace scenova::tools {
 
-namespace {
-
-// Text as the editor's document holds it: a paragraph break for CR LF, CR
-// or LF, a line break inside the paragraph for VT.
-QString documentText(const QString& text) {
-  QString out;
-  out.reserve(text.size());
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar c = text.at(i);
-    if (c == u'\r' || c == u'\n') {
-      if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') ++i;
-      out += QChar::ParagraphSeparator;
-    } else if (c == u'\v') {
-      out += QChar::LineSeparator;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-}  // namespace
-
 void applyEditsToEditor(platform::RTB& editor, const std::vector<TextEdit>& edits) {
   if (edits.empty()) return;
   QTextCursor c(editor.document());
@@ -42,7 +19,7 @@ void applyEditsToEditor(platform::RTB& editor, const std::vector<TextEdit>& edit
     c.setPosition(editor.toDocumentPosition(e->position));
     c.setPosition(editor.toDocumentPosition(e->position + static_cast<int>(e->removed.size())),
                   QTextCursor::KeepAnchor);
-    c.insertText(documentText(e->inserted));
+    c.insertText(platform::toDocumentText(e->inserted));
   }
   c.endEditBlock();
 }

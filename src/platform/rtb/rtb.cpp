@@ -29,8 +29,18 @@ const QStringList& rtfMimeTypes() {
   return types;
 }
 
-// Program text -> document text: CR LF, a lone CR and a lone LF become
-// paragraph breaks, VT a line break inside the paragraph.
+bool isWordCharacter(QChar c) {
+  return c.isLetterOrNumber() || c == u'_';
+}
+
+bool isWholeWord(QStringView text, qsizetype at, qsizetype length) {
+  if (at > 0 && isWordCharacter(text.at(at - 1))) return false;
+  const qsizetype after = at + length;
+  return after >= text.size() || !isWordCharacter(text.at(after));
+}
+
+}  // namespace
+
 QString toDocumentText(const QString& text) {
   QString out;
   out.reserve(text.size());
@@ -47,18 +57,6 @@ QString toDocumentText(const QString& text) {
   }
   return out;
 }
-
-bool isWordCharacter(QChar c) {
-  return c.isLetterOrNumber() || c == u'_';
-}
-
-bool isWholeWord(QStringView text, qsizetype at, qsizetype length) {
-  if (at > 0 && isWordCharacter(text.at(at - 1))) return false;
-  const qsizetype after = at + length;
-  return after >= text.size() || !isWordCharacter(text.at(after));
-}
-
-}  // namespace
 
 RTB::RTB(QWidget* parent) : QTextEdit(parent) {
   setContextMenuPolicy(Qt::PreventContextMenu);

@@ -190,4 +190,8 @@ class RTB : public QTextEdit {
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(RTB::FindOptions)
 
+// Program text -> document text: CR LF, a lone CR and a lone LF become
+// paragraph breaks, VT a line break inside the paragraph.
+QString toDocumentText(const QString& text);
+
 }  // namespace scenova::platform
