@@ -5,7 +5,11 @@
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${SCENOVA_BUILD_DIR:-$top/build}
+# Each stage says when it starts, in seconds since this run began.
+stage() { echo "== $* (at ${SECONDS} s) =="; }
+stage "Setting up"
 "$top/scripts/setup.sh" || exit 1
+stage "Build"
 "$top/scripts/build.sh" -DSCENOVA_WERROR=ON || exit 1
 
 envdir=$(mktemp -d /tmp/scenova-test-env.XXXXXX)
@@ -24,7 +28,7 @@ status=0
 # a bounded time, and last the whole suite, so that the run ends with its
 # summary.
 if [ "${SCENOVA_SKIP_SANITIZERS:-0}" != 1 ]; then
-  echo "== Sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer) =="
+  stage "Sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)"
   SCENOVA_BUILD_DIR="$top/build-asan" "$top/scripts/build.sh" -DSCENOVA_WERROR=ON \
     -DSCENOVA_SANITIZE=ON -DSCENOVA_BENCH=OFF || exit 1
   ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -33,10 +37,11 @@ fi
 if [ "${SCENOVA_SKIP_FUZZ:-0}" != 1 ]; then
   for f in "$top"/fuzz/*/run-fuzz.sh; do
     [ -x "$f" ] || continue
-    echo "== fuzzing: $(basename "$(dirname "$f")") =="
+    stage "fuzzing: $(basename "$(dirname "$f")")"
     "$f" || status=1
   done
 fi
-echo "== All tests =="
+stage "All tests"
 ctest --test-dir "$build" --output-on-failure -j2 "$@" || status=1
+stage "Done"
 exit $status

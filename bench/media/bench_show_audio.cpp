@@ -1,14 +1,21 @@
 // The audio cue as the operator meets it, in the real window under the test
 // X server and sound server (scripts/test-env.sh):
 //
-//   click to sound: an xdotool click on "[[Play Audio]]" to the first loud
-//     block at the null sink's monitor, 20 trials, beside paplay started the
-//     same way (a process started at the same moment) on the same WAV, so
-//     that the program's own share is the difference of the medians;
+//   click to sound: a click on "[[Play Audio]]" to the first loud block at
+//     the null sink's monitor, 20 trials. The click is the XTest button event
+//     that xdotool sends, timed as it leaves for the X server; the same click
+//     through a whole xdotool run (process start included) is reported too.
+//     Beside it, references on the same WAV in the same run: a bare libmpv
+//     player, loaded and paused, unpaused by the same click on a plain X
+//     window of its own (the program's own share is the difference of the
+//     medians) and unpaused by a direct call (the engine alone), and paplay
+//     started as a process;
 //   CPU while playing: the program's CPU time over 10 s of a playing cue,
 //     beside paplay playing the same file alone and beside the program's
 //     own audio device (the media engine with the program's settings)
-//     playing it inside this otherwise idle process.
+//     playing it inside this otherwise idle process. The monitor recorder is
+//     stopped first: its 5 ms reads drive the null sink faster than a sound
+//     card would and cost every player wake-ups of its own.
 //
 // Run: build/bench/media/bench_show_audio (with DISPLAY and PULSE_SERVER
 // set, SCENOVA_EXECUTABLE naming the program, SCENOVA_SOURCE_DIR the tree).
@@ -21,13 +28,20 @@
 #include <QProcess>
 #include <QTest>
 
+#include <mpv/client.h>
+#include <poll.h>
 #include <unistd.h>
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 
 #include "../../tests/platform/media/audio_test_support.h"
 #include "../../tests/support/program_folder.h"
 #include "platform/media/audio_device_mpv.h"
+
+// Last: Xlib defines macros (None, Bool...) that clash with names above.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 using namespace scenova::testing;
 
@@ -68,10 +82,81 @@ double onsetAfter(SinkRecorder& rec, qint64 mark, Clock::time_point t) {
   return i < 0 ? -1 : ms(rec.arrival(i) - t);
 }
 
+// A bare libmpv player: the file loaded and paused, then unpaused on demand.
+class BareMpv {
+ public:
+  explicit BareMpv(const QString& file) : h_(mpv_create()) {
+    for (auto [k, v] : {std::pair{"vid", "no"},
+                        {"ao", "pulse"},
+                        {"pause", "yes"},
+                        {"keep-open", "yes"},
+                        {"load-scripts", "no"}}) {
+      mpv_set_option_string(h_, k, v);
+    }
+    mpv_initialize(h_);
+    const QByteArray path = file.toUtf8();
+    const char* cmd[] = {"loadfile", path.constData(), nullptr};
+    mpv_command(h_, cmd);
+  }
+  ~BareMpv() { mpv_terminate_destroy(h_); }
+  void setPause(bool on) { mpv_set_property_string(h_, "pause", on ? "yes" : "no"); }
+  void rewind() {
+    const char* cmd[] = {"seek", "0", "absolute", nullptr};
+    mpv_command(h_, cmd);
+  }
+
+ private:
+  mpv_handle* h_;
+};
+
+// The bare reference for a click: a plain X window on a thread of its own
+// whose button press unpauses a bare libmpv player.
+class BareClickPlayer {
+ public:
+  BareClickPlayer(BareMpv& player, int x, int y)
+      : player_(player), display_(XOpenDisplay(nullptr)) {
+    XSetWindowAttributes a{};
+    a.override_redirect = True;
+    a.event_mask = ButtonPressMask;
+    window_ =
+        XCreateWindow(display_, DefaultRootWindow(display_), x, y, 200, 200, 0, CopyFromParent,
+                      InputOutput, nullptr, CWOverrideRedirect | CWEventMask, &a);
+    XMapRaised(display_, window_);
+    XSync(display_, False);
+    thread_ = std::thread([this] { run(); });
+  }
+  ~BareClickPlayer() {
+    running_ = false;
+    thread_.join();
+    XDestroyWindow(display_, window_);
+    XCloseDisplay(display_);
+  }
+
+ private:
+  void run() {
+    pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+    while (running_) {
+      while (XPending(display_)) {
+        XEvent e;
+        XNextEvent(display_, &e);
+        if (e.type == ButtonPress) player_.setPause(false);
+      }
+      poll(&fd, 1, 50);
+    }
+  }
+
+  BareMpv& player_;
+  Display* display_;
+  Window window_ = 0;
+  std::atomic<bool> running_{true};
+  std::thread thread_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");
   if (qEnvironmentVariableIsEmpty("DISPLAY") || qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
     std::fputs("needs the test X server and sound server (scripts/test-env.sh)\n", stderr);
     return 77;
@@ -86,7 +171,8 @@ int main(int argc, char** argv) {
                "Audio]]\\par [[Stop Audio]]\\par}");
 
   SinkRecorder rec;
-  if (!rec.start()) return 1;
+  // 1 ms deliveries: the arrival of the first loud block is known to ~1 ms.
+  if (!rec.start({}, 1)) return 1;
   QProcess program;
   program.setWorkingDirectory(folder.path());
   // A state folder of its own: the recovery copy of an earlier run, killed
@@ -118,25 +204,62 @@ int main(int argc, char** argv) {
   bar.addMenu(QStringLiteral("&File"));
   const double menu = bar.sizeHint().height();
   const double lineHeight = QFontMetricsF(QFont(QStringLiteral("Arial"), 48)).lineSpacing();
-  auto click = [&](int line) {
-    const int cy = y + int(menu + 46 + 6 + (line + 0.5) * lineHeight);
-    run(QStringLiteral("xdotool"),
-        {QStringLiteral("mousemove"), QString::number(x + 62), QString::number(cy)});
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return 1;
+  // Clicks at (cx, cy); returns when the press left for the X server.
+  auto clickAt = [&](int cx, int cy, bool throughXdotool = false) {
+    XTestFakeMotionEvent(display, -1, cx, cy, CurrentTime);
+    XSync(display, False);
     QTest::qWait(50);
     const Clock::time_point t = Clock::now();
-    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
+    if (throughXdotool) {
+      run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
+    } else {
+      XTestFakeButtonEvent(display, 1, True, CurrentTime);
+      XFlush(display);
+      XTestFakeButtonEvent(display, 1, False, CurrentTime);
+      XSync(display, False);
+    }
     return t;
+  };
+  // Clicks line `line` of the script.
+  auto click = [&](int line, bool throughXdotool = false) {
+    return clickAt(x + 62, y + int(menu + 46 + 6 + (line + 0.5) * lineHeight), throughXdotool);
   };
 
   click(0);  // load the cue
   QTest::qWait(800);
-  std::vector<double> ours, reference;
+  std::vector<double> ours, viaXdotool, bareClick, bare, reference;
+  BareMpv bareMpv(folder.file(QStringLiteral("tone.wav")));
+  // On the second monitor, away from the program's window.
+  const int bareX = DisplayWidth(display, DefaultScreen(display)) - 400, bareY = 200;
+  BareClickPlayer bareClickPlayer(bareMpv, bareX, bareY);
+  QTest::qWait(500);
   for (int trial = 0; trial < 20; ++trial) {
+    for (bool xdotool : {false, true}) {
+      const qint64 mark = rec.sampleCount();
+      const Clock::time_point t = click(1, xdotool);
+      const double o = onsetAfter(rec, mark, t);
+      if (o >= 0) (xdotool ? viaXdotool : ours).push_back(o);
+      click(2);
+      QTest::qWait(300);
+    }
+
     qint64 mark = rec.sampleCount();
-    Clock::time_point t = click(1);
-    const double o = onsetAfter(rec, mark, t);
-    if (o >= 0) ours.push_back(o);
-    click(2);
+    Clock::time_point t = clickAt(bareX + 100, bareY + 100);
+    const double bc = onsetAfter(rec, mark, t);
+    if (bc >= 0) bareClick.push_back(bc);
+    bareMpv.setPause(true);
+    bareMpv.rewind();
+    QTest::qWait(300);
+
+    mark = rec.sampleCount();
+    t = Clock::now();
+    bareMpv.setPause(false);
+    const double b = onsetAfter(rec, mark, t);
+    if (b >= 0) bare.push_back(b);
+    bareMpv.setPause(true);
+    bareMpv.rewind();
     QTest::qWait(300);
 
     mark = rec.sampleCount();
@@ -150,9 +273,19 @@ int main(int argc, char** argv) {
     QTest::qWait(300);
   }
   report("click to sound (program)", ours);
+  report("  the click by xdotool", viaXdotool);
+  report("bare click to sound", bareClick);
+  report("bare libmpv unpause to sound", bare);
   report("paplay start to sound", reference);
+  if (!ours.empty() && !bareClick.empty()) {
+    std::sort(ours.begin(), ours.end());
+    std::sort(bareClick.begin(), bareClick.end());
+    std::printf("the program's own share (median difference to the bare click): %.1f ms\n",
+                ours[ours.size() / 2] - bareClick[bareClick.size() / 2]);
+  }
 
-  // CPU while playing, 10 s each.
+  // CPU while playing, 10 s each, without the recorder.
+  rec.stop();
   click(1);
   QTest::qWait(500);
   double before = cpuSeconds(program.processId());
@@ -184,6 +317,7 @@ int main(int argc, char** argv) {
       "CPU while playing: program %.2f %% of a core, its audio engine alone %.2f %%, paplay alone "
       "%.2f %%\n",
       programCpu, engineCpu, paplayCpu);
+  XCloseDisplay(display);
   program.kill();
   program.waitForFinished(5000);
   return 0;

@@ -150,12 +150,19 @@ QString AudioTransport::counterText(double positionMs, double lengthMs) {
   return timeText(positionMs) + QStringLiteral(" / ") + timeText(lengthMs);
 }
 
+const QString& AudioTransport::counterFor(double positionMs, double lengthMs) {
+  // timeText shows nothing finer than these whole seconds.
+  const std::pair seconds{std::nearbyint(positionMs / 1000), std::nearbyint(lengthMs / 1000)};
+  if (seconds != counterSeconds_) {
+    counterSeconds_ = seconds;
+    counter_ = counterText(positionMs, lengthMs);
+  }
+  return counter_;
+}
+
 void AudioTransport::cmdPlayA_Click() {
   if (markerSaysPlay()) {
     ui_.cmdPlayA->Tag = lang_[8];
-    ui_.mnuPlayAudio->setText(lang_[8]);
-    p_.Timer1->start(kTickMs);
-    setPlayPicture("pause2");
     // A device that has never played needs one play/stop before it starts
     // from its current position.
     if (CurPos() == 0) {
@@ -163,6 +170,10 @@ void AudioTransport::cmdPlayA_Click() {
       send(QStringLiteral("stop wav1"));
     }
     send(QStringLiteral("play wav1"));
+    // The sound first, then the look: nothing is drawn before this returns.
+    ui_.mnuPlayAudio->setText(lang_[8]);
+    p_.Timer1->start(kTickMs);
+    setPlayPicture("pause2");
     return;
   }
   const double p = CurPos();
@@ -227,11 +238,21 @@ void AudioTransport::lblContatore_Click() {
   }
 }
 
+bool AudioTransport::status(double& positionMs, double& lengthMs) {
+  // Both status queries in one call without their text: this runs a hundred
+  // times a second while a cue plays.
+  static const QString alias = QStringLiteral("wav1");
+  qint64 position = 0, length = 0;
+  if (!p_.device || p_.device->status(alias, position, length) > 0) return false;
+  positionMs = double(position);
+  lengthMs = double(length);
+  return true;
+}
+
 void AudioTransport::Timer1_Timer() {
-  const std::optional<double> length = lengthQuery();
-  if (!length) return;
-  double position = CurPos();
-  if (position >= *length) {
+  double position = 0, length = 0;
+  if (!status(position, length)) return;
+  if (position >= length) {
     // The track has ended: rewind, and pause at the start if it was playing.
     // A stopped track that stands at its end (moved there by a skip) is only
     // rewound: the toggle would start it.
@@ -242,9 +263,9 @@ void AudioTransport::Timer1_Timer() {
     }
     position = CurPos();
   }
-  setCaption(ui_.lblContatore, counterText(position, *length));
-  if (*length != 0) {
-    const double fill = ui::twips::width(ui_.lblContatore) / *length * position;
+  setCaption(ui_.lblContatore, counterFor(position, length));
+  if (length != 0) {
+    const double fill = ui::twips::width(ui_.lblContatore) / length * position;
     // The bar is only touched when its width in pixels changes: a tick that
     // changes nothing visible repaints nothing.
     const double now = ui::twips::width(ui_.Shape1);

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QTimer;
 
@@ -70,6 +71,8 @@ class AudioTransport : public QObject {
   double CurPos();
   // The length of wav1 in milliseconds; nothing when the query fails.
   std::optional<double> lengthQuery();
+  // Both at once, as the tick needs them; false when the length query fails.
+  bool status(double& positionMs, double& lengthMs);
 
   // "0:07 / 3:07": whole minutes, two-digit seconds, halves of a second
   // rounded to the even neighbour.
@@ -88,8 +91,13 @@ class AudioTransport : public QObject {
   void onDeviceEvent(platform::AudioDevice::Event e, quint32 code);
   void enterStopped();
   void showNotice(const QString& text);
+  // counterText(position, length), built again only when a shown second
+  // changes: the tick asks for it a hundred times a second.
+  const QString& counterFor(double positionMs, double lengthMs);
 
   TransportParts p_;
+  std::pair<double, double> counterSeconds_{-1, -1};
+  QString counter_;
   ui::AudioPanelControls& ui_;
   ui::VideoPanelControls& video_;
   const ui::LanguageTable& lang_;

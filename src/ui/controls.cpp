@@ -3,22 +3,32 @@
 #include "platform/key_codes.h"
 #include "ui/picture_cache.h"
 
+#include <QHash>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QVariant>
 #include <QWidget>
 
+#include <array>
 #include <cmath>
 
 namespace scenova::ui {
 
 namespace twips {
 namespace {
-const char* const kKeys[] = {"twLeft", "twTop", "twWidth", "twHeight"};
+// Each widget's geometry in twips, kept beside it (found by its address) so
+// that values between two pixels survive; an entry goes with its widget.
+// Read many times a second by the counters' ticks: a hash lookup, not a
+// property search by name.
+using Geometry = std::array<double, 4>;  // left, top, width, height
+
+QHash<const QWidget*, Geometry>& table() {
+  static QHash<const QWidget*, Geometry> t;
+  return t;
+}
 
 double get(const QWidget* w, int which, int pixels) {
-  const QVariant v = w->property(kKeys[which]);
-  return v.isValid() ? v.toDouble() : pixels * kTwipsPerPixel;
+  const auto it = table().constFind(w);
+  return it != table().cend() ? (*it)[size_t(which)] : pixels * kTwipsPerPixel;
 }
 
 void apply(QWidget* w) {
@@ -27,17 +37,20 @@ void apply(QWidget* w) {
   w->setGeometry(l, t, wd, ht);
 }
 
+Geometry& entry(QWidget* w) {
+  auto it = table().find(w);
+  if (it == table().end()) {
+    // Keep every value so that the others do not drift when one is set.
+    it = table().insert(w, {w->x() * kTwipsPerPixel, w->y() * kTwipsPerPixel,
+                            w->width() * kTwipsPerPixel, w->height() * kTwipsPerPixel});
+    QObject::connect(w, &QObject::destroyed, [w] { table().remove(w); });
+  }
+  return *it;
+}
+
 void set(QWidget* w, int which, double v) {
   if (!std::isfinite(v)) return;
-  // Keep every value so that the others do not drift when one is set.
-  for (int i = 0; i < 4; ++i)
-    if (!w->property(kKeys[i]).isValid())
-      w->setProperty(kKeys[i], get(w, i,
-                                   i == 0   ? w->x()
-                                   : i == 1 ? w->y()
-                                   : i == 2 ? w->width()
-                                            : w->height()));
-  w->setProperty(kKeys[which], v);
+  entry(w)[size_t(which)] = v;
   apply(w);
 }
 }  // namespace
@@ -67,10 +80,7 @@ void setHeight(QWidget* w, double v) {
   set(w, 3, v);
 }
 void setGeometry(QWidget* w, double l, double t, double wd, double ht) {
-  w->setProperty(kKeys[0], l);
-  w->setProperty(kKeys[1], t);
-  w->setProperty(kKeys[2], wd);
-  w->setProperty(kKeys[3], ht);
+  entry(w) = {l, t, wd, ht};
   apply(w);
 }
 }  // namespace twips

@@ -45,6 +45,20 @@ class AudioDevice {
   // queries the reply text (decimal milliseconds) goes to *reply when given.
   virtual quint32 sendString(const QString& command, QString* reply = nullptr) = 0;
 
+  // The two status queries at once, without their text: the counter asks
+  // for them a hundred times a second while a cue plays. Answers as
+  // "status ALIAS length" and then "status ALIAS position" would: 0 with
+  // both numbers set, or the code of the first query that fails.
+  virtual quint32 status(const QString& alias, qint64& positionMs, qint64& lengthMs) {
+    QString reply;
+    const QString prefix = QStringLiteral("status ") + alias;
+    if (const quint32 rc = sendString(prefix + QStringLiteral(" length"), &reply)) return rc;
+    lengthMs = reply.toLongLong();
+    if (const quint32 rc = sendString(prefix + QStringLiteral(" position"), &reply)) return rc;
+    positionMs = reply.toLongLong();
+    return 0;
+  }
+
   // A readable message for every code sendString can return.
   virtual QString errorString(quint32 code) const = 0;
 

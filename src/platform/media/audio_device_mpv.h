@@ -40,6 +40,7 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   ~MpvAudioDevice() override;
 
   quint32 sendString(const QString& command, QString* reply = nullptr) override;
+  quint32 status(const QString& alias, qint64& positionMs, qint64& lengthMs) override;
   QString errorString(quint32 code) const override;
 
   // Longest wait of the GUI thread for the engine within one command.
@@ -68,6 +69,8 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   qint64 countedPosition() const;
   MciError ensureSession();
   MciError awaitLoad();
+  // Whether commands for `alias` can run: it is the open one and usable.
+  MciError checkAlias(const QString& alias) const;
   void loadFailed(MciError e);
   void loadDone(qint64 lengthMs);
   MciError playFromWhileLoading(qint64 ms);

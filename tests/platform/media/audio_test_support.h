@@ -143,8 +143,11 @@ class SinkRecorder {
 
   // Starts parec and returns once samples flow (false if they never do).
   // server: a PulseAudio server address; empty for the one in PULSE_SERVER.
-  bool start(const QString& server = {}) {
+  // latencyMs: how often the monitor delivers (and so how finely arrival
+  // times are known); it also sets how often the null sink renders.
+  bool start(const QString& server = {}, int latencyMs = 5) {
     server_ = server;
+    latencyMs_ = latencyMs;
     running_ = true;
     thread_ = std::thread([this] { run(); });
     const auto until = Clock::now() + std::chrono::seconds(5);
@@ -204,7 +207,7 @@ class SinkRecorder {
     parec.start(
         QStringLiteral("parec"),
         serverArg + QStringList{QStringLiteral("-d"), QStringLiteral("test_sink.monitor"),
-                                QStringLiteral("--latency-msec=5"),
+                                QStringLiteral("--latency-msec=%1").arg(latencyMs_),
                                 QStringLiteral("--format=s16le"), QStringLiteral("--rate=48000"),
                                 QStringLiteral("--channels=1"), QStringLiteral("--raw")});
     if (!parec.waitForStarted(3000)) {
@@ -232,6 +235,7 @@ class SinkRecorder {
   }
 
   QString server_;
+  int latencyMs_ = 5;
   mutable std::mutex mutex_;
   std::vector<qint16> samples_;
   std::vector<Block> blocks_;

@@ -52,6 +52,30 @@ class TestAudioDevice : public QObject {
     return reply.toLongLong();
   }
 
+  struct Status {
+    quint32 code = 0;
+    qint64 length = -1, position = -1;
+  };
+  static Status statusCall(AudioDevice& d, const QString& alias) {
+    Status s;
+    s.code = d.status(alias, s.position, s.length);
+    if (s.code) s.length = s.position = -1;
+    return s;
+  }
+  static Status statusByText(AudioDevice& d, const QString& alias) {
+    Status s;
+    QString length, position;
+    s.code = d.sendString(QStringLiteral("status ") + alias + QStringLiteral(" length"), &length);
+    if (!s.code)
+      s.code =
+          d.sendString(QStringLiteral("status ") + alias + QStringLiteral(" position"), &position);
+    if (!s.code) {
+      s.length = length.toLongLong();
+      s.position = position.toLongLong();
+    }
+    return s;
+  }
+
   bool startRecorder() {
     recorder_ = std::make_unique<SinkRecorder>();
     return recorder_->start(pulse_.server());
@@ -235,6 +259,21 @@ class TestAudioDevice : public QObject {
       const quint32 realCode = real.sendString(command, &realReply);
       if (command.startsWith(QStringLiteral("open")) && realCode == 0) lengthWhenLoaded(real);
       const quint32 fakeCode = fake.sendString(command, &fakeReply);
+      // The one-call status answers as the two status queries do.
+      for (const QString& alias : {QStringLiteral("wav1"), QStringLiteral("Wav1"),
+                                   QStringLiteral("other"), QStringLiteral("wav2")}) {
+        const Status typed = statusCall(real, alias), text = statusByText(real, alias);
+        QVERIFY2(typed.code == text.code && typed.length == text.length &&
+                     std::abs(typed.position - text.position) < 50,
+                 qPrintable(command + QStringLiteral(" / ") + alias +
+                            QStringLiteral(": %1 %2 %3 / %4 %5 %6")
+                                .arg(typed.code)
+                                .arg(typed.length)
+                                .arg(typed.position)
+                                .arg(text.code)
+                                .arg(text.length)
+                                .arg(text.position)));
+      }
       QVERIFY2(realCode == fakeCode && realReply == fakeReply,
                qPrintable(command + QStringLiteral(": %1 '%2' / %3 '%4'")
                                         .arg(realCode)
