@@ -11,6 +11,7 @@
 #include "app/recovery.h"
 #include "platform/rtb/script_layout.h"
 #include "support/form_fixture.h"
+#include "support/widget_bench_main.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -236,10 +237,5 @@ BENCHMARK(BM_KeystrokeDuringRecoveryCopy)
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("SCENOVA_SOURCE_DIR"))
     qputenv("SCENOVA_SOURCE_DIR", SCENOVA_SOURCE);
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return scenova::bench::runWidgetBenchmarks(argc, argv);
 }

@@ -22,7 +22,8 @@ QString installCopy(const QTemporaryDir& dir) {
     QDir().mkpath(to + QLatin1Char('/') + QLatin1StringView(sub));
     const QDir from(build + QLatin1Char('/') + QLatin1StringView(sub));
     for (const QString& f : from.entryList(QDir::Files))
-      QFile::copy(from.filePath(f), to + QLatin1Char('/') + QLatin1StringView(sub) + QLatin1Char('/') + f);
+      QFile::copy(from.filePath(f),
+                  to + QLatin1Char('/') + QLatin1StringView(sub) + QLatin1Char('/') + f);
   }
   QFile ini(to + QStringLiteral("/Scenova.ini"));
   if (ini.open(QIODevice::WriteOnly)) ini.write("English.lng\r\n");
@@ -57,7 +58,12 @@ void BM_StartupToWindowShown(benchmark::State& state) {
     state.SetIterationTime(seconds);
   }
 }
-BENCHMARK(BM_StartupToWindowShown)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_StartupToWindowShown)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 // SCENOVA_SOURCE_DIR pointing at the source tree for the pictures.
 
 #include "audio/transport_buttons.h"
+#include "support/widget_bench_main.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
 #include "ui/picture_cache.h"
@@ -74,10 +75,5 @@ BENCHMARK(MoveOverTheBackground);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return scenova::bench::runWidgetBenchmarks(argc, argv);
 }

@@ -11,6 +11,7 @@
 #include "platform/rtb/rtb.h"
 #include "script/cue_engine.h"
 #include "support/quiet_cue_host.h"
+#include "support/widget_bench_main.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
 
@@ -28,8 +29,6 @@ using namespace scenova;
 
 namespace {
 
-using bench::Host;
-using bench::QuietVolume;
 
 // A script of about `chars` characters: prose in paragraphs, a command cue
 // every few dozen words.
@@ -52,28 +51,9 @@ QString scriptText(int chars) {
   return s;
 }
 
-struct Show {
-  QMainWindow window;
-  ui::MainControls ui;
-  ui::LanguageTable lang;
-  QTimer Timer1;
-  platform::FakeAudioDevice device;
-  QuietVolume volume;
-  platform::RTB* editor = nullptr;
-  script::CueEngine* engine = nullptr;
-
+struct Show : bench::CueRig {
   explicit Show(int chars) {
-    editor = new platform::RTB;
-    ui = ui::buildMainControls(&window, editor, new QWidget);
-    lang.setText(7, QStringLiteral("Play"));
-    lang.setText(8, QStringLiteral("Pause"));
-    ui.cmdPlayA->Tag = lang[7];
     ui::twips::setWidth(ui.lblContatore, ui::twips::width(ui.Shape2));
-    auto host = std::make_unique<Host>();
-    host->device = &device;
-    host->volumeOps = &volume;
-    script::CueParts parts{&ui, &lang, &Timer1, std::move(host), editor};
-    engine = new script::CueEngine(std::move(parts), &window);
     if (chars > 0) editor->SetText(scriptText(chars));
   }
 };
@@ -127,11 +107,5 @@ BENCHMARK(BM_Timer1Tick)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  shows.clear();
-  return 0;
+  return scenova::bench::runWidgetBenchmarks(argc, argv, [] { shows.clear(); });
 }

@@ -8,6 +8,7 @@
 // Find Next in a 10 MB script under 50 ms.
 
 #include "platform/rtb/rtb.h"
+#include "support/widget_bench_main.h"
 #include "tools/find_replace.h"
 #include "tools/script_undo.h"
 
@@ -173,10 +174,5 @@ BENCHMARK(BM_FindNextInTenMegabytes)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return scenova::bench::runWidgetBenchmarks(argc, argv);
 }

@@ -9,6 +9,7 @@
 #include "platform/rtb/rtb.h"
 #include "platform/rtb/script_layout.h"
 #include "platform/rtb/script_text.h"
+#include "support/widget_bench_main.h"
 
 #include <benchmark/benchmark.h>
 
@@ -190,10 +191,5 @@ BENCHMARK(BM_Typing)
     ->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return scenova::bench::runWidgetBenchmarks(argc, argv);
 }

@@ -14,6 +14,7 @@
 #include "script/cue_marks.h"
 #include "script/cue_sheet.h"
 #include "support/quiet_cue_host.h"
+#include "support/widget_bench_main.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
 
@@ -32,8 +33,6 @@ using namespace scenova;
 
 namespace {
 
-using bench::Host;
-using bench::QuietVolume;
 
 // About `chars` characters of prose in paragraphs with a cue every few
 // dozen words, the cue made by cue(n) for the n-th one.
@@ -56,29 +55,11 @@ QString scriptText(int chars, int wordsPerCue, Cue cue) {
   return s;
 }
 
-struct Show {
-  QMainWindow window;
-  ui::MainControls ui;
-  ui::LanguageTable lang;
-  QTimer Timer1;
-  platform::FakeAudioDevice device;
-  QuietVolume volume;
-  platform::RTB* editor = nullptr;
-  script::CueEngine* engine = nullptr;
+struct Show : bench::CueRig {
   std::unique_ptr<script::ScriptMarks> marks;
   std::unique_ptr<script::NextCue> next;
 
   explicit Show(const QString& text) {
-    editor = new platform::RTB;
-    ui = ui::buildMainControls(&window, editor, new QWidget);
-    lang.setText(7, QStringLiteral("Play"));
-    lang.setText(8, QStringLiteral("Pause"));
-    ui.cmdPlayA->Tag = lang[7];
-    auto host = std::make_unique<Host>();
-    host->device = &device;
-    host->volumeOps = &volume;
-    script::CueParts parts{&ui, &lang, &Timer1, std::move(host), editor};
-    engine = new script::CueEngine(std::move(parts), &window);
     engine->connectControls();
     editor->SetText(text);
     editor->setReadOnly(true);
@@ -151,11 +132,5 @@ BENCHMARK(BM_MarkBrokenCues)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  tenMegabytes.reset();
-  return 0;
+  return scenova::bench::runWidgetBenchmarks(argc, argv, [] { tenMegabytes.reset(); });
 }

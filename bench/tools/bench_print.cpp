@@ -9,6 +9,7 @@
 //
 // Run: bench_print (offscreen unless QT_QPA_PLATFORM says otherwise)
 
+#include "support/widget_bench_main.h"
 #include "tools/print_job.h"
 #include "tools/print_script.h"
 
@@ -99,10 +100,5 @@ BENCHMARK(PrintJobKeepsTheWindowAlive)
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return scenova::bench::runWidgetBenchmarks(argc, argv);
 }

@@ -25,21 +25,6 @@ int numberOf(const QTextList& list, const QTextBlock& block) {
   return start + std::max(list.itemNumber(block), 0);
 }
 
-int nfcOf(QTextListFormat::Style style) {
-  switch (style) {
-    case QTextListFormat::ListUpperRoman:
-      return 1;
-    case QTextListFormat::ListLowerRoman:
-      return 2;
-    case QTextListFormat::ListUpperAlpha:
-      return 3;
-    case QTextListFormat::ListLowerAlpha:
-      return 4;
-    default:
-      return 0;
-  }
-}
-
 // The item of level `level` that the block belongs under: the nearest
 // earlier paragraph of the same list group at that level.
 QString higherNumber(const QTextBlock& block, int group, int level) {
@@ -48,7 +33,7 @@ QString higherNumber(const QTextBlock& block, int group, int level) {
     const QTextList* l = b.textList();
     if (!l || l->format().intProperty(kListGroupProperty) != group) continue;
     const int at = levelOf(*l);
-    if (at == level) return detail::listNumber(numberOf(*l, b), nfcOf(l->format().style()));
+    if (at == level) return detail::listNumber(numberOf(*l, b), detail::nfcOf(l->format().style()));
     if (at < level) break;
   }
   return QStringLiteral("1");
@@ -67,7 +52,7 @@ QString listItemText(const QTextBlock& block) {
     if (bullet) return QStringLiteral("\u2022");
     const QString suffix =
         f.hasProperty(QTextFormat::ListNumberSuffix) ? f.numberSuffix() : QStringLiteral(".");
-    return f.numberPrefix() + detail::listNumber(numberOf(*list, block), nfcOf(style)) + suffix;
+    return f.numberPrefix() + detail::listNumber(numberOf(*list, block), detail::nfcOf(style)) + suffix;
   }
   const QString marker = f.stringProperty(kListMarkerProperty);
   const int level = levelOf(*list);
@@ -78,7 +63,7 @@ QString listItemText(const QTextBlock& block) {
     if (k >= 9 || bullet)
       out += c;
     else if (k >= level || group <= 0)
-      out += detail::listNumber(numberOf(*list, block), nfcOf(style));
+      out += detail::listNumber(numberOf(*list, block), detail::nfcOf(style));
     else
       out += higherNumber(block, group, k);
   }

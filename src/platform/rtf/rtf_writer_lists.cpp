@@ -14,23 +14,6 @@ namespace {
 
 constexpr int kLevelIndent = 360;  // twips per list level, as word processors write
 
-int nfcOf(QTextListFormat::Style style) {
-  switch (style) {
-    case QTextListFormat::ListDecimal:
-      return 0;
-    case QTextListFormat::ListUpperRoman:
-      return 1;
-    case QTextListFormat::ListLowerRoman:
-      return 2;
-    case QTextListFormat::ListUpperAlpha:
-      return 3;
-    case QTextListFormat::ListLowerAlpha:
-      return 4;
-    default:
-      return 23;
-  }
-}
-
 bool isNumber(QChar c) {
   return c.unicode() < 9;
 }
@@ -47,6 +30,23 @@ QString roman(int n) {
 }
 
 }  // namespace
+
+int nfcOf(QTextListFormat::Style style) {
+  switch (style) {
+    case QTextListFormat::ListDecimal:
+      return 0;
+    case QTextListFormat::ListUpperRoman:
+      return 1;
+    case QTextListFormat::ListLowerRoman:
+      return 2;
+    case QTextListFormat::ListUpperAlpha:
+      return 3;
+    case QTextListFormat::ListLowerAlpha:
+      return 4;
+    default:
+      return 23;
+  }
+}
 
 QString listNumber(int n, int nfc) {
   if (nfc == 0 || n <= 0 || (nfc >= 1 && nfc <= 2 && n >= 4000)) return QString::number(n);

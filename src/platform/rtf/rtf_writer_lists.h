@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QTextListFormat>
 
 #include <array>
 #include <functional>
@@ -14,7 +15,6 @@
 
 class QTextBlock;
 class QTextList;
-class QTextListFormat;
 
 namespace scenova::platform::rtf::detail {
 
@@ -62,7 +62,11 @@ class ListWriter {
   QHash<const QTextList*, size_t> assigned_;
 };
 
-// The number n in a list style (\levelnfc): 1, I, i, A, a.
+// The \levelnfc of a list style: 0 decimal, 1 I, 2 i, 3 A, 4 a, 23 bullet.
+int nfcOf(QTextListFormat::Style style);
+
+// The number n in a list style (\levelnfc): 1, I, i, A, a (a bullet style
+// counts in decimal).
 QString listNumber(int n, int nfc);
 
 }  // namespace scenova::platform::rtf::detail
