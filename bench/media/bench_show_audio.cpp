@@ -10,6 +10,7 @@
 //     window of its own (the program's own share is the difference of the
 //     medians) and unpaused by a direct call (the engine alone), and paplay
 //     started as a process;
+//   click on "[[Stop Audio]]" to the last loud block at the monitor;
 //   CPU while playing: the program's CPU time over 10 s of a playing cue,
 //     beside paplay playing the same file alone and beside the program's
 //     own audio device (the media engine with the program's settings)
@@ -34,6 +35,8 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <memory>
+#include <thread>
 
 #include "../../tests/platform/media/audio_test_support.h"
 #include "../../tests/support/program_folder.h"
@@ -229,11 +232,11 @@ int main(int argc, char** argv) {
 
   click(0);  // load the cue
   QTest::qWait(800);
-  std::vector<double> ours, viaXdotool, bareClick, bare, reference;
-  BareMpv bareMpv(folder.file(QStringLiteral("tone.wav")));
+  std::vector<double> ours, viaXdotool, bareClick, bare, reference, stops;
+  auto bareMpv = std::make_unique<BareMpv>(folder.file(QStringLiteral("tone.wav")));
   // On the second monitor, away from the program's window.
   const int bareX = DisplayWidth(display, DefaultScreen(display)) - 400, bareY = 200;
-  BareClickPlayer bareClickPlayer(bareMpv, bareX, bareY);
+  auto bareClickPlayer = std::make_unique<BareClickPlayer>(*bareMpv, bareX, bareY);
   QTest::qWait(500);
   for (int trial = 0; trial < 20; ++trial) {
     for (bool xdotool : {false, true}) {
@@ -241,25 +244,29 @@ int main(int argc, char** argv) {
       const Clock::time_point t = click(1, xdotool);
       const double o = onsetAfter(rec, mark, t);
       if (o >= 0) (xdotool ? viaXdotool : ours).push_back(o);
-      click(2);
+      // Stop: how long the sound goes on after the click.
+      const qint64 stopMark = rec.sampleCount();
+      const Clock::time_point stopAt = click(2);
       QTest::qWait(300);
+      const qint64 last = rec.lastLoud(stopMark);
+      if (o >= 0 && !xdotool) stops.push_back(last < 0 ? 0 : ms(rec.arrival(last) - stopAt));
     }
 
     qint64 mark = rec.sampleCount();
     Clock::time_point t = clickAt(bareX + 100, bareY + 100);
     const double bc = onsetAfter(rec, mark, t);
     if (bc >= 0) bareClick.push_back(bc);
-    bareMpv.setPause(true);
-    bareMpv.rewind();
+    bareMpv->setPause(true);
+    bareMpv->rewind();
     QTest::qWait(300);
 
     mark = rec.sampleCount();
     t = Clock::now();
-    bareMpv.setPause(false);
+    bareMpv->setPause(false);
     const double b = onsetAfter(rec, mark, t);
     if (b >= 0) bare.push_back(b);
-    bareMpv.setPause(true);
-    bareMpv.rewind();
+    bareMpv->setPause(true);
+    bareMpv->rewind();
     QTest::qWait(300);
 
     mark = rec.sampleCount();
@@ -274,6 +281,7 @@ int main(int argc, char** argv) {
   }
   report("click to sound (program)", ours);
   report("  the click by xdotool", viaXdotool);
+  report("click on Stop to silence", stops);
   report("bare click to sound", bareClick);
   report("bare libmpv unpause to sound", bare);
   report("paplay start to sound", reference);
@@ -284,20 +292,24 @@ int main(int argc, char** argv) {
                 ours[ours.size() / 2] - bareClick[bareClick.size() / 2]);
   }
 
-  // CPU while playing, 10 s each, without the recorder.
+  // CPU while playing, 10 s each, without the recorder or the bare players,
+  // and with this process asleep (not turning an event loop) meanwhile.
   rec.stop();
+  bareClickPlayer.reset();
+  bareMpv.reset();
+  const auto idle = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
   click(1);
-  QTest::qWait(500);
+  idle(500);
   double before = cpuSeconds(program.processId());
-  QTest::qWait(10000);
+  idle(10000);
   const double programCpu = (cpuSeconds(program.processId()) - before) / 10.0 * 100;
   click(2);
   QProcess paplay;
   paplay.start(QStringLiteral("paplay"), {folder.file(QStringLiteral("tone.wav"))});
   paplay.waitForStarted();
-  QTest::qWait(500);
+  idle(500);
   before = cpuSeconds(paplay.processId());
-  QTest::qWait(10000);
+  idle(10000);
   const double paplayCpu = (cpuSeconds(paplay.processId()) - before) / 10.0 * 100;
   paplay.kill();
   paplay.waitForFinished(2000);
@@ -307,9 +319,9 @@ int main(int argc, char** argv) {
     device.sendString(QStringLiteral("open \"") + folder.file(QStringLiteral("tone.wav")) +
                       QStringLiteral("\" alias wav1"));
     device.sendString(QStringLiteral("play wav1"));
-    QTest::qWait(500);
+    QTest::qWait(500);  // the load's and the start's events come through the event loop
     before = cpuSeconds(QCoreApplication::applicationPid());
-    QTest::qWait(10000);
+    idle(10000);
     engineCpu = (cpuSeconds(QCoreApplication::applicationPid()) - before) / 10.0 * 100;
     device.sendString(QStringLiteral("close all"));
   }

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPixmap>
 #include <QWidget>
 
@@ -122,11 +123,24 @@ void Control::resizeEvent(QResizeEvent* e) {
 }
 
 void Control::setShapeColors(const QColor& fill, const QColor& border) {
-  QString css = QStringLiteral("background-color: %1; border: %2;")
-                    .arg(fill.isValid() ? fill.name() : QStringLiteral("transparent"),
-                         border.isValid() ? QStringLiteral("1px solid ") + border.name()
-                                          : QStringLiteral("none"));
-  setStyleSheet(css);
+  if (kind_ == Kind::Image) {
+    // The picture sits on the style sheet's box, as it was drawn for.
+    setStyleSheet(QStringLiteral("background-color: %1; border: %2;")
+                      .arg(fill.isValid() ? fill.name() : QStringLiteral("transparent"),
+                           border.isValid() ? QStringLiteral("1px solid ") + border.name()
+                                            : QStringLiteral("none")));
+    return;
+  }
+  // Shapes take a palette and a plain frame, not a style sheet: the counters'
+  // bars change width several times a second, and a style sheet makes every
+  // repaint of them and of the counter over them dearer.
+  QPalette p = palette();
+  if (fill.isValid()) p.setColor(QPalette::Window, fill);
+  if (border.isValid()) p.setColor(QPalette::WindowText, border);
+  setPalette(p);
+  setAutoFillBackground(fill.isValid());
+  setFrameStyle(border.isValid() ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
+  setLineWidth(1);
 }
 
 static double tx(double px) {

@@ -249,7 +249,6 @@ void buildAudioPanel(QWidget* w, MainControls& c) {
   c.Shape1->hide();
   c.lblContatore = make(K::Label, "lblContatore", p, 150, 2640, design::kPanelWidth - 300, 300);
   c.lblContatore->setAlignment(Qt::AlignCenter);
-  c.lblContatore->setStyleSheet(s("background: transparent;"));
 }
 
 void buildVideoPanel(QWidget* w, MainControls& c) {
@@ -272,7 +271,6 @@ void buildVideoPanel(QWidget* w, MainControls& c) {
   c.lblContatoreV = make(K::Label, "lblContatoreV", p, 150, 915, design::kPanelWidth - 300, 285,
                          s("00:00 / 00:00"));
   c.lblContatoreV->setAlignment(Qt::AlignCenter);
-  c.lblContatoreV->setStyleSheet(s("background: transparent;"));
   c.Check1 = new QCheckBox(p);
   c.Check1->setObjectName(s("Check1"));
   twips::setGeometry(c.Check1, 180, 1305, 285, 285);

@@ -185,6 +185,15 @@ class SinkRecorder {
     return Clock::now();
   }
 
+  // The last sample at or after `from` louder than `threshold`; -1 if none.
+  qint64 lastLoud(qint64 from, int threshold = 2000) const {
+    std::lock_guard lock(mutex_);
+    for (qint64 i = qint64(samples_.size()) - 1; i >= from; --i) {
+      if (std::abs(samples_[size_t(i)]) > threshold) return i;
+    }
+    return -1;
+  }
+
   // The first sample at or after `from` louder than `threshold`; -1 if none.
   qint64 firstLoud(qint64 from, int threshold = 2000) const {
     std::lock_guard lock(mutex_);
