@@ -10,25 +10,12 @@ using Event = platform::AudioDevice::Event;
 
 namespace {
 
-// The transport rig with the window's notice label replaced by a list.
-struct NoticeRig : test::PanelRig {
-  platform::FakeAudioDevice device;
-  std::unique_ptr<audio::TransportButtons> buttons;
-  std::unique_ptr<audio::AudioTransport> transport;
+// The transport rig with the window's notice label replaced by a list, and
+// a file open.
+struct NoticeRig : test::TransportRig {
   QStringList notices;
 
-  NoticeRig() : PanelRig(new QWidget) {
-    buttons = std::make_unique<audio::TransportButtons>(ui.transport(), lang, folder.path());
-    audio::TransportParts parts;
-    parts.ui = &ui;
-    parts.videoPanel = &ui;
-    parts.lang = &lang;
-    parts.Timer1 = &Timer1;
-    parts.device = &device;
-    parts.buttons = buttons.get();
-    parts.programFolder = folder.path();
-    parts.notice = [this](const QString& text) { notices << text; };
-    transport = std::make_unique<audio::AudioTransport>(std::move(parts));
+  NoticeRig() : TransportRig([this](const QString& text) { notices << text; }) {
     device.lengthMs = 187000;
     device.sendString(QStringLiteral("open \"a.wav\" ALIAS wav1"));
   }

@@ -14,6 +14,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace scenova::test {
@@ -50,9 +51,11 @@ struct TransportRig : PanelRig {
   std::unique_ptr<audio::TransportButtons> buttons;
   std::unique_ptr<audio::AudioTransport> transport;
 
-  TransportRig() : PanelRig(new QWidget) {
+  // notice: where the transport's notices go (none when empty).
+  explicit TransportRig(std::function<void(const QString&)> notice = {}) : PanelRig(new QWidget) {
     buttons = std::make_unique<audio::TransportButtons>(ui.transport(), lang, folder.path());
     audio::TransportParts parts;
+    parts.notice = std::move(notice);
     parts.ui = &ui;
     parts.videoPanel = &ui;
     parts.lang = &lang;
