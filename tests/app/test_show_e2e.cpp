@@ -3,13 +3,12 @@
 // sink's volume read with pactl.
 
 #include "support/program_folder.h"
+#include "support/program_window.h"
 #include "support/sink_recorder.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QFontMetricsF>
 #include <QImage>
-#include <QMenuBar>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QScreen>
@@ -42,10 +41,6 @@ bool isMarkColour(QRgb c) {
          std::abs(qBlue(c) - 0x4f) < 12;
 }
 
-struct Geometry {
-  int x = 0, y = 0, width = 0, height = 0;
-};
-
 }  // namespace
 
 class TestShowEndToEnd : public QObject {
@@ -53,9 +48,7 @@ class TestShowEndToEnd : public QObject {
 
   test::ProgramFolder folder_;
   std::unique_ptr<QProcess> program_;
-  QString id_;
-  Geometry window_;
-  double menuHeight_ = 0, lineHeight_ = 0;
+  test::ProgramWindow window_;
 
   QString log() const { return QString::fromUtf8(folder_.read(QStringLiteral("dialogs.log"))); }
 
@@ -71,31 +64,12 @@ class TestShowEndToEnd : public QObject {
     program_->start(folder_.file(QStringLiteral("scenova")),
                     {folder_.file(QStringLiteral("show.rtf"))});
     if (!program_->waitForStarted()) return false;
-    id_.clear();
-    for (int i = 0; i < 200 && id_.isEmpty(); ++i) {
-      id_ = run(QStringLiteral("xdotool"),
-                {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                 QString::number(program_->processId()), QStringLiteral("--name"),
-                 QStringLiteral("^Scenova - show")})
-                .section(QLatin1Char('\n'), 0, 0);
-      if (id_.isEmpty()) pause(100);
-    }
-    if (id_.isEmpty()) return false;
-    pause(500);
-    const QString shell = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
-                                                          QStringLiteral("--shell"), id_});
-    for (const QString& l : shell.split(QLatin1Char('\n'))) {
-      const int v = l.section(QLatin1Char('='), 1).toInt();
-      if (l.startsWith(QLatin1StringView("X="))) window_.x = v;
-      if (l.startsWith(QLatin1StringView("Y="))) window_.y = v;
-      if (l.startsWith(QLatin1StringView("WIDTH="))) window_.width = v;
-      if (l.startsWith(QLatin1StringView("HEIGHT="))) window_.height = v;
-    }
+    if (!window_.find(program_->processId(), QStringLiteral("^Scenova - show"))) return false;
     // The keys go to the window (there is no window manager to give it the
     // focus); the caret stays at the start of the script.
-    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id_});
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_.id});
     pause(200);
-    return window_.width > 0;
+    return true;
   }
   void stop() {
     if (!program_) return;
@@ -104,11 +78,7 @@ class TestShowEndToEnd : public QObject {
     program_.reset();
   }
 
-  // The middle of script line n (from 0), a few characters in.
-  QPoint line(int n) const {
-    return {window_.x + 12 + 50,
-            window_.y + static_cast<int>(menuHeight_ + 46 + 6 + (n + 0.5) * lineHeight_)};
-  }
+  QPoint line(int n) const { return window_.line(n); }
   QImage grab(const QRect& r) const {
     return QGuiApplication::primaryScreen()
         ->grabWindow(0, r.x(), r.y(), r.width(), r.height())
@@ -117,15 +87,15 @@ class TestShowEndToEnd : public QObject {
   // The script's visible lines.
   QImage script() const {
     const QPoint top = line(0);
-    return grab(QRect(top.x() - 40, top.y() - static_cast<int>(lineHeight_ / 2), 400,
-                      static_cast<int>(lineHeight_ * 8)));
+    return grab(QRect(top.x() - 40, top.y() - static_cast<int>(window_.lineHeight / 2), 400,
+                      static_cast<int>(window_.lineHeight * 8)));
   }
   // Which script line the next-cue highlight is on; -1 for none.
   int markedLine() const {
     const QImage s = script();
     int found = -1;
     for (int n = 0; n < 8; ++n) {
-      const int y = static_cast<int>((n + 0.5) * lineHeight_);
+      const int y = static_cast<int>((n + 0.5) * window_.lineHeight);
       int hits = 0;
       for (int x = 0; x < s.width(); x += 2)
         if (isMarkColour(s.pixel(x, y))) ++hits;
@@ -149,7 +119,7 @@ class TestShowEndToEnd : public QObject {
     key("Return");
   }
   QString title() const {
-    return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id_});
+    return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window_.id});
   }
 
  private Q_SLOTS:
@@ -167,10 +137,6 @@ class TestShowEndToEnd : public QObject {
                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[tone.wav]]\\par "
                   "[[Play Audio]]\\par [[FadeOut Fast]]\\par [[Stop Audio]]\\par [[Vol 100]]\\par "
                   "[[Play Audio]]\\par [[FadeOut Slow]]\\par}");
-    QMenuBar bar;
-    bar.addMenu(QStringLiteral("&File"));
-    menuHeight_ = bar.sizeHint().height();
-    lineHeight_ = QFontMetricsF(QFont(QStringLiteral("Arial"), 48)).lineSpacing();
   }
 
   void cleanup() { stop(); }

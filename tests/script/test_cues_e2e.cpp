@@ -7,14 +7,13 @@
 // same (loaded, stopped, rewound at the end).
 
 #include "support/program_folder.h"
+#include "support/program_window.h"
 #include "support/sink_recorder.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFontMetricsF>
 #include <QImage>
-#include <QMenuBar>
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
@@ -55,10 +54,6 @@ QByteArray toneWav() {
   return test::wavFile(pcm);
 }
 
-struct Geometry {
-  int x = 0, y = 0, width = 0, height = 0;
-};
-
 void pause(int ms) {
   QTest::qWait(ms);
 }
@@ -70,19 +65,14 @@ class TestCuesEndToEnd : public QObject {
 
   test::ProgramFolder folder_;
   std::unique_ptr<QProcess> program_;
-  Geometry window_;
-  double menuHeight_ = 0, lineHeight_ = 0;
+  test::ProgramWindow window_;
 
-  // The middle of script line n (from 0), a few characters in.
-  QPoint line(int n) const {
-    return {window_.x + 12 + 50,
-            window_.y + static_cast<int>(menuHeight_ + 46 + 6 + (n + 0.5) * lineHeight_)};
-  }
+  QPoint line(int n) const { return window_.line(n); }
   // Screen areas of the audio panel: the panel keeps 320 twips from the
   // window's right edge and 600 twips from the top of the client area.
   QRect panelArea(int left, int top, int width, int height) const {
     const int panelLeft = static_cast<int>((window_.width * 15.0 - 3195 - 320) / 15);
-    const int panelTop = static_cast<int>(menuHeight_ + 40);
+    const int panelTop = static_cast<int>(window_.menuHeight + 40);
     return {window_.x + panelLeft + left, window_.y + panelTop + top, width, height};
   }
   QImage grab(const QRect& r) const {
@@ -135,31 +125,8 @@ class TestCuesEndToEnd : public QObject {
     program_->start(exe, {folder_.file(QStringLiteral("show.rtf"))});
     QVERIFY(program_->waitForStarted());
 
-    QString id;
-    for (int i = 0; i < 200 && id.isEmpty(); ++i) {
-      id = run(QStringLiteral("xdotool"),
-               {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                QString::number(program_->processId()), QStringLiteral("--name"),
-                QStringLiteral("^Scenova - show")})
-               .section(QLatin1Char('\n'), 0, 0);
-      if (id.isEmpty()) pause(100);
-    }
-    QVERIFY2(!id.isEmpty(), "the program's window did not come up");
-    pause(500);  // let it lay itself out
-    const QString shell = run(QStringLiteral("xdotool"),
-                              {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
-    for (const QString& l : shell.split(QLatin1Char('\n'))) {
-      const int v = l.section(QLatin1Char('='), 1).toInt();
-      if (l.startsWith(QLatin1StringView("X="))) window_.x = v;
-      if (l.startsWith(QLatin1StringView("Y="))) window_.y = v;
-      if (l.startsWith(QLatin1StringView("WIDTH="))) window_.width = v;
-      if (l.startsWith(QLatin1StringView("HEIGHT="))) window_.height = v;
-    }
-    QVERIFY(window_.width > 0);
-    QMenuBar bar;
-    bar.addMenu(QStringLiteral("&File"));
-    menuHeight_ = bar.sizeHint().height();
-    lineHeight_ = QFontMetricsF(QFont(QStringLiteral("Arial"), 48)).lineSpacing();
+    QVERIFY2(window_.find(program_->processId(), QStringLiteral("^Scenova - show")),
+             "the program's window did not come up");
   }
 
   void cleanupTestCase() {
