@@ -35,6 +35,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -103,7 +104,9 @@ class BareMpv {
   }
   ~BareMpv() { mpv_terminate_destroy(h_); }
   void setPause(bool on) { mpv_set_property_string(h_, "pause", on ? "yes" : "no"); }
-  void rewind() {
+  // Paused again at the start.
+  void reset() {
+    setPause(true);
     const char* cmd[] = {"seek", "0", "absolute", nullptr};
     mpv_command(h_, cmd);
   }
@@ -238,6 +241,16 @@ int main(int argc, char** argv) {
   const int bareX = DisplayWidth(display, DefaultScreen(display)) - 400, bareY = 200;
   auto bareClickPlayer = std::make_unique<BareClickPlayer>(*bareMpv, bareX, bareY);
   QTest::qWait(500);
+  // One reference trial: `start` starts the sound and says when it was asked
+  // for; its onset goes to `into`; `silence` ends it.
+  auto measure = [&](std::vector<double>& into, const std::function<Clock::time_point()>& start,
+                     const std::function<void()>& silence) {
+    const qint64 mark = rec.sampleCount();
+    const double onset = onsetAfter(rec, mark, start());
+    if (onset >= 0) into.push_back(onset);
+    silence();
+    QTest::qWait(300);
+  };
   for (int trial = 0; trial < 20; ++trial) {
     for (bool xdotool : {false, true}) {
       const qint64 mark = rec.sampleCount();
@@ -252,32 +265,28 @@ int main(int argc, char** argv) {
       if (o >= 0 && !xdotool) stops.push_back(last < 0 ? 0 : ms(rec.arrival(last) - stopAt));
     }
 
-    qint64 mark = rec.sampleCount();
-    Clock::time_point t = clickAt(bareX + 100, bareY + 100);
-    const double bc = onsetAfter(rec, mark, t);
-    if (bc >= 0) bareClick.push_back(bc);
-    bareMpv->setPause(true);
-    bareMpv->rewind();
-    QTest::qWait(300);
-
-    mark = rec.sampleCount();
-    t = Clock::now();
-    bareMpv->setPause(false);
-    const double b = onsetAfter(rec, mark, t);
-    if (b >= 0) bare.push_back(b);
-    bareMpv->setPause(true);
-    bareMpv->rewind();
-    QTest::qWait(300);
-
-    mark = rec.sampleCount();
-    t = Clock::now();
+    measure(
+        bareClick, [&] { return clickAt(bareX + 100, bareY + 100); }, [&] { bareMpv->reset(); });
+    measure(
+        bare,
+        [&] {
+          const Clock::time_point t = Clock::now();
+          bareMpv->setPause(false);
+          return t;
+        },
+        [&] { bareMpv->reset(); });
     QProcess paplay;
-    paplay.start(QStringLiteral("paplay"), {folder.file(QStringLiteral("tone.wav"))});
-    const double r = onsetAfter(rec, mark, t);
-    if (r >= 0) reference.push_back(r);
-    paplay.kill();
-    paplay.waitForFinished(2000);
-    QTest::qWait(300);
+    measure(
+        reference,
+        [&] {
+          const Clock::time_point t = Clock::now();
+          paplay.start(QStringLiteral("paplay"), {folder.file(QStringLiteral("tone.wav"))});
+          return t;
+        },
+        [&] {
+          paplay.kill();
+          paplay.waitForFinished(2000);
+        });
   }
   report("click to sound (program)", ours);
   report("  the click by xdotool", viaXdotool);
