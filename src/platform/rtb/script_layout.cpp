@@ -203,6 +203,9 @@ void ScriptLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
   const QTextDocument& doc = *document();
   refreshEstimate();
   const auto estimator = [this](int length) { return estimate(length); };
+  // Measured before the tree follows the change: following it already drops
+  // the heights of paragraphs taken away and adds estimates for new ones.
+  const qreal heightBefore = tree_.totalHeight();
   const bool everything = from == 0 && charsRemoved == 0 && charsAdded == doc.characterCount() &&
                           tree_.count() == doc.blockCount() &&
                           tree_.totalLength() == doc.characterCount();
@@ -229,7 +232,6 @@ void ScriptLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
   // one before it).
   const int first = change.first;
   const int last = qMin(first + change.added, tree_.count() - 1);
-  const qreal oldHeight = tree_.totalHeight();
   const qreal top = tree_.at(first).y;
   if (last - first < kLayoutNowLimit) {
     QTextBlock block = doc.findBlockByNumber(first);
@@ -241,9 +243,12 @@ void ScriptLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     background_.start();
   }
   const BlockTree::Paragraph end = tree_.at(last);
-  if (tree_.totalHeight() != oldHeight) {
+  if (tree_.totalHeight() != heightBefore) {
+    // Everything below the change moved: repainted from the change down (or
+    // from a change not yet announced above it).
+    const qreal moved = changedFrom_ < 0 ? top : qMin(changedFrom_, top);
     changedFrom_ = -1;
-    Q_EMIT update(QRectF(0, margin() + top, kFar, kFar));
+    Q_EMIT update(QRectF(0, margin() + moved, kFar, kFar));
     Q_EMIT documentSizeChanged(documentSize());
   } else {
     Q_EMIT update(QRectF(0, margin() + top, kFar, end.y + end.height - top));
