@@ -33,6 +33,23 @@ int size(const QString& s) {
   return static_cast<int>(s.size());
 }
 
+// Selects text that undo or redo put at `at`, or leaves the caret after it
+// when it is one character or a line break.
+void showPutBack(UndoEditor& editor, int at, const QString& s) {
+  editor.select(at, 0);
+  if (s != kLineBreak && s.size() > 1)
+    editor.select(at, size(s));
+  else
+    editor.select(at + size(s), 0);
+}
+
+// Puts text at the caret and shows it.
+void insertAt(UndoEditor& editor, int at, const QString& s) {
+  editor.select(at, 0);
+  editor.replaceSelection(s);
+  showPutBack(editor, at, s);
+}
+
 }  // namespace
 
 QString applyEdits(const QString& text, const std::vector<TextEdit>& edits) {
@@ -100,13 +117,64 @@ void UndoHistory::recordChange() {
   if (!started_ || !tracking_) return;
   pending_.clear();
   synchronise();
+  // A change of formatting alone leaves the text as it was: not a step.
+  if (pending_.empty()) return;
   Step step;
   step.selStart = editor_.selStart();
   step.textLength = size(state_);
   step.edits = std::move(pending_);
   pending_.clear();
+  if (!byLengthGivesBack(step)) {
+    step.exact = step.typed = true;
+    slideToFirstDifference(step.edits.front());
+  }
   redo_.clear();
   undo_.push_back(std::move(step));
+}
+
+// The character at i of the text that holds a one-edit step's d characters:
+// the later text for an insertion, the earlier one for a deletion (the
+// later text, state_, with the removed characters put back).
+QChar UndoHistory::longerAt(const TextEdit& e, int i) const {
+  if (e.removed.isEmpty() || i < e.position) return state_.at(i);
+  const int d = size(e.removed);
+  return i < e.position + d ? e.removed.at(i - e.position) : state_.at(i - d);
+}
+
+// Whether taking a one-edit step back by its length at its caret gives the
+// earlier text back: undo removes the d characters before the caret (an
+// insertion) or puts back the d characters the earlier text held from the
+// caret on (a deletion). Removing d characters at x or at y > x from one text
+// gives the same text exactly when every character in [x, y) equals the one d
+// further on, so only the characters between the edit and the caret count.
+bool UndoHistory::byLengthGivesBack(const Step& step) const {
+  const TextEdit& e = step.edits.front();
+  if (!e.removed.isEmpty() && !e.inserted.isEmpty()) return false;  // over a selection
+  const int d = size(e.removed) + size(e.inserted);
+  const int longer = size(state_) + size(e.removed);
+  const int at = e.removed.isEmpty() ? std::max(0, step.selStart - d) : step.selStart;
+  if (at + d > longer) return false;
+  for (int i = std::min(at, e.position); i < std::max(at, e.position); ++i) {
+    if (longerAt(e, i) != longerAt(e, i + d)) return false;
+  }
+  return true;
+}
+
+// An insertion or a deletion inside a run of repeats can be told at several
+// places; an exact step keeps the last one, where the earlier and the later
+// text first differ.
+void UndoHistory::slideToFirstDifference(TextEdit& e) const {
+  if (!e.removed.isEmpty() && !e.inserted.isEmpty()) return;
+  const int d = size(e.removed) + size(e.inserted);
+  const int longer = size(state_) + size(e.removed);
+  int p = e.position;
+  while (p + d < longer && longerAt(e, p) == longerAt(e, p + d)) ++p;
+  if (p == e.position) return;
+  QString moved;
+  moved.reserve(d);
+  for (int i = p; i < p + d; ++i) moved += longerAt(e, i);
+  (e.removed.isEmpty() ? e.inserted : e.removed) = moved;
+  e.position = p;
 }
 
 void UndoHistory::adoptEditorText() {
@@ -159,7 +227,10 @@ void UndoHistory::Undo() {
     if (cur.exact) {
       const std::vector<TextEdit> back = inverse(cur.edits);
       editor_.applyEdits(back);
-      editor_.select(back.front().position, 0);
+      if (cur.typed)
+        showPutBack(editor_, back.front().position, back.front().inserted);
+      else
+        editor_.select(back.front().position, 0);
       applyToState(back);
     } else {
       undoByLength(cur);
@@ -167,18 +238,6 @@ void UndoHistory::Undo() {
     redo_.push_back(std::move(cur));
   }
   finish();
-}
-
-// Puts text at the caret and selects it, or leaves the caret after it when
-// it is one character or a line break.
-static void insertAt(UndoEditor& editor, int at, const QString& s) {
-  editor.select(at, 0);
-  editor.replaceSelection(s);
-  editor.select(at, 0);
-  if (s != kLineBreak && s.size() > 1)
-    editor.select(at, size(s));
-  else
-    editor.select(at + size(s), 0);
 }
 
 void UndoHistory::undoByLength(const Step& cur) {
@@ -211,7 +270,10 @@ void UndoHistory::Redo() {
       editor_.applyEdits(rec.edits);
       const std::vector<TextEdit> back = inverse(rec.edits);
       const TextEdit& last = back.back();
-      editor_.select(last.position + size(last.removed), 0);
+      if (rec.typed)
+        showPutBack(editor_, last.position, last.removed);
+      else
+        editor_.select(last.position + size(last.removed), 0);
       applyToState(rec.edits);
     } else {
       redoByLength(rec);

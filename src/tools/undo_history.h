@@ -13,10 +13,17 @@
 // - Redo of a change that made the text shorter removes that many characters
 //   from the recorded caret; otherwise it inserts the characters the later
 //   text held before its caret, selected in the same way.
+// - A change that taking back by its length would not give back exactly
+//   (typing or pasting over a selection, or a caret left away from the
+//   edit) is undone and redone exactly: undo puts back the characters the
+//   change removed where it removed them, shown as above; redo makes the
+//   change again and shows what it inserted the same way.
 // - A new change empties the redo list. Undo and redo switch recording off
 //   while they edit, so their own edits are not recorded. Undo never goes
 //   back beyond the first state (the text at start-up, New or Open).
-// - Only characters come back, never formatting.
+// - Only characters come back, never formatting, and only a change of the
+//   characters is a step: a change of formatting alone (bold, a colour) is
+//   none and leaves the redo list alone.
 //
 // Memory. The history keeps one copy of the text of its last state and,
 // per step, the caret, the length and the characters that changed (a
@@ -108,10 +115,16 @@ class UndoHistory {
     int textLength = 0;           // after the step
     std::vector<TextEdit> edits;  // positions in the text before the step
     bool exact = false;
+    // A change of the editor undone exactly: what comes back is shown as
+    // undo by length shows it.
+    bool typed = false;
     int lengthBefore() const;
   };
 
   void synchronise();
+  QChar longerAt(const TextEdit& e, int i) const;
+  bool byLengthGivesBack(const Step& step) const;
+  void slideToFirstDifference(TextEdit& e) const;
   void applyToState(const std::vector<TextEdit>& edits);
   static std::vector<TextEdit> inverse(const std::vector<TextEdit>& edits);
   void undoByLength(const Step& cur);

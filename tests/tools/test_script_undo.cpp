@@ -7,6 +7,7 @@
 #include "undo_reference.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -41,7 +42,7 @@ void randomEdit(RTB& e, QRandomGenerator& rng) {
                                   QStringLiteral("\u00e8")};
   const int length = e.TextLength();
   const int at = rng.bounded(length + 1);
-  switch (rng.bounded(6)) {
+  switch (rng.bounded(7)) {
     case 0:
     case 1:
       e.Select(at, 0);
@@ -58,6 +59,10 @@ void randomEdit(RTB& e, QRandomGenerator& rng) {
     case 4:  // a change of formatting only
       e.Select(at, rng.bounded(4));
       e.SetSelBold(true);
+      break;
+    case 5:  // keys typed over a selection
+      e.Select(at, rng.bounded(6));
+      QTest::keyClicks(&e, QStringLiteral("ab"));
       break;
     default:
       e.Select(at, rng.bounded(3));
@@ -139,10 +144,61 @@ class TestScriptUndo : public QObject {
     e.rtb.SetSelStart(10);
     e.type(QStringLiteral("!"));
     e.undo.Undo();
-    e.undo.Undo();  // the bold step: nothing but the caret moves
     QCOMPARE(e.rtb.Text(), QStringLiteral("bold plain"));
     e.rtb.Select(0, 4);
     QCOMPARE(e.rtb.SelBold(), std::optional<bool>(true));
+  }
+
+  // Keys typed over a selection and a paste over one are taken back
+  // exactly, one step each.
+  void typingAndPastingOverASelectionAreTakenBackExactly() {
+    Editor e(QStringLiteral("hello world"));
+    e.rtb.Select(0, 6);
+    e.type(QStringLiteral("J"));
+    QCOMPARE(e.rtb.Text(), QStringLiteral("Jworld"));
+    e.undo.Undo();
+    QCOMPARE(e.rtb.Text(), QStringLiteral("hello world"));
+    QCOMPARE(e.selStart(), 0);
+    QCOMPARE(e.selLength(), 6);
+
+    Editor act(QStringLiteral("ACT ONE\r\nHAMLET: To be."));
+    act.rtb.Select(0, 4);
+    act.type(QStringLiteral("PLAY "));
+    QCOMPARE(act.rtb.Text(), QStringLiteral("PLAY ONE\r\nHAMLET: To be."));
+    while (act.undo.history().undoCount() > 0) act.undo.Undo();
+    QCOMPARE(act.rtb.Text(), QStringLiteral("ACT ONE\r\nHAMLET: To be."));
+    while (act.undo.history().redoCount() > 0) act.undo.Redo();
+    QCOMPARE(act.rtb.Text(), QStringLiteral("PLAY ONE\r\nHAMLET: To be."));
+
+    Editor paste(QStringLiteral("ACT ONE"));
+    QApplication::clipboard()->setText(QStringLiteral("HAMLET"));
+    paste.rtb.Select(0, 3);
+    paste.rtb.paste();
+    QCOMPARE(paste.rtb.Text(), QStringLiteral("HAMLET ONE"));
+    QCOMPARE(paste.undo.history().undoCount(), 1);
+    paste.undo.Undo();
+    QCOMPARE(paste.rtb.Text(), QStringLiteral("ACT ONE"));
+    paste.undo.Redo();
+    QCOMPARE(paste.rtb.Text(), QStringLiteral("HAMLET ONE"));
+  }
+
+  // Bold, a colour or a cue turning blue changes no character: no step, and
+  // the redo list stays.
+  void formattingIsNoStep() {
+    Editor e(QStringLiteral("[[Vol 60]] music"));
+    e.rtb.SetSelStart(16);
+    e.type(QStringLiteral("!"));
+    e.undo.Undo();
+    QCOMPARE(e.undo.history().redoCount(), 1);
+    e.rtb.Select(0, 5);
+    e.rtb.SetSelBold(true);
+    e.rtb.Select(0, 10);
+    e.rtb.SetSelColor(QColor(0, 0, 255));
+    QCOMPARE(e.undo.history().undoCount(), 0);
+    QCOMPARE(e.undo.history().redoCount(), 1);
+    e.undo.Redo();
+    QCOMPARE(e.rtb.Text(), QStringLiteral("[[Vol 60]] music!"));
+    QCOMPARE(e.selStart(), 17);
   }
 
   // A new script: the first undo must not apply the old script's last
@@ -231,7 +287,7 @@ class TestScriptUndo : public QObject {
     e.undo.Redo();
     QCOMPARE(e.rtb.Text(), QStringLiteral("[[Vol 1]] and x and yy"));
     e.undo.Undo();
-    e.undo.Undo();  // the bold step
+    QCOMPARE(e.undo.history().undoCount(), 0);  // the bold was no step
     QCOMPARE(e.rtb.Text(), QStringLiteral("x and x and x"));
   }
 };

@@ -25,12 +25,11 @@ struct Rig {
   }
 };
 
-// One random action of an author. With replacing off, typing never replaces
-// a selection (so every step can be taken back exactly).
-void randomAction(FakeTextEditor& e, QRandomGenerator& rng, bool replacing) {
+// One random action of an author.
+void randomAction(FakeTextEditor& e, QRandomGenerator& rng) {
   static const QString letters = QStringLiteral("ab c\u00e9[]");
   const int length = e.length();
-  switch (rng.bounded(replacing ? 9 : 8)) {
+  switch (rng.bounded(9)) {
     case 0:
     case 1:
       e.select(rng.bounded(length + 1), 0);
@@ -194,6 +193,64 @@ class TestUndoHistory : public QObject {
     QCOMPARE(r.history.stateText(), r.editor.text);
   }
 
+  // Typing or pasting over a selection is one step, taken back exactly
+  // whatever the lengths, and what comes back is shown as a deletion's.
+  void typingOverASelectionIsTakenBackExactly() {
+    Rig r(QStringLiteral("hello world"));
+    r.editor.select(0, 6);
+    r.editor.type(QStringLiteral("J"));
+    r.history.Undo();
+    QCOMPARE(r.editor.text, QStringLiteral("hello world"));
+    QCOMPARE(r.editor.start, 0);
+    QCOMPARE(r.editor.selected, 6);
+    r.history.Redo();
+    QCOMPARE(r.editor.text, QStringLiteral("Jworld"));
+    QCOMPARE(r.editor.start, 1);
+    QCOMPARE(r.editor.selected, 0);
+
+    Rig act(QStringLiteral("ACT ONE"));
+    act.editor.select(0, 4);
+    for (const char* c : {"P", "L", "A", "Y", " "}) act.editor.type(QString::fromLatin1(c));
+    QCOMPARE(act.editor.text, QStringLiteral("PLAY ONE"));
+    while (act.history.undoCount() > 0) act.history.Undo();
+    QCOMPARE(act.editor.text, QStringLiteral("ACT ONE"));
+
+    Rig paste(QStringLiteral("ACT ONE"));
+    paste.editor.select(0, 3);
+    paste.editor.type(QStringLiteral("HAMLET"));
+    paste.history.Undo();
+    QCOMPARE(paste.editor.text, QStringLiteral("ACT ONE"));
+    paste.history.Redo();
+    QCOMPARE(paste.editor.text, QStringLiteral("HAMLET ONE"));
+
+    // The typed character matches the end of the selection: the text only
+    // lost characters, but not at the caret.
+    Rig shorter(QStringLiteral("xyz"));
+    shorter.editor.select(1, 2);
+    shorter.editor.type(QStringLiteral("z"));
+    shorter.history.Undo();
+    QCOMPARE(shorter.editor.text, QStringLiteral("xyz"));
+  }
+
+  // A change that leaves the characters as they were (formatting) is no
+  // step: undo does not stop at it and redo is still there.
+  void aChangeOfFormattingAloneIsNoStep() {
+    Rig r(QStringLiteral("ab"));
+    r.editor.select(2, 0);
+    r.editor.type(QStringLiteral("c"));
+    r.editor.type(QStringLiteral("d"));
+    r.history.Undo();
+    r.editor.select(0, 2);
+    r.editor.onChange();  // bold, a colour: the text stays
+    QCOMPARE(r.history.undoCount(), 1);
+    QCOMPARE(r.history.redoCount(), 1);
+    r.history.Redo();
+    QCOMPARE(r.editor.text, QStringLiteral("abcd"));
+    r.history.Undo();
+    r.history.Undo();
+    QCOMPARE(r.editor.text, QStringLiteral("ab"));
+  }
+
   // Every step of random editing, undoing and redoing gives the same text,
   // caret and selection as a history of full copies.
   void behavesAsAHistoryOfFullCopies() {
@@ -218,8 +275,8 @@ class TestUndoHistory : public QObject {
           reference.Redo();
         } else {
           QRandomGenerator copy = rng;
-          randomAction(a, rng, true);
-          randomAction(b, copy, true);
+          randomAction(a, rng);
+          randomAction(b, copy);
         }
         if (a.text != b.text || a.start != b.start || a.selected != b.selected)
           QFAIL(qPrintable(QStringLiteral("seed %1 step %2: \"%3\" (%4,%5) against \"%6\" (%7,%8)")
@@ -235,15 +292,15 @@ class TestUndoHistory : public QObject {
     }
   }
 
-  // Typing, deleting, pasting and Enter at the caret: undoing everything
-  // and redoing everything passes through every text in between.
+  // Typing, deleting, pasting, Enter and typing over a selection: undoing
+  // everything and redoing everything passes through every text in between.
   void undoAllAndRedoAllGiveBackEveryText() {
     for (quint32 seed = 1; seed <= 100; ++seed) {
       QRandomGenerator rng(seed);
       Rig r(QStringLiteral("start"));
       QStringList texts{r.editor.text};
       for (int step = 0; step < 60; ++step) {
-        randomAction(r.editor, rng, false);
+        randomAction(r.editor, rng);
         if (r.editor.text != texts.last())
           texts << r.editor.text;
         else
