@@ -1,7 +1,10 @@
-// What the editor paints after edits is the document as it is, and a click
-// lands on the character painted under the pointer: line breaks made and
+// What the editor shows after edits is the document as it is, and a click
+// lands on the character shown under the pointer: line breaks made and
 // taken away above, inside and below the shown part of the script, by keys
 // and by the program, with and without the event loop running in between.
+// The screen must hold what a fresh paint of the editor gives (no lines
+// left where they were before the edit), and that paint must show the
+// document's paragraphs in order, as an editor that never saw an edit does.
 
 #include "platform/rtb/rtb.h"
 
