@@ -162,19 +162,13 @@ bool UndoHistory::byLengthGivesBack(const Step& step) const {
 
 // An insertion or a deletion inside a run of repeats can be told at several
 // places; an exact step keeps the last one, where the earlier and the later
-// text first differ, unless that would cut a line break's CR from its LF.
+// text first differ.
 void UndoHistory::slideToFirstDifference(TextEdit& e) const {
   if (!e.removed.isEmpty() && !e.inserted.isEmpty()) return;
   const int d = size(e.removed) + size(e.inserted);
   const int longer = size(state_) + size(e.removed);
-  const auto cutsBreak = [&](int i) {
-    return i > 0 && i < longer && longerAt(e, i - 1) == u'\r' && longerAt(e, i) == u'\n';
-  };
   int p = e.position;
-  for (int q = p; q + d < longer && longerAt(e, q) == longerAt(e, q + d);) {
-    ++q;
-    if (!cutsBreak(q) && !cutsBreak(q + d)) p = q;
-  }
+  while (p + d < longer && longerAt(e, p) == longerAt(e, p + d)) ++p;
   if (p == e.position) return;
   QString moved;
   moved.reserve(d);
