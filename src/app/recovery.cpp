@@ -184,7 +184,12 @@ void RecoveryKeeper::finished(bool ok, const QString& reason) {
   // Once per run of failures: the author learns that nothing protects the
   // work, without a notice at every attempt.
   if (!ok && !warned_) {
-    form_.ShowNotice(form_.lang[245] + QLatin1Char(' ') + reason, 15000);
+    // The system's reason first: the notice is one line.
+    const qsizetype cut = reason.lastIndexOf(QStringLiteral(": "));
+    const QString why = cut < 0 ? reason : reason.mid(cut + 2);
+    form_.ShowNotice(form_.lang[245] + QLatin1Char(' ') + why + QStringLiteral(" (") + o_.folder +
+                         QLatin1Char(')'),
+                     15000);
   }
   warned_ = !ok;
   Q_EMIT written(ok);

@@ -341,6 +341,7 @@ class TestRecovery : public QObject {
     QVERIFY2(notice.text().startsWith(f.text(245)), qPrintable(notice.text()));
     const QString reason = QString::fromLocal8Bit(std::strerror(full ? ENOSPC : EROFS));
     QVERIFY2(notice.text().contains(reason), qPrintable(notice.text()));
+    QVERIFY2(notice.text().contains(folder), qPrintable(notice.text()));
     f.form->Timer5_Timer();  // the notice's time is over
     typeAtEnd(f, QStringLiteral("more"));
     r.writeNow();
