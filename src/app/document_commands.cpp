@@ -9,6 +9,7 @@
 
 #include <QTextDocument>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -98,6 +99,7 @@ bool DocumentCommands::openScript(const QString& path) {
   }
   form_.editor()->ReplaceDocument(std::move(loaded));
   const QString absolute = QFileInfo(path).absoluteFilePath();
+  stamp_ = stampOf(absolute);
   rememberFolderOf(absolute);
   form_.doc.DocumentPath = absolute;
   ShowFileTitle(absolute);
@@ -114,6 +116,7 @@ void DocumentCommands::openCommandLine(const QString& path) {
   }
   // A new script under the name given: Save creates the file.
   form_.doc.DocumentPath = info.absoluteFilePath();
+  stamp_ = stampOf(form_.doc.DocumentPath);
   ShowFileTitle(form_.doc.DocumentPath);
   if (info.dir().exists()) QDir::setCurrent(info.absolutePath());
 }
@@ -129,10 +132,45 @@ bool DocumentCommands::writeTo(const QString& path, bool* changedMeanwhile) {
     written = platform::writeScriptFileInBackground(path, *form_.editor()->document(), &error,
                                                     changedMeanwhile);
   }
-  if (written) return true;
+  if (written) {
+    stamp_ = stampOf(path);
+    return true;
+  }
   form_.services().dialogs->messageBox(&form_, form_.lang[150] + QStringLiteral("\n\n") + error,
                                        form_.lang[1], MsgIcon::Critical, MsgButtons::Ok);
   return false;
+}
+
+DocumentCommands::FileStamp DocumentCommands::stampOf(const QString& path) {
+  const QFileInfo info(path);  // the file at the end of any links
+  FileStamp s;
+  s.path = path;
+  // Only a file is written over: anything else is refused by the write.
+  s.exists = info.isFile();
+  if (s.exists) {
+    s.size = info.size();
+    s.modifiedMs = info.lastModified().toMSecsSinceEpoch();
+  }
+  return s;
+}
+
+DocumentCommands::Overwrite DocumentCommands::askIfChangedOnDisk(const QString& path) {
+  // Never read or written here (a restored copy): nothing to compare with.
+  if (stamp_.path != path) return Overwrite::Yes;
+  const FileStamp now = stampOf(path);
+  // A file that is gone is written anew.
+  if (!now.exists || now == stamp_) return Overwrite::Yes;
+  const QString question =
+      form_.lang[246] + QStringLiteral("\n\n") + path + QStringLiteral("\n\n") + form_.lang[247];
+  switch (form_.services().dialogs->messageBox(&form_, question, form_.lang[1],
+                                               MsgIcon::Exclamation, MsgButtons::YesNoCancel)) {
+    case MsgAnswer::Yes:
+      return Overwrite::Yes;
+    case MsgAnswer::No:
+      return Overwrite::SaveAs;
+    default:
+      return Overwrite::Cancel;
+  }
 }
 
 void DocumentCommands::Save() {
@@ -142,12 +180,23 @@ void DocumentCommands::Save() {
     if (doc.Modified == 1) mnuSalvaConNome_Click();
     return;
   }
-  if (doc.Modified == 1) {
-    bool changedMeanwhile = false;
-    if (!writeTo(doc.DocumentPath, &changedMeanwhile)) return;
-    if (!changedMeanwhile) doc.Modified = 0;
-    Q_EMIT documentSaved(doc.DocumentPath);
+  // Written even when unmodified: the file may have been deleted since.
+  switch (askIfChangedOnDisk(doc.DocumentPath)) {
+    case Overwrite::Yes:
+      break;
+    case Overwrite::SaveAs:
+      mnuSalvaConNome_Click();
+      return;
+    case Overwrite::Cancel:
+      return;
   }
+  bool changedMeanwhile = false;
+  if (!writeTo(doc.DocumentPath, &changedMeanwhile)) {
+    doc.Modified = 1;  // the script in the editor is in no file: closing asks
+    return;
+  }
+  if (!changedMeanwhile) doc.Modified = 0;
+  Q_EMIT documentSaved(doc.DocumentPath);
   form_.ShowNotice(form_.lang[148], 5000);
 }
 

@@ -4,7 +4,10 @@
 // unsaved changes, the window title and the media cue inserted from a file
 // dialog. A failed write or load is reported and changes nothing: the
 // script stays modified, the old file stays as it was, and a script that
-// failed to load never takes the place of the one in the editor.
+// failed to load never takes the place of the one in the editor. Save
+// always writes, modified or not (the file may have gone since), and asks
+// before it writes over a file that another program changed since it was
+// read or last written here.
 
 #include <QObject>
 #include <QString>
@@ -62,6 +65,19 @@ class DocumentCommands : public QObject {
   bool askSaveQuestion();
   // Writes the editor to path; false, after saying why, when it failed.
   bool writeTo(const QString& path, bool* changedMeanwhile);
+
+  // What a file was like when it was read or last written here.
+  struct FileStamp {
+    QString path;
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modifiedMs = 0;
+    bool operator==(const FileStamp&) const = default;
+  };
+  static FileStamp stampOf(const QString& path);
+  enum class Overwrite { Yes, SaveAs, Cancel };
+  // Before Save writes over path: asks when another program changed it.
+  Overwrite askIfChangedOnDisk(const QString& path);
   void reportLoadFailure(const QString& reason);
   QString untitledName() const;
   QString initialFolder() const;
@@ -79,6 +95,7 @@ class DocumentCommands : public QObject {
   };
 
   Form1& form_;
+  FileStamp stamp_;  // of the script's file
   bool saveAsCancelled_ = false;
   bool busy_ = false;
 };

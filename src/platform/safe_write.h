@@ -12,9 +12,20 @@ namespace scenova::platform {
 // own error text in *error, when any step fails; the old file is then left
 // as it was. A target that exists but is not a regular file (a folder, a
 // device, a FIFO, a socket) is refused and never replaced. A symbolic link
-// is followed: its target is replaced. An existing file keeps its
-// permission bits.
+// is followed to the end of its chain (a.snv -> l2 -> real.snv replaces
+// real.snv; every link stays a link). An existing file keeps its permission
+// bits.
+//
+// The temporary file is named ".NAME.scenova-tmp-XXXXXX" beside the file
+// the links end at, and locked while the write goes on; a write that was
+// killed leaves it unlocked. A successful write removes such leftovers of
+// the same file.
 bool writeFileAtomically(const QString& path, QByteArrayView bytes, QString* error = nullptr);
+
+// Removes the temporary files that killed writes of path (or, for a folder,
+// of any file in it) left behind. The temporary file of a write under way
+// in some running process is never touched. Returns how many went.
+int removeAbandonedTempFiles(const QString& path);
 
 // Refuses, with a reason in *error, a path that names something other than
 // a regular file (for readers: a FIFO or a device would be read without end)

@@ -74,20 +74,17 @@ class TestDocuments : public QObject {
     QCOMPARE(QDir::current().canonicalPath(), QDir(f.folder.path()).canonicalPath());
     QCOMPARE(f.form->doc.LastFolder, QFileInfo(path).absolutePath());
 
-    // Save on a named, unmodified script writes nothing but says saved.
-    const QDateTime written = QFileInfo(path).lastModified();
+    // Save on a named, unmodified script writes it all the same: its file
+    // may have gone since.
     QFile::remove(path);
     d.Save();
-    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY(readAll(path).startsWith("{\\rtf1"));
     QVERIFY(f.form->ui.Label11->isVisibleTo(f.form.get()));
     QCOMPARE(f.form->ui.Label11->caption(), f.text(148));
-    Q_UNUSED(written);
 
     // Opened again in a fresh window, the word is still bold.
     FormFixture g;
     g.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("act one.txt")));
-    f.form->documents->Save();  // nothing modified: still nothing written
-    QVERIFY(!QFileInfo::exists(path));
     f.rtb().SetSelStart(0);
     f.rtb().SetSelText(QStringLiteral("!"));
     d.Save();
@@ -202,6 +199,103 @@ class TestDocuments : public QObject {
     QVERIFY(f.form->isVisible());
     QCOMPARE(readAll(path), before);
     f.form->hide();
+  }
+
+  // Save writes whatever the state of the script: a file deleted since it
+  // was read is written anew, one replaced by a folder is reported.
+  void saveAlwaysWrites() {
+    FormFixture f;
+    const QString path = f.folder.file(QStringLiteral("act.snv"));
+    writeBytes(path, "{\\rtf1 Act 1}");
+    // A save killed half-way left its temporary file: opening clears it.
+    const QString leftover = f.folder.file(QStringLiteral(".act.snv.scenova-tmp-k1LLed"));
+    writeBytes(leftover, "{\\rtf1 Act");
+    QVERIFY(f.form->documents->openScript(path));
+    QVERIFY(!QFileInfo::exists(leftover));
+    QCOMPARE(f.form->doc.Modified, 0);
+    QVERIFY(QFile::remove(path));
+    f.form->documents->Save();
+    QVERIFY(readAll(path).startsWith("{\\rtf1"));
+    QVERIFY(readAll(path).contains("Act 1"));
+    QCOMPARE(f.form->ui.Label11->caption(), f.text(148));
+    f.form->Timer5_Timer();
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QDir().mkpath(path));
+    f.form->documents->Save();
+    QVERIFY(!f.dialogs.messages.isEmpty());
+    QVERIFY(f.dialogs.messages.constLast().text.startsWith(f.text(150)));
+    QVERIFY(!f.form->ui.Label11->isVisibleTo(f.form.get()));
+    QCOMPARE(f.form->doc.Modified, 1);  // in no file: closing asks
+  }
+
+  // A file another program changed since it was read or saved here is not
+  // overwritten without a question: overwrite, save under another name, or
+  // leave it.
+  void aFileChangedOnDiskIsNotOverwrittenUnasked() {
+    FormFixture f;
+    const QString path = f.folder.file(QStringLiteral("act.snv"));
+    writeBytes(path, "{\\rtf1 Act 1}");
+    QVERIFY(f.form->documents->openScript(path));
+    f.rtb().SetSelStart(f.rtb().TextLength());
+    f.rtb().SetSelText(QStringLiteral(" typed"));
+    f.form->documents->Save();  // unchanged on disk: no question
+    QVERIFY(f.dialogs.messages.isEmpty());
+    f.rtb().SetSelText(QStringLiteral(" again"));
+    writeBytes(path, "{\\rtf1 the stage manager's version}");
+    f.dialogs.messageAnswers.push_back(MsgAnswer::Cancel);
+    f.form->documents->Save();
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    const platform::FakeDialogs::MessageCall& asked = f.dialogs.messages[0];
+    QVERIFY(asked.text.startsWith(f.text(246)));
+    QVERIFY(asked.text.contains(path));
+    QVERIFY(asked.text.endsWith(f.text(247)));
+    QCOMPARE(asked.buttons, platform::MsgButtons::YesNoCancel);
+    QCOMPARE(readAll(path), QByteArray("{\\rtf1 the stage manager's version}"));
+    QCOMPARE(f.form->doc.Modified, 1);
+    // No: under another name; the changed file stays as it is.
+    const QString copy = f.folder.file(QStringLiteral("act (mine).snv"));
+    f.dialogs.messageAnswers.push_back(MsgAnswer::No);
+    f.dialogs.fileAnswers.push_back(copy);
+    f.form->documents->Save();
+    QCOMPARE(f.dialogs.messages.size(), 2);
+    QVERIFY(readAll(copy).contains("typed again"));
+    QCOMPARE(f.form->doc.DocumentPath, copy);
+    QCOMPARE(readAll(path), QByteArray("{\\rtf1 the stage manager's version}"));
+    // A change of the time alone counts too; Yes overwrites.
+    QFile touched(copy);
+    QVERIFY(touched.open(QIODevice::ReadWrite));
+    QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(3600),
+                                QFileDevice::FileModificationTime));
+    touched.close();
+    f.rtb().SetSelText(QStringLiteral(" third"));
+    f.dialogs.messageAnswers.push_back(MsgAnswer::Yes);
+    f.form->documents->Save();
+    QCOMPARE(f.dialogs.messages.size(), 3);
+    QVERIFY(readAll(copy).contains("again third"));
+    QCOMPARE(f.form->doc.Modified, 0);
+    f.form->documents->Save();  // written here last: no question
+    QCOMPARE(f.dialogs.messages.size(), 3);
+  }
+
+  // A script opened through a chain of links is saved into the file at its
+  // end; every link stays a link.
+  void linkChainsStay() {
+    FormFixture f;
+    QTemporaryDir elsewhere;
+    const QString real = elsewhere.filePath(QStringLiteral("real.snv"));
+    const QString l2 = elsewhere.filePath(QStringLiteral("l2"));
+    const QString a = f.folder.file(QStringLiteral("a.snv"));
+    writeBytes(real, "{\\rtf1 Act 1}");
+    QVERIFY(QFile::link(real, l2));
+    QVERIFY(QFile::link(l2, a));
+    QVERIFY(f.form->documents->openScript(a));
+    f.rtb().SetSelStart(f.rtb().TextLength());
+    f.rtb().SetSelText(QStringLiteral(" typed"));
+    f.form->documents->Save();
+    QVERIFY(QFileInfo(a).isSymLink());
+    QVERIFY(QFileInfo(l2).isSymLink());
+    QVERIFY(readAll(real).contains("Act 1 typed"));
+    QCOMPARE(f.form->doc.DocumentPath, a);
   }
 
   void failedLoadsChangeNothing_data() {

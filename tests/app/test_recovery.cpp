@@ -3,9 +3,15 @@
 
 #include "app/document_commands.h"
 #include "app/recovery.h"
+#include "platform/file_lock.h"
+#include "platform/rtf/rtf.h"
 #include "support/form_fixture.h"
+#include "support/scratch_mount.h"
 
 #include <QTest>
+
+#include <cerrno>
+#include <cstring>
 
 using namespace scenova;
 using platform::MsgAnswer;
@@ -29,8 +35,36 @@ void crash(FormFixture& f, qint64 asInstance) {
   f.form.reset();  // no close sequence
   const QString dir =
       QFileInfo(rtf).absolutePath() + QStringLiteral("/recovery-") + QString::number(asInstance);
+  if (rtf == dir + QStringLiteral(".rtf")) return;  // under its own id
   QVERIFY(QFile::rename(rtf, dir + QStringLiteral(".rtf")));
   QVERIFY(QFile::rename(info, dir + QStringLiteral(".path")));
+}
+
+// A keeper of f's editor on a clock that the test moves, with a pause that
+// never ends by itself (the test ends it).
+struct ClockedKeeper {
+  qint64 now = 1000000;
+  std::unique_ptr<app::RecoveryKeeper> r;
+  ClockedKeeper(FormFixture& f, const QString& folder, int sliceMs = 3) {
+    app::RecoveryKeeper::Options o;
+    o.folder = folder;
+    o.instanceId = 424242;
+    o.sliceMs = sliceMs;
+    o.pauseMs = 3600000;
+    o.clock = [this] { return now; };
+    r = std::make_unique<app::RecoveryKeeper>(*f.form, o);
+    QObject::connect(&f.rtb(), &platform::RTB::Change, r.get(), &app::RecoveryKeeper::noteChange);
+  }
+  QString kept() {
+    r->waitForWorker();
+    QFile f(r->recoveryPath());
+    return f.open(QIODevice::ReadOnly) ? platform::rtf::plainText(f.readAll()) : QString();
+  }
+};
+
+void typeAtEnd(FormFixture& f, const QString& text) {
+  f.rtb().SetSelStart(f.rtb().TextLength());
+  f.rtb().SetSelText(text);
 }
 
 }  // namespace
@@ -42,8 +76,6 @@ class TestRecovery : public QObject {
     QTemporaryDir state;
     FormFixture f({}, nullptr, state.path());
     app::RecoveryKeeper& r = *f.form->recovery;
-    QCOMPARE(r.timer().interval(), 30000);
-    QVERIFY(r.timer().isActive());
     // Nothing is kept while nothing is modified.
     r.tick();
     r.waitForWorker();
@@ -63,12 +95,6 @@ class TestRecovery : public QObject {
     r.pauseEnded();
     r.waitForWorker();
     QVERIFY(readAll(r.recoveryPath()).contains(QByteArray(QByteArray(199, 'a') + 'b')));
-    // The tick writes what changed since.
-    rtb.SetSelText(QStringLiteral("LATE"));
-    r.tick();
-    r.pauseEnded();
-    r.waitForWorker();
-    QVERIFY(readAll(r.recoveryPath()).contains("LATE"));
     // A clean save removes the copy; the script file is the saved one.
     const QString script = f.folder.file(QStringLiteral("act.snv"));
     f.dialogs.fileAnswers.push_back(script);
@@ -124,6 +150,76 @@ class TestRecovery : public QObject {
     QVERIFY(kept.contains("typed meanwhile"));
   }
 
+  // A change is kept at the first pause once it is 10 s old, and in the
+  // middle of typing once it is 25 s old.
+  void copiesAtAPauseOrWhenOverdue() {
+    QTemporaryDir state;
+    FormFixture f;
+    ClockedKeeper k(f, state.path());
+    app::RecoveryKeeper& r = *k.r;
+    typeAtEnd(f, QStringLiteral("one"));
+    QVERIFY(r.timer().isActive());
+    k.now += 5000;
+    r.tick();
+    r.pauseEnded();
+    QCOMPARE(k.kept(), QString());  // too young for a copy
+    typeAtEnd(f, QStringLiteral(" two"));
+    k.now += 5000;
+    r.tick();
+    QCOMPARE(k.kept(), QString());  // due, at the next pause
+    r.pauseEnded();
+    QCOMPARE(k.kept(), QStringLiteral("one two"));
+    typeAtEnd(f, QStringLiteral(" three"));
+    k.now += 24000;
+    r.tick();
+    QCOMPARE(k.kept(), QStringLiteral("one two"));  // still typing: waits for a pause
+    k.now += 1000;
+    r.tick();
+    QVERIFY(r.pauseTimer().isActive());
+    QCOMPARE(k.kept(), QStringLiteral("one two three"));  // overdue: kept all the same
+    // Nothing unkept: the checks stop until the next change.
+    r.tick();
+    QVERIFY(!r.timer().isActive());
+  }
+
+  // A typist who never pauses: after 60 s of a word every 100 ms (the
+  // checks every second as the timer makes them), the last copy written
+  // holds all but the last 30 s. Between two words the window's events
+  // run as they would in 100 ms; a long script's copy needs more turns than
+  // that, so every word drops it, and it is kept all the same.
+  void steadyTypingIsKeptEveryHalfMinute_data() {
+    QTest::addColumn<int>("lines");
+    QTest::newRow("a short script") << 0;
+    QTest::newRow("a long script") << 3000;
+  }
+  void steadyTypingIsKeptEveryHalfMinute() {
+    QFETCH(int, lines);
+    QTemporaryDir state;
+    FormFixture f;
+    ClockedKeeper k(f, state.path(), lines > 0 ? 0 : 3);  // long: one paragraph per turn
+    QString script;
+    for (int i = 0; i < lines; ++i) script += QStringLiteral("Line %1\r\n").arg(i);
+    f.rtb().SetText(script);
+    // What a crash at any moment would find.
+    QString lastKept;
+    QObject::connect(k.r.get(), &app::RecoveryKeeper::written, [&](bool ok) {
+      QFile copy(k.r->recoveryPath());
+      if (ok && copy.open(QIODevice::ReadOnly)) lastKept = platform::rtf::plainText(copy.readAll());
+    });
+    for (int tenth = 0; tenth < 600; ++tenth) {
+      typeAtEnd(f, QStringLiteral("w%1 ").arg(tenth));
+      for (int turn = 0; turn < 50; ++turn) QCoreApplication::processEvents();
+      k.now += 100;
+      if (tenth % 10 == 9) k.r->tick();
+    }
+    QVERIFY(k.r->pauseTimer().isActive());  // never a pause
+    QVERIFY(!lastKept.isEmpty());
+    const QStringList words = lastKept.mid(script.size() - lines).split(QLatin1Char(' '));
+    for (int tenth = 0; tenth < 300; ++tenth)
+      QVERIFY2(words.contains(QStringLiteral("w%1").arg(tenth)),
+               qPrintable(QString::number(tenth)));
+  }
+
   void aCrashedSessionIsOfferedAndRestored() {
     QTemporaryDir state;
     test::ProgramFolder scripts;
@@ -138,8 +234,7 @@ class TestRecovery : public QObject {
       f.rtb().SetSelBold(true);
       f.rtb().SetSelText(QStringLiteral(" thunder, typed after the save"));
       typed = f.rtb().Text();
-      f.form->recovery->tick();
-      f.form->recovery->pauseEnded();
+      f.form->recovery->writeNow();
       crash(f, kDeadInstance);
     }
     const QByteArray onDisk = readAll(script);
@@ -162,28 +257,96 @@ class TestRecovery : public QObject {
     QVERIFY(QFileInfo::exists(g.form->recovery->recoveryPath()));
   }
 
+  // A copy is a running program's while that program holds the lock beside
+  // it, whatever its id; the rest are a dead program's and offered. So are
+  // the copies named after a process that runs now (after a reboot the same
+  // id goes to another process), this very one included.
   void declinedAndLiveCopies() {
     QTemporaryDir state;
     {
       FormFixture f({}, nullptr, state.path());
       f.rtb().SetText(QStringLiteral("another window's work"));
       f.form->recovery->writeNow();
-      crash(f, 1);  // process 1 always runs: its copy is not ours to offer
+      crash(f, kDeadInstance);
     }
+    platform::FileLock running(
+        state.filePath(QStringLiteral("recovery-%1.lock").arg(kDeadInstance)));
+    QCOMPARE(running.tryLock(), platform::FileLock::Result::Held);
     {
       FormFixture f({}, nullptr, state.path());
       f.rtb().SetText(QStringLiteral("untitled work"));
       f.form->recovery->writeNow();
-      crash(f, kDeadInstance);
+      crash(f, 1);  // process 1 runs, but it is no program of ours
     }
+    // What dead copies and locks left behind goes.
+    const QString leftover = state.filePath(QStringLiteral(".recovery-5.rtf.scenova-tmp-AbCdEf"));
+    const QString oldLock = state.filePath(QStringLiteral("recovery-5.lock"));
+    for (const QString& p : {leftover, oldLock}) QVERIFY(QFile(p).open(QIODevice::WriteOnly));
     FormFixture g({}, nullptr, state.path());  // the question is answered No
     QCOMPARE(g.dialogs.messages.size(), 1);
     QVERIFY(g.dialogs.messages[0].text.contains(g.text(97).trimmed()));
     QCOMPARE(g.rtb().TextLength(), 0);
     QCOMPARE(g.form->doc.Modified, 0);
+    QVERIFY(!QFileInfo::exists(state.filePath(QStringLiteral("recovery-1.rtf"))));
     QVERIFY(
-        !QFileInfo::exists(state.filePath(QStringLiteral("recovery-%1.rtf").arg(kDeadInstance))));
-    QVERIFY(QFileInfo::exists(state.filePath(QStringLiteral("recovery-1.rtf"))));
+        QFileInfo::exists(state.filePath(QStringLiteral("recovery-%1.rtf").arg(kDeadInstance))));
+    QVERIFY(!QFileInfo::exists(leftover));
+    QVERIFY(!QFileInfo::exists(oldLock));
+    QVERIFY(QFileInfo::exists(g.form->recovery->lockPath()));
+  }
+
+  void aDeadCopyUnderThisProcesssId() {
+    QTemporaryDir state;
+    const qint64 me = QCoreApplication::applicationPid();
+    {
+      FormFixture f({}, nullptr, state.path());
+      QCOMPARE(f.form->recovery->instanceId(), me);
+      f.rtb().SetText(QStringLiteral("before the reboot"));
+      f.form->recovery->writeNow();
+      crash(f, me);
+    }
+    FormFixture g({}, nullptr, state.path(), false);
+    g.dialogs.messageAnswers.push_back(MsgAnswer::Yes);
+    g.form->Form_Load();
+    QCOMPARE(g.dialogs.messages.size(), 1);
+    QCOMPARE(g.rtb().Text(), QStringLiteral("before the reboot"));
+    // Kept again under an id of its own; the old copy is gone.
+    app::RecoveryKeeper& r = *g.form->recovery;
+    QVERIFY(r.instanceId() != me);
+    QVERIFY(QFileInfo::exists(r.recoveryPath()));
+    QVERIFY(!QFileInfo::exists(state.filePath(QStringLiteral("recovery-%1.rtf").arg(me))));
+  }
+
+  // Copies that cannot be written are reported once, with the system's
+  // reason: the author knows that nothing protects the work.
+  void anUnwritableFolderIsReportedOnce_data() {
+    QTest::addColumn<bool>("full");
+    QTest::newRow("read-only") << false;
+    QTest::newRow("full") << true;
+  }
+  void anUnwritableFolderIsReportedOnce() {
+    QFETCH(bool, full);
+    test::ScratchMount disk(64);
+    if (!disk.ok()) QSKIP("cannot mount a small file system here");
+    const QString folder = disk.path() + QStringLiteral("/scenova");
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(full ? disk.fill() : disk.remountReadOnly());
+    FormFixture f({}, nullptr, folder);
+    app::RecoveryKeeper& r = *f.form->recovery;
+    QLabel& notice = *f.form->ui.Label11;
+    f.rtb().SetText(QStringLiteral("A line of the play.\n").repeated(50));
+    r.writeNow();
+    r.waitForWorker();
+    QVERIFY(notice.isVisibleTo(f.form.get()));
+    QVERIFY2(notice.text().startsWith(f.text(245)), qPrintable(notice.text()));
+    const QString reason = QString::fromLocal8Bit(std::strerror(full ? ENOSPC : EROFS));
+    QVERIFY2(notice.text().contains(reason), qPrintable(notice.text()));
+    QVERIFY2(notice.text().contains(folder), qPrintable(notice.text()));
+    f.form->Timer5_Timer();  // the notice's time is over
+    typeAtEnd(f, QStringLiteral("more"));
+    r.writeNow();
+    r.waitForWorker();
+    QVERIFY(!notice.isVisibleTo(f.form.get()));
   }
 };
 

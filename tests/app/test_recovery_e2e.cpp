@@ -154,6 +154,41 @@ class TestRecoveryEndToEnd : public QObject {
     // The dead instance's copy was taken over by the new one.
     QVERIFY(!QFileInfo::exists(program.recovery(pid)));
   }
+
+  // A typist who never pauses (xdotool's delay of 100 ms, some 18 keys a
+  // second, faster than anyone types): a copy is written while
+  // the typing goes on, within 30 s of the first key, and a kill then
+  // leaves it to restore.
+  void steadyTypingIsKeptWithoutAPause() {
+    Installed program;
+    auto crashing = program.start({});
+    QVERIFY(crashing->waitForStarted());
+    const qint64 pid = crashing->processId();
+    QVERIFY(!focusWindow(pid).isEmpty());
+    QString words;
+    while (words.size() < 600) words += QStringLiteral("Thunder rolls and the ghost walks on. ");
+    QProcess typing;
+    QElapsedTimer since;
+    typing.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("100"), words});
+    since.start();
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(program.recovery(pid)), 32000);
+    const qint64 after = since.elapsed();
+    QCOMPARE(typing.state(), QProcess::Running);  // no pause came
+    crashing->kill();
+    QVERIFY(crashing->waitForFinished(5000));
+    typing.kill();
+    typing.waitForFinished(5000);
+    QFile copy(program.recovery(pid));
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    const QString kept = platform::rtf::plainText(copy.readAll());
+    qInfo("a copy %lld ms after the first key, %lld characters", after, qint64(kept.size()));
+    QVERIFY2(after <= 30000, qPrintable(QString::number(after)));
+    // What was typed up to the copy (a key repeated by a loaded X server
+    // may add a letter here and there).
+    QVERIFY2(kept.size() >= 150, qPrintable(kept));
+    QVERIFY2(kept.count(QStringLiteral("the ghost walks on.")) >= 3, qPrintable(kept));
+  }
 };
 
 QTEST_GUILESS_MAIN(TestRecoveryEndToEnd)

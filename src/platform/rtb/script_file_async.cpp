@@ -43,6 +43,7 @@ std::unique_ptr<QTextDocument> readScriptFileInBackground(const QString& path,
     doc->setDefaultFont(font);
     doc->setUndoRedoEnabled(false);
     if (!readScriptFile(path, *doc, &reason)) return;
+    removeAbandonedTempFiles(path);  // what killed saves of this script left behind
     doc->moveToThread(owner);
     result = std::move(doc);
   });

@@ -17,7 +17,8 @@ class QTextDocument;
 namespace scenova::platform {
 
 // Reads the file into a new document that belongs to the calling thread
-// (without a layout). Null, with *error, when it cannot be read.
+// (without a layout). Null, with *error, when it cannot be read. The
+// temporary files that killed saves of it left beside it go.
 std::unique_ptr<QTextDocument> readScriptFileInBackground(const QString& path,
                                                           const QFont& defaultFont,
                                                           QString* error = nullptr);
