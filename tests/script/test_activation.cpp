@@ -172,10 +172,10 @@ class TestActivation : public QObject {
 
   void failedOpenShowsTheDevicesText() {
     Rig r;
-    r.folder.write(QStringLiteral("photo.jpeg"), QByteArrayLiteral("x"));
+    r.folder.write(QStringLiteral("thunder.ogg"), QByteArrayLiteral("x"));
     const quint32 failure = platform::code(platform::MciError::UnsupportedFormat);
     r.device.failNextOpen = failure;
-    r.editor->SetText(QStringLiteral("[[photo.jpeg]]"));
+    r.editor->SetText(QStringLiteral("[[thunder.ogg]]"));
     r.clickAt(4);
     QCOMPARE(r.host->notices, QStringList{r.device.errorString(failure)});
     // The panel comes up all the same.
