@@ -16,6 +16,7 @@
 #include "../../tests/audio/transport_rig.h"
 #include "platform/media/mpv_player.h"
 #include "platform/monitors.h"
+#include "video/monitor_list.h"
 #include "video/projector_window.h"
 #include "video/show_window.h"
 #include "video/video_panel.h"
@@ -196,9 +197,10 @@ void BM_PlayToFirstFrameOnProjector(benchmark::State& state) {
   Panel p;
   p.rig.ui.Check1->setChecked(true);
   const QString clip = blackThenRed();
-  const auto monitor = video::projectorMonitor(p.screens);
+  const video::clsMonitors list(p.screens);
+  const video::clsMonitor* monitor = list.ProjectorMonitor();
   if (!monitor) return state.SkipWithError("needs a second monitor");
-  const QPoint centre = monitor->center();
+  const QPoint centre((monitor->Left + monitor->Right) / 2, (monitor->Top + monitor->Bottom) / 2);
   std::vector<double> ms;
   for (auto _ : state) {
     p.panel->cmdStopV_Click();

@@ -2,6 +2,8 @@
 
 #include "ui/language_table.h"
 
+#include <QImageReader>
+
 namespace scenova::app {
 
 QString TrimAtNul(const QString& text) {
@@ -30,9 +32,13 @@ QList<platform::FileFilter> scriptFilter() {
 }
 
 QList<platform::FileFilter> mediaFilter(const ui::LanguageTable& lang) {
-  return {{lang[41], QStringLiteral("*.avi;*.kar;*.mid;*.mp3;*.mpg;*.mpeg;*.ogv;*.wav;*.wma;*.wmv;"
-                                    "*.flv;*.mp4;*.mts;*.mkv;*.mka;*.wav;*.bmp;*.jpg")},
-          {lang[26], QStringLiteral("*.*")}};
+  QString patterns = QStringLiteral(
+      "*.avi;*.kar;*.mid;*.mp3;*.mpg;*.mpeg;*.ogv;*.wav;*.wma;*.wmv;*.flv;*.mp4;*.mts;*.mkv;"
+      "*.mka;*.mov;*.vob;*.flac;*.ogg;*.opus;*.m4a");
+  // Every picture a cue can show: the formats the image reader reads here.
+  for (const QByteArray& format : QImageReader::supportedImageFormats())
+    patterns += QStringLiteral(";*.") + QString::fromLatin1(format);
+  return {{lang[41], patterns}, {lang[26], QStringLiteral("*.*")}};
 }
 
 }  // namespace scenova::app

@@ -38,4 +38,8 @@ std::optional<MonitorRects> FakeMonitorSystem::monitorInfo(qint64 handle) const 
   return MonitorRects{monitors[i].rect, monitors[i].work};
 }
 
+qint64 FakeMonitorSystem::primaryMonitor() const {
+  return monitors.isEmpty() ? 0 : handleOf(0);
+}
+
 }  // namespace scenova::platform

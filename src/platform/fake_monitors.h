@@ -9,6 +9,7 @@ namespace scenova::platform {
 // Monitors for tests: a list of rectangles, the first one primary. Handles
 // are 101, 102, ... by position in the list. monitorCount can be set apart
 // from the list (0 stands for a platform without multi-monitor support).
+// After changing the list, notifyChanged() reports it as the system would.
 class FakeMonitorSystem final : public MonitorSystem {
  public:
   struct Monitor {
@@ -27,6 +28,8 @@ class FakeMonitorSystem final : public MonitorSystem {
   qint64 monitorAt(QPoint point, bool orPrimary) const override;
   qint64 monitorOfWindow(const QWidget* window, bool orPrimary) const override;
   std::optional<MonitorRects> monitorInfo(qint64 handle) const override;
+  qint64 primaryMonitor() const override;
+  void notifyChanged() { Q_EMIT changed(); }
 };
 
 }  // namespace scenova::platform

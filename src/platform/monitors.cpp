@@ -37,6 +37,28 @@ Handles& handles() {
 
 }  // namespace
 
+QtMonitorSystem::QtMonitorSystem(QObject* parent) : MonitorSystem(parent) {
+  auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+  if (!app) return;
+  for (QScreen* s : QGuiApplication::screens()) watch(s);
+  connect(app, &QGuiApplication::screenAdded, this, [this](QScreen* s) {
+    watch(s);
+    Q_EMIT changed();
+  });
+  // Qt sends this after taking the screen out of its list and before it
+  // moves the windows on it to the primary screen.
+  connect(app, &QGuiApplication::screenRemoved, this, [this] { Q_EMIT changed(); });
+  connect(app, &QGuiApplication::primaryScreenChanged, this, [this] { Q_EMIT changed(); });
+}
+
+void QtMonitorSystem::watch(QScreen* screen) {
+  connect(screen, &QScreen::geometryChanged, this, [this] { Q_EMIT changed(); });
+}
+
+qint64 QtMonitorSystem::primaryMonitor() const {
+  return handles().of(QGuiApplication::primaryScreen());
+}
+
 int QtMonitorSystem::monitorCount() const {
   return int(QGuiApplication::screens().size());
 }

@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QImageReader>
 
 namespace scenova::script {
 
@@ -19,6 +20,15 @@ namespace {
 
 constexpr const char* kVideoEndings[] = {".mpg", ".avi", ".flv", ".mp4", ".ogv",
                                          "mpeg", ".mov", ".mkv", ".vob", ".wmv"};
+
+// Every format the image reader of this installation reads is a picture.
+bool isPictureEnding(QStringView path) {
+  static const QList<QByteArray> formats = QImageReader::supportedImageFormats();
+  const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+  if (dot < 0 || path.indexOf(QLatin1Char('/'), dot) >= 0) return false;
+  const QByteArray ending = path.mid(dot + 1).toString().toLower().toUtf8();
+  return !ending.isEmpty() && formats.contains(ending);
+}
 
 bool shown(const QWidget* w) {
   return w && !w->isHidden();
@@ -35,8 +45,7 @@ MediaType mediaTypeOf(QStringView path) {
     if (ending == QLatin1StringView(v)) return MediaType::Video;
   if (ending == QLatin1StringView(".mid") || ending == QLatin1StringView(".kar"))
     return MediaType::Midi;
-  if (ending == QLatin1StringView(".jpg") || ending == QLatin1StringView(".bmp"))
-    return MediaType::Picture;
+  if (isPictureEnding(path)) return MediaType::Picture;
   return MediaType::Audio;
 }
 

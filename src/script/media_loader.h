@@ -13,8 +13,10 @@ namespace scenova::script {
 
 enum class MediaType { Audio, Video, Midi, Picture };
 
-// The kind of a media file by the last four characters of its lower-cased
-// name (so "mpeg" counts without its dot, and ".jpeg" is no picture).
+// The kind of a media file by its lower-cased name: videos and MIDI by the
+// last four characters (so "mpeg" counts without its dot), pictures by an
+// ending of any format the image reader reads (.jpg, .jpeg, .png, .gif,
+// .webp, ...); anything else is audio.
 MediaType mediaTypeOf(QStringView path);
 
 // A cue's path as this system spells it: "\" separates folders like "/".

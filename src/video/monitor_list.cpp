@@ -71,6 +71,19 @@ void clsMonitors::Refresh() {
   }
 }
 
+const clsMonitor* clsMonitors::ProjectorMonitor() const {
+  if (system_.monitorCount() == 0) return nullptr;  // one entry: the primary
+  const qint64 primaryHandle = system_.primaryMonitor();
+  const clsMonitor* primary = Item(QString::number(primaryHandle));
+  const clsMonitor* first = nullptr;
+  for (const clsMonitor& m : monitors_) {
+    if (m.Handle == primaryHandle) continue;
+    if (primary && m.Left >= primary->Right) return &m;
+    if (!first) first = &m;
+  }
+  return first;
+}
+
 qint64 clsMonitors::GetMonitorFromXYPoint(int x, int y, int flags) const {
   return system_.monitorAt(QPoint(x, y), flags == 1);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-// The monitor list: built once at start-up by probing the virtual desktop,
-// so monitors attached or removed later are not seen. Callers mostly ask how
-// many monitors there are; a count above one enables the projector.
+// The monitor list: built at start-up by probing the virtual desktop, and
+// built again by its owner whenever the system reports a monitor added,
+// removed or moved. Callers mostly ask how many monitors there are; a count
+// above one enables the projector, which goes to ProjectorMonitor().
 
 #include <QList>
 #include <QString>
@@ -43,6 +44,13 @@ class clsMonitors {
   // Rebuilds the list: one entry per monitor that contains the centre of a
   // 640x480 cell of the virtual desktop, rows top to bottom, left to right.
   void Refresh();
+
+  // The monitor the show windows go to: the first entry that is not the
+  // primary monitor, an entry wholly right of the primary (its left edge at
+  // or past the primary's right edge) before any other. Left of, above,
+  // below or bottom-aligned beside the primary all work. Null when the list
+  // holds only the primary.
+  const clsMonitor* ProjectorMonitor() const;
 
   // -1 when the look-up cannot be made; 0 when no monitor matches and
   // flags is 0 (flags 1: the primary monitor then).

@@ -1,19 +1,8 @@
 #include "video/show_window.h"
 
-#include "platform/monitors.h"
-
 #include <QKeyEvent>
 
 namespace scenova::video {
-
-std::optional<QRect> projectorMonitor(const platform::MonitorSystem& monitors) {
-  const QPoint justRight(monitors.primarySize().width(), 0);
-  const qint64 handle = monitors.monitorAt(justRight, false);
-  if (handle == 0) return std::nullopt;
-  const auto info = monitors.monitorInfo(handle);
-  if (!info) return std::nullopt;
-  return info->monitor;
-}
 
 ShowWindow::ShowWindow(const QString& name, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {

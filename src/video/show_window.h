@@ -5,19 +5,7 @@
 
 #include <QWidget>
 
-#include <optional>
-
-namespace scenova::platform {
-class MonitorSystem;
-}
-
 namespace scenova::video {
-
-// The monitor right of the primary one: the one that holds the point just
-// past the primary screen's width at the top. Nothing when no monitor is
-// there (e.g. it was unplugged), so that nothing lands on the operator's
-// screen instead.
-std::optional<QRect> projectorMonitor(const platform::MonitorSystem& monitors);
 
 class ShowWindow : public QWidget {
   Q_OBJECT

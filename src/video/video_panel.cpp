@@ -46,7 +46,9 @@ VideoPanel::VideoPanel(VideoParts parts, QObject* parent)
 }
 
 void VideoPanel::Form_Load() {
-  if (!monitors_) monitors_ = std::make_unique<clsMonitors>(*p_.monitorSystem);
+  if (monitors_) return;
+  monitors_ = std::make_unique<clsMonitors>(*p_.monitorSystem);
+  connect(p_.monitorSystem, &platform::MonitorSystem::changed, this, &VideoPanel::monitorsChanged);
 }
 
 VideoPanel::~VideoPanel() {
@@ -97,7 +99,6 @@ ProjectorWindow& VideoPanel::Form2() {
   if (!form2_) {
     platform::PlayerSettings s;
     s.autoStart = true;
-    s.stretchToFit = true;
     s.fullScreen = true;
     form2_ = std::make_unique<ProjectorWindow>(p_.createPlayer ? p_.createPlayer(s) : nullptr);
     connect(&form2_->Timer1, &QTimer::timeout, this, &VideoPanel::Form2_Timer1_Timer);
@@ -167,16 +168,56 @@ void VideoPanel::placeWMP2() {
   ui_.WMP2->raise();
 }
 
-bool VideoPanel::placeOnProjector(QWidget& window) {
-  const auto target = projectorMonitor(*p_.monitorSystem);
-  if (!target) {
-    // The second monitor is gone: never put the window over the operator's.
+bool VideoPanel::projectorMonitorThere() const {
+  const clsMonitor* m = monitors_ ? monitors_->ProjectorMonitor() : nullptr;
+  return m && p_.monitorSystem->monitorInfo(m->Handle);
+}
+
+bool VideoPanel::placeOnProjector(ShowWindow& window) {
+  const clsMonitor* m = monitors_ ? monitors_->ProjectorMonitor() : nullptr;
+  // Asked again: the monitor may have gone since the list was built.
+  const auto info = m ? p_.monitorSystem->monitorInfo(m->Handle) : std::nullopt;
+  if (!info) {
+    // Never put the window over the operator's monitor.
     window.hide();
-    if (p_.notice) p_.notice(lang_[124]);
     return false;
   }
-  static_cast<ShowWindow&>(window).place(*target);
+  placedOn_ = m->Handle;
+  window.place(info->monitor);
   return true;
+}
+
+void VideoPanel::fallBackToMainWindow(const QString& why) {
+  platform::MediaPlayer* wmp1 = form2_ ? form2_->WMP1() : nullptr;
+  const bool playing = ui_.cmdPlayV->Tag == lang_[8];
+  const double at = wmp1 && !wmp1->url().isEmpty() ? wmp1->currentPosition() : 0;
+  hideForm2();
+  if (zoom_) zoom_->hide();
+  // Runs Check1_Click: both players emptied (the video remembered), the
+  // panel's player shown.
+  if (ui_.Check1->isChecked()) ui_.Check1->setChecked(false);
+  if (p_.notice) p_.notice(why);
+  if (!playing) return;
+  ui_.cmdPlayV->Tag = lang_[7];
+  cmdPlayV_Click();
+  if (at > 0 && p_.WMP2 && !p_.WMP2->url().isEmpty()) p_.WMP2->setCurrentPosition(at);
+}
+
+void VideoPanel::monitorsChanged() {
+  if (!monitors_) return;
+  monitors_->Refresh();
+  if (placedOn_ == 0) return;  // nothing was put on a projector
+  if (const auto placed = p_.monitorSystem->monitorInfo(placedOn_)) {
+    // Moved or given another resolution: the show windows follow it.
+    for (ShowWindow* w :
+         {static_cast<ShowWindow*>(form2_.get()), static_cast<ShowWindow*>(zoom_.get())})
+      if (shown(w)) w->place(placed->monitor);
+    return;
+  }
+  // The projector's monitor went away: its windows must not land on the
+  // operator's monitor, and the next video must not go to it.
+  placedOn_ = 0;
+  if (shown(form2_.get()) || shown(zoom_.get()) || projectorOn()) fallBackToMainWindow(lang_[208]);
 }
 
 void VideoPanel::hideForm2() {
@@ -185,6 +226,9 @@ void VideoPanel::hideForm2() {
 
 void VideoPanel::cmdPlayV_Click() {
   platform::MediaPlayer* wmp2 = p_.WMP2;
+  // A projector that cannot be shown never takes the video out of sight.
+  if (ui_.cmdPlayV->Tag == lang_[7] && projectorMode() && !projectorMonitorThere())
+    fallBackToMainWindow(lang_[124]);
   if (ui_.cmdPlayV->Tag == lang_[7]) {
     ui_.cmdPlayV->Tag = lang_[8];
     setBusy(true);
@@ -210,6 +254,8 @@ void VideoPanel::cmdPlayV_Click() {
       }
       placeWMP2();
       if (shown(ui_.imgZoom)) ui_.imgZoom->hide();
+      // Emptied by the switch: the video it took from the players comes back.
+      if (wmp2 && wmp2->url().isEmpty() && !lastVideo_.isEmpty()) wmp2->setUrl(lastVideo_);
       if (wmp2) wmp2->play();
       ui::twips::setLeft(ui_.lblContatoreV, ui::twips::left(ui_.Shape8));
       ui::twips::setWidth(ui_.lblContatoreV, ui::twips::width(ui_.Shape8));
@@ -341,12 +387,16 @@ void VideoPanel::Check1_Click() {
   if (projectorMode()) {
     if (ui_.WMP2) ui_.WMP2->hide();
     ProjectorWindow& form2 = Form2();
-    if (placeOnProjector(form2)) {
-      form2.show();
-      form2.raise();
-      form2.activateWindow();
-      form2.setFocus();
+    if (!placeOnProjector(form2)) {
+      // As with one monitor: the switch goes back (running this again).
+      ui_.Check1->setChecked(false);
+      if (p_.notice) p_.notice(lang_[124]);
+      return;
     }
+    form2.show();
+    form2.raise();
+    form2.activateWindow();
+    form2.setFocus();
     return;
   }
   if (ui_.Check1->isChecked()) {
@@ -375,6 +425,14 @@ void VideoPanel::showPicture(bool show) {
 }
 
 void VideoPanel::loadPicture(const QString& path) {
+  QString error;
+  const auto picture = readPicture(path, &error);
+  if (!picture) {
+    // The previous picture and its preview stay; the operator learns why
+    // this one did not come.
+    if (p_.notice) p_.notice(error);
+    return;
+  }
   ui_.imgZoom->hide();
   if (p_.WMP2) p_.WMP2->close();
   if (form2_ && form2_->isVisible()) {
@@ -382,21 +440,17 @@ void VideoPanel::loadPicture(const QString& path) {
     form2_->hide();
   }
   ZoomWindow& zoom = frmZoom();
-  QString error;
-  const auto picture = readPicture(path, &error);
-  if (!picture) {
-    // The previous picture stays; the operator learns why this one did not come.
-    if (p_.notice) p_.notice(error);
-    return;
-  }
   zoom.Image1->setPicture(*picture);
   if (monitorCount() >= 2) {
-    if (!placeOnProjector(zoom)) return;
-    zoom.Form_Resize();
-    zoom.show();
-    zoom.raise();
-    zoom.Image1->show();
-    return;
+    if (placeOnProjector(zoom)) {
+      zoom.Form_Resize();
+      zoom.show();
+      zoom.raise();
+      zoom.Image1->show();
+      return;
+    }
+    // The projector cannot be shown: the picture comes up in the main window.
+    if (p_.notice) p_.notice(lang_[124]);
   }
   // One monitor: the preview under the video panel, as wide as the panel
   // for a landscape picture, three quarters of that high otherwise.

@@ -6,9 +6,12 @@
 // entry points that the buttons, the Video menu, cues and the media loader
 // all run.
 //
-// Projector mode (the switch Check1 ticked and more than one monitor found
-// at start-up) is decided anew by every operation: it chooses WMP1 on the
-// projector window, else WMP2.
+// Projector mode (the switch Check1 ticked and more than one monitor in the
+// monitor list) is decided anew by every operation: it chooses WMP1 on the
+// projector window, else WMP2. The monitor list is built again whenever the
+// system reports a monitor added, removed or moved; the show windows follow
+// their monitor, and when it goes away (or the projector cannot be shown)
+// the switch goes back, video plays in the main window and a notice says why.
 
 #include "video/video_operations.h"
 
@@ -36,6 +39,7 @@ namespace scenova::video {
 
 class clsMonitors;
 class ProjectorWindow;
+class ShowWindow;
 class ZoomWindow;
 
 struct VideoParts {
@@ -61,8 +65,8 @@ class VideoPanel final : public QObject, public VideoOperations {
   explicit VideoPanel(VideoParts parts, QObject* parent = nullptr);
   ~VideoPanel() override;
 
-  // Builds the monitor list (start-up step 1); it is never rebuilt, so
-  // monitors attached or removed later are not seen.
+  // Builds the monitor list (start-up step 1) and follows the system's
+  // reports of monitors changing from then on.
   void Form_Load();
   const clsMonitors* monitors() const { return monitors_.get(); }
 
@@ -106,9 +110,14 @@ class VideoPanel final : public QObject, public VideoOperations {
   void setBusy(bool busy);
   void relabel();
   void placeWMP2();
-  // Puts a show window over the projector's monitor; false (and a notice)
-  // when that monitor is not there any more.
-  bool placeOnProjector(QWidget& window);
+  // Puts a show window over the projector's monitor; false (the window
+  // hidden) when there is no such monitor.
+  bool placeOnProjector(ShowWindow& window);
+  bool projectorMonitorThere() const;
+  // The switch goes back and the operator is told why; a video that was
+  // playing goes on in the main window's player from where it stood.
+  void fallBackToMainWindow(const QString& why);
+  void monitorsChanged();
   void hideForm2();
   void counterTick(platform::MediaPlayer* player, bool endOfMedia);
   void setPlayPicture(const char* name);
@@ -124,7 +133,8 @@ class VideoPanel final : public QObject, public VideoOperations {
   std::unique_ptr<ProjectorWindow> form2_;
   std::unique_ptr<ZoomWindow> zoom_;
   bool busy_ = false;
-  QString lastVideo_;  // the URL the switch took from the players
+  QString lastVideo_;    // the URL the switch took from the players
+  qint64 placedOn_ = 0;  // the monitor the show windows were put on last
 };
 
 }  // namespace scenova::video

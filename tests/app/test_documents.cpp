@@ -7,6 +7,8 @@
 #include "support/form_fixture.h"
 #include "support/scratch_mount.h"
 
+#include <QImageReader>
+#include <QSet>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -404,7 +406,14 @@ class TestDocuments : public QObject {
     QCOMPARE(r.defaultExtension, QStringLiteral("wav"));
     QCOMPARE(r.filters.size(), 2);
     QCOMPARE(r.filters[0].description, f.text(41));
-    QVERIFY(r.filters[0].patterns.endsWith(QStringLiteral("*.bmp;*.jpg")));
+    // Every sound the player plays and every picture a cue shows, each once.
+    const QStringList patterns = r.filters[0].patterns.split(u';');
+    QCOMPARE(QSet<QString>(patterns.begin(), patterns.end()).size(), patterns.size());
+    for (const char* ending : {"wav", "mp3", "flac", "ogg", "opus", "m4a", "mp4", "mid", "jpg",
+                               "jpeg", "png", "gif", "bmp"})
+      QVERIFY2(patterns.contains(QStringLiteral("*.") + QLatin1StringView(ending)), ending);
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+      QVERIFY(patterns.contains(QStringLiteral("*.") + QString::fromLatin1(format)));
     QCOMPARE(r.filters[1].patterns, QStringLiteral("*.*"));
     QCOMPARE(rtb.Text(), QStringLiteral("Thunder[[Files/sounds/bell.wav]]  here"));
     QCOMPARE(f.form->doc.Modified, 1);

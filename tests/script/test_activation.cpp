@@ -118,12 +118,18 @@ class TestActivation : public QObject {
     QTest::newRow("mp3") << QStringLiteral("Intro.MP3") << int(T::Audio);
     QTest::newRow("mpeg without its dot") << QStringLiteral("clip.mpeg") << int(T::Video);
     QTest::newRow("video in capitals") << QStringLiteral("CLIP.AVI") << int(T::Video);
-    QTest::newRow("jpeg is no picture") << QStringLiteral("photo.jpeg") << int(T::Audio);
     QTest::newRow("picture") << QStringLiteral("photo.Jpg") << int(T::Picture);
     QTest::newRow("bitmap") << QStringLiteral("a.bmp") << int(T::Picture);
+    // Every format the image reader reads is a picture, not only .jpg and .bmp.
+    QTest::newRow("jpeg") << QStringLiteral("photo.jpeg") << int(T::Picture);
+    QTest::newRow("png in capitals") << QStringLiteral("Slide.PNG") << int(T::Picture);
+    QTest::newRow("gif") << QStringLiteral("/show/v1.2/logo.gif") << int(T::Picture);
+    QTest::newRow("a dot in a folder only")
+        << QStringLiteral("/show/a.png/thunder") << int(T::Audio);
     QTest::newRow("karaoke") << QStringLiteral("song.kar") << int(T::Midi);
     QTest::newRow("midi") << QStringLiteral("song.MID") << int(T::Midi);
-    QTest::newRow("tiff") << QStringLiteral("scan.tiff") << int(T::Audio);
+    QTest::newRow("flac") << QStringLiteral("rain.flac") << int(T::Audio);
+    QTest::newRow("opus") << QStringLiteral("rain.opus") << int(T::Audio);
   }
   void mediaKinds() {
     QFETCH(QString, path);
@@ -166,10 +172,10 @@ class TestActivation : public QObject {
 
   void failedOpenShowsTheDevicesText() {
     Rig r;
-    r.folder.write(QStringLiteral("photo.jpeg"), QByteArrayLiteral("x"));
+    r.folder.write(QStringLiteral("thunder.ogg"), QByteArrayLiteral("x"));
     const quint32 failure = platform::code(platform::MciError::UnsupportedFormat);
     r.device.failNextOpen = failure;
-    r.editor->SetText(QStringLiteral("[[photo.jpeg]]"));
+    r.editor->SetText(QStringLiteral("[[thunder.ogg]]"));
     r.clickAt(4);
     QCOMPARE(r.host->notices, QStringList{r.device.errorString(failure)});
     // The panel comes up all the same.

@@ -100,6 +100,21 @@ class TestPictures : public QObject {
     }
   }
 
+  void anUnreadablePictureKeepsThePreview() {
+    Rig r({test::kLeftMonitor});
+    r.panel->loadPicture(r.picture(QStringLiteral("good.png"), 400, 300, "PNG"));
+    QVERIFY(!r.ui.imgZoom->isHidden());
+    const QRect where = r.ui.imgZoom->geometry();
+    const QImage shown = r.ui.imgZoom->pixmap().toImage();
+    QVERIFY(!shown.isNull());
+    r.folder.write(QStringLiteral("broken.png"), QByteArrayLiteral("\x89PNG but no more"));
+    r.panel->loadPicture(r.folder.file(QStringLiteral("broken.png")));
+    QCOMPARE(r.notices.size(), 1);
+    QVERIFY(!r.ui.imgZoom->isHidden());
+    QCOMPARE(r.ui.imgZoom->geometry(), where);
+    QCOMPARE(r.ui.imgZoom->pixmap().toImage(), shown);
+  }
+
   void hugePicturesAreDecodedSmaller() {
     // 20000x20000 pixels: read at a size a projector can show, quickly.
     Rig r;

@@ -227,20 +227,141 @@ class TestVideoPanel : public QObject {
     QVERIFY(r.wmp2.playing());
   }
 
-  void secondMonitorUnpluggedSinceStartUp() {
+  void secondMonitorUnpluggedUnreported() {
+    // Gone after the list was built, and the system never said so.
     Rig r;
     r.cue();
-    r.monitors.monitors.removeLast();  // gone after the list was built
+    r.monitors.monitors.removeLast();
     QCOMPARE(r.panel->monitorCount(), 2);
     r.ui.Check1->setChecked(true);
-    // Never over the operator's screen; the operator is told.
+    // Never over the operator's screen; the switch goes back and says why.
     QVERIFY(r.form2()->isHidden());
+    QVERIFY(!r.ui.Check1->isChecked());
     QCOMPARE(r.notices, QStringList{r.lang[124]});
+    // The next video cue goes where it is seen: to the main window.
+    QVERIFY(r.panel->activePlayer() == &r.wmp2);
+    r.wmp2.setUrl(r.clip);
     r.panel->cmdPlayV_Click();
     QVERIFY(r.form2()->isHidden());
-    QVERIFY(r.wmp1->playing());
+    QVERIFY(r.wmp2.playing());
+    QCOMPARE(r.wmp2.url(), r.clip);
+    QVERIFY(!r.ui.WMP2->isHidden());
     r.panel->cmdStopV_Click();  // the panel stays usable
     QCOMPARE(r.counter(), QStringLiteral("00:00 / 00:00"));
+  }
+
+  void refusedAtPlayTheVideoStaysInSight() {
+    // The projector worked when the switch was ticked, then its monitor
+    // went without a report; the cue went to the projector's player.
+    Rig r;
+    r.cue();
+    r.projectorOn();
+    r.wmp1->setUrl(r.clip);
+    r.monitors.monitors.removeLast();
+    r.panel->cmdPlayV_Click();
+    QVERIFY(!r.ui.Check1->isChecked());
+    QCOMPARE(r.notices, QStringList{r.lang[124]});
+    QVERIFY(r.form2()->isHidden());
+    QVERIFY(!r.wmp1->playing());
+    QVERIFY(r.wmp2.playing());
+    QCOMPARE(r.wmp2.url(), r.clip);
+    QVERIFY(!r.ui.WMP2->isHidden());
+    QCOMPARE(r.ui.cmdPlayV->Tag, r.lang[8]);
+  }
+
+  // Where the projector goes: the first monitor that is not the primary
+  // (the first in the list), one right of it before any other.
+  void projectorPlacedByGeometry_data() {
+    QTest::addColumn<QList<QRect>>("screens");
+    QTest::addColumn<QRect>("projector");
+    const QRect primary(0, 0, 1024, 768);
+    QTest::newRow("right, top-aligned")
+        << QList<QRect>{primary, test::kRightMonitor} << test::kRightMonitor;
+    QTest::newRow("right, bottom-aligned")
+        << QList<QRect>{primary, QRect(1024, 168, 800, 600)} << QRect(1024, 168, 800, 600);
+    QTest::newRow("right, taller")
+        << QList<QRect>{primary, QRect(1024, -200, 1280, 1024)} << QRect(1024, -200, 1280, 1024);
+    QTest::newRow("left") << QList<QRect>{primary, QRect(-1024, 0, 1024, 768)}
+                          << QRect(-1024, 0, 1024, 768);
+    // As X lays it out: the desktop starts at the left monitor.
+    QTest::newRow("left, primary off the origin")
+        << QList<QRect>{QRect(1024, 0, 1024, 768), QRect(0, 0, 1024, 768)}
+        << QRect(0, 0, 1024, 768);
+    QTest::newRow("above") << QList<QRect>{QRect(0, 768, 1024, 768), QRect(0, 0, 1024, 768)}
+                           << QRect(0, 0, 1024, 768);
+    QTest::newRow("below") << QList<QRect>{primary, QRect(0, 768, 1024, 768)}
+                           << QRect(0, 768, 1024, 768);
+    QTest::newRow("left and right: the right one")
+        << QList<QRect>{primary, QRect(-1024, 0, 1024, 768), test::kRightMonitor}
+        << test::kRightMonitor;
+  }
+  void projectorPlacedByGeometry() {
+    QFETCH(QList<QRect>, screens);
+    QFETCH(QRect, projector);
+    Rig r(screens);
+    r.cue();
+    r.ui.Check1->setChecked(true);
+    QVERIFY(r.ui.Check1->isChecked());
+    QVERIFY(r.notices.isEmpty());
+    QVERIFY(r.form2()->isVisible());
+    QCOMPARE(r.form2()->geometry(), projector);
+    r.panel->loadPicture(r.picture(QStringLiteral("slide.png"), 400, 300, "PNG"));
+    QCOMPARE(r.panel->frmZoom().geometry(), projector);
+  }
+
+  void monitorsChangingDuringTheShow() {
+    Rig r({test::kLeftMonitor});
+    r.cue();
+    r.ui.Check1->setChecked(true);
+    QVERIFY(!r.ui.Check1->isChecked());
+    QCOMPARE(r.notices, QStringList{r.lang[124]});
+    // The projector plugged in after start works at once.
+    r.monitors.monitors.append({test::kRightMonitor, test::kRightMonitor});
+    r.monitors.notifyChanged();
+    QCOMPARE(r.panel->monitorCount(), 2);
+    r.notices.clear();
+    r.ui.Check1->setChecked(true);
+    QVERIFY(r.ui.Check1->isChecked());
+    QCOMPARE(r.form2()->geometry(), test::kRightMonitor);
+    r.panel->cmdPlayV_Click();
+    QVERIFY(r.wmp1->playing());
+    QCOMPARE(r.wmp1->url(), r.clip);
+    // Another resolution, then moved below: the window follows.
+    const QRect smaller(1024, 0, 800, 600);
+    r.monitors.monitors[1] = {smaller, smaller};
+    r.monitors.notifyChanged();
+    QCOMPARE(r.form2()->geometry(), smaller);
+    const QRect below(0, 768, 800, 600);
+    r.monitors.monitors[1] = {below, below};
+    r.monitors.notifyChanged();
+    QCOMPARE(r.form2()->geometry(), below);
+    QVERIFY(r.notices.isEmpty());
+    // Unplugged mid-video: the window goes, the operator is told, and the
+    // video goes on in the main window from where it stood.
+    r.wmp1->advance(12);
+    r.monitors.monitors.removeLast();
+    r.monitors.notifyChanged();
+    QVERIFY(r.form2()->isHidden());
+    QVERIFY(!r.ui.Check1->isChecked());
+    QCOMPARE(r.notices, QStringList{r.lang[208]});
+    QVERIFY(!r.wmp1->playing());
+    QVERIFY(r.wmp2.playing());
+    QCOMPARE(r.wmp2.url(), r.clip);
+    QCOMPARE(r.wmp2.currentPosition(), 12.0);
+    QVERIFY(!r.ui.WMP2->isHidden());
+    // Later reports change nothing more.
+    r.monitors.notifyChanged();
+    QCOMPARE(r.notices.size(), 1);
+  }
+
+  void pictureWindowHidesWhenItsMonitorGoes() {
+    Rig r;
+    r.panel->loadPicture(r.picture(QStringLiteral("slide.png"), 400, 300, "PNG"));
+    QVERIFY(r.panel->frmZoom().isVisible());
+    r.monitors.monitors.removeLast();
+    r.monitors.notifyChanged();
+    QVERIFY(r.panel->frmZoom().isHidden());
+    QCOMPARE(r.notices, QStringList{r.lang[208]});
   }
 
   void aFileThatCannotPlayIsReported() {

@@ -12,11 +12,11 @@ class QWidget;
 
 namespace scenova::platform {
 
-// Settings fixed when a player is created.
+// Settings fixed when a player is created. A video always keeps its
+// proportions, on black where it does not fill the control.
 struct PlayerSettings {
-  bool autoStart = false;     // play as soon as a URL is set
-  bool stretchToFit = false;  // scale the video to fill the control
-  bool fullScreen = false;    // for the window that holds the player; not used by it
+  bool autoStart = false;   // play as soon as a URL is set
+  bool fullScreen = false;  // for the window that holds the player; not used by it
   int volume = 50;
 };
 

@@ -23,7 +23,7 @@ namespace scenova::platform {
 
 namespace {
 
-MpvSession::Options coreOptions(const PlayerSettings& s, int volume) {
+MpvSession::Options coreOptions(int volume) {
   MpvSession::Options options{
       {"config", "no"},
       {"terminal", "no"},
@@ -34,7 +34,7 @@ MpvSession::Options coreOptions(const PlayerSettings& s, int volume) {
       {"hwdec", "no"},
       {"gpu-hwdec-interop", "no"},   // no probing of hardware decoders by the renderer
       {"video-timing-offset", "0"},  // the GUI thread never blocks in a render call
-      {"keepaspect", s.stretchToFit ? "no" : "yes"},
+      {"keepaspect", "yes"},
       {"ao", "pulse"},
       {"audio-fallback-to-null", "yes"},
       {"pulse-buffer", "30"},  // a volume change is heard within ~35 ms
@@ -84,7 +84,7 @@ MpvMediaPlayer::MpvMediaPlayer(const PlayerSettings& settings, VideoOutput outpu
     : settings_(settings),
       soundFont_(defaultSoundFont()),
       volume_(std::clamp(settings.volume, 0, 100)) {
-  session_ = std::make_unique<MpvSession>(coreOptions(settings_, volume_));
+  session_ = std::make_unique<MpvSession>(coreOptions(volume_));
   if (session_->isValid()) {
     streams_.install(session_->handle());
     connect(session_.get(), &MpvSession::startFile, this, [this] { ++openFiles_; });

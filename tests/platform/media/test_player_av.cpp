@@ -173,22 +173,30 @@ class TestPlayerAv : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(isBlack(screenPixel(s.window.get(), QPoint(160, 120))), 3000);
   }
 
-  // A 4:3 video in a wide control: bars at the sides unless stretched.
-  void scalingFollowsTheSettings_data() {
-    QTest::addColumn<bool>("stretch");
-    QTest::newRow("keep aspect (main window)") << false;
-    QTest::newRow("stretch to fit (projector)") << true;
+  // A 4:3 video keeps its proportions on black, in the main window's player
+  // and in the projector's alike: bars at the sides of a wide control, above
+  // and below in a tall one.
+  void videoKeepsItsProportions_data() {
+    QTest::addColumn<bool>("projector");
+    QTest::addColumn<QSize>("control");
+    QTest::addColumn<QPoint>("bar");
+    QTest::newRow("main window, wide") << false << QSize(640, 240) << QPoint(20, 120);
+    QTest::newRow("projector, wide") << true << QSize(640, 240) << QPoint(620, 120);
+    QTest::newRow("projector, tall") << true << QSize(320, 480) << QPoint(160, 20);
   }
-  void scalingFollowsTheSettings() {
-    QFETCH(bool, stretch);
+  void videoKeepsItsProportions() {
+    QFETCH(bool, projector);
+    QFETCH(QSize, control);
+    QFETCH(QPoint, bar);
     PlayerSettings settings;
-    settings.stretchToFit = stretch;
-    Stage s = stage(QSize(640, 240), settings);
+    settings.autoStart = settings.fullScreen = projector;
+    Stage s = stage(control, settings);
     s.player->setUrl(red_);
     s.player->play();
-    QTRY_VERIFY_WITH_TIMEOUT(isRed(screenPixel(s.window.get(), QPoint(320, 120))), 4000);
-    const QRgb side = screenPixel(s.window.get(), QPoint(20, 120));
-    QVERIFY2(stretch ? isRed(side) : isBlack(side), qPrintable(QString::number(side, 16)));
+    const QPoint centre(control.width() / 2, control.height() / 2);
+    QTRY_VERIFY_WITH_TIMEOUT(isRed(screenPixel(s.window.get(), centre)), 4000);
+    const QRgb side = screenPixel(s.window.get(), bar);
+    QVERIFY2(isBlack(side), qPrintable(QString::number(side, 16)));
   }
 
   // The projector's player gets its file (and starts) while its window is
@@ -196,7 +204,6 @@ class TestPlayerAv : public QObject {
   void fileLoadedBeforeTheWindowIsShown() {
     PlayerSettings projector;
     projector.autoStart = true;
-    projector.stretchToFit = true;
     Stage s = stage(QSize(320, 240), projector, false);
     s.player->setUrl(red_);
     QTRY_VERIFY_WITH_TIMEOUT(s.player->hasMedia(), 5000);

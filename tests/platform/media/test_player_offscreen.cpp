@@ -207,7 +207,6 @@ class TestPlayerOffscreen : public QObject {
   void autoStartPlaysOnLoad() {
     PlayerSettings projector;
     projector.autoStart = true;
-    projector.stretchToFit = true;
     auto p = player(projector);
     p->setUrl(mid_);
     QTRY_VERIFY(p->isPlaying());
