@@ -57,9 +57,12 @@ bool ExitCommands::ask(int textIndex) const {
 void ExitCommands::escape() {
   QWidget* focus = QApplication::focusWidget();
   platform::RTB* script = form_.editor();
+  // The script takes every key itself, so an Escape that reaches the window
+  // while a control other than the script has the focus came from that
+  // control: the control keeps it and gives up the focus; the next Escape
+  // is the window's.
   if (focus && focus != &form_ && focus != script && focus->window() == &form_) {
-    // The control keeps its Escape: the keyboard goes back to the script.
-    script->setFocus();
+    form_.setFocus();
     return;
   }
   if (showRunning() && !ask(kAskWhilePlaying)) return;

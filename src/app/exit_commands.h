@@ -3,9 +3,10 @@
 // Leaving the program: File, Exit, the window's Escape, closing the window,
 // and the end of everything the show put up or set going.
 //
-// Escape reaches the window only when the script has the focus (or nothing
-// does): a control that has the focus (the font boxes, the projector switch,
-// the buttons) keeps its Escape, which hands the focus back to the script.
+// Escape closes the program only when no control has the focus: the script
+// takes every key itself, and any other control that has the focus (the
+// font boxes, the projector switch) keeps its Escape and gives up the
+// focus, so that a second Escape is the window's.
 // While sound, video or a picture is going, Escape asks before the program
 // closes (an operator who meant "stop" must not end the show); in show mode
 // every way of closing the window asks. Once the close is decided, the show

@@ -14,6 +14,7 @@
 #include "support/program_folder.h"
 #include "support/sink_recorder.h"
 #include "tools/frm_find.h"
+#include "video/projector_window.h"
 #include "video/video_panel.h"
 #include "video/zoom_window.h"
 
@@ -32,12 +33,12 @@ using namespace scenova::app;
 
 namespace {
 
-// One cue a paragraph; the picture and the video are shown on the second
-// monitor.
+// One cue a paragraph, commands in blue as the program writes them; the
+// picture and the video are shown on the second monitor.
 const QByteArray kScript =
-    "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 [[clip.mp4]]\\par [[Projector On]]\\par "
-    "[[Play Video]]\\par [[slide.jpg]]\\par [[tone.wav]]\\par [[Play Audio]]\\par [[Stop "
-    "Audio]]\\par}";
+    "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red0\\green0\\blue255;}\\f0 "
+    "[[clip.mp4]]\\par\\cf1 [[Projector On]]\\par [[Play Video]]\\par\\cf0 [[slide.jpg]]\\par "
+    "[[tone.wav]]\\par\\cf1 [[Play Audio]]\\par [[Stop Audio]]\\par}";
 
 struct Rig {
   test::ProgramFolder folder;
@@ -137,8 +138,8 @@ class TestWindowKeys : public QObject {
   }
 
   // The font boxes (the focus is there at start-up) and the projector switch
-  // keep their Escape: it hands the keyboard back to the script, and only
-  // then does Escape close the program.
+  // keep their Escape: the control gives up the focus, and only then does
+  // Escape close the program.
   void escapeInAControlLeavesTheProgramOpen() {
     Rig r;
     QVERIFY(Rig::focus(r.form.get()));
@@ -148,11 +149,20 @@ class TestWindowKeys : public QObject {
       control->setFocus();
       QTRY_VERIFY(control->hasFocus() || control->isAncestorOf(QApplication::focusWidget()));
       Rig::key("Escape");
-      QTRY_VERIFY2(r.editor()->hasFocus(), qPrintable(control->objectName()));
+      QTRY_VERIFY2(r.form->hasFocus(), qPrintable(control->objectName()));
       QVERIFY2(r.form->isVisible(), qPrintable(control->objectName()));
     }
     QVERIFY(r.messages().isEmpty());
-    // Nothing plays: Escape in the script closes without a question.
+    // Escape in the script is the script's own.
+    r.editor()->setFocus();
+    r.editor()->SetSelStart(0);
+    Rig::key("Escape");
+    Rig::key("ctrl+End");  // seen once the Escape before it was handled
+    QTRY_VERIFY(r.editor()->SelStart() > 0);
+    QVERIFY(r.form->isVisible());
+    // With no control focused and nothing playing, Escape closes without a
+    // question.
+    r.form->setFocus();
     Rig::key("Escape");
     QTRY_VERIFY(!r.form->isVisible());
     QVERIFY(r.messages().isEmpty());
@@ -163,10 +173,10 @@ class TestWindowKeys : public QObject {
   void escapeAsksWhileTheShowGoesOn() {
     Rig r;
     QVERIFY(Rig::focus(r.form.get()));
-    r.editor()->setFocus();
     r.fire(QStringLiteral("tone.wav"));
     r.fire(QStringLiteral("Play Audio"));
     QVERIFY(r.audio.playing);
+    r.form->setFocus();
     Rig::key("Escape");  // answered No
     QTRY_COMPARE(r.messages(), QStringList{r.text(200)});
     QVERIFY(r.form->isVisible());
@@ -178,7 +188,7 @@ class TestWindowKeys : public QObject {
     video::ZoomWindow& zoom = r.video().frmZoom();
     QVERIFY(QTest::qWaitForWindowExposed(&zoom));
     QVERIFY(Rig::focus(r.form.get()));
-    r.editor()->setFocus();
+    r.form->setFocus();
     r.dialogs.messageAnswers.push_back(platform::MsgAnswer::Yes);
     Rig::key("Escape");
     QTRY_VERIFY(!r.form->isVisible());
@@ -211,9 +221,10 @@ class TestWindowKeys : public QObject {
     // The picture window, given the focus by a click.
     QVERIFY(Rig::focus(r.form.get()));
     Rig::key("space");  // the picture
+    QTRY_COMPARE(r.marked(), QStringLiteral("tone.wav"));
     video::ZoomWindow& zoom = r.video().frmZoom();
+    QTRY_VERIFY(zoom.isVisible());
     QVERIFY(Rig::focus(&zoom));
-    QCOMPARE(r.marked(), QStringLiteral("tone.wav"));
     Rig::key("Up");
     QTRY_COMPARE(r.marked(), QStringLiteral("slide.jpg"));
     Rig::key("Down");
