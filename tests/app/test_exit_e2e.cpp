@@ -76,6 +76,15 @@ class TestExitEndToEnd : public QObject {
   void focusMainWindow() {
     xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_.id});
   }
+  // The font size box of the toolbar (10230 twips from the left, 75 down,
+  // 840 x 390).
+  void clickFontSizeBox() {
+    const int x = window_.x + 682 + 28;
+    const int y = window_.y + static_cast<int>(window_.menuHeight) + 5 + 13;
+    xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
+    QTest::qWait(50);
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+  }
   void click(int line) {
     const QPoint p = window_.line(line);
     xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
@@ -107,8 +116,9 @@ class TestExitEndToEnd : public QObject {
     slide.fill(Qt::white);
     QVERIFY(slide.save(folder_.file(QStringLiteral("slide.jpg")), "JPG"));
     folder_.write(QStringLiteral("show.rtf"),
-                  "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[clip.mp4]]\\par "
-                  "[[Projector On]]\\par [[Play Video]]\\par [[slide.jpg]]\\par}");
+                  "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red0\\green0\\blue255;}"
+                  "\\f0\\fs96 [[clip.mp4]]\\par\\cf1 [[Projector On]]\\par [[Play Video]]\\par"
+                  "\\cf0 [[slide.jpg]]\\par}");
   }
 
   void cleanup() { stop(); }
@@ -150,6 +160,11 @@ class TestExitEndToEnd : public QObject {
       took.start();
       xdotool({QStringLiteral("key"), QStringLiteral("Return")});
     } else if (way == QLatin1StringView("escape")) {
+      // The script keeps its Escape; the font size box gives it up with the
+      // focus, and the next Escape is the window's.
+      clickFontSizeBox();
+      xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+      QTest::qWait(300);
       took.start();
       xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
     } else {
@@ -163,13 +178,13 @@ class TestExitEndToEnd : public QObject {
     QVERIFY2(ended, "the process still runs 2 s after the close");
     qInfo("%s: the process ended %lld ms after the close", qPrintable(way), ms);
     // Escape asked first (the show was going); the other ways did not.
-    QCOMPARE(log().contains(QStringLiteral("message\t")), way == QLatin1StringView("escape"));
+    QVERIFY2(log().contains(QStringLiteral("message\t")) == (way == QLatin1StringView("escape")),
+             qPrintable(log()));
     QTRY_COMPARE_WITH_TIMEOUT(soundStreams(), 0, 2000);
 
     // The next start opens: no "already running" refusal.
     program_.reset();
     QVERIFY2(start(), "the next start did not open its window");
-    QVERIFY(!showWindowUp(program_->processId()));
   }
 };
 
