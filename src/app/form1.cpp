@@ -1,8 +1,9 @@
 #include "form1.h"
 
 #include "audio/volume_operations.h"
-#include "editing_tools.h"
 #include "document_commands.h"
+#include "editing_tools.h"
+#include "exit_commands.h"
 #include "language_ui.h"
 #include "platform/dialogs.h"
 #include "platform/environment.h"
@@ -57,6 +58,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   wireEditing(*this);
   wireFinish(*this);
   wireShow(*this);
+  wireExit(*this);
   const double w = design::kMinWidth, h = design::kMinHeight;
   ui.central->setMinimumSize(twips::toPixels(w),
                              twips::toPixels(h) - menuBar()->sizeHint().height());
@@ -272,16 +274,18 @@ void Form1::mnuEsci_Click() {
 }
 
 void Form1::closeEvent(QCloseEvent* e) {
-  bool cancel = false;
-  Form_Unload(cancel);
-  if (cancel)
+  bool cancel = !exits->mayClose();
+  if (!cancel) Form_Unload(cancel);
+  if (cancel) {
     e->ignore();
-  else
-    e->accept();
+    return;
+  }
+  e->accept();
+  exits->finish();
 }
 
 void Form1::Form_KeyDown(int keyCode, int) {
-  if (keyCode == 27) mnuEsci_Click();
+  if (keyCode == 27) exits->escape();
 }
 
 void Form1::keyPressEvent(QKeyEvent* e) {

@@ -45,6 +45,7 @@ class EditingTools;
 class DocumentCommands;
 class ToolbarCommands;
 class RecoveryKeeper;
+class ExitCommands;
 
 // What the main window needs from outside: the platform boundary and the
 // facts start-up found out.
@@ -52,8 +53,8 @@ struct Services {
   platform::Dialogs* dialogs = nullptr;
   platform::Environment* env = nullptr;
   platform::SystemServices* system = nullptr;
-  platform::AudioDevice* audio = nullptr;  // may be null: no audio device
-  platform::Mixer* mixer = nullptr;        // may be null: no mixer
+  platform::AudioDevice* audio = nullptr;       // may be null: no audio device
+  platform::Mixer* mixer = nullptr;             // may be null: no mixer
   platform::MonitorSystem* monitors = nullptr;  // null: Qt's screens
   // Creates a media player control; empty: the window has no player.
   std::function<std::unique_ptr<platform::MediaPlayer>(const platform::PlayerSettings&, QWidget*)>
@@ -100,7 +101,8 @@ class Form1 : public QMainWindow {
   ToolbarCommands* toolbar = nullptr;     // Label2(0..16), hover frame
   RecoveryKeeper* recovery = nullptr;     // copies of unsaved work
   platform::ScreenSaver* screenSaver() const { return screenSaver_; }
-  QObject* showMode = nullptr;            // GO key, next-cue mark, broken-cue marks
+  QObject* showMode = nullptr;    // GO key, next-cue mark, broken-cue marks
+  ExitCommands* exits = nullptr;  // Escape, closing, the end of the show windows
 
   platform::RTB* editor() const { return editor_; }
   const Services& services() const { return services_; }

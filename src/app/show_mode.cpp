@@ -235,11 +235,13 @@ bool ShowMode::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::InputMethod)
     return false;
-  // Keys for the main window only: dialogs, menus and the keyboard use of
-  // the menu bar keep theirs.
+  // Keys for the main window and the show windows (the projector takes the
+  // focus when it comes up): dialogs, menus and the keyboard use of the
+  // menu bar keep theirs.
   const auto* widget = qobject_cast<QWidget*>(watched);
-  if (!on_ || !widget || widget->window() != &form_ || qobject_cast<QMenuBar*>(watched))
-    return false;
+  if (!on_ || !widget || qobject_cast<QMenuBar*>(watched)) return false;
+  const QWidget* window = widget->window();
+  if (window != &form_ && !(form_.video && form_.video->isShowWindow(window))) return false;
   if (type == QEvent::KeyPress) handleKey(*static_cast<QKeyEvent*>(event));
   return true;
 }

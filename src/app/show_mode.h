@@ -9,8 +9,10 @@
 //   Escape                 Stop all: audio and video stop, a fade ends where
 //                          it stands; the program stays open
 //
-// Every other key aimed at the main window is swallowed before any widget
-// sees it; menu shortcuts still work, and the commands that change the
+// These keys work whichever of the program's windows has the focus: the
+// main window, the projector or the picture window (whose own Escape, which
+// hides it, is not used in show mode). Every other key aimed at them is
+// swallowed before any widget sees it; menu shortcuts still work, and the commands that change the
 // script (undo, cut, paste, insertions, replace, formatting) are disabled.
 // A coloured frame round the editor and a word in the title say the mode is
 // on. Clicks on cues fire them as always. Outside show mode nothing of this

@@ -47,6 +47,11 @@ void filesUnload(Form1& form);
 void wireVideo(Form1& form);
 void videoFormLoad(Form1& form);
 
+// Leaving the program: Escape, the questions before closing and the end of
+// the show windows and sounds (sets form.exits). Called once from the
+// constructor, after wireShow.
+void wireExit(Form1& form);
+
 // Printing, the text colour, the About box, help and web links.
 void wireFinish(Form1& form);
 

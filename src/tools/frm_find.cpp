@@ -180,8 +180,17 @@ void frmFind::cmdFind_Click() {
   activateWindow();
 }
 
+bool frmFind::refuseReadOnly() {
+  // Show mode makes the script read-only: a window left open from before
+  // must not change it behind the operator's back.
+  if (!editor_.isReadOnly()) return false;
+  message(kReadOnlyText);
+  return true;
+}
+
 void frmFind::cmdReplace_Click() {
   addToHistories();
+  if (refuseReadOnly()) return;
   const auto o = platform::RTB::FindOptions::fromInt(options());
   const QString what = cboFind->currentText();
   if (editor_.Find(what, editor_.SelStart(), std::nullopt, o) < 0) {
@@ -218,6 +227,7 @@ void frmFind::cmdReplace_Click() {
 }
 
 void frmFind::cmdReplaceAll_Click() {
+  if (refuseReadOnly()) return;
   const QString what = trimBlanks(cboFind->currentText());
   const QString with = trimBlanks(cboReplace->currentText());
   const ReplaceAllResult r =

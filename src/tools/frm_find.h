@@ -4,7 +4,8 @@
 // Find looks from the top, then Find Next from the end of the selection, and
 // says so when it reaches the end (it never wraps by itself). Replace finds
 // first and replaces on the next press. Replace All replaces every
-// occurrence (case ignored) as one undoable step.
+// occurrence (case ignored) as one undoable step. Neither changes a
+// read-only script: they say so instead.
 
 #include <QDialog>
 
@@ -58,6 +59,9 @@ class frmFind : public QDialog {
   void addToHistories();
   int options() const;
   void message(int textIndex);
+  // True (and a message) when the script is read-only.
+  bool refuseReadOnly();
+  static constexpr int kReadOnlyText = 202;
 
   platform::RTB& editor_;
   const ui::LanguageTable& lang_;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace scenova::platform {
 class MediaPlayer;
 }
@@ -35,6 +37,20 @@ class VideoOperations {
   virtual void showPicture(bool show) = 0;
   // Loads a picture cue (the picture branch of the media loader).
   virtual void loadPicture(const QString& path) = 0;
+
+  // Whether the show has something going on the video side: a video
+  // playing, the projector or the picture window up, or a picture in the
+  // main window's preview.
+  virtual bool showing() const { return false; }
+  // Whether the top-level window is one of the show windows (projector,
+  // picture): show mode keeps the keyboard there too.
+  virtual bool isShowWindow(const QWidget* window) const {
+    (void)window;
+    return false;
+  }
+  // The program ends: both players stop and empty, every show window
+  // closes, whatever was shown.
+  virtual void endShow() {}
 };
 
 }  // namespace scenova::video

@@ -224,6 +224,29 @@ void VideoPanel::hideForm2() {
   if (form2_) form2_->hide();
 }
 
+bool VideoPanel::showing() const {
+  const bool playing = ui_.cmdPlayV->Tag == lang_[8];
+  return playing || (form2_ && form2_->isVisible()) || (zoom_ && zoom_->isVisible()) ||
+         (ui_.imgZoom && ui_.imgZoom->isVisible());
+}
+
+bool VideoPanel::isShowWindow(const QWidget* window) const {
+  return window && (window == form2_.get() || window == zoom_.get());
+}
+
+void VideoPanel::endShow() {
+  if (p_.Timer4) p_.Timer4->stop();
+  if (p_.WMP2) p_.WMP2->close();
+  if (form2_) {
+    form2_->Timer1.stop();
+    if (form2_->WMP1()) form2_->WMP1()->close();
+    form2_->close();
+  }
+  if (zoom_) zoom_->close();
+  ui_.cmdPlayV->Tag = lang_[7];
+  setBusy(false);
+}
+
 void VideoPanel::cmdPlayV_Click() {
   platform::MediaPlayer* wmp2 = p_.WMP2;
   // A projector that cannot be shown never takes the video out of sight.

@@ -86,6 +86,9 @@ class VideoPanel final : public QObject, public VideoOperations {
   platform::MediaPlayer* projectorPlayer() override;
   void showPicture(bool show) override;
   void loadPicture(const QString& path) override;
+  bool showing() const override;
+  bool isShowWindow(const QWidget* window) const override;
+  void endShow() override;
 
   void cmdForV_Click();
   void cmdBacV_Click();

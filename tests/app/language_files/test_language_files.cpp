@@ -21,6 +21,7 @@ const QList<int>& usedIndexes() {
     for (int i = 150; i <= 153; ++i) list << i;
     for (int i = 180; i <= 185; ++i) list << i;  // show mode
     list << 164 << 165;                          // a language file the program cannot use
+    for (int i = 200; i <= 202; ++i) list << i;  // leaving a show, a read-only script
     for (int i = 172; i <= 176; ++i) list << i;
     for (int i = 160; i <= 162; ++i) list << i;
     for (int i = 245; i <= 247; ++i) list << i;  // recovery copies, saves over changed files

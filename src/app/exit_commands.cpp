@@ -1,0 +1,90 @@
+#include "exit_commands.h"
+
+#include "audio/volume_operations.h"
+#include "form1.h"
+#include "platform/dialogs.h"
+#include "platform/media/audio_device.h"
+#include "platform/rtb/rtb.h"
+#include "show_mode.h"
+#include "video/video_operations.h"
+#include "wiring.h"
+
+#include <QApplication>
+
+namespace scenova::app {
+
+namespace {
+
+enum Text {
+  kAskWhilePlaying = 200,  // Escape while something plays or is shown
+  kAskInShowMode = 201,    // closing the window in show mode
+};
+
+QString builtIn(int index) {
+  switch (index) {
+    case kAskWhilePlaying:
+      return QStringLiteral(
+          "Audio, video or a picture is still going. Close the program and end the show?");
+    case kAskInShowMode:
+      return QStringLiteral("Show mode is on. Close the program and end the show?");
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+ExitCommands::ExitCommands(Form1& form) : QObject(&form), form_(form) {}
+
+bool ExitCommands::showModeOn() const {
+  const auto* show = qobject_cast<const ShowMode*>(form_.showMode);
+  return show && show->isOn();
+}
+
+bool ExitCommands::showRunning() const {
+  const bool audioPlays = form_.ui.cmdPlayA->Tag == form_.lang[8];
+  return audioPlays || (form_.video && form_.video->showing());
+}
+
+bool ExitCommands::ask(int textIndex) const {
+  QString text = form_.lang[textIndex];
+  if (text.isEmpty()) text = builtIn(textIndex);
+  return form_.services().dialogs->messageBox(
+             &form_, text, QStringLiteral("Scenova"), platform::MsgIcon::Question,
+             platform::MsgButtons::YesNo) == platform::MsgAnswer::Yes;
+}
+
+void ExitCommands::escape() {
+  QWidget* focus = QApplication::focusWidget();
+  platform::RTB* script = form_.editor();
+  // The script takes every key itself, so an Escape that reaches the window
+  // while a control other than the script has the focus came from that
+  // control: the control keeps it and gives up the focus; the next Escape
+  // is the window's.
+  if (focus && focus != &form_ && focus != script && focus->window() == &form_) {
+    form_.setFocus();
+    return;
+  }
+  if (showRunning() && !ask(kAskWhilePlaying)) return;
+  form_.mnuEsci_Click();
+}
+
+bool ExitCommands::mayClose() {
+  return !showModeOn() || ask(kAskInShowMode);
+}
+
+void ExitCommands::finish() {
+  if (form_.volume) form_.volume->cancelFade();
+  if (form_.video) form_.video->endShow();
+  if (platform::AudioDevice* audio = form_.services().audio)
+    audio->sendString(QStringLiteral("close all"));
+  // Windows without a parent (the projector, the picture window) would
+  // otherwise keep the event loop, and with it the process, alive.
+  QCoreApplication::quit();
+}
+
+void wireExit(Form1& form) {
+  form.exits = new ExitCommands(form);
+}
+
+}  // namespace scenova::app
