@@ -10,6 +10,7 @@
 #include "platform/screen_saver.h"
 #include "script/cue_sheet.h"
 #include "settings_file.h"
+#include "tools/about_box.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,7 +43,17 @@ constexpr char kUsage[] =
     "usage: scenova [SCRIPT]\n"
     "       scenova --cue-sheet SCRIPT\n"
     "       scenova --export-text SCRIPT\n"
-    "       scenova --convert IN OUT\n";
+    "       scenova --convert IN OUT\n"
+    "       scenova --version\n"
+    "       scenova --help\n"
+    "\n"
+    "  SCRIPT               open the script in the window\n"
+    "  --cue-sheet SCRIPT   list every cue and whether its file is found (exit 1 when one is\n"
+    "                       missing)\n"
+    "  --export-text SCRIPT write the script's plain text to standard output\n"
+    "  --convert IN OUT     write IN (RTF or plain text) as RTF to OUT\n"
+    "  --version            print the release and exit\n"
+    "  -h, --help           print this help and exit\n";
 
 // A first argument that looks like an option but names none of the
 // commands: the usage, before Qt (which would stop the process without a
@@ -53,6 +64,10 @@ int optionStatus(int argc, char** argv) {
   if (first == "--help" || first == "-h") {
     std::fputs(kUsage, stdout);
     return 0;
+  }
+  if (first == "--version") {
+    std::printf("Scenova %s\n", qPrintable(tools::releaseNumber()));
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 3;
   }
   if (!first.startsWith("--")) return -1;
   std::fprintf(stderr, "scenova: unknown option %s\n%s", argv[1], kUsage);
