@@ -99,7 +99,7 @@ StartupResult startupChecks(const StartupInputs& in) {
     r.previousInstance = true;
     return r;
   }
-  if (in.system) in.system->registerScriptType(in.programFolder);
+  if (in.system && !in.installed) in.system->registerScriptType(in.programFolder);
   return r;
 }
 
@@ -116,10 +116,16 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
   QApplication::setApplicationName(QStringLiteral("Scenova"));
   // Media libraries need the C number format whatever the user's locale.
   std::setlocale(LC_NUMERIC, "C");
-  QApplication::setWindowIcon(
-      QIcon(QApplication::applicationDirPath() + QStringLiteral("/Files/scenova.png")));
-
   platform::LinuxEnvironment env;
+  const QIcon shippedIcon(env.programFolder() + QStringLiteral("/Files/scenova.png"));
+  if (env.installed()) {
+    // The desktop entry, the icon and the file type come from the installed files.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.scenova.Scenova"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("org.scenova.Scenova"), shippedIcon));
+  } else {
+    QApplication::setWindowIcon(shippedIcon);
+  }
   platform::LinuxSystemServices system;
   platform::LockFileInstanceGuard guard(env.programFolder());
   std::unique_ptr<platform::Dialogs> dialogs =
@@ -127,7 +133,8 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
 
   StartupInputs in;
   in.programFolder = env.programFolder();
-  in.settingsPath = SettingsFile::locate(in.programFolder, env.userConfigFolder());
+  in.installed = env.installed();
+  in.settingsPath = SettingsFile::locate(in.programFolder, env.userConfigFolder(), in.installed);
   in.country = env.countryCode();
   in.guard = &guard;
   in.system = &system;
