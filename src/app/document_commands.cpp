@@ -6,11 +6,13 @@
 #include "platform/rtb/input_hold.h"
 #include "platform/rtb/rtb.h"
 #include "platform/rtb/script_file_async.h"
+#include "show_mode.h"
 
 #include <QTextDocument>
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace scenova::app {
 
@@ -116,6 +118,26 @@ void DocumentCommands::openCommandLine(const QString& path) {
   form_.doc.DocumentPath = info.absoluteFilePath();
   ShowFileTitle(form_.doc.DocumentPath);
   if (info.dir().exists()) QDir::setCurrent(info.absolutePath());
+}
+
+void DocumentCommands::openHandedOver(const QString& path) {
+  if (busy_) {
+    QTimer::singleShot(100, this, [this, path] { openHandedOver(path); });
+    return;
+  }
+  if (form_.isMinimized()) form_.showNormal();
+  form_.show();
+  form_.raise();
+  form_.activateWindow();
+  // During a performance the script on stage is never swapped unasked.
+  const auto* show = qobject_cast<const ShowMode*>(form_.showMode);
+  if (show && show->isOn() &&
+      form_.services().dialogs->messageBox(&form_, form_.lang[260] + QStringLiteral("\n\n") + path,
+                                           form_.lang[1], MsgIcon::Question,
+                                           MsgButtons::YesNo) != MsgAnswer::Yes)
+    return;
+  if (!askSaveQuestion()) return;
+  openCommandLine(path);
 }
 
 bool DocumentCommands::writeTo(const QString& path, bool* changedMeanwhile) {

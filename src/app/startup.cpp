@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "document_commands.h"
 #include "form1.h"
 #include "language_ui.h"
 #include "platform/linux_platform.h"
@@ -8,6 +9,7 @@
 #include "platform/media/mixer_pulse.h"
 #include "platform/rtb/headless.h"
 #include "platform/screen_saver.h"
+#include "platform/script_handoff.h"
 #include "script/cue_sheet.h"
 #include "settings_file.h"
 #include "tools/about_box.h"
@@ -145,6 +147,12 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
     return 1;
   }
   if (start.previousInstance) {
+    // A script to open goes to the running copy over the session bus;
+    // without a bus (or an answer) the copy is refused as always.
+    const QString script = wholeCommandLine(argc, argv);
+    if (!QString(script).remove(QLatin1Char(' ')).isEmpty() &&
+        platform::handScriptToRunningCopy(in.programFolder, script))
+      return 0;
     dialogs->messageBox(nullptr, start.table[0], start.table[1], platform::MsgIcon::Exclamation,
                         platform::MsgButtons::Ok);
     return 0;
@@ -171,6 +179,14 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
   Form1 form(services, std::move(start.table));
   form.LanguageFile = start.languageFile;
   form.Form_Load();
+  // Portable copies may run side by side: none of them takes scripts
+  // handed over by later starts.
+  std::unique_ptr<platform::ScriptHandoffReceiver> handoff;
+  if (!start.portable) {
+    handoff = std::make_unique<platform::ScriptHandoffReceiver>(in.programFolder);
+    QObject::connect(handoff.get(), &platform::ScriptHandoffReceiver::scriptHandedOver, &form,
+                     [&form](const QString& path) { form.documents->openHandedOver(path); });
+  }
   form.show();
   if (qEnvironmentVariableIsSet("SCENOVA_STARTUP_PROBE")) {
     // Benchmarks time the start-up up to here: the window is shown and the
