@@ -20,7 +20,7 @@ const QList<int>& usedIndexes() {
     list << 195;  // Cancel (text 21 reads Undo in most languages)
     for (int i = 150; i <= 153; ++i) list << i;
     for (int i = 180; i <= 185; ++i) list << i;  // show mode
-    list << 164 << 165;  // a language file the program cannot use
+    list << 164 << 165;                          // a language file the program cannot use
     for (int i = 172; i <= 176; ++i) list << i;
     for (int i = 160; i <= 162; ++i) list << i;
     list << 260;  // a script handed over while the show runs
@@ -109,6 +109,32 @@ class TestLanguageFiles : public QObject {
     // The untitled stem becomes part of a file name in the Save As dialog.
     for (QChar c : QStringLiteral("/\\:*?\"<>|"))
       QVERIFY2(!texts[97].contains(c), qPrintable(texts[97]));
+  }
+
+  // Each help page covers what the English one covers, show mode and the
+  // pre-show check among it, and names the menu items by the captions the
+  // window shows in that language.
+  void helpPage_data() { shippedFile_data(); }
+  void helpPage() {
+    QFETCH(QString, name);
+    const QString stem = name.chopped(4);
+    auto page = [](const QString& pageStem) {
+      QFile f(QStringLiteral(SCENOVA_LANG_DIR "/../Help/") + pageStem + QStringLiteral(".html"));
+      return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+    const QString html = page(stem);
+    QVERIFY2(!html.isEmpty(), qPrintable(stem));
+    QCOMPARE(html.count(QStringLiteral("<h2>")),
+             page(QStringLiteral("English")).count(QStringLiteral("<h2>")));
+    for (const char* must : {"<kbd>F12</kbd>", "--cue-sheet"})
+      QVERIFY2(html.contains(QLatin1StringView(must)), must);
+    QString failure;
+    const QStringList lines = readLines(name, &failure);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    for (int index : {180, 185}) {
+      const QString caption = lines.value(index).mid(3);
+      QVERIFY2(html.contains(caption), qPrintable(caption));
+    }
   }
 };
 
