@@ -98,10 +98,12 @@ bool DocumentCommands::openScript(const QString& path) {
     reportLoadFailure(error);
     return false;
   }
-  form_.editor()->ReplaceDocument(std::move(loaded));
+  // The new script's folder is known before its cues are checked (at the
+  // replacement): relative cues are looked up beside it, not beside the old.
   const QString absolute = QFileInfo(path).absoluteFilePath();
-  rememberFolderOf(absolute);
   form_.doc.DocumentPath = absolute;
+  form_.editor()->ReplaceDocument(std::move(loaded));
+  rememberFolderOf(absolute);
   ShowFileTitle(absolute);
   form_.doc.Modified = 0;
   Q_EMIT documentLoaded(absolute);
@@ -138,6 +140,11 @@ void DocumentCommands::openHandedOver(const QString& path) {
     return;
   if (!askSaveQuestion()) return;
   openCommandLine(path);
+}
+
+void DocumentCommands::openExample() {
+  if (busy_ || !askSaveQuestion()) return;
+  openScript(form_.programFolder() + QStringLiteral("/Examples/Example.snv"));
 }
 
 bool DocumentCommands::writeTo(const QString& path, bool* changedMeanwhile) {

@@ -35,6 +35,9 @@ class DocumentCommands : public QObject {
   // about unsaved changes, then it opens as from the command line, and the
   // window comes to the front. Waits while a file is being read or written.
   void openHandedOver(const QString& path);
+  // Help > Example show: the example script shipped in Examples/, after the
+  // question about unsaved changes.
+  void openExample();
 
   // The question asked when the window closes with unsaved changes; true
   // when closing may go on (answered No, or the script was saved).

@@ -238,6 +238,17 @@ class TestCommandLine : public QObject {
     QCOMPARE(again.out, first.out);
   }
 
+  // The example show that ships with the program finds every file it cues
+  // (a sound, a picture and a video made for it) beside it.
+  void exampleShowIsComplete() {
+    const Run run = runProgram(
+        {QStringLiteral("--cue-sheet"), qEnvironmentVariable("SCENOVA_SOURCE_DIR") +
+                                            QStringLiteral("/data/Examples/Example.snv")});
+    QCOMPARE(run.status, 0);
+    for (const char* kind : {"\taudio\t", "\tpicture\t", "\tvideo\t", "\tcommand\tFadeOut Slow\n"})
+      QVERIFY2(run.out.contains(kind), run.out.constData());
+  }
+
   // Options the program does not know print the usage instead of starting
   // (and without a display, instead of Qt stopping the process); --help
   // names every option there is, --version the release, both without a

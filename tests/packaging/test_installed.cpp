@@ -98,6 +98,8 @@ class TestInstalled : public QObject {
         QStringLiteral("share/scenova/Versioni.txt"),
         QStringLiteral("share/scenova/Files/scenova.png"),
         QStringLiteral("share/scenova/Help/English.html"),
+        QStringLiteral("share/scenova/Examples/Example.snv"),
+        QStringLiteral("share/scenova/Examples/curtain.mp4"),
     };
     const QString source = qEnvironmentVariable("SCENOVA_SOURCE_DIR");
     for (const QString& lang : QDir(source + QStringLiteral("/data/Lang")).entryList(QDir::Files))

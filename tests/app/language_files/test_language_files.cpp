@@ -24,15 +24,16 @@ const QList<int>& usedIndexes() {
     for (int i = 172; i <= 176; ++i) list << i;
     for (int i = 160; i <= 162; ++i) list << i;
     list << 260;  // a script handed over while the show runs
+    list << 261;  // Help, Example show
     return list;
   }();
   return used;
 }
 
 // Menu captions: one "&" at most, and it must mark a letter.
-const QSet<int> kMenuCaptions{2,  3,  13, 15, 16,  17,  18,  19,  21,  42,  43,
-                              44, 45, 46, 47, 48,  49,  50,  51,  56,  59,  71,
-                              72, 74, 81, 82, 119, 128, 129, 131, 132, 147, 149};
+const QSet<int> kMenuCaptions{2,  3,  13,  15,  16,  17,  18,  19,  21,  42, 43, 44,
+                              45, 46, 47,  48,  49,  50,  51,  56,  59,  71, 72, 74,
+                              81, 82, 119, 128, 129, 131, 132, 147, 149, 261};
 
 constexpr int kMinLines = 150;
 
