@@ -6,12 +6,14 @@
 #include "platform/rtb/input_hold.h"
 #include "platform/rtb/rtb.h"
 #include "platform/rtb/script_file_async.h"
+#include "show_mode.h"
 
 #include <QTextDocument>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace scenova::app {
 
@@ -97,11 +99,13 @@ bool DocumentCommands::openScript(const QString& path) {
     reportLoadFailure(error);
     return false;
   }
-  form_.editor()->ReplaceDocument(std::move(loaded));
+  // The new script's folder is known before its cues are checked (at the
+  // replacement): relative cues are looked up beside it, not beside the old.
   const QString absolute = QFileInfo(path).absoluteFilePath();
+  form_.doc.DocumentPath = absolute;
+  form_.editor()->ReplaceDocument(std::move(loaded));
   stamp_ = stampOf(absolute);
   rememberFolderOf(absolute);
-  form_.doc.DocumentPath = absolute;
   ShowFileTitle(absolute);
   form_.doc.Modified = 0;
   Q_EMIT documentLoaded(absolute);
@@ -119,6 +123,31 @@ void DocumentCommands::openCommandLine(const QString& path) {
   stamp_ = stampOf(form_.doc.DocumentPath);
   ShowFileTitle(form_.doc.DocumentPath);
   if (info.dir().exists()) QDir::setCurrent(info.absolutePath());
+}
+
+void DocumentCommands::openHandedOver(const QString& path) {
+  if (busy_) {
+    QTimer::singleShot(100, this, [this, path] { openHandedOver(path); });
+    return;
+  }
+  if (form_.isMinimized()) form_.showNormal();
+  form_.show();
+  form_.raise();
+  form_.activateWindow();
+  // During a performance the script on stage is never swapped unasked.
+  const auto* show = qobject_cast<const ShowMode*>(form_.showMode);
+  if (show && show->isOn() &&
+      form_.services().dialogs->messageBox(&form_, form_.lang[260] + QStringLiteral("\n\n") + path,
+                                           form_.lang[1], MsgIcon::Question,
+                                           MsgButtons::YesNo) != MsgAnswer::Yes)
+    return;
+  if (!askSaveQuestion()) return;
+  openCommandLine(path);
+}
+
+void DocumentCommands::openExample() {
+  if (busy_ || !askSaveQuestion()) return;
+  openScript(form_.programFolder() + QStringLiteral("/Examples/Example.snv"));
 }
 
 bool DocumentCommands::writeTo(const QString& path, bool* changedMeanwhile) {

@@ -34,6 +34,13 @@ class DocumentCommands : public QObject {
   // becomes the name of a new, empty script; one that exists but cannot be
   // read is reported and the window stays untitled.
   void openCommandLine(const QString& path);
+  // A script handed over by a second start of the program: the question
+  // about unsaved changes, then it opens as from the command line, and the
+  // window comes to the front. Waits while a file is being read or written.
+  void openHandedOver(const QString& path);
+  // Help > Example show: the example script shipped in Examples/, after the
+  // question about unsaved changes.
+  void openExample();
 
   // The question asked when the window closes with unsaved changes; true
   // when closing may go on (answered No, or the script was saved).

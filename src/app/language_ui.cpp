@@ -61,6 +61,7 @@ QString CambiaLingua2(MainControls& ui, const LanguageTable& L) {
   caption(ui.mnuScreenSaver, L[128]);
   caption(ui.mnuAggLingua, L[129]);
   caption(ui.mnuVersioni, L[131]);
+  caption(ui.mnuEsempio, L[261]);
   caption(ui.mnuMonitorSettings, L[132]);
   caption(ui.mnuAddCommand, L[147] + QStringLiteral("..."));
   caption(ui.mnuAddImg, L[149] + QStringLiteral("..."));

@@ -22,11 +22,12 @@ double leadingNumber(QStringView text) {
   return script::ReadNumber(text);
 }
 
-QString SettingsFile::locate(const QString& programFolder, const QString& userConfigFolder) {
+QString SettingsFile::locate(const QString& programFolder, const QString& userConfigFolder,
+                             bool installed) {
   const QString inProgram = programFolder + QStringLiteral("/Scenova.ini");
   const QFileInfo folder(programFolder);
   const QFileInfo file(inProgram);
-  if (folder.isWritable() && (!file.exists() || file.isWritable())) return inProgram;
+  if (!installed && folder.isWritable() && (!file.exists() || file.isWritable())) return inProgram;
   if (userConfigFolder.isEmpty()) return inProgram;
   const QString inUser = userConfigFolder + QStringLiteral("/Scenova.ini");
   if (!QFileInfo::exists(inUser)) {

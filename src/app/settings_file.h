@@ -30,8 +30,11 @@ class SettingsFile {
  public:
   // Chooses where the settings live: the program folder when it can be
   // written, else the user's configuration folder, seeded on first use
-  // from the program folder's copy.
-  static QString locate(const QString& programFolder, const QString& userConfigFolder);
+  // from the program folder's copy. An installed program (its data under an
+  // installation prefix) always keeps them in the user's folder, never in
+  // the shared one.
+  static QString locate(const QString& programFolder, const QString& userConfigFolder,
+                        bool installed = false);
 
   // First line only, as start-up reads it. nullopt when the file cannot be
   // read; an empty text for an empty first line.

@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "document_commands.h"
 #include "form1.h"
 #include "language_ui.h"
 #include "platform/linux_platform.h"
@@ -8,8 +9,10 @@
 #include "platform/media/mixer_pulse.h"
 #include "platform/rtb/headless.h"
 #include "platform/screen_saver.h"
+#include "platform/script_handoff.h"
 #include "script/cue_sheet.h"
 #include "settings_file.h"
+#include "tools/about_box.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,7 +45,17 @@ constexpr char kUsage[] =
     "usage: scenova [SCRIPT]\n"
     "       scenova --cue-sheet SCRIPT\n"
     "       scenova --export-text SCRIPT\n"
-    "       scenova --convert IN OUT\n";
+    "       scenova --convert IN OUT\n"
+    "       scenova --version\n"
+    "       scenova --help\n"
+    "\n"
+    "  SCRIPT               open the script in the window\n"
+    "  --cue-sheet SCRIPT   list every cue and whether its file is found (exit 1 when one is\n"
+    "                       missing)\n"
+    "  --export-text SCRIPT write the script's plain text to standard output\n"
+    "  --convert IN OUT     write IN (RTF or plain text) as RTF to OUT\n"
+    "  --version            print the release and exit\n"
+    "  -h, --help           print this help and exit\n";
 
 // A first argument that looks like an option but names none of the
 // commands: the usage, before Qt (which would stop the process without a
@@ -53,6 +66,10 @@ int optionStatus(int argc, char** argv) {
   if (first == "--help" || first == "-h") {
     std::fputs(kUsage, stdout);
     return 0;
+  }
+  if (first == "--version") {
+    std::printf("Scenova %s\n", qPrintable(tools::releaseNumber()));
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 3;
   }
   if (!first.startsWith("--")) return -1;
   std::fprintf(stderr, "scenova: unknown option %s\n%s", argv[1], kUsage);
@@ -84,7 +101,7 @@ StartupResult startupChecks(const StartupInputs& in) {
     r.previousInstance = true;
     return r;
   }
-  if (in.system) in.system->registerScriptType(in.programFolder);
+  if (in.system && !in.installed) in.system->registerScriptType(in.programFolder);
   return r;
 }
 
@@ -101,10 +118,16 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
   QApplication::setApplicationName(QStringLiteral("Scenova"));
   // Media libraries need the C number format whatever the user's locale.
   std::setlocale(LC_NUMERIC, "C");
-  QApplication::setWindowIcon(
-      QIcon(QApplication::applicationDirPath() + QStringLiteral("/Files/scenova.png")));
-
   platform::LinuxEnvironment env;
+  const QIcon shippedIcon(env.programFolder() + QStringLiteral("/Files/scenova.png"));
+  if (env.installed()) {
+    // The desktop entry, the icon and the file type come from the installed files.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.scenova.Scenova"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("org.scenova.Scenova"), shippedIcon));
+  } else {
+    QApplication::setWindowIcon(shippedIcon);
+  }
   platform::LinuxSystemServices system;
   platform::LockFileInstanceGuard guard(env.programFolder());
   std::unique_ptr<platform::Dialogs> dialogs =
@@ -112,7 +135,8 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
 
   StartupInputs in;
   in.programFolder = env.programFolder();
-  in.settingsPath = SettingsFile::locate(in.programFolder, env.userConfigFolder());
+  in.installed = env.installed();
+  in.settingsPath = SettingsFile::locate(in.programFolder, env.userConfigFolder(), in.installed);
   in.country = env.countryCode();
   in.guard = &guard;
   in.system = &system;
@@ -123,6 +147,12 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
     return 1;
   }
   if (start.previousInstance) {
+    // A script to open goes to the running copy over the session bus;
+    // without a bus (or an answer) the copy is refused as always.
+    const QString script = wholeCommandLine(argc, argv);
+    if (!QString(script).remove(QLatin1Char(' ')).isEmpty() &&
+        platform::handScriptToRunningCopy(in.programFolder, script))
+      return 0;
     dialogs->messageBox(nullptr, start.table[0], start.table[1], platform::MsgIcon::Exclamation,
                         platform::MsgButtons::Ok);
     return 0;
@@ -149,6 +179,14 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
   Form1 form(services, std::move(start.table));
   form.LanguageFile = start.languageFile;
   form.Form_Load();
+  // Portable copies may run side by side: none of them takes scripts
+  // handed over by later starts.
+  std::unique_ptr<platform::ScriptHandoffReceiver> handoff;
+  if (!start.portable) {
+    handoff = std::make_unique<platform::ScriptHandoffReceiver>(in.programFolder);
+    QObject::connect(handoff.get(), &platform::ScriptHandoffReceiver::scriptHandedOver, &form,
+                     [&form](const QString& path) { form.documents->openHandedOver(path); });
+  }
   form.show();
   if (qEnvironmentVariableIsSet("SCENOVA_STARTUP_PROBE")) {
     // Benchmarks time the start-up up to here: the window is shown and the

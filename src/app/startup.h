@@ -23,6 +23,7 @@ struct StartupInputs {
   QString programFolder;
   QString settingsPath;
   QString country;
+  bool installed = false;  // the desktop knows the program from its installed files
   platform::InstanceGuard* guard = nullptr;
   platform::SystemServices* system = nullptr;
 };

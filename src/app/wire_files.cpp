@@ -67,6 +67,7 @@ void wireMenus(Form1& form, DocumentCommands& d) {
   on(ui.mnuTrova, &d, [&form] { findCommand(form); });
   on(ui.mnuSostituisci, &d, [&form] { replaceCommand(form); });
   on(ui.mnuGuida, &d, [&form] { helpCommand(form); });
+  on(ui.mnuEsempio, &d, [&d] { d.openExample(); });
   on(ui.mnuInfo, &d, [&form] { aboutCommand(form); });
 }
 

@@ -7,7 +7,7 @@ namespace scenova::platform {
 
 // Facts about the machine and the user that the program asks for at start-up.
 class Environment {
-public:
+ public:
   virtual ~Environment() = default;
 
   // Folder of the executable, without a trailing separator.
@@ -23,7 +23,25 @@ public:
   // Per-user configuration folder used when the program folder is not
   // writable ($XDG_CONFIG_HOME/scenova).
   virtual QString userConfigFolder() const = 0;
+
+  // True when the program's data comes from an installation prefix (see
+  // programLayout): its settings then live in userConfigFolder() and the
+  // desktop knows it from the installed files.
+  virtual bool installed() const = 0;
 };
+
+// Where the program's data (Lang/, Files/, Help/, the version history, the
+// default Scenova.ini) lies for an executable in executableFolder.
+struct ProgramLayout {
+  QString folder;
+  bool installed = false;
+};
+
+// Beside the executable (a build folder or a copied program folder) when
+// its Lang folder is there; else executableFolder/../share/scenova, where
+// an installation puts it, when that has a Lang folder; else beside the
+// executable.
+ProgramLayout programLayout(const QString& executableFolder);
 
 // Country code from a POSIX locale name such as "it_IT.UTF-8" or "pt_BR@euro";
 // empty for "C", "POSIX" and names without a territory.

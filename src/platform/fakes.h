@@ -65,8 +65,10 @@ class FakeEnvironment final : public Environment {
   QString country;
   QStringList fonts{QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")};
   QString configFolder;
+  bool underPrefix = false;
 
   QString programFolder() const override { return folder; }
+  bool installed() const override { return underPrefix; }
   QString countryCode() const override { return country; }
   QStringList fontFamilies() const override { return fonts; }
   QString userConfigFolder() const override { return configFolder; }

@@ -1,6 +1,7 @@
 #include "file_association.h"
 
 #include "platform/safe_write.h"
+#include "platform/script_mime_package.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +33,12 @@ QString entryString(QString value) {
   return value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
 }
 
+// A "type=handlers" line of the script type (blanks allowed around '=').
+bool namesType(const QByteArray& line) {
+  const qsizetype equals = line.indexOf('=');
+  return equals > 0 && line.left(equals).trimmed() == kScriptMimeType;
+}
+
 void refresh(const char* tool, const QString& folder) {
   const QString program = QString::fromLatin1(tool);
   if (!QStandardPaths::findExecutable(program).isEmpty())
@@ -41,14 +48,8 @@ void refresh(const char* tool, const QString& folder) {
 }  // namespace
 
 QByteArray scriptMimePackage() {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-         "  <mime-type type=\"application/x-scenova-script\">\n"
-         "    <sub-class-of type=\"text/rtf\"/>\n"
-         "    <comment>Scenova script</comment>\n"
-         "    <glob pattern=\"*.snv\" weight=\"80\"/>\n"
-         "  </mime-type>\n"
-         "</mime-info>\n";
+  // The file an installation puts in share/mime/packages, built in.
+  return QByteArray(kScriptMimePackage);
 }
 
 QString quoteExecArgument(const QString& argument) {
@@ -79,26 +80,30 @@ QByteArray scriptDesktopEntry(const QString& programFolder) {
 }
 
 QByteArray withDefaultHandler(const QByteArray& mimeappsList) {
-  const QByteArray key = QByteArray(kScriptMimeType) + '=';
-  const QByteArray line = key + kDesktopEntryName + ';';
+  const QByteArray line = QByteArray(kScriptMimeType) + '=' + kDesktopEntryName + ';';
   QList<QByteArray> lines = mimeappsList.split('\n');
   if (!lines.isEmpty() && lines.constLast().isEmpty()) lines.removeLast();
   qsizetype section = -1;
+  bool inDefaults = false;
   for (qsizetype i = 0; i < lines.size(); ++i) {
-    if (lines[i].trimmed() == "[Default Applications]") section = i;
+    const QByteArray trimmed = lines[i].trimmed();
+    if (trimmed.startsWith('[')) {
+      inDefaults = trimmed == "[Default Applications]";
+      if (inDefaults) section = i;
+    } else if (inDefaults && namesType(trimmed) &&
+               !trimmed.mid(trimmed.indexOf('=') + 1).trimmed().isEmpty()) {
+      return mimeappsList;  // the user's choice, or ours from an earlier start, stays
+    }
   }
   if (section < 0) {
     lines << "[Default Applications]" << line;
   } else {
+    // An empty value names no handler: it is replaced.
     qsizetype i = section + 1;
-    bool replaced = false;
     for (; i < lines.size() && !lines[i].trimmed().startsWith('['); ++i) {
-      if (lines[i].trimmed().startsWith(key)) {
-        lines[i] = line;
-        replaced = true;
-      }
+      if (namesType(lines[i].trimmed())) lines.remove(i--);
     }
-    if (!replaced) lines.insert(section + 1, line);
+    lines.insert(section + 1, line);
   }
   return lines.join('\n') + '\n';
 }

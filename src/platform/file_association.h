@@ -1,8 +1,10 @@
 #pragma once
 
-// The desktop's file-type registration for scripts: a shared-MIME-info type
+// The desktop's file-type registration for scripts run from a program folder
+// (an installed program comes with its own files): a shared-MIME-info type
 // for "*.snv", a desktop entry that opens such files with the program in a
-// given folder, and that entry as the type's default handler, all per user.
+// given folder, and that entry as the type's default handler when the user
+// has none, all per user.
 
 #include <QByteArray>
 #include <QString>
@@ -22,8 +24,9 @@ QByteArray scriptDesktopEntry(const QString& programFolder);
 // An Exec argument quoted as the desktop entry format requires.
 QString quoteExecArgument(const QString& argument);
 
-// The mimeapps.list content with the entry as the type's default handler;
-// every other line is kept.
+// The mimeapps.list content with the entry as the type's default handler
+// when the list names none for the type; every other line is kept. A list
+// that names a handler (the user's choice) comes back unchanged.
 QByteArray withDefaultHandler(const QByteArray& mimeappsList);
 
 // Writes the three files below dataHome and configHome when their content

@@ -132,11 +132,30 @@ std::optional<QColor> QtDialogs::colorDialog(QWidget* owner, const QColor& initi
 
 // --- environment -----------------------------------------------------------
 
+ProgramLayout programLayout(const QString& executableFolder) {
+  const QString beside = QDir::cleanPath(executableFolder);
+  if (QFileInfo(beside + QStringLiteral("/Lang")).isDir()) return {beside, false};
+  const QString shared = QDir::cleanPath(beside + QStringLiteral("/../share/scenova"));
+  if (QFileInfo(shared + QStringLiteral("/Lang")).isDir()) return {shared, true};
+  return {beside, false};
+}
+
 LinuxEnvironment::LinuxEnvironment(QString programFolder) : folder_(std::move(programFolder)) {}
 
+const ProgramLayout& LinuxEnvironment::layout() const {
+  if (!layout_) {
+    layout_ = folder_.isEmpty() ? programLayout(QCoreApplication::applicationDirPath())
+                                : ProgramLayout{folder_, false};
+  }
+  return *layout_;
+}
+
 QString LinuxEnvironment::programFolder() const {
-  if (!folder_.isEmpty()) return folder_;
-  return QCoreApplication::applicationDirPath();
+  return layout().folder;
+}
+
+bool LinuxEnvironment::installed() const {
+  return layout().installed;
 }
 
 QString LinuxEnvironment::countryCode() const {

@@ -7,6 +7,7 @@
 
 #include <QLockFile>
 #include <memory>
+#include <optional>
 
 namespace scenova::platform {
 
@@ -23,15 +24,19 @@ class QtDialogs final : public Dialogs {
 
 class LinuxEnvironment final : public Environment {
  public:
-  // programFolder: empty means the folder of the running executable.
+  // programFolder: empty means the program layout of the running
+  // executable's folder.
   explicit LinuxEnvironment(QString programFolder = {});
   QString programFolder() const override;
   QString countryCode() const override;
   QStringList fontFamilies() const override;
   QString userConfigFolder() const override;
+  bool installed() const override;
 
  private:
+  const ProgramLayout& layout() const;
   QString folder_;
+  mutable std::optional<ProgramLayout> layout_;
 };
 
 // A lock file in the user's runtime folder, one per program folder, so that

@@ -1,5 +1,6 @@
 #include "script/cue_sheet.h"
 
+#include "platform/environment.h"
 #include "platform/headless_app.h"
 #include "platform/rtb/script_file.h"
 #include "platform/rtb/script_text.h"
@@ -153,8 +154,9 @@ int runCueSheet(int argc, char** argv, bool* handled) {
     return 2;
   }
   platform::HeadlessApplication app(argv[0]);
-  const int status =
-      writeCueSheet(QFile::decodeName(argv[2]), QCoreApplication::applicationDirPath(), out, err);
+  const int status = writeCueSheet(
+      QFile::decodeName(argv[2]),
+      platform::programLayout(QCoreApplication::applicationDirPath()).folder, out, err);
   // A full disk or a closed pipe shows only when the last bytes go out.
   if (status != kSheetNotWritten && (!out.flush() || out.error() != QFileDevice::NoError))
     return cannotWrite(out, err);

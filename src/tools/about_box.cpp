@@ -15,7 +15,11 @@ namespace scenova::tools {
 namespace tw = ui::twips;
 
 QString releaseText() {
-  return QStringLiteral("Rel. %1.%2.0.%3")
+  return QStringLiteral("Rel. ") + releaseNumber();
+}
+
+QString releaseNumber() {
+  return QStringLiteral("%1.%2.0.%3")
       .arg(SCENOVA_VERSION_MAJOR)
       .arg(SCENOVA_VERSION_MINOR)
       .arg(SCENOVA_VERSION_REVISION);

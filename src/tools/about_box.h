@@ -19,7 +19,9 @@ class LanguageTable;
 
 namespace scenova::tools {
 
-// "Rel. 1.3.0.1": major, minor, 0 and revision of the program's version.
+// "1.3.0.1": major, minor, 0 and revision of the program's version.
+QString releaseNumber();
+// "Rel. 1.3.0.1", as the About box shows it.
 QString releaseText();
 
 class FrmInfo : public QWidget {

@@ -117,6 +117,7 @@ void buildMenus(QMainWindow* window, MainControls& c) {
 
   c.mnuHelp = menu(bar, "mnuHelp", s("&?"));
   c.mnuGuida = item(c.mnuHelp, "mnuGuida", s("&Guida..."), QKeySequence(Qt::Key_F1));
+  c.mnuEsempio = item(c.mnuHelp, "mnuEsempio", s("Spettacolo di &esempio"));
   c.mnuHelp->addSeparator()->setObjectName(s("rG"));
   c.mnuVersioni = item(c.mnuHelp, "mnuVersioni", s("Versioni"));
   c.mnuAggiornamenti = item(c.mnuHelp, "mnuAggiornamenti", s("&Controlla aggiornamenti..."));

@@ -39,8 +39,8 @@ struct MenuControls {
   QMenu* mnuDonazioni = nullptr;
   QAction* mnuFaiDonazione = nullptr;
   QMenu* mnuHelp = nullptr;
-  QAction *mnuGuida = nullptr, *mnuVersioni = nullptr, *mnuAggiornamenti = nullptr,
-          *mnuInfo = nullptr;
+  QAction *mnuGuida = nullptr, *mnuEsempio = nullptr, *mnuVersioni = nullptr,
+          *mnuAggiornamenti = nullptr, *mnuInfo = nullptr;
 };
 
 // Toolbar: seventeen buttons, the letters over buttons 4 to 7, the hover

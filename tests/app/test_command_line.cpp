@@ -238,17 +238,46 @@ class TestCommandLine : public QObject {
     QCOMPARE(again.out, first.out);
   }
 
+  // The example show that ships with the program finds every file it cues
+  // (a sound, a picture and a video made for it) beside it.
+  void exampleShowIsComplete() {
+    const Run run = runProgram(
+        {QStringLiteral("--cue-sheet"), qEnvironmentVariable("SCENOVA_SOURCE_DIR") +
+                                            QStringLiteral("/data/Examples/Example.snv")});
+    QCOMPARE(run.status, 0);
+    for (const char* kind : {"\taudio\t", "\tpicture\t", "\tvideo\t", "\tcommand\tFadeOut Slow\n"})
+      QVERIFY2(run.out.contains(kind), run.out.constData());
+  }
+
   // Options the program does not know print the usage instead of starting
-  // (and without a display, instead of Qt stopping the process).
-  void unknownOptionsPrintTheUsage() {
+  // (and without a display, instead of Qt stopping the process); --help
+  // names every option there is, --version the release, both without a
+  // display and with status 0.
+  void optionsPrintUsageOrRelease() {
     const Run run = runProgram({QStringLiteral("--bogus")});
     QCOMPARE(run.status, 2);
     QVERIFY(run.err.startsWith("scenova: unknown option --bogus\n"));
     QVERIFY(run.err.contains("usage: scenova [SCRIPT]"));
     QVERIFY(run.err.contains("--cue-sheet SCRIPT"));
-    const Run help = runProgram({QStringLiteral("--help")});
-    QCOMPARE(help.status, 0);
-    QVERIFY(help.out.startsWith("usage: scenova [SCRIPT]"));
+    for (const char* option : {"--help", "-h"}) {
+      const Run help = runProgram({QString::fromLatin1(option)});
+      QCOMPARE(help.status, 0);
+      QVERIFY(help.out.startsWith("usage: scenova [SCRIPT]"));
+      for (const char* listed : {"--cue-sheet SCRIPT", "--export-text SCRIPT", "--convert IN OUT",
+                                 "--version", "-h, --help"})
+        QVERIFY2(help.out.contains(listed), listed);
+      QCOMPARE(help.err, QByteArray());
+    }
+    const Run version = runProgram({QStringLiteral("--version")});
+    QCOMPARE(version.status, 0);
+    QCOMPARE(version.out, QByteArray("Scenova " SCENOVA_RELEASE "\n"));
+    QCOMPARE(version.err, QByteArray());
+    // Printing into a full device is a failure, not a release number printed.
+    if (QFileInfo::exists(QStringLiteral("/dev/full"))) {
+      Options full;
+      full.stdoutFile = QStringLiteral("/dev/full");
+      QCOMPARE(runProgram({QStringLiteral("--version")}, full).status, 3);
+    }
   }
 };
 

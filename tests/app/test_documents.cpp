@@ -136,6 +136,34 @@ class TestDocuments : public QObject {
     QCOMPARE(f.form->doc.UntitledCount, 32767);
   }
 
+  // Help, Example show: the shipped example opens (after the question about
+  // unsaved work) with every cue file found beside it.
+  void exampleShowOpensFromTheHelpMenu() {
+    FormFixture f;
+    const QDir shipped(qEnvironmentVariable("SCENOVA_SOURCE_DIR") +
+                       QStringLiteral("/data/Examples"));
+    QVERIFY(QDir().mkpath(f.folder.file(QStringLiteral("Examples"))));
+    for (const QString& name : shipped.entryList(QDir::Files))
+      QVERIFY(
+          QFile::copy(shipped.filePath(name), f.folder.file(QStringLiteral("Examples/") + name)));
+    typeScript(f);
+    f.dialogs.messageAnswers.push_back(MsgAnswer::Cancel);
+    f.form->ui.mnuEsempio->trigger();
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QCOMPARE(f.dialogs.messages.constLast().text, f.text(123));
+    QCOMPARE(f.rtb().Text(), QStringLiteral("Act 1 thunder"));
+    f.dialogs.messageAnswers.push_back(MsgAnswer::No);
+    f.form->ui.mnuEsempio->trigger();
+    QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - Example.snv"));
+    QCOMPARE(f.form->doc.DocumentPath, f.folder.file(QStringLiteral("Examples/Example.snv")));
+    QVERIFY(f.rtb().Text().contains(QStringLiteral("[[rumble.wav]]")));
+    // The check at opening looks the cues up beside the example, wherever the
+    // working folder is.
+    QVERIFY(f.form->ui.Label11->isVisibleTo(f.form.get()));
+    QCOMPARE(f.form->ui.Label11->caption(), f.text(184));
+    QCOMPARE(f.form->ui.mnuEsempio->text(), f.text(261));
+  }
+
   void saveAsOverExistingFileAsksFirst() {
     FormFixture f;
     typeScript(f);

@@ -1,6 +1,7 @@
 // Scripts open with this program from the desktop: the type for "*.snv", the
-// desktop entry and the default handler, rewritten at each start so they
-// follow a moved program folder, and left alone in portable mode.
+// desktop entry and the default handler (unless the user chose another),
+// rewritten at each start so they follow a moved program folder, and left
+// alone in portable mode.
 
 #include "platform/file_association.h"
 #include "support/program_folder.h"
@@ -89,19 +90,26 @@ class TestFileAssociation : public QObject {
     QVERIFY(entry.contains("Exec=\"/opt/a\\\\\\\\b/scenova\" %f\n"));
     QVERIFY(entry.contains("MimeType=application/x-scenova-script;\n"));
     QVERIFY(scriptDesktopEntry(QStringLiteral("/opt/two\nlines")).isEmpty());
-    // Other lines of the user's list stay.
+    // Without a handler for the type the entry becomes it; other lines stay.
     const QByteArray list =
-        "[Added Associations]\ntext/plain=gedit.desktop;\n"
+        "[Added Associations]\napplication/x-scenova-script=added.desktop;\n"
         "[Default Applications]\ntext/html=firefox.desktop;\n"
-        "application/x-scenova-script=old.desktop;\n";
+        "application/x-scenova-script=\n";
     const QByteArray updated = withDefaultHandler(list);
-    QVERIFY(updated.contains("text/plain=gedit.desktop;\n"));
-    QVERIFY(updated.contains("text/html=firefox.desktop;\n"));
-    QVERIFY(updated.contains("application/x-scenova-script=scenova.desktop;\n"));
-    QVERIFY(!updated.contains("old.desktop"));
+    QCOMPARE(updated,
+             QByteArray("[Added Associations]\napplication/x-scenova-script=added.desktop;\n"
+                        "[Default Applications]\n"
+                        "application/x-scenova-script=scenova.desktop;\n"
+                        "text/html=firefox.desktop;\n"));
     QCOMPARE(withDefaultHandler(updated), updated);
     QCOMPARE(withDefaultHandler(QByteArray()),
              QByteArray("[Default Applications]\napplication/x-scenova-script=scenova.desktop;\n"));
+    // A handler the user chose is never replaced, however it is written.
+    for (const QByteArray& chosen :
+         {QByteArray("[Default Applications]\napplication/x-scenova-script=other.desktop;\n"),
+          QByteArray("[Default Applications]\r\napplication/x-scenova-script = other.desktop\r\n"
+                     "[Added Associations]\r\n")})
+      QCOMPARE(withDefaultHandler(chosen), chosen);
     // Written once; a second registration from the same folder writes nothing.
     QTemporaryDir home;
     QVERIFY(registerScriptFileType(QStringLiteral("/opt/scenova"),
@@ -112,6 +120,19 @@ class TestFileAssociation : public QObject {
                                     home.filePath(QStringLiteral("c"))));
     QVERIFY(registerScriptFileType(QStringLiteral("/opt/moved"), home.filePath(QStringLiteral("d")),
                                    home.filePath(QStringLiteral("c"))));
+    // The type and the entry are registered beside the user's own default.
+    QTemporaryDir chosen;
+    const QString listPath = chosen.filePath(QStringLiteral("c/mimeapps.list"));
+    const QByteArray own = "[Default Applications]\napplication/x-scenova-script=other.desktop;\n";
+    QVERIFY(QDir().mkpath(chosen.filePath(QStringLiteral("c"))));
+    QFile listFile(listPath);
+    QVERIFY(listFile.open(QIODevice::WriteOnly) && listFile.write(own) == own.size());
+    listFile.close();
+    QVERIFY(registerScriptFileType(QStringLiteral("/opt/scenova"),
+                                   chosen.filePath(QStringLiteral("d")),
+                                   chosen.filePath(QStringLiteral("c"))));
+    QVERIFY(QFileInfo::exists(chosen.filePath(QStringLiteral("d/applications/scenova.desktop"))));
+    QCOMPARE(readAll(listPath), own);
   }
 
   void startsRegisterAndFollowTheProgramFolder() {
@@ -147,6 +168,16 @@ class TestFileAssociation : public QObject {
     const QByteArray entry = readAll(home.entry());
     QVERIFY(entry.contains(quoteExecArgument(moved.file(QStringLiteral("scenova"))).toUtf8()));
     QVERIFY(!entry.contains(QByteArray(first.path().toUtf8() + "/scenova")));
+    // A user who chose another program for scripts keeps it.
+    Home chooser;
+    QVERIFY(QDir().mkpath(chooser.config()));
+    const QByteArray own = "[Default Applications]\napplication/x-scenova-script=other.desktop;\n";
+    QFile ownList(chooser.config() + QStringLiteral("/mimeapps.list"));
+    QVERIFY(ownList.open(QIODevice::WriteOnly) && ownList.write(own) == own.size());
+    ownList.close();
+    chooser.run(first);
+    QVERIFY(QFileInfo::exists(chooser.entry()));
+    QCOMPARE(readAll(chooser.config() + QStringLiteral("/mimeapps.list")), own);
     // A portable start writes nothing.
     Home clean;
     Installed portable;

@@ -135,6 +135,28 @@ class TestSettings : public QObject {
     scenova::test::ProgramFolder folder;
     QCOMPARE(SettingsFile::locate(folder.path(), QStringLiteral("/unused")), folder.settingsPath());
   }
+
+  // An installed program keeps its settings per user even where the shared
+  // data folder can be written (a prefix the user owns), and leaves the
+  // shipped default as it was.
+  void installedProgramUsesTheUserFolder() {
+    scenova::test::ProgramFolder shared;
+    shared.writeSettings("Deutsch.lng\r\n");
+    QTemporaryDir config;
+    const QString user = config.path() + QStringLiteral("/scenova");
+    const QString where = SettingsFile::locate(shared.path(), user, true);
+    QCOMPARE(where, user + QStringLiteral("/Scenova.ini"));
+    QCOMPARE(SettingsFile::readFirstLine(where),
+             std::optional<QString>(QStringLiteral("Deutsch.lng")));
+    // Later starts keep what the user's copy says.
+    SettingsToWrite chosen;
+    chosen.languageFile = QStringLiteral("English.lng");
+    QVERIFY(SettingsFile::write(where, chosen));
+    QCOMPARE(SettingsFile::locate(shared.path(), user, true), where);
+    QCOMPARE(SettingsFile::readFirstLine(where),
+             std::optional<QString>(QStringLiteral("English.lng")));
+    QCOMPARE(shared.read(QStringLiteral("Scenova.ini")), QByteArray("Deutsch.lng\r\n"));
+  }
 };
 
 QTEST_APPLESS_MAIN(TestSettings)

@@ -4,6 +4,7 @@
 #include "support/program_folder.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -25,7 +26,7 @@ class TestStartup : public QObject {
     return in;
   }
 
-private Q_SLOTS:
+ private Q_SLOTS:
   void languageByCountryThenPreviousCopy() {
     test::ProgramFolder f;
     platform::FakeInstanceGuard guard;
@@ -73,6 +74,42 @@ private Q_SLOTS:
     QVERIFY(system.registered.isEmpty());
   }
 
+  // An installed program is known to the desktop by its installed files:
+  // nothing is registered in the user's home.
+  void installedRegistersNothing() {
+    test::ProgramFolder f;
+    platform::FakeInstanceGuard guard;
+    platform::FakeSystemServices system;
+    StartupInputs in = inputs(f, &guard, &system);
+    in.installed = true;
+    const StartupResult r = startupChecks(in);
+    QVERIFY(r.error.isEmpty() && !r.previousInstance);
+    QVERIFY(system.registered.isEmpty());
+  }
+
+  // The data beside the executable wins (a build folder, a copied program
+  // folder); without it the installation prefix's share/scenova.
+  void programLayoutBesideOrUnderThePrefix() {
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    const QString shared = prefix.filePath(QStringLiteral("share/scenova"));
+    QVERIFY(QDir().mkpath(bin) && QDir().mkpath(shared));
+    platform::ProgramLayout l = platform::programLayout(bin);
+    QCOMPARE(l.folder, bin);  // nothing anywhere: the executable's folder, as before
+    QVERIFY(!l.installed);
+    QVERIFY(QDir().mkpath(shared + QStringLiteral("/Lang")));
+    l = platform::programLayout(bin + QLatin1Char('/'));
+    QCOMPARE(l.folder, shared);
+    QVERIFY(l.installed);
+    QVERIFY(QDir().mkpath(bin + QStringLiteral("/Lang")));
+    l = platform::programLayout(bin);
+    QCOMPARE(l.folder, bin);
+    QVERIFY(!l.installed);
+    platform::LinuxEnvironment given(shared);
+    QCOMPARE(given.programFolder(), shared);
+    QVERIFY(!given.installed());
+  }
+
   void lockFileGuard() {
     test::ProgramFolder f;
     platform::LockFileInstanceGuard first(f.path());
@@ -95,7 +132,8 @@ private Q_SLOTS:
     const qint64 deadPid = p.processId() > 0 ? p.processId() : 999999;
     QFile lock(guard.lockPath());
     QVERIFY(lock.open(QIODevice::WriteOnly));
-    lock.write(QByteArray::number(deadPid) + "\nscenova\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    lock.write(QByteArray::number(deadPid) + "\nscenova\n" + QSysInfo::machineHostName().toUtf8() +
+               "\n");
     lock.close();
     QVERIFY(!guard.previousInstanceRunning());
   }

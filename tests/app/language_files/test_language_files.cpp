@@ -26,15 +26,17 @@ const QList<int>& usedIndexes() {
     for (int i = 160; i <= 162; ++i) list << i;
     for (int i = 245; i <= 247; ++i) list << i;  // recovery copies, saves over changed files
     list << 208;  // the projector's monitor went away during the show
+    list << 260;  // a script handed over while the show runs
+    list << 261;  // Help, Example show
     return list;
   }();
   return used;
 }
 
 // Menu captions: one "&" at most, and it must mark a letter.
-const QSet<int> kMenuCaptions{2,  3,  13, 15, 16,  17,  18,  19,  21,  42,  43,
-                              44, 45, 46, 47, 48,  49,  50,  51,  56,  59,  71,
-                              72, 74, 81, 82, 119, 128, 129, 131, 132, 147, 149};
+const QSet<int> kMenuCaptions{2,  3,  13,  15,  16,  17,  18,  19,  21,  42, 43, 44,
+                              45, 46, 47,  48,  49,  50,  51,  56,  59,  71, 72, 74,
+                              81, 82, 119, 128, 129, 131, 132, 147, 149, 261};
 
 constexpr int kMinLines = 150;
 
@@ -111,6 +113,32 @@ class TestLanguageFiles : public QObject {
     // The untitled stem becomes part of a file name in the Save As dialog.
     for (QChar c : QStringLiteral("/\\:*?\"<>|"))
       QVERIFY2(!texts[97].contains(c), qPrintable(texts[97]));
+  }
+
+  // Each help page covers what the English one covers, show mode and the
+  // pre-show check among it, and names the menu items by the captions the
+  // window shows in that language.
+  void helpPage_data() { shippedFile_data(); }
+  void helpPage() {
+    QFETCH(QString, name);
+    const QString stem = name.chopped(4);
+    auto page = [](const QString& pageStem) {
+      QFile f(QStringLiteral(SCENOVA_LANG_DIR "/../Help/") + pageStem + QStringLiteral(".html"));
+      return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+    const QString html = page(stem);
+    QVERIFY2(!html.isEmpty(), qPrintable(stem));
+    QCOMPARE(html.count(QStringLiteral("<h2>")),
+             page(QStringLiteral("English")).count(QStringLiteral("<h2>")));
+    for (const char* must : {"<kbd>F12</kbd>", "--cue-sheet"})
+      QVERIFY2(html.contains(QLatin1StringView(must)), must);
+    QString failure;
+    const QStringList lines = readLines(name, &failure);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    for (int index : {180, 185}) {
+      const QString caption = lines.value(index).mid(3);
+      QVERIFY2(html.contains(caption), qPrintable(caption));
+    }
   }
 };
 
