@@ -3,9 +3,9 @@
 #include "audio/transport_buttons.h"
 #include "platform/media/audio_device.h"
 #include "platform/media/media_player.h"
-#include "script/markup.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
+#include "ui/numbers.h"
 
 #include <QAction>
 #include <QMetaObject>
@@ -102,6 +102,10 @@ void AudioTransport::enterStopped() {
   ui_.mnuPlayAudio->setText(lang_[7]);
   p_.Timer1->stop();
   setPlayPicture("play2");
+  if (p_.buttons) p_.buttons->cmdPlayA_MouseMove(0, 0, 0, 0);
+}
+
+void AudioTransport::refreshPlayButton() {
   if (p_.buttons) p_.buttons->cmdPlayA_MouseMove(0, 0, 0, 0);
 }
 
@@ -223,7 +227,7 @@ void AudioTransport::lblContatore_MouseMove(int, int, double x, double) {
   const std::optional<double> length = lengthQuery();
   const double width = ui::twips::width(ui_.lblContatore);
   if (!length || width <= 0) return;
-  const QString t = script::signedDecimal(std::floor(*length / width * x));
+  const QString t = ui::signedDecimal(std::floor(*length / width * x));
   if (ui_.lblContatore->Tag != t) ui_.lblContatore->Tag = t;
 }
 

@@ -9,6 +9,7 @@
 // The device is always addressed under the alias wav1. The play-state marker
 // is cmdPlayA.Tag: language text 7 (the next press plays) or 8 (playing).
 
+#include "audio/audio_operations.h"
 #include "platform/media/audio_device.h"
 
 #include <QObject>
@@ -46,26 +47,27 @@ struct TransportParts {
   QString programFolder;
 };
 
-class AudioTransport : public QObject {
+class AudioTransport : public QObject, public AudioOperations {
   Q_OBJECT
  public:
   explicit AudioTransport(TransportParts parts, QObject* parent = nullptr);
   ~AudioTransport() override;
 
-  void cmdPlayA_Click();
-  void cmdStopA_Click();
+  void cmdPlayA_Click() override;
+  void cmdStopA_Click() override;
   // Leaves a file just opened stopped at its start, the counter showing its
   // length and the play button offering Play, as a press of Play and then
   // Stop would, but without starting the device: a play and a stop sent
   // back to back let the start of the new file sound for a moment.
-  void settleNewFile();
+  void settleNewFile() override;
   void cmdForA_Click();
   void cmdBacA_Click();
   // Stores the time under the pointer (x in twips) in lblContatore.Tag.
   void lblContatore_MouseMove(int button, int shift, double x, double y);
   // Moves to the time in lblContatore.Tag, keeping the play state.
-  void lblContatore_Click();
-  void Timer1_Timer();
+  void lblContatore_Click() override;
+  void Timer1_Timer() override;
+  void refreshPlayButton() override;
 
   // The position of wav1 in milliseconds; 0 when the query fails.
   double CurPos();

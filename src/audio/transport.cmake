@@ -3,7 +3,7 @@
 add_library(scenova_transport STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/audio_transport.h ${CMAKE_CURRENT_SOURCE_DIR}/audio_transport.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/transport_buttons.h ${CMAKE_CURRENT_SOURCE_DIR}/transport_buttons.cpp)
-target_include_directories(scenova_transport PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(scenova_transport PUBLIC scenova_controls scenova_markup scenova_media
+scenova_headers(scenova_transport audio)
+target_link_libraries(scenova_transport PUBLIC scenova_controls scenova_numbers scenova_media
   Qt6::Widgets)
 scenova_defaults(scenova_transport)

@@ -6,6 +6,6 @@ add_library(scenova_volume STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/volume_view.h
   ${CMAKE_CURRENT_SOURCE_DIR}/volume_control.h ${CMAKE_CURRENT_SOURCE_DIR}/volume_control.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/steady_ticker.h ${CMAKE_CURRENT_SOURCE_DIR}/steady_ticker.cpp)
-target_include_directories(scenova_volume PUBLIC ${CMAKE_SOURCE_DIR}/src)
+scenova_headers(scenova_volume audio)
 target_link_libraries(scenova_volume PUBLIC Qt6::Widgets scenova_platform)
 scenova_defaults(scenova_volume)

@@ -1,7 +1,6 @@
 #include "script/cue_activation.h"
 
-#include "audio/audio_transport.h"
-#include "audio/transport_buttons.h"
+#include "audio/audio_operations.h"
 #include "platform/rtb/rtb.h"
 #include "script/editor_source.h"
 #include "script/interpreter.h"
@@ -95,7 +94,7 @@ void CueActivation::RTB_DblClick() {
     c_.audio.cmdPlayA->Tag = c_.lang[7];
     c_.audio.mnuPlayAudio->setText(c_.lang[8]);
     c_.transport.cmdPlayA_Click();
-    c_.buttons.cmdPlayA_MouseMove(0, 0, 0, 0);
+    c_.transport.refreshPlayButton();
   } else if (c_.state.MediaKind == 2) {
     c_.video.cmdPlayV->Tag = c_.lang[7];
     if (video::VideoOperations* video = c_.host.video()) video->cmdPlayV_Click();

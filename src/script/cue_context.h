@@ -17,8 +17,7 @@ struct EditorControls;
 class LanguageTable;
 }  // namespace scenova::ui
 namespace scenova::audio {
-class AudioTransport;
-class TransportButtons;
+class AudioOperations;
 class VolumeOperations;
 }  // namespace scenova::audio
 namespace scenova::video {
@@ -70,8 +69,7 @@ struct CueContext {
   const ui::LanguageTable& lang;
   CueHost& host;
   CueState& state;
-  audio::AudioTransport& transport;
-  audio::TransportButtons& buttons;
+  audio::AudioOperations& transport;  // the audio panel's transport
 };
 
 }  // namespace scenova::script

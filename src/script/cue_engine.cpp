@@ -30,8 +30,8 @@ CueEngine::CueEngine(CueParts parts, QObject* parent)
       buttons_(new audio::TransportButtons(parts_.ui->transport(), *parts_.lang,
                                            parts_.host->programFolder(), this)),
       transport_(new audio::AudioTransport(transportParts(parts_, buttons_), this)),
-      context_{*parts_.ui,   *parts_.ui,   *parts_.ui, *parts_.ui,  parts_.ui->mnuModifica,
-               *parts_.lang, *parts_.host, state_,     *transport_, *buttons_},
+      context_{*parts_.ui,   *parts_.ui,   *parts_.ui, *parts_.ui, parts_.ui->mnuModifica,
+               *parts_.lang, *parts_.host, state_,     *transport_},
       interpreter_(context_, parts_.editor),
       loader_(context_) {
   if (parts_.editor)

@@ -1,6 +1,6 @@
 #include "script/interpreter.h"
 
-#include "audio/audio_transport.h"
+#include "audio/audio_operations.h"
 #include "audio/volume_operations.h"
 #include "platform/rtb/rtb.h"
 #include "ui/language_table.h"

@@ -1,12 +1,18 @@
 #pragma once
 
-// Cue markup: the command vocabulary, how numbers in commands are read and
-// the small text rules shared by everything that looks at cues.
+// Cue markup: the command vocabulary and the small text rules shared by
+// everything that looks at cues. Numbers in commands are read and written by
+// the rules of ui/numbers.h, which the audio and video counters share.
+
+#include "ui/numbers.h"
 
 #include <QString>
 #include <QStringView>
 
 namespace scenova::script {
+
+using ui::ReadNumber;
+using ui::signedDecimal;
 
 // Which player a command belongs to; its commands only exist while that
 // player's panel is shown.
@@ -58,22 +64,11 @@ struct RecognisedCommand {
 // shown are not commands.
 RecognisedCommand recogniseCommand(QStringView content, bool videoShown, bool audioShown);
 
-// Reads a number by the one rule used for command arguments and dialog
-// fields: blanks, tabs and line feeds ignored anywhere; optional sign; digits
-// with at most one '.'; optional E/D exponent; &H hex and &O octal; reading
-// stops at the first character that fits none of these. No number reads 0.
-double ReadNumber(QStringView text);
-
 // Blank-only trimming of cue content (U+0020; tabs and line breaks stay).
 QStringView trimBlanks(QStringView text);
 inline QString trimBlanks(const QString& text) {
   return trimBlanks(QStringView(text)).toString();
 }
-
-// Signed decimal form: a leading blank for values >= 0, "-" otherwise, then
-// the digits, a fraction only when there is one, and no "0" before the point
-// of a value below 1 (12 -> " 12", 0.5 -> " .5", -2.25 -> "-2.25").
-QString signedDecimal(double value);
 
 // The lower case of cue content as the interpreter compares it.
 QString lowerCase(QStringView text);

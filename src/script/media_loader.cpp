@@ -2,8 +2,7 @@
 
 #include <QDir>
 
-#include "audio/audio_transport.h"
-#include "audio/transport_buttons.h"
+#include "audio/audio_operations.h"
 #include "platform/media/audio_device.h"
 #include "platform/media/media_player.h"
 #include "ui/language_table.h"
@@ -165,7 +164,7 @@ void MediaLoader::loadAudio(const QString& path) {
   // The new file stands stopped at its start and the counter shows its
   // length; nothing of it sounds.
   c_.transport.settleNewFile();
-  c_.buttons.cmdPlayA_MouseMove(0, 0, 0, 0);
+  c_.transport.refreshPlayButton();
 }
 
 void MediaLoader::ShowVideoTitle(const QString& path) {

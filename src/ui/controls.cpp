@@ -84,6 +84,9 @@ void setGeometry(QWidget* w, double l, double t, double wd, double ht) {
   entry(w) = {l, t, wd, ht};
   apply(w);
 }
+qsizetype keptCount() {
+  return table().size();
+}
 }  // namespace twips
 
 int buttonCode(Qt::MouseButtons b) {

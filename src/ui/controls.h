@@ -28,6 +28,8 @@ void setGeometry(QWidget* w, double l, double t, double wd, double ht);
 inline int toPixels(double tw) {
   return static_cast<int>(std::lround(tw / kTwipsPerPixel));
 }
+// How many widgets have twip values kept; each goes when its widget does.
+qsizetype keptCount();
 }  // namespace twips
 
 // Mouse buttons and shift state as the handlers receive them.

@@ -2,9 +2,9 @@
 
 #include "platform/media/media_player.h"
 #include "platform/monitors.h"
-#include "script/markup.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
+#include "ui/numbers.h"
 #include "video/monitor_list.h"
 #include "video/projector_window.h"
 #include "video/show_window.h"
@@ -342,7 +342,7 @@ void VideoPanel::lblContatoreV_MouseMove(int, int, double x, double) {
   const double width = ui::twips::width(ui_.lblContatoreV);
   if (!player || !(width > 0)) return;
   const double at = player->duration() / width * x;
-  if (std::isfinite(at)) ui_.lblContatoreV->Tag = script::signedDecimal(at);
+  if (std::isfinite(at)) ui_.lblContatoreV->Tag = ui::signedDecimal(at);
 }
 
 void VideoPanel::lblContatoreV_Click() {

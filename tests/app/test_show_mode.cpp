@@ -1,9 +1,9 @@
 // Show mode on the real main window (offscreen): the keys, the read-only
 // script, Stop all, the title and frame, and the broken-cue notices.
 
+#include "app/document_commands.h"
 #include "app/form1.h"
 #include "app/show_mode.h"
-#include "app/wiring.h"
 #include "audio/volume_operations.h"
 #include "platform/fakes.h"
 #include "platform/media/fake_audio_device.h"
@@ -277,23 +277,32 @@ class TestShowMode : public QObject {
 
   void savedInAnotherFolderIsCheckedAgain() {
     Fixture f("{\\rtf1\\ansi [[tone.wav]] [[near.wav]]\\par}");
+    f.show->brokenCues().runPending();  // the check of the script just opened
     QCOMPARE(f.show->marks().broken().size(), 1);
+    QVERIFY(!f.show->brokenCues().pending());
     // Save As into a folder that holds both files, under the same name
     // (the title does not change) and then under another one.
     test::ProgramFolder other;
     other.write(QStringLiteral("tone.wav"), QByteArrayLiteral("x"));
     other.write(QStringLiteral("near.wav"), QByteArrayLiteral("x"));
-    f.form->doc.DocumentPath = other.file(QStringLiteral("show.rtf"));
-    showScriptSaved(*f.form);
+    const QString title = f.form->windowTitle();
+    f.dialogs.fileAnswers.push_back(other.file(QStringLiteral("show.rtf")));
+    f.form->documents->mnuSalvaConNome_Click();
+    QVERIFY(QFile::exists(other.file(QStringLiteral("show.rtf"))));
+    QCOMPARE(f.form->windowTitle(), title);
     QVERIFY(f.show->brokenCues().pending());
     f.show->brokenCues().runPending();
     QVERIFY(f.show->marks().broken().isEmpty());
-    f.form->doc.DocumentPath = f.folder.file(QStringLiteral("renamed.rtf"));
-    f.form->setWindowTitle(QStringLiteral("Scenova - renamed.rtf"));
+    f.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("renamed.rtf")));
+    f.form->documents->mnuSalvaConNome_Click();
+    QVERIFY(QFile::exists(f.folder.file(QStringLiteral("renamed.rtf"))));
     QVERIFY(f.show->brokenCues().pending());
     f.show->brokenCues().runPending();
     QCOMPARE(f.show->marks().broken().size(), 1);
-    showScriptSaved(*f.form);  // nothing moved: no check
+    f.editor()->SetSelText(QStringLiteral(" "));
+    f.show->brokenCues().runPending();  // the edit's own check
+    f.form->documents->Save();          // nothing moved: no check
+    QCOMPARE(f.form->doc.Modified, 0);
     QVERIFY(!f.show->brokenCues().pending());
   }
 

@@ -60,6 +60,15 @@ class TestInterpreter : public QObject {
         << S("vol 1000") << true << S("Go [[Vol 100]] now") << QStringList{S("apply")};
     QTest::newRow("negative volume")
         << S("vol -20") << true << S("Go [[Vol 0]] now") << QStringList{S("apply")};
+    // The edges of the clamp.
+    QTest::newRow("volume 100") << S("vol 100") << true << S("Go [[Vol 100]] now")
+                                << QStringList{S("apply")};
+    QTest::newRow("volume 101") << S("vol 101") << true << S("Go [[Vol 100]] now")
+                                << QStringList{S("apply")};
+    QTest::newRow("volume 0") << S("vol 0") << true << S("Go [[Vol 0]] now")
+                              << QStringList{S("apply")};
+    QTest::newRow("volume -1") << S("vol -1") << true << S("Go [[Vol 0]] now")
+                               << QStringList{S("apply")};
     QTest::newRow("volume word") << S("volume 50") << true << S("Go [[Volume 50]] now")
                                  << QStringList{S("apply")};
     QTest::newRow("picture on while typed")
@@ -195,6 +204,15 @@ class TestInterpreter : public QObject {
                                  << QStringLiteral("0");
     QTest::newRow("fraction") << QStringLiteral("Vol 12.5") << 1134.375 << QStringLiteral("8191")
                               << QStringLiteral("12.5");
+    // The edges of the clamp.
+    QTest::newRow("100") << QStringLiteral("vol 100") << 255.0 << QStringLiteral("65535")
+                         << QStringLiteral("100");
+    QTest::newRow("101") << QStringLiteral("vol 101") << 255.0 << QStringLiteral("65535")
+                         << QStringLiteral("100");
+    QTest::newRow("0") << QStringLiteral("vol 0") << 1260.0 << QStringLiteral("0")
+                       << QStringLiteral("0");
+    QTest::newRow("-1") << QStringLiteral("vol -1") << 1260.0 << QStringLiteral("0")
+                        << QStringLiteral("0");
   }
   void volumePlacesTheKnob() {
     QFETCH(QString, content);
@@ -224,29 +242,43 @@ class TestInterpreter : public QObject {
     QTest::addColumn<QString>("content");
     QTest::addColumn<QString>("audioTag");
     QTest::addColumn<QString>("videoTag");
-    QTest::newRow("whole seconds")
-        << QStringLiteral("12") << QStringLiteral(" 12000") << QStringLiteral(" 12");
+    QTest::addColumn<QString>("written");  // the argument in the cue afterwards
+    QTest::newRow("whole seconds") << QStringLiteral("12") << QStringLiteral(" 12000")
+                                   << QStringLiteral(" 12") << QStringLiteral("12");
     QTest::newRow("fraction") << QStringLiteral(" 2.5") << QStringLiteral(" 2500")
-                              << QStringLiteral(" 2.5");
+                              << QStringLiteral(" 2.5") << QStringLiteral(" 2.5");
     QTest::newRow("below one") << QStringLiteral(" 0.5") << QStringLiteral(" 500")
-                               << QStringLiteral(" .5");
+                               << QStringLiteral(" .5") << QStringLiteral(" 0.5");
     QTest::newRow("negative") << QStringLiteral(" -3") << QStringLiteral(" 0")
-                              << QStringLiteral(" 0");
-    QTest::newRow("minutes are not read")
-        << QStringLiteral(" 1:30") << QStringLiteral(" 1000") << QStringLiteral(" 1");
+                              << QStringLiteral(" 0") << QStringLiteral(" 0");
+    QTest::newRow("minutes are not read") << QStringLiteral(" 1:30") << QStringLiteral(" 1000")
+                                          << QStringLiteral(" 1") << QStringLiteral(" 1:30");
+    // The edges: 0 is the start, below it is taken as 0; no upper limit.
+    QTest::newRow("0") << QStringLiteral(" 0") << QStringLiteral(" 0") << QStringLiteral(" 0")
+                       << QStringLiteral(" 0");
+    QTest::newRow("-1") << QStringLiteral(" -1") << QStringLiteral(" 0") << QStringLiteral(" 0")
+                        << QStringLiteral(" 0");
+    QTest::newRow("100") << QStringLiteral(" 100") << QStringLiteral(" 100000")
+                         << QStringLiteral(" 100") << QStringLiteral(" 100");
+    QTest::newRow("101") << QStringLiteral(" 101") << QStringLiteral(" 101000")
+                         << QStringLiteral(" 101") << QStringLiteral(" 101");
   }
   void seekTags() {
     QFETCH(QString, content);
     QFETCH(QString, audioTag);
     QFETCH(QString, videoTag);
+    QFETCH(QString, written);
     Rig r;
     r.audioLoaded();
     r.ui.Picture3->show();
     // The audio counter's tag is sent to the device as it stands.
-    runOn(r, QStringLiteral("seek audio") + content, true);
+    QString text;
+    runOn(r, QStringLiteral("seek audio") + content, true, &text);
     QVERIFY(r.actions().contains(QStringLiteral("play wav1 from ") + audioTag));
-    runOn(r, QStringLiteral("seek video") + content, true);
+    QCOMPARE(text, QStringLiteral("Seek Audio") + written);
+    runOn(r, QStringLiteral("seek video") + content, true, &text);
     QCOMPARE(r.ui.lblContatoreV->Tag, videoTag);
+    QCOMPARE(text, QStringLiteral("Seek Video") + written);
   }
 
   void playAndPauseSetTheMarkerFirst() {

@@ -45,4 +45,25 @@ expect 0 inside env CUPS_SERVER="$dir/cups.sock" "$guard" "printer" true
 expect 77 inside env -u CUPS_SERVER "$guard" "printer" true
 expect 77 inside env CUPS_SERVER=/run/cups/cups.sock "$guard" "printer" true
 expect 77 inside env CUPS_SERVER=localhost "$guard" "printer" true
+
+# private-home.sh: every test gets a fresh, empty home and XDG folders of
+# its own, removed afterwards, and its own exit status comes through.
+home="$(dirname "$0")/private-home.sh"
+seen=$("$home" sh -c 'echo "$HOME"; for v in "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" \
+  "$XDG_CACHE_HOME" "$XDG_STATE_HOME" "$XDG_RUNTIME_DIR"; do
+  case "$v" in "$HOME"/*) [ -d "$v" ] && [ -z "$(ls -A "$v")" ] || echo "not fresh: $v" ;;
+  *) echo "outside: $v" ;; esac; done')
+first=$(echo "$seen" | head -n 1)
+case "$first" in
+  "$HOME" | "") echo "private-home.sh kept HOME=$first"; fail=1 ;;
+esac
+if [ "$(echo "$seen" | wc -l)" != 1 ]; then
+  echo "private-home.sh: $seen"
+  fail=1
+fi
+if [ -e "$first" ]; then
+  echo "private-home.sh left $first behind"
+  fail=1
+fi
+expect 3 "$home" sh -c 'exit 3'
 exit $fail

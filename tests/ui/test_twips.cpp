@@ -37,23 +37,27 @@ class TestTwips : public QObject {
     QCOMPARE(twips::width(w), 3.5);
   }
 
-  // A widget made where a deleted one lived starts from its own pixels,
-  // not from what was set on the one before.
+  // What is kept for a widget goes with it, so that a widget made later at
+  // the same address starts from its own pixels, not from what was set on
+  // the one before.
   void forgetsADeletedWidget() {
     QWidget parent;
-    for (int i = 0; i < 50; ++i) {
-      auto old = std::make_unique<QWidget>(&parent);
-      old->setGeometry(0, 0, 10, 10);
-      twips::setWidth(old.get(), 12345.25);
-      const void* where = old.get();
-      old.reset();
-      auto fresh = std::make_unique<QWidget>(&parent);
-      fresh->setGeometry(0, 0, 20, 10);
-      if (fresh.get() != where) continue;
-      QCOMPARE(twips::width(fresh.get()), 20 * kTwipsPerPixel);
-      return;
-    }
-    QSKIP("no new widget took a deleted one's place");
+    const qsizetype before = twips::keptCount();
+    auto* child = new QWidget(&parent);
+    auto alone = std::make_unique<QWidget>();
+    twips::setWidth(child, 12345.25);
+    twips::setLeft(alone.get(), 0.5);
+    twips::setTop(alone.get(), 1.5);  // the same widget again: still one entry
+    QCOMPARE(twips::keptCount(), before + 2);
+    alone.reset();
+    QCOMPARE(twips::keptCount(), before + 1);
+    delete child;
+    QCOMPARE(twips::keptCount(), before);
+    // Reading keeps nothing.
+    QWidget fresh;
+    fresh.setGeometry(0, 0, 20, 10);
+    QCOMPARE(twips::width(&fresh), 20 * kTwipsPerPixel);
+    QCOMPARE(twips::keptCount(), before);
   }
 };
 

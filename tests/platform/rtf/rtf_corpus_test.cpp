@@ -3,10 +3,12 @@
 
 #include "platform/rtf/corpus_text.h"
 #include "platform/rtf/rtf.h"
+#include "support/needs_corpus.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHash>
 #include <QRegularExpression>
 #include <QTest>
@@ -64,9 +66,7 @@ class RtfCorpusTest : public QObject {
 
  private Q_SLOTS:
   void initTestCase() {
-    dir_ = qEnvironmentVariable("SCENOVA_CORPUS_DIR");
-    if (dir_.isEmpty() || !QDir(dir_).exists(QStringLiteral("README.md")))
-      QSKIP("The RTF corpus is not present (SCENOVA_CORPUS_DIR).");
+    dir_ = scenova::test::corpusDir();  // main() checked that it is there
   }
 
   void wellFormedFilesAgreeWithReference() {
@@ -135,5 +135,5 @@ class RtfCorpusTest : public QObject {
   }
 };
 
-QTEST_MAIN(RtfCorpusTest)
+SCENOVA_CORPUS_TEST_MAIN(RtfCorpusTest)
 #include "rtf_corpus_test.moc"

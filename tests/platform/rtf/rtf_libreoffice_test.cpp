@@ -1,13 +1,16 @@
 // What other word processors read from our RTF: every real-world file of the
 // corpus is loaded and saved by us, and LibreOffice's text of our file must
 // equal its text of the original (list numbers, indents and tabs included).
-// Skips when LibreOffice (soffice) is not installed.
+// Without the corpus or LibreOffice (soffice) it runs nothing: see
+// support/needs_corpus.h.
 
 #include "platform/rtf/corpus_text.h"
 #include "platform/rtf/rtf.h"
+#include "support/needs_corpus.h"
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -75,11 +78,8 @@ class RtfLibreOfficeTest : public QObject {
 
  private Q_SLOTS:
   void savedFilesReadAsTheOriginals() {
-    const QString dir = qEnvironmentVariable("SCENOVA_CORPUS_DIR");
-    if (dir.isEmpty() || !QDir(dir).exists(QStringLiteral("README.md")))
-      QSKIP("The RTF corpus is not present (SCENOVA_CORPUS_DIR).");
+    const QString dir = scenova::test::corpusDir();  // main() checked both
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (soffice.isEmpty()) QSKIP("LibreOffice (soffice) is not installed.");
 
     QTemporaryDir work;
     QVERIFY(work.isValid());
@@ -144,5 +144,15 @@ class RtfLibreOfficeTest : public QObject {
   }
 };
 
-QTEST_MAIN(RtfLibreOfficeTest)
+int main(int argc, char** argv) {
+  using namespace scenova::test;
+  if (corpusDir().isEmpty())
+    return cannotRun("the RTF corpus is not present (SCENOVA_CORPUS_DIR)", corpusRequired());
+  // scripts/setup.sh installs LibreOffice, so the test command needs it too.
+  if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+    return cannotRun("LibreOffice (soffice) is not installed", corpusRequired());
+  QGuiApplication app(argc, argv);
+  RtfLibreOfficeTest test;
+  return QTest::qExec(&test, argc, argv);
+}
 #include "rtf_libreoffice_test.moc"
