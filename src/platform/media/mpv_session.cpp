@@ -129,6 +129,8 @@ void MpvSession::dispatch(const mpv_event& event) {
       break;
     case MPV_EVENT_END_FILE: {
       const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+      if (end->reason == MPV_END_FILE_REASON_REDIRECT && end->playlist_insert_num_entries > 0)
+        Q_EMIT entriesInserted(end->playlist_insert_id, end->playlist_insert_num_entries);
       Q_EMIT endFile(end->reason, end->reason == MPV_END_FILE_REASON_ERROR ? end->error : 0);
       Q_EMIT fileEnded(end->playlist_entry_id, end->reason,
                        end->reason == MPV_END_FILE_REASON_ERROR ? end->error : 0);

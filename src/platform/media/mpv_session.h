@@ -104,6 +104,10 @@ class MpvSession : public QObject {
   // numbered from 1 in the order files were given to "loadfile").
   void fileStarted(qint64 entryId);
   void fileEnded(qint64 entryId, int reason, int error);
+  // A file that was a playlist was replaced by the entries it names, which
+  // the engine numbered firstId .. firstId + count - 1 (sent before the
+  // fileEnded of the playlist itself).
+  void entriesInserted(qint64 firstId, int count);
   void fileLoaded();
   // reason is mpv_end_file_reason; error is an mpv error code (0 when none).
   void endFile(int reason, int error);

@@ -20,9 +20,10 @@ const QList<int>& usedIndexes() {
     list << 195;  // Cancel (text 21 reads Undo in most languages)
     for (int i = 150; i <= 153; ++i) list << i;
     for (int i = 180; i <= 185; ++i) list << i;  // show mode
-    list << 164 << 165;  // a language file the program cannot use
+    list << 164 << 165;                          // a language file the program cannot use
     for (int i = 172; i <= 176; ++i) list << i;
     for (int i = 160; i <= 162; ++i) list << i;
+    list << 220;  // no sound output
     return list;
   }();
   return used;
