@@ -202,11 +202,12 @@ void Form1::SaveSettings() {
   v.languageFile = LanguageFile;
   v.knobValue = ui.Image2->Tag;
   v.knobTop = twips::top(ui.Image2);
-  if ((!volume || volume->mixerMax() == 0) && saved_.knobValue) {
+  if (!volume || volume->mixerMax() == 0) {
     // Without a mixer the knob stands for no master volume: the next start
-    // with a mixer gets the volume of the last session that had one.
-    v.knobValue = *saved_.knobValue;
-    if (saved_.knobTop) v.knobTop = *saved_.knobTop;
+    // with a mixer gets the volume of the last session that had one, or
+    // the shipped default when none had.
+    v.knobValue = saved_.knobValue;
+    v.knobTop = saved_.knobValue ? saved_.knobTop : std::nullopt;
   }
   v.screenSaverOff = ui.mnuScreenSaver->isChecked();
   v.lastFolder = doc.LastFolder;
