@@ -96,10 +96,12 @@ bool DocumentCommands::openScript(const QString& path) {
     reportLoadFailure(error);
     return false;
   }
-  form_.editor()->ReplaceDocument(std::move(loaded));
+  // The path first: the new script's cues are checked against its own
+  // folder as soon as it replaces the old one.
   const QString absolute = QFileInfo(path).absoluteFilePath();
   rememberFolderOf(absolute);
   form_.doc.DocumentPath = absolute;
+  form_.editor()->ReplaceDocument(std::move(loaded));
   ShowFileTitle(absolute);
   form_.doc.Modified = 0;
   Q_EMIT documentLoaded(absolute);

@@ -183,6 +183,7 @@ void Form1::mnuLingua_Click() {
   r.defaultExtension = QStringLiteral("lng");
   r.forOpen = true;
   const QString chosen = services_.dialogs->fileDialog(r);
+  const PlayMarkers markers = readPlayMarkers(ui, lang);
   if (!chosen.isEmpty()) {
     QString why;
     const QString file = acceptChosenLanguage(chosen, programFolder(), lang, &why);
@@ -194,6 +195,7 @@ void Form1::mnuLingua_Click() {
     LanguageFile = file;
   }
   CambiaLingua2();
+  writePlayMarkers(ui, lang, markers);
   SaveSettings();
 }
 
