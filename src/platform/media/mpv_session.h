@@ -86,6 +86,12 @@ class MpvSession : public QObject {
   // short-lived thread of its own (used when it stopped answering). The
   // session is invalid afterwards.
   void abandon();
+  // Ends the engine, waiting at most waitMs for it; an engine that takes
+  // longer (held up by a hung sound server) goes on ending on a thread of
+  // its own. Returns whether it ended in time. Invalid afterwards.
+  bool terminate(int waitMs);
+  // What the destructor waits for an engine that was not ended before.
+  static constexpr int kEndWaitMs = 300;
 
   // Handles every queued event now (the wakeup callback schedules this).
   void drainEvents();
