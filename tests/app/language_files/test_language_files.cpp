@@ -23,7 +23,8 @@ const QList<int>& usedIndexes() {
     list << 164 << 165;                          // a language file the program cannot use
     for (int i = 172; i <= 176; ++i) list << i;
     for (int i = 160; i <= 162; ++i) list << i;
-    list << 220;  // no sound output
+    list << 220;         // no sound output
+    list << 221 << 222;  // media and pictures that cannot be shown
     return list;
   }();
   return used;
