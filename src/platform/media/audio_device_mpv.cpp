@@ -1,6 +1,7 @@
 #include "audio_device_mpv.h"
 
 #include "audio_device_file.h"
+#include "engine_memory.h"
 #include "mpv_session.h"
 
 #include <QTimer>
@@ -262,6 +263,7 @@ void MpvAudioDevice::onReply(quint64 id, int error, double value) {
 }
 
 void MpvAudioDevice::closeAll() {
+  if (!alias_.isEmpty() || load_ != Load::None) releaseFreedMemorySoon();
   // An engine that dropped its file, or hangs on the last one, is not
   // trusted with the next one.
   if (broken_ != MciError::None || (load_ == Load::Loading && stalled_)) {

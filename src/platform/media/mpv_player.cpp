@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine_memory.h"
 #include "midi_file.h"
 #include "midi_render.h"
 #include "mpv_session.h"
@@ -243,6 +244,7 @@ void MpvMediaPlayer::unload() {
     session_->commandAsync({"stop"}, kStopReply + ++stops_);
   }
   entry_ = 0;
+  if (active) releaseFreedMemorySoon();
   timePos_ = knownDuration_ = qQNaN();
   eof_ = false;
   midi_.reset();
