@@ -28,6 +28,11 @@
 
 namespace scenova::app {
 
+namespace {
+// Room left around the window for its frame and title bar.
+constexpr int kFrameAllowance = 30;
+}  // namespace
+
 Form1::Form1(Services services, LanguageTable table, QWidget* parent)
     : QMainWindow(parent), lang(std::move(table)), services_(std::move(services)) {
   setObjectName(QStringLiteral("Form1"));
@@ -57,17 +62,21 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   wireEditing(*this);
   wireFinish(*this);
   wireShow(*this);
-  const double w = design::kMinWidth, h = design::kMinHeight;
-  ui.central->setMinimumSize(twips::toPixels(w),
-                             twips::toPixels(h) - menuBar()->sizeHint().height());
-  resize(twips::toPixels(w), twips::toPixels(h));
-  // Start larger than the minimum where the screen allows: an operator
-  // wants to see as much of the script as possible.
+  const int menu = menuBar()->sizeHint().height();
+  QSize least(twips::toPixels(design::kMinWidth), twips::toPixels(design::kMinHeight));
+  QSize first(std::max(least.width(), 1100), std::max(least.height(), 760));
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect avail = screen->availableGeometry();
-    resize(std::max(width(), std::min(1100, avail.width() - 40)),
-           std::max(height(), std::min(760, avail.height() - 60)));
+    // The first size fits the screen's free area with the window frame
+    // (a large scale factor leaves few pixels): the editor gives way,
+    // never the window's edge. Where the screen allows, an operator wants
+    // to see as much of the script as possible.
+    const QSize avail =
+        screen->availableGeometry().size() - QSize(kFrameAllowance, 2 * kFrameAllowance);
+    least = least.boundedTo(avail);
+    first = first.boundedTo(avail);
   }
+  ui.central->setMinimumSize(least.width(), least.height() - menu);
+  resize(first);
 }
 
 Form1::~Form1() {
