@@ -1,6 +1,5 @@
 #include "mpv_player.h"
 
-#include <QDeadlineTimer>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -71,9 +70,6 @@ QString localPath(const QString& url) {
   return url;
 }
 
-// Reply ids of the player's "stop" commands (below the session's own).
-constexpr quint64 kStopReply = quint64(0x5ce1) << 32;
-
 bool isMidiFile(const QFileInfo& info) {
   const QString suffix = info.suffix().toLower();
   if (suffix == QLatin1StringView("mid") || suffix == QLatin1StringView("kar") ||
@@ -94,9 +90,6 @@ MpvMediaPlayer::MpvMediaPlayer(const PlayerSettings& settings, VideoOutput outpu
     streams_->install(session_->handle());
     connect(session_.get(), &MpvSession::fileStarted, this, &MpvMediaPlayer::onStartFile);
     connect(session_.get(), &MpvSession::fileLoaded, this, &MpvMediaPlayer::onFileLoaded);
-    connect(session_.get(), &MpvSession::commandReply, this, [this](quint64 id, int) {
-      if (id == kStopReply + stops_) stopDone_ = true;
-    });
     connect(session_.get(), &MpvSession::fileEnded, this, &MpvMediaPlayer::onEndFile);
     connect(session_.get(), &MpvSession::entriesInserted, this,
             [this](qint64 first, int count) { entries_ = std::max(entries_, first + count - 1); });
@@ -178,14 +171,13 @@ void MpvMediaPlayer::load(const QString& path) {
   entry_ = ++entries_;
   // Briefly: until the file is open and its length known, or it failed;
   // not at all when the core has not let go of the previous file by then.
-  const QDeadlineTimer budget(kLoadTimeoutMs);
-  if (session_->waitFor([this] { return stopDone_; }, int(budget.remainingTime()))) {
+  if (session_->waitFor([this] { return endingEntry_ == 0; }, kBusyWaitMs)) {
     session_->waitFor(
         [this] {
           return state_ == State::Empty ||
                  (state_ == State::Ready && std::isfinite(knownDuration_));
         },
-        int(budget.remainingTime()));
+        kLoadTimeoutMs);
   }
   if (state_ != State::Loading) return;
   // A file that neither opens nor fails in good time is given up, so that
@@ -240,8 +232,8 @@ void MpvMediaPlayer::unload() {
   // it up for long); what it still reports of it is not taken for the next
   // file's, whose number differs.
   if (active && session_ && session_->isValid()) {
-    stopDone_ = false;
-    session_->commandAsync({"stop"}, kStopReply + ++stops_);
+    if (isCurrent()) endingEntry_ = entry_;
+    session_->commandAsync({"stop"});
   }
   entry_ = 0;
   if (active) releaseFreedMemorySoon();
@@ -271,6 +263,7 @@ void MpvMediaPlayer::onFileLoaded() {
 
 void MpvMediaPlayer::onEndFile(qint64 entry, int reason, int error) {
   Q_UNUSED(reason);
+  if (entry == endingEntry_) endingEntry_ = 0;
   if (state_ == State::Empty || entry != entry_) return;  // a file already let go
   const bool opening = state_ == State::Loading;
   // A finished file stays open (keep-open), so any end of the current file

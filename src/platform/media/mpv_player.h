@@ -25,12 +25,15 @@ class MpvSession;
 class MpvMediaPlayer final : public MediaPlayer {
   Q_OBJECT
  public:
-  // How long a load may keep the GUI thread, letting go of the previous
-  // file included; a file still opening after it goes on in the background
-  // (play() then starts it once it is open) and the player stays empty
-  // until it is ready. A sound server that hangs holds the core up, never
-  // the window.
-  static constexpr int kLoadTimeoutMs = 45;
+  // How long a load may keep the GUI thread; a file still opening after it
+  // goes on in the background and the player stays empty until it is ready.
+  static constexpr int kLoadTimeoutMs = 250;
+  // How long a load waits for the core to end the previous file first. A
+  // core that takes longer is held up (by a hung sound server, which also
+  // keeps it from opening the next file's sound output): the load then
+  // goes on in the background at once, and play() starts it once it is
+  // open. The window never waits for the sound server.
+  static constexpr int kBusyWaitMs = 40;
   // How long a file may take to open before it counts as unplayable.
   static constexpr int kGiveUpMs = 5000;
   // How long the player waits for its core to end when it goes (a core held
@@ -124,8 +127,7 @@ class MpvMediaPlayer final : public MediaPlayer {
   qint64 entries_ = 0;       // files given to the core
   qint64 entry_ = 0;         // the current file's number; 0: none
   qint64 startedEntry_ = 0;  // the file the core started last
-  quint64 stops_ = 0;        // "stop" commands sent, numbered
-  bool stopDone_ = true;     // the core has carried out the last one
+  qint64 endingEntry_ = 0;   // a file let go whose end has not come yet
   double duration_ = 0;
   std::optional<double> seekTarget_;  // reported until the seek has finished
   int volume_ = 50;
