@@ -62,10 +62,10 @@ class TestPlayerHung : public QObject {
     first_ = dir_.filePath(QStringLiteral("first.mp4"));
     second_ = dir_.filePath(QStringLiteral("second.mp4"));
     for (const QString& file : {first_, second_}) {
-      QVERIFY(makeVideo(file,
-                        {QStringLiteral("testsrc=size=320x240:rate=25"),
-                         QStringLiteral("sine=frequency=440")},
-                        20));
+      QVERIFY(makeVideo(
+          file,
+          {QStringLiteral("testsrc=size=320x240:rate=25"), QStringLiteral("sine=frequency=440")},
+          20));
     }
   }
 
@@ -85,7 +85,8 @@ class TestPlayerHung : public QObject {
     s.player->setUrl(second_);
     s.player->play();
     const qint64 loadMs = t.elapsed();
-    QVERIFY2(loadMs <= 50, qPrintable(QStringLiteral("the load held the window %1 ms").arg(loadMs)));
+    QVERIFY2(loadMs <= 50,
+             qPrintable(QStringLiteral("the load held the window %1 ms").arg(loadMs)));
     // Given up after a while (or loaded): either way, then the server goes on.
     QTRY_VERIFY_WITH_TIMEOUT(!failed.isEmpty() || s.player->duration() > 0,
                              MpvMediaPlayer::kGiveUpMs + 2000);
