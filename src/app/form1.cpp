@@ -29,6 +29,11 @@
 
 namespace scenova::app {
 
+namespace {
+// Room left around the window for its frame and title bar.
+constexpr int kFrameAllowance = 30;
+}  // namespace
+
 Form1::Form1(Services services, LanguageTable table, QWidget* parent)
     : QMainWindow(parent), lang(std::move(table)), services_(std::move(services)) {
   setObjectName(QStringLiteral("Form1"));
@@ -59,17 +64,21 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   wireFinish(*this);
   wireShow(*this);
   wireExit(*this);
-  const double w = design::kMinWidth, h = design::kMinHeight;
-  ui.central->setMinimumSize(twips::toPixels(w),
-                             twips::toPixels(h) - menuBar()->sizeHint().height());
-  resize(twips::toPixels(w), twips::toPixels(h));
-  // Start larger than the minimum where the screen allows: an operator
-  // wants to see as much of the script as possible.
+  const int menu = menuBar()->sizeHint().height();
+  QSize least(twips::toPixels(design::kMinWidth), twips::toPixels(design::kMinHeight));
+  QSize first(std::max(least.width(), 1100), std::max(least.height(), 760));
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect avail = screen->availableGeometry();
-    resize(std::max(width(), std::min(1100, avail.width() - 40)),
-           std::max(height(), std::min(760, avail.height() - 60)));
+    // The first size fits the screen's free area with the window frame
+    // (a large scale factor leaves few pixels): the editor gives way,
+    // never the window's edge. Where the screen allows, an operator wants
+    // to see as much of the script as possible.
+    const QSize avail =
+        screen->availableGeometry().size() - QSize(kFrameAllowance, 2 * kFrameAllowance);
+    least = least.boundedTo(avail);
+    first = first.boundedTo(avail);
   }
+  ui.central->setMinimumSize(least.width(), least.height() - menu);
+  resize(first);
 }
 
 Form1::~Form1() {
@@ -185,6 +194,7 @@ void Form1::mnuLingua_Click() {
   r.defaultExtension = QStringLiteral("lng");
   r.forOpen = true;
   const QString chosen = services_.dialogs->fileDialog(r);
+  const PlayMarkers markers = readPlayMarkers(ui, lang);
   if (!chosen.isEmpty()) {
     QString why;
     const QString file = acceptChosenLanguage(chosen, programFolder(), lang, &why);
@@ -196,6 +206,7 @@ void Form1::mnuLingua_Click() {
     LanguageFile = file;
   }
   CambiaLingua2();
+  writePlayMarkers(ui, lang, markers);
   SaveSettings();
 }
 
@@ -204,11 +215,12 @@ void Form1::SaveSettings() {
   v.languageFile = LanguageFile;
   v.knobValue = ui.Image2->Tag;
   v.knobTop = twips::top(ui.Image2);
-  if ((!volume || volume->mixerMax() == 0) && saved_.knobValue) {
+  if (!volume || volume->mixerMax() == 0) {
     // Without a mixer the knob stands for no master volume: the next start
-    // with a mixer gets the volume of the last session that had one.
-    v.knobValue = *saved_.knobValue;
-    if (saved_.knobTop) v.knobTop = *saved_.knobTop;
+    // with a mixer gets the volume of the last session that had one, or
+    // the shipped default when none had.
+    v.knobValue = saved_.knobValue;
+    v.knobTop = saved_.knobValue ? saved_.knobTop : std::nullopt;
   }
   v.screenSaverOff = ui.mnuScreenSaver->isChecked();
   v.lastFolder = doc.LastFolder;

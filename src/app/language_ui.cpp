@@ -103,6 +103,18 @@ QString CambiaLingua2(MainControls& ui, const LanguageTable& L) {
   return L[97] + QLatin1Char(' ');
 }
 
+PlayMarkers readPlayMarkers(const MainControls& ui, const LanguageTable& L) {
+  // As the buttons read them: anything but text 7 takes the pause branch.
+  return {ui.cmdPlayA->Tag != L[7], ui.cmdPlayV->Tag != L[7]};
+}
+
+void writePlayMarkers(MainControls& ui, const LanguageTable& L, PlayMarkers markers) {
+  ui.cmdPlayA->Tag = L[markers.audioPlaying ? 8 : 7];
+  ui.cmdPlayV->Tag = L[markers.videoPlaying ? 8 : 7];
+  if (ui.mnuPlayAudio) ui.mnuPlayAudio->setText(ui.cmdPlayA->Tag);
+  if (ui.mnuPlayVideo) ui.mnuPlayVideo->setText(ui.cmdPlayV->Tag);
+}
+
 QString languagePath(const QString& programFolder, const QString& languageFile) {
   return programFolder + QStringLiteral("/Lang/") + languageFile;
 }

@@ -18,6 +18,17 @@ using ui::MainControls;
 // window. Returns the untitled-script stem (text 97 and one blank).
 QString CambiaLingua2(MainControls& ui, const LanguageTable& lang);
 
+// Which way the two play buttons go at their next press. Their markers
+// (cmdPlayA.Tag, cmdPlayV.Tag) hold text 7 or 8 of the language they were
+// set in: read them before a language change, write them after it, so
+// that a press after the change still goes the right way.
+struct PlayMarkers {
+  bool audioPlaying = false;
+  bool videoPlaying = false;
+};
+PlayMarkers readPlayMarkers(const MainControls& ui, const LanguageTable& lang);
+void writePlayMarkers(MainControls& ui, const LanguageTable& lang, PlayMarkers markers);
+
 // Language chosen by country at start-up (before the window exists) and by
 // the window when the settings name none. Both return a file name ending in
 // ".lng". The window variant falls back to English when the file is missing.

@@ -75,8 +75,8 @@ SettingsValues SettingsFile::parse(QByteArrayView bytes) {
   SettingsValues v;
   auto has = [&](int line) { return lines.size() >= line; };
   if (has(1)) v.languageFile = value(lines[0]);
-  if (has(2)) v.knobValue = value(lines[1]);
-  if (has(3)) v.knobTop = leadingNumber(value(lines[2]));
+  if (has(2) && !value(lines[1]).isEmpty()) v.knobValue = value(lines[1]);
+  if (has(3) && !value(lines[2]).isEmpty()) v.knobTop = leadingNumber(value(lines[2]));
   if (has(4)) v.screenSaverOff = leadingNumber(value(lines[3])) != 0;
   if (has(7)) v.lastFolder = value(lines[6]);
   if (has(8)) v.hidden = leadingNumber(value(lines[7])) != 0;
@@ -102,8 +102,8 @@ QString SettingsFile::formatNumber(double value) {
 
 QByteArray SettingsFile::format(const SettingsToWrite& v) {
   const QStringList lines{v.languageFile,
-                          v.knobValue,
-                          formatNumber(v.knobTop),
+                          v.knobValue.value_or(QString()),
+                          v.knobTop ? formatNumber(*v.knobTop) : QString(),
                           v.screenSaverOff ? QStringLiteral("1") : QStringLiteral("0"),
                           QStringLiteral("0"),
                           QStringLiteral("1"),

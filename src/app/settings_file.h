@@ -6,7 +6,7 @@
 namespace scenova::app {
 
 // The eight-line settings file. Lines that are missing keep their defaults,
-// so each value read is optional.
+// so each value read is optional; an empty volume line (2 or 3) is missing.
 struct SettingsValues {
   std::optional<QString> languageFile;  // line 1
   std::optional<QString> knobValue;     // line 2, the volume in mixer units
@@ -19,8 +19,10 @@ struct SettingsValues {
 // What SaveSettings writes, in full.
 struct SettingsToWrite {
   QString languageFile;
-  QString knobValue;
-  double knobTop = 0;
+  // Nothing: the volume lines are written empty, and the next start keeps
+  // the shipped default (a session that never had a mixer has no volume).
+  std::optional<QString> knobValue;
+  std::optional<double> knobTop;
   bool screenSaverOff = false;
   QString lastFolder;
   bool windowVisible = true;

@@ -5,6 +5,7 @@
 #include "language_ui.h"
 #include "platform/linux_platform.h"
 #include "platform/media/audio_device_mpv.h"
+#include "platform/media/engine_memory.h"
 #include "platform/media/media_player.h"
 #include "platform/media/mixer_pulse.h"
 #include "platform/rtb/headless.h"
@@ -114,6 +115,9 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
   if (handled) return status;
   if (const int option = optionStatus(argc, argv); option >= 0) return option;
 
+  // Before the first thread starts: a show's media engine threads must not
+  // each keep an arena of freed memory.
+  platform::limitMemoryArenas();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Scenova"));
   // Media libraries need the C number format whatever the user's locale.

@@ -91,6 +91,10 @@ void AudioTransport::onDeviceEvent(platform::AudioDevice::Event e, quint32 code)
       showNotice(lang_[161]);
       enterStopped();
       break;
+    case Event::NoOutput:
+      // Every cue while it lasts: the counter runs, and nothing is heard.
+      showNotice(lang_[220]);
+      break;
   }
 }
 

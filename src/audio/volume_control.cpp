@@ -222,6 +222,8 @@ void VolumeControl::Image2_MouseUp(int button, int, double, double) {
 // ---- The track --------------------------------------------------------------
 
 void VolumeControl::Image3_MouseUp(int button, int, double, double y) {
+  // The level pointed at wins over a running fade, which ends first.
+  fadeTicker_->stop();
   DragButton = static_cast<qint16>(button);
   v_.setKnobTop(v_.trackTop() + y - v_.knobHeight() / 2);
   clampKnobIntoTrack();

@@ -135,6 +135,9 @@ void Interpreter::setVolume(QString& text) {
   audio::VolumeOperations* volume = c_.host.volume();
   if (!volume) return;
   const double percent = ReadNumber(argumentAfter(text, 3));
+  // A level asked for ends a running fade where it stands: the fade would
+  // otherwise go on from the new level and override it.
+  volume->cancelFade();
   placeKnob(percent);
   volume->ApplyVolume();
   c_.audio.Label6->setCaption(QString::number(percent, 'g', 15));

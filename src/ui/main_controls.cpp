@@ -132,11 +132,13 @@ void buildToolbar(QWidget* w, MainControls& c) {
   const double gapAfter[17] = {0, 0, 0, 150, 0, 0, 0, 150, 0, 0, 150, 0, 0, 0, 150, 0, 150};
   double x = 120;
   const qreal dpr = w->devicePixelRatioF();
+  // Under a dark desktop palette the toolbar is dark: light ink.
+  const bool onDark = w->palette().color(QPalette::Window).lightness() < 128;
   for (int i = 0; i < 17; ++i) {
     const QByteArray name = "Label2(" + QByteArray::number(i) + ')';
     Control* b = make(K::Label, name.constData(), w, x, kTop, kSize, kSize);
     b->setAlignment(Qt::AlignCenter);
-    if (i < 4 || i > 7) b->setPixmap(toolbarIcon(i, 20, dpr));
+    if (i < 4 || i > 7) b->setPixmap(toolbarIcon(i, 20, dpr, onDark));
     b->setCursor(Qt::PointingHandCursor);
     c.Label2[static_cast<size_t>(i)] = b;
     x += kStep + gapAfter[i];
@@ -201,6 +203,14 @@ Control* title(const char* name, QWidget* parent, double l, double t, double w, 
   return c;
 }
 
+// The counters lie on a light fill of their own: dark text whatever the
+// desktop palette says (a dark one would make it white on light grey).
+void counterInk(Control* counter) {
+  QPalette pal = counter->palette();
+  pal.setColor(QPalette::WindowText, QColor(0x1f, 0x29, 0x33));
+  counter->setPalette(pal);
+}
+
 void buildAudioPanel(QWidget* w, MainControls& c) {
   QFrame* p = c.Picture2 = panel(w, "Picture2", 0, 600, design::kPanelWidth, 3150);
 
@@ -250,6 +260,7 @@ void buildAudioPanel(QWidget* w, MainControls& c) {
   c.Shape1->hide();
   c.lblContatore = make(K::Label, "lblContatore", p, 150, 2640, design::kPanelWidth - 300, 300);
   c.lblContatore->setAlignment(Qt::AlignCenter);
+  counterInk(c.lblContatore);
 }
 
 void buildVideoPanel(QWidget* w, MainControls& c) {
@@ -272,6 +283,7 @@ void buildVideoPanel(QWidget* w, MainControls& c) {
   c.lblContatoreV = make(K::Label, "lblContatoreV", p, 150, 915, design::kPanelWidth - 300, 285,
                          s("00:00 / 00:00"));
   c.lblContatoreV->setAlignment(Qt::AlignCenter);
+  counterInk(c.lblContatoreV);
   c.Check1 = new QCheckBox(p);
   c.Check1->setObjectName(s("Check1"));
   twips::setGeometry(c.Check1, 180, 1305, 285, 285);

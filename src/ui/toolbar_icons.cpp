@@ -7,8 +7,13 @@ namespace scenova::ui {
 
 namespace {
 
-const QColor kInk(0x33, 0x3d, 0x4a);
-const QColor kAccent(0x1e, 0x6f, 0xd9);
+// The ink on a light toolbar and on a dark one (a dark desktop palette).
+// The command cue's brackets are the blue of command cues in the script.
+struct Ink {
+  QColor line, accent, cue;
+};
+const Ink kOnLight{QColor(0x33, 0x3d, 0x4a), QColor(0x1e, 0x6f, 0xd9), QColor(0, 0, 255)};
+const Ink kOnDark{QColor(0xe4, 0xe9, 0xef), QColor(0x6c, 0xa8, 0xff), QColor(0x9a, 0xbc, 0xff)};
 
 void lines(QPainter& p, int align) {
   // Four text lines of alternating length, aligned left (0), centre (2) or
@@ -34,8 +39,8 @@ void page(QPainter& p) {
   p.drawLine(QPointF(14, 8), QPointF(19, 8));
 }
 
-void draw(QPainter& p, int index) {
-  QPen pen(kInk, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+void draw(QPainter& p, int index, const Ink& ink) {
+  QPen pen(ink.line, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   p.setPen(pen);
   QFont f = p.font();
   switch (index) {
@@ -73,7 +78,7 @@ void draw(QPainter& p, int index) {
       f.setBold(true);
       p.setFont(f);
       p.drawText(QRectF(1, 3, 15, 18), Qt::AlignCenter, QStringLiteral("A"));
-      p.setPen(QPen(kAccent, 2.0, Qt::SolidLine, Qt::RoundCap));
+      p.setPen(QPen(ink.accent, 2.0, Qt::SolidLine, Qt::RoundCap));
       p.drawLine(QPointF(15, 8), QPointF(22, 8));
       if (index == 11) p.drawLine(QPointF(18.5, 4.5), QPointF(18.5, 11.5));
       break;
@@ -87,19 +92,19 @@ void draw(QPainter& p, int index) {
     }
     case 14:  // bullets
       for (int i = 0; i < 3; ++i) {
-        p.setBrush(kInk);
+        p.setBrush(ink.line);
         p.drawEllipse(QPointF(5, 6 + i * 6), 1.3, 1.3);
         p.setBrush(Qt::NoBrush);
         p.drawLine(QPointF(9, 6 + i * 6), QPointF(21, 6 + i * 6));
       }
       break;
     case 15: {  // media file: a note with a plus
-      p.setBrush(kInk);
+      p.setBrush(ink.line);
       p.drawEllipse(QPointF(7, 17), 3, 2.4);
       p.setBrush(Qt::NoBrush);
       p.drawLine(QPointF(10, 17), QPointF(10, 4));
       p.drawLine(QPointF(10, 4), QPointF(15, 6));
-      p.setPen(QPen(kAccent, 2.0, Qt::SolidLine, Qt::RoundCap));
+      p.setPen(QPen(ink.accent, 2.0, Qt::SolidLine, Qt::RoundCap));
       p.drawLine(QPointF(15, 16), QPointF(22, 16));
       p.drawLine(QPointF(18.5, 12.5), QPointF(18.5, 19.5));
       break;
@@ -108,7 +113,7 @@ void draw(QPainter& p, int index) {
       f.setPixelSize(11);
       f.setBold(true);
       p.setFont(f);
-      p.setPen(QPen(QColor(0, 0, 255)));
+      p.setPen(QPen(ink.cue));
       p.drawText(QRectF(0, 0, 24, 24), Qt::AlignCenter, QStringLiteral("[[ ]]"));
       break;
     default:
@@ -118,7 +123,7 @@ void draw(QPainter& p, int index) {
 
 }  // namespace
 
-QPixmap toolbarIcon(int index, int size, qreal dpr) {
+QPixmap toolbarIcon(int index, int size, qreal dpr, bool onDark) {
   QPixmap pm(QSize(size, size) * dpr);
   pm.setDevicePixelRatio(dpr);
   pm.fill(Qt::transparent);
@@ -126,7 +131,7 @@ QPixmap toolbarIcon(int index, int size, qreal dpr) {
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
   p.scale(size / 24.0, size / 24.0);
-  draw(p, index);
+  draw(p, index, onDark ? kOnDark : kOnLight);
   return pm;
 }
 

@@ -79,8 +79,9 @@ void VideoPanel::connectControls() {
 void VideoPanel::connectFailures(platform::MediaPlayer* player) {
   if (!player || !p_.notice) return;
   // A file the player cannot open says so, as a failed audio open does.
+  // The engine's own words are English: the language's text comes first.
   connect(player, &platform::MediaPlayer::loadFailed, this,
-          [this](const QString& error) { p_.notice(error); });
+          [this](const QString& error) { p_.notice(lang_[221] + QLatin1Char(' ') + error); });
 }
 
 bool VideoPanel::projectorOn() const {
@@ -453,7 +454,7 @@ void VideoPanel::loadPicture(const QString& path) {
   if (!picture) {
     // The previous picture and its preview stay; the operator learns why
     // this one did not come.
-    if (p_.notice) p_.notice(error);
+    if (p_.notice) p_.notice(lang_[222] + QLatin1Char(' ') + error);
     return;
   }
   ui_.imgZoom->hide();

@@ -192,6 +192,29 @@ class TestForm1 : public QObject {
     QCOMPARE(f.form->LanguageFile, QStringLiteral("Italiano.lng"));
   }
 
+  // The play buttons' markers hold the words of the language they were set
+  // in; after a change they must read in the new one, or the next press of
+  // Play would take the pause branch and be lost.
+  void playMarkersFollowALanguageChange() {
+    Fixture f;
+    f.form->Form_Load();
+    const LanguageTable italian = f.file("Italiano.lng");
+    QVERIFY(italian[7] != f.form->lang[7] && italian[8] != f.form->lang[8]);
+    for (const bool audioPlaying : {false, true}) {
+      f.form->ui.cmdPlayA->Tag = f.form->lang[audioPlaying ? 8 : 7];
+      f.form->ui.cmdPlayV->Tag = f.form->lang[audioPlaying ? 7 : 8];
+      const QString next =
+          audioPlaying ? QStringLiteral("Lang/English.lng") : QStringLiteral("Lang/Italiano.lng");
+      f.dialogs.fileAnswers.push_back(f.folder.file(next));
+      f.form->mnuLingua_Click();
+      QCOMPARE(f.form->ui.cmdPlayA->Tag, f.form->lang[audioPlaying ? 8 : 7]);
+      QCOMPARE(f.form->ui.cmdPlayV->Tag, f.form->lang[audioPlaying ? 7 : 8]);
+      QCOMPARE(f.form->ui.mnuPlayAudio->text(), f.form->ui.cmdPlayA->Tag);
+      QCOMPARE(f.form->ui.mnuPlayVideo->text(), f.form->ui.cmdPlayV->Tag);
+    }
+    QCOMPARE(f.form->LanguageFile, QStringLiteral("English.lng"));
+  }
+
   // A file the next start could not read from the program's Lang folder is
   // refused: the language stays, nothing is saved, and the operator is told.
   void languageFilesTheProgramCannotUseAreRefused_data() {

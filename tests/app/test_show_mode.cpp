@@ -275,6 +275,32 @@ class TestShowMode : public QObject {
     QCOMPARE(f.form->doc.Modified, 0);
   }
 
+  // File > Open: the notice counts the opened script's cues in its own
+  // folder, not in the folder of the script that was open before.
+  void openedScriptIsCheckedInItsOwnFolder() {
+    Fixture f;
+    test::ProgramFolder first, second;
+    first.write(QStringLiteral("thunder.wav"), QByteArrayLiteral("x"));
+    first.write(QStringLiteral("act1.rtf"), "{\\rtf1\\ansi [[thunder.wav]] [[Vol 20]]\\par}");
+    second.write(QStringLiteral("rain.wav"), QByteArrayLiteral("x"));
+    second.write(QStringLiteral("act2.rtf"), "{\\rtf1\\ansi [[thunder.wav]]\\par}");
+    second.write(QStringLiteral("act3.rtf"), "{\\rtf1\\ansi [[rain.wav]]\\par}");
+    const QList<std::pair<QString, QString>> opened{
+        {first.file(QStringLiteral("act1.rtf")), f.text(184)},
+        // Its only cue lies beside the script opened before, not beside it.
+        {second.file(QStringLiteral("act2.rtf")), f.text(183) + QStringLiteral(" 1")},
+        {first.file(QStringLiteral("act1.rtf")), f.text(184)},
+        {second.file(QStringLiteral("act3.rtf")), f.text(184)},
+    };
+    for (const auto& [script, notice] : opened) {
+      f.form->Timer5_Timer();
+      f.dialogs.fileAnswers.push_back(script);
+      f.form->documents->Open();
+      QCOMPARE(f.form->doc.DocumentPath, script);
+      QCOMPARE(f.notice(), notice);
+    }
+  }
+
   void savedInAnotherFolderIsCheckedAgain() {
     Fixture f("{\\rtf1\\ansi [[tone.wav]] [[near.wav]]\\par}");
     f.show->brokenCues().runPending();  // the check of the script just opened

@@ -5,6 +5,8 @@
 #include "platform/fakes.h"
 #include "platform/media/fake_media_player.h"
 #include "platform/media/fake_mixer.h"
+#include "platform/rtb/rtb.h"
+#include "script/cue_engine.h"
 #include "support/program_folder.h"
 
 #include <QApplication>
@@ -83,11 +85,69 @@ class TestVolumeForm : public QObject {
     if (mixerOpens) QCOMPARE(w.mixer.values.last(), tag.toUInt());
     QCOMPARE(w.dialogs.messages.size(), mixerOpens ? 0 : 1);
     if (!mixerOpens) QCOMPARE(w.dialogs.messages[0].text, w.L[29]);
-    // What is saved is what was applied.
+    // What is saved is what was applied; a start without a mixer applied
+    // no volume and saves none.
     w.form->SaveSettings();
     const SettingsValues saved = SettingsFile::read(w.folder.settingsPath());
-    QCOMPARE(saved.knobValue.value_or(QString()), tag);
-    QCOMPARE(saved.knobTop.value_or(-1), top);
+    QCOMPARE(saved.knobValue.has_value(), mixerOpens);
+    QCOMPARE(saved.knobTop.has_value(), mixerOpens);
+    if (mixerOpens) QCOMPARE(*saved.knobValue, tag);
+    if (mixerOpens) QCOMPARE(*saved.knobTop, top);
+  }
+
+  // A first start without a sound server must not ruin the next show: the
+  // next start with a mixer sets the shipped default (the knob half-way),
+  // not 0; a file that had a volume keeps it.
+  void startWithoutMixerKeepsTheVolumeLine_data() {
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<double>("top");
+    QTest::addColumn<quint32>("applied");
+    QTest::newRow("shipped file") << "\r\n"_ba << 757.5 << 32768u;
+    QTest::newRow("first run") << "English.lng\r\n"_ba << 757.5 << 32768u;
+    QTest::newRow("saved") << "English.lng\r\n16384\r\n1031.5\r\n0\r\n0\r\n1\r\n\r\n0\r\n"_ba
+                           << 1031.5 << 16384u;
+  }
+  void startWithoutMixerKeepsTheVolumeLine() {
+    QFETCH(QByteArray, settings);
+    QFETCH(double, top);
+    QFETCH(quint32, applied);
+    QByteArray written;
+    {
+      Window first(settings, false);
+      first.form->SaveSettings();
+      written = first.folder.read(u"Scenova.ini"_s);
+    }
+    QCOMPARE(written.count("\r\n"), 8);
+    Window next(written, true);
+    QCOMPARE(next.knobTop(), top);
+    QCOMPARE(next.mixer.values.last(), applied);
+  }
+
+  // A level set while a fade runs ends the fade where it stands: a "Vol"
+  // cue right after a fade-out, and a click on the track.
+  void levelSetDuringAFadeEndsIt() {
+    Window w("English.lng\r\n"_ba);
+    auto* engine = dynamic_cast<script::CueEngine*>(w.form->cueEngine);
+    QVERIFY(engine);
+    w.form->volume->fadeButtonClick(3);  // fade out fast
+    w.v().Timer3_Timer();
+    QVERIFY(w.form->Timer3.isActive());
+    w.form->editor()->SetText(u"Go [[Vol 75]] now"_s);
+    QString vol = u"Vol 75"_s;
+    QVERIFY(engine->interpreter().RunCommand(vol, 6, 12, true));
+    QVERIFY(!w.form->Timer3.isActive());
+    const double at75 = 1260 - (1260 - 255) * 0.75;
+    QCOMPARE(w.knobTop(), at75);
+    const quint32 level = w.mixer.values.last();
+    QCOMPARE(level, w.form->ui.Image2->Tag.toUInt());
+    QVERIFY2(level > 65536 * 0.74 && level < 65536 * 0.76, qPrintable(QString::number(level)));
+
+    // The track: pressed and released while a fade runs.
+    w.form->volume->fadeButtonClick(0);  // fade in fast
+    QVERIFY(w.form->Timer3.isActive());
+    Q_EMIT w.form->ui.Image3->MouseUp(1, 0, 3, 600);
+    QVERIFY(!w.form->Timer3.isActive());
+    QCOMPARE(w.mixer.values.last(), w.form->ui.Image2->Tag.toUInt());
   }
 
   void fadeButtonsLookAndAct() {

@@ -19,6 +19,7 @@ struct RecordingVolume final : audio::VolumeOperations {
   quint32 max = 65535;
   void fadeButtonClick(int index) override { calls << QStringLiteral("fade %1").arg(index); }
   void ApplyVolume() override { calls << QStringLiteral("apply"); }
+  void cancelFade() override { calls << QStringLiteral("cancel fade"); }
   quint32 mixerMax() const override { return max; }
 };
 

@@ -94,7 +94,9 @@ class TestPictures : public QObject {
       r.notices.clear();
       r.panel->loadPicture(bad);
       QCOMPARE(r.notices.size(), 1);
-      QVERIFY(!r.notices[0].isEmpty());
+      // In the operator's language, the reader's own (English) detail after it.
+      QVERIFY2(r.notices[0].startsWith(r.lang[222] + QLatin1Char(' ')), qPrintable(r.notices[0]));
+      QVERIFY(r.notices[0].size() > r.lang[222].size() + 1);
       // The previous picture stays.
       QCOMPARE(r.panel->frmZoom().Image1->image(), shown);
     }

@@ -369,6 +369,8 @@ class TestVideoPanel : public QObject {
     r.wmp2.unplayable << QStringLiteral("/show/empty.mp4");
     r.wmp2.setUrl(QStringLiteral("/show/empty.mp4"));
     QCOMPARE(r.notices.size(), 1);
+    // In the operator's language, the engine's own (English) detail after it.
+    QVERIFY2(r.notices[0].startsWith(r.lang[221] + QLatin1Char(' ')), qPrintable(r.notices[0]));
     QVERIFY(r.notices[0].contains(QStringLiteral("empty.mp4")));
   }
 

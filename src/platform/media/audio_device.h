@@ -34,6 +34,8 @@ class AudioDevice {
     ServerLost,     // the sound server went away: the open file stopped playing
     Loaded,         // an open that returned before the load finished: it has
     LoadFailed,     // ... or it failed (code: why); the alias answers that code
+    NoOutput,       // the file opened has no sound output to play to (no sound
+                    // server): it runs, and nothing is heard. Said per file.
   };
   using EventHandler = std::function<void(Event, quint32 code)>;
 

@@ -1,6 +1,7 @@
 #include "audio_device_mpv.h"
 
 #include "audio_device_file.h"
+#include "engine_memory.h"
 #include "mpv_session.h"
 
 #include <QTimer>
@@ -143,6 +144,7 @@ MciError MpvAudioDevice::open(const QString& path, const QString& alias) {
   broken_ = MciError::None;
   loadError_ = MciError::None;
   started_ = false;
+  noOutputSaid_ = false;
   ++loadId_;
   session_->setPropertyAsync("pause", "yes");
   if (session_->commandAsync({"loadfile", resolved.toUtf8()}) < 0) return MciError::DeviceFailed;
@@ -212,6 +214,11 @@ MciError MpvAudioDevice::ensureSession() {
   connect(session.get(), &MpvSession::doubleReply, this, &MpvAudioDevice::onReply);
   connect(session.get(), &MpvSession::commandReply, this, &MpvAudioDevice::onCommandReply);
   connect(session.get(), &MpvSession::fileEnded, this, &MpvAudioDevice::onEndFile);
+  connect(session.get(), &MpvSession::entriesInserted, this, [this](qint64 first, int count) {
+    // The engine numbered the entries of a playlist: the next file it is
+    // given gets the number after them.
+    entries_ = std::max(entries_, first + count - 1);
+  });
   connect(session.get(), &MpvSession::playbackRestart, this, &MpvAudioDevice::onRestart);
   session_ = std::move(session);
   output_.clear();
@@ -256,6 +263,7 @@ void MpvAudioDevice::onReply(quint64 id, int error, double value) {
 }
 
 void MpvAudioDevice::closeAll() {
+  if (!alias_.isEmpty() || load_ != Load::None) releaseFreedMemorySoon();
   // An engine that dropped its file, or hangs on the last one, is not
   // trusted with the next one.
   if (broken_ != MciError::None || (load_ == Load::Loading && stalled_)) {
@@ -422,9 +430,17 @@ void MpvAudioDevice::onStallCheck() {
   report(Event::NotResponding);
 }
 
-void MpvAudioDevice::onEndFile(qint64 entry, int /*reason*/, int /*error*/) {
+void MpvAudioDevice::onEndFile(qint64 entry, int reason, int /*error*/) {
   // The end of a file given before ours.
   if (entry != entry_) return;
+  if (load_ == Load::Loading && reason == MPV_END_FILE_REASON_REDIRECT) {
+    // A playlist (whatever its name): a cue is one sound, never a list of
+    // files the engine would go on to open. Refused, and the engine stops
+    // before it starts on the entries.
+    session_->commandAsync({"stop"});
+    loadFailed(MciError::UnsupportedFormat);
+    return;
+  }
   if (load_ == Load::Loading) {
     // Ours could not be loaded.
     loadFailed(MciError::UnsupportedFormat);
@@ -461,6 +477,11 @@ void MpvAudioDevice::onProperty(const QByteArray& name, const QVariant& value) {
       pauseEngine();
       session_->setPropertyAsync("pause", "yes");
       report(Event::ServerLost);
+    } else if (ao == "null" && load_ != Load::None && !std::exchange(noOutputSaid_, true)) {
+      // No sound server to play to: the file runs on the silent output.
+      // Each file gets an output of its own, so the next open reaches a
+      // server that has started meanwhile.
+      report(Event::NoOutput);
     }
     return;
   }

@@ -115,7 +115,8 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   // Set when the open file stopped being playable (MediaLost) or its output
   // went away (DeviceFailed): every command but "close all" answers it.
   MciError broken_ = MciError::None;
-  QByteArray output_;  // the engine's last real audio output ("pulse", "null")
+  QByteArray output_;          // the engine's last real audio output ("pulse", "null")
+  bool noOutputSaid_ = false;  // NoOutput was reported for the open file
   // The watch on the engine's answers.
   quint64 pingId_ = 0;
   bool pingOutstanding_ = false;

@@ -15,6 +15,9 @@ struct PulseMixer::Shared {
   pa_threaded_mainloop* loop = nullptr;
   pa_context* context = nullptr;
   std::optional<quint32> pending;  // applied when a new connection comes up
+  std::optional<quint32> last;     // the last value set (the knob's)
+  pa_time_event* retry = nullptr;  // the next connection attempt, while down
+  bool closing = false;
   bool timedOut = false;
   std::optional<quint32> readResult;
   bool readDone = false;
@@ -37,13 +40,48 @@ bool sendVolume(pa_context* context, quint32 value) {
   return true;
 }
 
+void dropContext(PulseMixer::Shared* s);
+void connectAgain(pa_mainloop_api* api, pa_time_event* e, const struct timeval*, void* data);
+
+// While the server is gone, a new connection is tried every kRetryMs; the
+// server that comes back (a restart starts it at its own default volume)
+// is given the last value set, so the output and the knob agree again.
+constexpr int kRetryMs = 1000;
+
+void scheduleRetry(PulseMixer::Shared* s) {
+  if (s->retry || s->closing || !s->last) return;
+  pa_mainloop_api* api = pa_threaded_mainloop_get_api(s->loop);
+  timeval at;
+  pa_timeval_add(pa_gettimeofday(&at), pa_usec_t(kRetryMs) * PA_USEC_PER_MSEC);
+  s->retry = api->time_new(api, &at, connectAgain, s);
+}
+
 void onState(pa_context* context, void* data) {
   auto* s = static_cast<PulseMixer::Shared*>(data);
-  if (pa_context_get_state(context) == PA_CONTEXT_READY && s->pending) {
+  const pa_context_state_t state = pa_context_get_state(context);
+  if (state == PA_CONTEXT_READY && s->pending) {
     sendVolume(context, *s->pending);
     s->pending.reset();
+  } else if (!PA_CONTEXT_IS_GOOD(state)) {
+    if (s->last && !s->pending) s->pending = s->last;
+    scheduleRetry(s);
   }
   pa_threaded_mainloop_signal(s->loop, 0);
+}
+
+// On the connection thread, lock held.
+void connectAgain(pa_mainloop_api* api, pa_time_event* e, const struct timeval*, void* data) {
+  auto* s = static_cast<PulseMixer::Shared*>(data);
+  api->time_free(e);
+  s->retry = nullptr;
+  if (s->closing || (s->context && PA_CONTEXT_IS_GOOD(pa_context_get_state(s->context)))) return;
+  dropContext(s);
+  s->lastConnect.start();
+  s->context = pa_context_new(api, "Scenova");
+  if (!s->context) return scheduleRetry(s);
+  pa_context_set_state_callback(s->context, onState, s);
+  if (pa_context_connect(s->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+    scheduleRetry(s);
 }
 
 void onTimeout(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* data) {
@@ -144,6 +182,7 @@ bool PulseMixer::setValue(quint32 value) {
   if (!opened_) return false;
   pa_threaded_mainloop_lock(loop_);
   Shared* s = shared_;
+  s->last = value;
   bool sent = false;
   if (isUp(s->context)) {
     sent = sendVolume(s->context, value);
@@ -182,6 +221,9 @@ std::optional<quint32> PulseMixer::readValueLocked(int timeoutMs) {
 void PulseMixer::disconnect() {
   if (!loop_) return;
   pa_threaded_mainloop_lock(loop_);
+  shared_->closing = true;
+  if (shared_->retry) pa_threaded_mainloop_get_api(loop_)->time_free(shared_->retry);
+  shared_->retry = nullptr;
   dropContext(shared_);
   pa_threaded_mainloop_unlock(loop_);
   pa_threaded_mainloop_stop(loop_);

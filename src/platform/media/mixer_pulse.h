@@ -30,8 +30,9 @@ class PulseMixer final : public Mixer {
   bool open() override;
   quint32 maximum() const override;
   // Sends the value and returns at once; values reach the server in the
-  // order they were set. When the server went away, a new connection is
-  // started in the background and the latest value is applied once it is up.
+  // order they were set. When the server goes away, a new connection is
+  // tried in the background every second, and the latest value set is
+  // applied once it is up (a restarted server's output follows the knob).
   bool setValue(quint32 value) override;
 
   // The current volume of the default output (loudest channel), asked of

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine_memory.h"
 #include "midi_file.h"
 #include "midi_render.h"
 #include "mpv_session.h"
@@ -86,10 +87,12 @@ MpvMediaPlayer::MpvMediaPlayer(const PlayerSettings& settings, VideoOutput outpu
       volume_(std::clamp(settings.volume, 0, 100)) {
   session_ = std::make_unique<MpvSession>(coreOptions(volume_));
   if (session_->isValid()) {
-    streams_.install(session_->handle());
-    connect(session_.get(), &MpvSession::startFile, this, [this] { ++openFiles_; });
+    streams_->install(session_->handle());
+    connect(session_.get(), &MpvSession::fileStarted, this, &MpvMediaPlayer::onStartFile);
     connect(session_.get(), &MpvSession::fileLoaded, this, &MpvMediaPlayer::onFileLoaded);
-    connect(session_.get(), &MpvSession::endFile, this, &MpvMediaPlayer::onEndFile);
+    connect(session_.get(), &MpvSession::fileEnded, this, &MpvMediaPlayer::onEndFile);
+    connect(session_.get(), &MpvSession::entriesInserted, this,
+            [this](qint64 first, int count) { entries_ = std::max(entries_, first + count - 1); });
     connect(session_.get(), &MpvSession::playbackRestart, this, [this] { seekTarget_.reset(); });
     // The GUI thread never reads the core's properties directly (a read
     // waits for the core, which may be busy opening a file): they are
@@ -126,7 +129,9 @@ MpvMediaPlayer::~MpvMediaPlayer() {
   // The widget's renderer belongs to the core: it goes first.
   delete view_.data();
   unload();
-  session_.reset();  // joins mpv's threads; no stream callback runs after this
+  // A core held up by a hung sound server must not hold the exit up.
+  if (!session_->terminate(kEndWaitMs)) (void)streams_.release();
+  session_.reset();
 }
 
 void MpvMediaPlayer::setUrl(const QString& url) {
@@ -163,12 +168,17 @@ void MpvMediaPlayer::load(const QString& path) {
     unload();
     return fail(info.fileName() + QStringLiteral(": ") + MpvSession::errorName(rc));
   }
-  // Briefly: until the file is open and its length known, or it failed.
-  session_->waitFor(
-      [this] {
-        return state_ == State::Empty || (state_ == State::Ready && std::isfinite(knownDuration_));
-      },
-      kLoadTimeoutMs);
+  entry_ = ++entries_;
+  // Briefly: until the file is open and its length known, or it failed;
+  // not at all when the core has not let go of the previous file by then.
+  if (session_->waitFor([this] { return endingEntry_ == 0; }, kBusyWaitMs)) {
+    session_->waitFor(
+        [this] {
+          return state_ == State::Empty ||
+                 (state_ == State::Ready && std::isfinite(knownDuration_));
+        },
+        kLoadTimeoutMs);
+  }
   if (state_ != State::Loading) return;
   // A file that neither opens nor fails in good time is given up, so that
   // the operator learns it will not play.
@@ -207,7 +217,7 @@ QByteArray MpvMediaPlayer::startMidi(const QString& path, QString* why) {
     *why = QStringLiteral("the song is too long");
     return {};
   }
-  midiUrl_ = streams_.add(midi_);
+  midiUrl_ = streams_->add(midi_);
   return midiUrl_;
 }
 
@@ -218,49 +228,43 @@ void MpvMediaPlayer::unload() {
   duration_ = 0;
   seekTarget_.reset();
   if (midi_) midi_->abandon();  // a rendering under way stops at its next block
-  if ((active || openFiles_ > 0) && session_ && session_->isValid()) drainCore();
-  // After the drain no report of the old file is still on its way.
+  // The core lets the file go in its own time (a hung sound server may hold
+  // it up for long); what it still reports of it is not taken for the next
+  // file's, whose number differs.
+  if (active && session_ && session_->isValid()) {
+    if (isCurrent()) endingEntry_ = entry_;
+    session_->commandAsync({"stop"});
+  }
+  entry_ = 0;
+  if (active) releaseFreedMemorySoon();
   timePos_ = knownDuration_ = qQNaN();
   eof_ = false;
   midi_.reset();
-  if (!midiUrl_.isEmpty()) streams_.remove(midiUrl_);
+  if (!midiUrl_.isEmpty()) streams_->remove(midiUrl_);
   midiUrl_.clear();
 }
 
-void MpvMediaPlayer::drainCore() {
-  // Once the "stop" has run the core starts no file any more; a file it had
-  // started still reports its end later. A no-op command sent now is
-  // answered after every event queued so far, so once its reply is in and
-  // every started file has ended, no event of an old file can be taken for
-  // the next one's.
-  session_->commandAsync({"stop"});
-  static quint64 fences = 0;
-  const quint64 fence = (quint64(0x5ce1) << 48) | ++fences;
-  bool fenced = false;
-  session_->commandAsync({"ignore"}, fence);
-  const bool drained = session_->waitForEvent(
-      [&](const mpv_event& e) {
-        fenced = fenced || (e.event_id == MPV_EVENT_COMMAND_REPLY && e.reply_userdata == fence);
-        return fenced && openFiles_ <= 0;
-      },
-      kUnloadTimeoutMs);
-  if (!drained) qWarning("Media player: the media engine was slow to let go of a file");
-  openFiles_ = 0;
+void MpvMediaPlayer::onStartFile(qint64 entry) {
+  startedEntry_ = entry;
+  // What the core reports from now on belongs to this file.
+  if (isCurrent()) {
+    timePos_ = knownDuration_ = qQNaN();
+    eof_ = false;
+  }
 }
 
 void MpvMediaPlayer::onFileLoaded() {
-  if (state_ != State::Loading) return;
+  if (state_ != State::Loading || !isCurrent()) return;
   duration_ = std::isfinite(knownDuration_) && knownDuration_ > 0 ? knownDuration_ : 0;
   state_ = State::Ready;
   if (playOnLoad_) setPaused(false);
   playOnLoad_ = false;
 }
 
-void MpvMediaPlayer::onEndFile(int reason, int error) {
+void MpvMediaPlayer::onEndFile(qint64 entry, int reason, int error) {
   Q_UNUSED(reason);
-  Q_UNUSED(error);
-  --openFiles_;
-  if (state_ == State::Empty) return;  // a file already let go
+  if (entry == endingEntry_) endingEntry_ = 0;
+  if (state_ == State::Empty || entry != entry_) return;  // a file already let go
   const bool opening = state_ == State::Loading;
   // A finished file stays open (keep-open), so any end of the current file
   // means it failed or the core let it go: the player is empty.
@@ -281,6 +285,8 @@ void MpvMediaPlayer::setPaused(bool paused) {
 }
 
 void MpvMediaPlayer::onProperty(const QByteArray& name, const QVariant& value) {
+  // Reports of a file let go, still on their way.
+  if (name != "pause" && !isCurrent()) return;
   const double number = value.isValid() ? value.toDouble() : qQNaN();
   if (name == "time-pos") {
     timePos_ = number;

@@ -28,10 +28,17 @@ class MpvMediaPlayer final : public MediaPlayer {
   // How long a load may keep the GUI thread; a file still opening after it
   // goes on in the background and the player stays empty until it is ready.
   static constexpr int kLoadTimeoutMs = 250;
+  // How long a load waits for the core to end the previous file first. A
+  // core that takes longer is held up (by a hung sound server, which also
+  // keeps it from opening the next file's sound output): the load then
+  // goes on in the background at once, and play() starts it once it is
+  // open. The window never waits for the sound server.
+  static constexpr int kBusyWaitMs = 40;
   // How long a file may take to open before it counts as unplayable.
   static constexpr int kGiveUpMs = 5000;
-  // How long unloading waits for the core to let go of the previous file.
-  static constexpr int kUnloadTimeoutMs = 1000;
+  // How long the player waits for its core to end when it goes (a core held
+  // up by a hung sound server is then left to end on its own).
+  static constexpr int kEndWaitMs = 300;
   // MIDI files larger than this are refused.
   static constexpr qint64 kMaxMidiBytes = 16 << 20;
 
@@ -91,16 +98,19 @@ class MpvMediaPlayer final : public MediaPlayer {
   QByteArray startMidi(const QString& path, QString* why);
   void fail(const QString& text);
   void unload();
-  void drainCore();
+  bool isCurrent() const { return entry_ != 0 && startedEntry_ == entry_; }
+  void onStartFile(qint64 entry);
   void onFileLoaded();
-  void onEndFile(int reason, int error);
+  void onEndFile(qint64 entry, int reason, int error);
   bool atEnd() const;
   void setPaused(bool paused);
   void onProperty(const QByteArray& name, const QVariant& value);
   void seekTo(double seconds);
 
   PlayerSettings settings_;
-  MidiStreams streams_;  // must outlive the core (declared before it)
+  // Must outlive the core (declared before it); kept for good when the core
+  // did not end in time, since its threads may still read from it.
+  std::unique_ptr<MidiStreams> streams_ = std::make_unique<MidiStreams>();
   std::unique_ptr<MpvSession> session_;
   std::shared_ptr<MidiSong> midi_;
   QByteArray midiUrl_;
@@ -111,7 +121,13 @@ class MpvMediaPlayer final : public MediaPlayer {
   State state_ = State::Empty;
   bool playOnLoad_ = false;
   quint64 loadAttempt_ = 0;
-  int openFiles_ = 0;  // files the core started and has not ended yet
+  // The core numbers the files it is given (from 1, playlists' entries
+  // included). Events of any file but the current one are of a file let go:
+  // the player never waits for the core to drain them.
+  qint64 entries_ = 0;       // files given to the core
+  qint64 entry_ = 0;         // the current file's number; 0: none
+  qint64 startedEntry_ = 0;  // the file the core started last
+  qint64 endingEntry_ = 0;   // a file let go whose end has not come yet
   double duration_ = 0;
   std::optional<double> seekTarget_;  // reported until the seek has finished
   int volume_ = 50;

@@ -4,8 +4,12 @@
 #include <QMetaObject>
 #include <QString>
 
+#include <chrono>
 #include <clocale>
+#include <future>
+#include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace scenova::platform {
@@ -61,13 +65,25 @@ void MpvSession::abandon() {
   std::thread([h] { mpv_terminate_destroy(h); }).detach();
 }
 
-MpvSession::~MpvSession() {
-  if (!handle_) return;
+bool MpvSession::terminate(int waitMs) {
+  if (!handle_) return true;
+  mpv_handle* h = std::exchange(handle_, nullptr);
   // After this returns no callback is running or will run, so no call can be
   // posted to this object any more; already posted ones die with it.
-  mpv_set_wakeup_callback(handle_, nullptr, nullptr);
-  mpv_terminate_destroy(handle_);
-  handle_ = nullptr;
+  mpv_set_wakeup_callback(h, nullptr, nullptr);
+  auto ended = std::make_shared<std::promise<void>>();
+  std::future<void> done = ended->get_future();
+  std::thread([h, ended] {
+    mpv_terminate_destroy(h);
+    ended->set_value();
+  }).detach();
+  return done.wait_for(std::chrono::milliseconds(waitMs)) == std::future_status::ready;
+}
+
+MpvSession::~MpvSession() {
+  // A program that leaves while the sound server hangs must still end.
+  if (handle_ && !terminate(kEndWaitMs))
+    qWarning("Media engine: still ending in the background (the sound server does not answer)");
 }
 
 void MpvSession::onWakeup(void* self) {
@@ -129,6 +145,8 @@ void MpvSession::dispatch(const mpv_event& event) {
       break;
     case MPV_EVENT_END_FILE: {
       const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+      if (end->reason == MPV_END_FILE_REASON_REDIRECT && end->playlist_insert_num_entries > 0)
+        Q_EMIT entriesInserted(end->playlist_insert_id, end->playlist_insert_num_entries);
       Q_EMIT endFile(end->reason, end->reason == MPV_END_FILE_REASON_ERROR ? end->error : 0);
       Q_EMIT fileEnded(end->playlist_entry_id, end->reason,
                        end->reason == MPV_END_FILE_REASON_ERROR ? end->error : 0);

@@ -86,6 +86,12 @@ class MpvSession : public QObject {
   // short-lived thread of its own (used when it stopped answering). The
   // session is invalid afterwards.
   void abandon();
+  // Ends the engine, waiting at most waitMs for it; an engine that takes
+  // longer (held up by a hung sound server) goes on ending on a thread of
+  // its own. Returns whether it ended in time. Invalid afterwards.
+  bool terminate(int waitMs);
+  // What the destructor waits for an engine that was not ended before.
+  static constexpr int kEndWaitMs = 300;
 
   // Handles every queued event now (the wakeup callback schedules this).
   void drainEvents();
@@ -104,6 +110,10 @@ class MpvSession : public QObject {
   // numbered from 1 in the order files were given to "loadfile").
   void fileStarted(qint64 entryId);
   void fileEnded(qint64 entryId, int reason, int error);
+  // A file that was a playlist was replaced by the entries it names, which
+  // the engine numbered firstId .. firstId + count - 1 (sent before the
+  // fileEnded of the playlist itself).
+  void entriesInserted(qint64 firstId, int count);
   void fileLoaded();
   // reason is mpv_end_file_reason; error is an mpv error code (0 when none).
   void endFile(int reason, int error);

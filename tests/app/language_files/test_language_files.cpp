@@ -28,6 +28,8 @@ const QList<int>& usedIndexes() {
     list << 208;  // the projector's monitor went away during the show
     list << 260;  // a script handed over while the show runs
     list << 261;  // Help, Example show
+    list << 220;         // no sound output
+    list << 221 << 222;  // media and pictures that cannot be shown
     return list;
   }();
   return used;

@@ -7,3 +7,5 @@ scenova_add_test(test_mixer SOURCES test_mixer.cpp audio_test_support.h
   LIBS scenova_media SOUND TIMEOUT 60)
 scenova_add_test(test_audio_device_faults SOURCES test_audio_device_faults.cpp audio_test_support.h
   LIBS scenova_media SOUND TIMEOUT 240)
+scenova_add_test(test_audio_device_cues SOURCES test_audio_device_cues.cpp audio_test_support.h
+  LIBS scenova_media SOUND TIMEOUT 120)

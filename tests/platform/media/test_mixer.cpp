@@ -129,6 +129,18 @@ class TestMixer : public QObject {
     }
     QVERIFY(applied);
   }
+
+  // A server that restarts while nothing is set (no fade, no knob moved):
+  // its output, back at its own default, is set to the last value again.
+  void restartedServerGetsTheLastValue() {
+    PulseMixer m;
+    QVERIFY(m.open());
+    QVERIFY(m.setValue(0));  // the knob at 0 after a fade-out
+    QVERIFY(sinkReaches(0));
+    pulse_.stop();
+    QVERIFY(pulse_.start(dir_.filePath(QStringLiteral("pulse"))));
+    QVERIFY2(sinkReaches(0, 5000), qPrintable(QString::number(sinkVolumes().value(0))));
+  }
 };
 
 QTEST_GUILESS_MAIN(TestMixer)
