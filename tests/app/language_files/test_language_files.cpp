@@ -23,6 +23,7 @@ const QList<int>& usedIndexes() {
     list << 164 << 165;  // a language file the program cannot use
     for (int i = 172; i <= 176; ++i) list << i;
     for (int i = 160; i <= 162; ++i) list << i;
+    list << 270;  // a saved language file that cannot be used at start-up
     return list;
   }();
   return used;
