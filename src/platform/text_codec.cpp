@@ -1,5 +1,7 @@
 #include "text_codec.h"
 
+#include <uchardet/uchardet.h>
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -168,6 +170,39 @@ QString decodeUtf8OrCp1252(QByteArrayView bytes) {
     return text;
   }
   return decodeCodePage(bytes, 1252);
+}
+
+int detectedNonLatinCodePage(QByteArrayView charsetName) {
+  const QByteArray name = charsetName.toByteArray().toUpper();
+  static const struct {
+    const char* name;
+    int codePage;
+  } kKnown[] = {{"WINDOWS-1251", 1251}, {"WINDOWS-1253", 1253}, {"WINDOWS-1255", 1255},
+                {"WINDOWS-1256", 1256}, {"KOI8-R", 20866},      {"KOI8-U", 21866},
+                {"IBM866", 866},        {"CP866", 866},         {"ISO-8859-5", 28595},
+                {"MAC-CYRILLIC", 10007}};
+  for (const auto& k : kKnown)
+    if (name == k.name) return k.codePage;
+  return 0;
+}
+
+QString decodeTextDetectingCodePage(QByteArrayView bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(bytes);
+  if (!utf8.hasError()) {
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    return text;
+  }
+  int codePage = 0;
+  if (uchardet_t detector = uchardet_new()) {
+    if (uchardet_handle_data(detector, bytes.data(), static_cast<size_t>(bytes.size())) == 0) {
+      uchardet_data_end(detector);
+      if (const char* charset = uchardet_get_charset(detector))
+        codePage = detectedNonLatinCodePage(charset);
+    }
+    uchardet_delete(detector);
+  }
+  return decodeCodePage(bytes, codePage ? codePage : 1252);
 }
 
 }  // namespace scenova::platform
