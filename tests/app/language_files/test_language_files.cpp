@@ -20,7 +20,7 @@ const QList<int>& usedIndexes() {
     list << 195;  // Cancel (text 21 reads Undo in most languages)
     for (int i = 150; i <= 153; ++i) list << i;
     for (int i = 180; i <= 185; ++i) list << i;  // show mode
-    list << 164 << 165;  // a language file the program cannot use
+    list << 164 << 165;                          // a language file the program cannot use
     for (int i = 172; i <= 176; ++i) list << i;
     for (int i = 160; i <= 162; ++i) list << i;
     list << 270;  // a saved language file that cannot be used at start-up
@@ -95,6 +95,17 @@ class TestLanguageFiles : public QObject {
         QVERIFY2(text.count(QLatin1Char('&')) <= 1, where.constData());
         QVERIFY2(amp < 0 || (amp + 1 < text.size() && text[amp + 1].isLetter()), where.constData());
       }
+    }
+
+    // The File menu's entries (New, Open, Save, Save As, Print, Exit) each
+    // have their own access key.
+    QSet<QChar> fileKeys;
+    for (int index : {42, 43, 44, 45, 46, 119}) {
+      const qsizetype amp = texts[index].indexOf(QLatin1Char('&'));
+      if (amp < 0) continue;
+      const QChar key = texts[index][amp + 1].toLower();
+      QVERIFY2(!fileKeys.contains(key), qPrintable(QString::number(index) + u' ' + texts[index]));
+      fileKeys << key;
     }
 
     // The dialog filter and the About title cut the last three characters off.
