@@ -58,6 +58,8 @@ class frmFind : public QDialog {
   void addToHistories();
   int options() const;
   void message(int textIndex);
+  QWidget* mnemonicTarget(int key) const;
+  bool ownAccessKey(QEvent* event);
 
   platform::RTB& editor_;
   const ui::LanguageTable& lang_;

@@ -1,10 +1,15 @@
-// The window's function keys in a shown window, through Qt's own shortcut
-// handling: each opens its tool once, whatever the editor does with the key.
+// The window's keys in a shown window, through Qt's own shortcut handling:
+// each function key opens its tool once, whatever the editor does with the
+// key, and the Find dialog's access keys win over the main window's menus.
 
 #include "support/form_fixture.h"
+#include "tools/frm_find.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
 #include <QTest>
 
 using namespace scenova;
@@ -42,6 +47,32 @@ class TestKeysShown : public QObject {
     QCoreApplication::processEvents();
     QCOMPARE(f.system.opened.size(), 2);
     QCOMPARE(f.system.started.size(), 2);
+  }
+
+  // The Find dialog is a tool window over the main window, whose menus keep
+  // their Alt keys: while the dialog is active, its own access keys win.
+  void findDialogAccessKeysWin() {
+    FormFixture f;
+    f.rtb().SetText(QStringLiteral("To be or not to be"));
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    f.form->ui.mnuTrova->trigger();
+    tools::frmFind* find = nullptr;
+    QTRY_VERIFY((find = qobject_cast<tools::frmFind*>(QApplication::activeWindow())));
+    find->cboFind->setEditText(QStringLiteral("not"));
+    const QKeySequence findKey = QKeySequence::mnemonic(find->cmdFind->text());
+    QCOMPARE(findKey, QKeySequence(Qt::ALT | Qt::Key_F));  // also the File menu's key
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::AltModifier);
+    QTRY_COMPARE(f.rtb().SelText(), QStringLiteral("not"));
+    QCOMPARE(QApplication::activePopupWidget(), nullptr);  // no menu opened
+    QCOMPARE(QApplication::activeWindow(), find);
+    // Whole word by its access key, from wherever the focus is.
+    const QKeySequence wholeWord = QKeySequence::mnemonic(find->chkWholeWord->text());
+    QVERIFY(!wholeWord.isEmpty());
+    QVERIFY(!find->chkWholeWord->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), wholeWord[0].key(), Qt::AltModifier);
+    QTRY_VERIFY(find->chkWholeWord->isChecked());
+    QCOMPARE(QApplication::activePopupWidget(), nullptr);
   }
 };
 
