@@ -172,6 +172,22 @@ QString decodeUtf8OrCp1252(QByteArrayView bytes) {
   return decodeCodePage(bytes, 1252);
 }
 
+namespace {
+
+bool isCyrillicCodePage(int codePage) {
+  return codePage == 1251 || codePage == 20866 || codePage == 21866 || codePage == 866 ||
+         codePage == 28595 || codePage == 10007;
+}
+
+qsizetype russianLetters(const QString& text) {
+  return std::count_if(text.cbegin(), text.cend(), [](QChar c) {
+    return (c.unicode() >= 0x0410 && c.unicode() <= 0x044F) || c.unicode() == 0x0401 ||
+           c.unicode() == 0x0451;
+  });
+}
+
+}  // namespace
+
 int detectedNonLatinCodePage(QByteArrayView charsetName) {
   const QByteArray name = charsetName.toByteArray().toUpper();
   static const struct {
@@ -202,7 +218,15 @@ QString decodeTextDetectingCodePage(QByteArrayView bytes) {
     }
     uchardet_delete(detector);
   }
-  return decodeCodePage(bytes, codePage ? codePage : 1252);
+  if (!codePage) return decodeCodePage(bytes, 1252);
+  QString detected = decodeCodePage(bytes, codePage);
+  if (codePage == 1251 || !isCyrillicCodePage(codePage)) return detected;
+  // Short texts fool the detector between the Cyrillic code pages (a
+  // Windows-1251 line taken for Mac Cyrillic garbles its capitals): the
+  // reading with more letters of the Russian and Bulgarian alphabets wins,
+  // Windows-1251 on a tie.
+  QString windows = decodeCodePage(bytes, 1251);
+  return russianLetters(windows) >= russianLetters(detected) ? windows : detected;
 }
 
 }  // namespace scenova::platform

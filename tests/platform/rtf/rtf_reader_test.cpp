@@ -97,6 +97,13 @@ class RtfReaderTest : public QObject {
         "ОФЕЛИЯ: Мой принц, как поживали вы все эти дни?\nКонец первого действия");
     QTest::newRow("plain Windows-1251 Russian text")
         << scenova::platform::encodeCodePage(russian, 1251) << russian;
+    // Three short lines the detector alone takes for Mac Cyrillic.
+    const QString shortRussian = QString::fromUtf8(
+        "ГАМЛЕТ: Быть или не быть, вот в чём вопрос.\r\n[[Vol 60]] музыка\r\n"
+        "ОФЕЛИЯ: Мой принц, как поживали вы все эти дни?\r\n");
+    QTest::newRow("short plain Windows-1251 Russian text")
+        << scenova::platform::encodeCodePage(shortRussian, 1251)
+        << QString(shortRussian).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).chopped(1);
     const QString bulgarian = QString::fromUtf8(
         "ХАМЛЕТ: Да бъдеш или да не бъдеш – това е въпросът.\n[[FadeOut Slow]]\n"
         "ОФЕЛИЯ: Добри ми принце, как сте през всичките тези дни?");
