@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTextEdit>
 
 namespace scenova::app {
@@ -115,9 +116,20 @@ void Form1::connectMenus() {
 }
 
 void Form1::fillFontBoxes() {
-  ui.Combo1->clear();
-  ui.Combo1->addItems(services_.env->fontFamilies());
-  ui.Combo1->setEditText(QStringLiteral("Arial"));
+  // Filling the box must not apply its first entry (alphabetically first,
+  // often a symbol font) to the script: the box shows, and the untitled
+  // script gets, Arial or its metric-compatible substitute.
+  const QStringList families = services_.env->fontFamilies();
+  QString family = QStringLiteral("Arial");
+  if (!families.contains(family) && families.contains(QStringLiteral("Liberation Sans")))
+    family = QStringLiteral("Liberation Sans");
+  {
+    const QSignalBlocker quiet(ui.Combo1);
+    ui.Combo1->clear();
+    ui.Combo1->addItems(families);
+    ui.Combo1->setEditText(family);
+  }
+  if (editor_) editor_->SetSelFontName(family);
   ui.Combo2->clear();
   QStringList sizes;
   for (int s = 5; s <= 15; ++s) sizes << QString::number(s);
@@ -143,7 +155,12 @@ void Form1::Form_Load() {
   const QString country = services_.env->countryCode();
   if (LanguageFile.trimmed().isEmpty())
     LanguageFile = windowLanguageForCountry(country, programFolder());
-  lang.load(languagePath(programFolder(), LanguageFile));
+  if (!lang.load(languagePath(programFolder(), LanguageFile))) {
+    // Start-up has already said so: English, which the settings then keep.
+    LanguageFile = QStringLiteral("English.lng");
+    if (!lang.load(languagePath(programFolder(), LanguageFile)))
+      lang = LanguageTable::builtInEnglish();
+  }
   twips::setWidth(ui.Shape1, 1);
   ui.Shape1->hide();
   twips::setWidth(ui.Shape7, 1);
@@ -180,6 +197,7 @@ void Form1::updateTitle() {
 }
 
 void Form1::CambiaLingua2() {
+  installQtTranslations(LanguageFile);
   doc.UntitledName = app::CambiaLingua2(ui, lang);
   Q_EMIT languageApplied();
 }

@@ -6,9 +6,13 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMenu>
+#include <QPointer>
+#include <QTranslator>
 
 namespace scenova::app {
 
@@ -196,6 +200,48 @@ QString acceptChosenLanguage(const QString& chosen, const QString& programFolder
     return {};
   }
   return name;
+}
+
+QString languageGoneNotice(const LanguageTable& table, const QString& file, const QString& reason) {
+  return textOr(table, 270,
+                "The saved language file cannot be used any more, so the program starts in "
+                "English. Choose a language under Options, Language.") +
+         QStringLiteral("\n\n") + file + QStringLiteral("\n") + reason;
+}
+
+QString qtTranslationLocale(const QString& languageFile) {
+  const QString name = QFileInfo(languageFile).completeBaseName().toLower();
+  if (name == QStringLiteral("italiano") || name == QStringLiteral("italian"))
+    return QStringLiteral("it");
+  if (name == QStringLiteral("deutsch") || name == QStringLiteral("german"))
+    return QStringLiteral("de");
+  if (name == QString::fromUtf8("français") || name == QStringLiteral("french"))
+    return QStringLiteral("fr");
+  if (name == QStringLiteral("brazilian")) return QStringLiteral("pt_BR");
+  if (name == QStringLiteral("bulgarian")) return QStringLiteral("bg");
+  if (name == QStringLiteral("russian")) return QStringLiteral("ru");
+  return {};
+}
+
+bool installQtTranslations(const QString& languageFile) {
+  static QPointer<QTranslator> installed;
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app) return false;
+  if (installed) {
+    QCoreApplication::removeTranslator(installed);
+    delete installed;
+  }
+  const QString locale = qtTranslationLocale(languageFile);
+  if (locale.isEmpty()) return false;
+  auto* translator = new QTranslator(app);
+  if (!translator->load(QStringLiteral("qtbase_") + locale,
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  QCoreApplication::installTranslator(translator);
+  installed = translator;
+  return true;
 }
 
 QString languageFileFromChosenPath(const QString& path) {

@@ -49,6 +49,20 @@ QString languageFileFromChosenPath(const QString& path);
 QString acceptChosenLanguage(const QString& chosen, const QString& programFolder,
                              LanguageTable& table, QString* reason);
 
+// The notice for a saved language file that cannot be used at start-up:
+// text 270, the file and the reason.
+QString languageGoneNotice(const LanguageTable& table, const QString& file, const QString& reason);
+
+// The locale of Qt's own translations (standard buttons, file dialogs)
+// for a language file: "it", "pt_BR"...; empty for English or a language
+// Qt has none for.
+QString qtTranslationLocale(const QString& languageFile);
+
+// Puts Qt's own translations for the language file in place of the ones
+// installed before (none for English), so that Yes/No/Cancel and the file
+// dialogs speak the window's language. Returns whether one was installed.
+bool installQtTranslations(const QString& languageFile);
+
 // Path of a language file in the program's own Lang folder.
 QString languagePath(const QString& programFolder, const QString& languageFile);
 

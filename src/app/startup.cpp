@@ -95,8 +95,13 @@ StartupResult startupChecks(const StartupInputs& in) {
     r.languageFile = startupLanguageForCountry(in.country, in.programFolder);
   QString error;
   if (!r.table.load(languagePath(in.programFolder, r.languageFile), &error)) {
-    r.error = error;
-    return r;
+    // A language file that has gone or cannot be used any more must not
+    // keep the program from starting: English, and the author is told.
+    const QString lost = r.languageFile;
+    r.languageFile = QStringLiteral("English.lng");
+    if (!r.table.load(languagePath(in.programFolder, r.languageFile)))
+      r.table = LanguageTable::builtInEnglish();
+    r.notice = languageGoneNotice(r.table, lost, error);
   }
   if (in.guard && in.guard->previousInstanceRunning()) {
     r.previousInstance = true;
@@ -192,6 +197,12 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
                      [&form](const QString& path) { form.documents->openHandedOver(path); });
   }
   form.show();
+  if (!start.notice.isEmpty()) {
+    QTimer::singleShot(0, &form, [&form, &dialogs, notice = start.notice] {
+      dialogs->messageBox(&form, notice, QStringLiteral("Scenova"), platform::MsgIcon::Information,
+                          platform::MsgButtons::Ok);
+    });
+  }
   if (qEnvironmentVariableIsSet("SCENOVA_STARTUP_PROBE")) {
     // Benchmarks time the start-up up to here: the window is shown and the
     // event loop has handled its first events.

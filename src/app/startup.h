@@ -34,6 +34,8 @@ struct StartupResult {
   QString error;                  // not empty: the "Reg Error" stop
   QString languageFile;
   LanguageTable table;
+  QString notice;  // not empty: said once the window is up (e.g. English in
+                   // place of a saved language file that has gone)
 };
 
 // The checks made before the main window exists: portable mode, the first

@@ -31,8 +31,6 @@ EditingTools::EditingTools(Form1& form)
   c.copy = trigger(form.ui.mnuCopia);
   c.paste = trigger(form.ui.mnuIncolla);
   c.cut = trigger(form.ui.mnuTaglia);
-  c.help = trigger(form.ui.mnuGuida);
-  c.audioSettings = trigger(form.ui.mnuImpostaAudio);
   c.toolbar = [this, &form](int index) {
     if (form.toolbar)
       form.toolbar->Label2_Click(index);

@@ -1,5 +1,7 @@
 #include "text_codec.h"
 
+#include <uchardet/uchardet.h>
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -168,6 +170,63 @@ QString decodeUtf8OrCp1252(QByteArrayView bytes) {
     return text;
   }
   return decodeCodePage(bytes, 1252);
+}
+
+namespace {
+
+bool isCyrillicCodePage(int codePage) {
+  return codePage == 1251 || codePage == 20866 || codePage == 21866 || codePage == 866 ||
+         codePage == 28595 || codePage == 10007;
+}
+
+qsizetype russianLetters(const QString& text) {
+  return std::count_if(text.cbegin(), text.cend(), [](QChar c) {
+    return (c.unicode() >= 0x0410 && c.unicode() <= 0x044F) || c.unicode() == 0x0401 ||
+           c.unicode() == 0x0451;
+  });
+}
+
+}  // namespace
+
+int detectedNonLatinCodePage(QByteArrayView charsetName) {
+  const QByteArray name = charsetName.toByteArray().toUpper();
+  static const struct {
+    const char* name;
+    int codePage;
+  } kKnown[] = {{"WINDOWS-1251", 1251}, {"WINDOWS-1253", 1253}, {"WINDOWS-1255", 1255},
+                {"WINDOWS-1256", 1256}, {"KOI8-R", 20866},      {"KOI8-U", 21866},
+                {"IBM866", 866},        {"CP866", 866},         {"ISO-8859-5", 28595},
+                {"MAC-CYRILLIC", 10007}};
+  for (const auto& k : kKnown)
+    if (name == k.name) return k.codePage;
+  return 0;
+}
+
+QString decodeTextDetectingCodePage(QByteArrayView bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(bytes);
+  if (!utf8.hasError()) {
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    return text;
+  }
+  int codePage = 0;
+  if (uchardet_t detector = uchardet_new()) {
+    if (uchardet_handle_data(detector, bytes.data(), static_cast<size_t>(bytes.size())) == 0) {
+      uchardet_data_end(detector);
+      if (const char* charset = uchardet_get_charset(detector))
+        codePage = detectedNonLatinCodePage(charset);
+    }
+    uchardet_delete(detector);
+  }
+  if (!codePage) return decodeCodePage(bytes, 1252);
+  QString detected = decodeCodePage(bytes, codePage);
+  if (codePage == 1251 || !isCyrillicCodePage(codePage)) return detected;
+  // Short texts fool the detector between the Cyrillic code pages (a
+  // Windows-1251 line taken for Mac Cyrillic garbles its capitals): the
+  // reading with more letters of the Russian and Bulgarian alphabets wins,
+  // Windows-1251 on a tie.
+  QString windows = decodeCodePage(bytes, 1251);
+  return russianLetters(windows) >= russianLetters(detected) ? windows : detected;
 }
 
 }  // namespace scenova::platform

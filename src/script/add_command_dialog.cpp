@@ -18,20 +18,25 @@ namespace scenova::script {
 namespace {
 
 // The options of each column, top to bottom, with their captions; the
-// three with a number field are written around it.
+// three with a number field are written around it. Every option has an
+// access key of its own ("&" before it), none shared with another option.
 struct Option {
   int index;
   const char* caption;
 };
-constexpr Option kAudio[] = {
-    {0, "[[Stop Audio]]"}, {1, "[[Play Audio]]"}, {13, "[[Pause Audio]]"}, {11, "[[Seek Audio"}};
-constexpr Option kVideo[] = {
-    {2, "[[Stop Video]]"}, {14, "[[Play Video]]"}, {3, "[[Pause Video]]"}, {12, "[[Seek Video"}};
+constexpr Option kAudio[] = {{0, "[[&Stop Audio]]"},
+                             {1, "[[&Play Audio]]"},
+                             {13, "[[P&ause Audio]]"},
+                             {11, "[[See&k Audio"}};
+constexpr Option kVideo[] = {{2, "[[Stop &Video]]"},
+                             {14, "[[Pla&y Video]]"},
+                             {3, "[[Pause Vi&deo]]"},
+                             {12, "[[S&eek Video"}};
 constexpr Option kGeneral[] = {
-    {10, "[[Vol"},           {4, "[[FadeIn]]"},        {5, "[[FadeIn Fast]]"},
-    {6, "[[FadeIn Slow]]"},  {7, "[[FadeOut]]"},       {8, "[[FadeOut Fast]]"},
-    {9, "[[FadeOut Slow]]"}, {15, "[[Projector On]]"}, {16, "[[Projector Off]]"},
-    {17, "[[Img On]]"},      {18, "[[Img Off]]"}};
+    {10, "[[Vo&l"},           {4, "[[Fade&In]]"},        {5, "[[FadeIn &Fast]]"},
+    {6, "[[FadeIn Slo&w]]"},  {7, "[[Fade&Out]]"},       {8, "[[FadeOut Fas&t]]"},
+    {9, "[[FadeO&ut Slow]]"}, {15, "[[P&rojector On]]"}, {16, "[[Pro&jector Off]]"},
+    {17, "[[I&mg On]]"},      {18, "[[Im&g Off]]"}};
 
 const QColor kCueBlue(0, 0, 255);
 
@@ -119,6 +124,11 @@ void Form3::buildControls() {
   all->addLayout(buttons);
   all->setSizeConstraint(QLayout::SetFixedSize);
 
+  // The keyboard starts on the first option, not in a number field; each
+  // number field follows its option in the Tab order.
+  Option1[0]->setFocus();
+  for (int index : {10, 11, 12}) setTabOrder(Option1[static_cast<size_t>(index)], fieldOf(index));
+
   connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -143,7 +153,7 @@ QString Form3::commandText() const {
       case 12:
         return QStringLiteral("[[Seek Video ") + trimBlanks(Text3->text()) + QStringLiteral("]]");
       default:
-        return Option1[i]->text();
+        return ui::StripAmpersands(Option1[i]->text());
     }
   }
   return {};

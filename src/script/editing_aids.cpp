@@ -161,8 +161,8 @@ void EditingAids::RTB_KeyUp(int keyCode, int shift) {
         break;
     }
   }
-  if (keyCode == platform::vk::F1) run(commands_.help);
-  if (keyCode == platform::vk::F9) run(commands_.audioSettings);
+  // F1 and F9 are the window's shortcuts, taken on the key press: handling
+  // them here again would open help and the audio settings twice.
 }
 
 void ClearToolbarHover(ui::ToolbarControls& controls) {

@@ -2,8 +2,8 @@
 
 // The script editor's typing aids: the second "]" of a command cue puts the
 // command into its canonical form in blue (without carrying it out), the
-// program's own commands replace the editor's Ctrl chords, F1 and F9 open
-// help and the audio settings.
+// program's own commands replace the editor's Ctrl chords (F1 and F9 are
+// the window's shortcuts).
 
 #include <QObject>
 #include <QString>
@@ -23,7 +23,7 @@ class Interpreter;
 
 // The window's commands the chords and keys run.
 struct EditingCommands {
-  std::function<void()> undo, redo, copy, paste, cut, help, audioSettings;
+  std::function<void()> undo, redo, copy, paste, cut;
   // Toolbar button: 4 bold, 5 italic, 6 underline.
   std::function<void(int index)> toolbar;
   // The name of the current language file ("italiano.lng").

@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -116,6 +117,41 @@ void frmFind::buildControls() {
   connect(cmdCancel, &QPushButton::clicked, this, &QDialog::close);
   // Choosing an earlier search makes the next search start at the top.
   connect(cboFind, &QComboBox::activated, this, [this] { editor_.SetSelStart(0); });
+  // The access keys are checked wherever the focus is in the dialog.
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+// The control an Alt+key press stands for in this dialog, or null.
+QWidget* frmFind::mnemonicTarget(int key) const {
+  const int pressed = QKeyCombination(Qt::AltModifier, Qt::Key(key)).toCombined();
+  auto matches = [pressed](const QWidget* w, const QString& text) {
+    if (!w || !w->isVisible() || !w->isEnabled()) return false;
+    const QKeySequence mnemonic = QKeySequence::mnemonic(text);
+    return !mnemonic.isEmpty() && mnemonic[0].toCombined() == pressed;
+  };
+  for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
+           cmdFind, cmdReplace, cmdReplaceAll, cmdCancel, chkWholeWord, chkMatchCase})
+    if (matches(b, b->text())) return b;
+  for (QLabel* l : {lblFind, lblReplace})
+    if (matches(l, l->text()) && l->buddy()) return l->buddy();
+  return nullptr;
+}
+
+// The dialog is a tool window, so the main window's menus keep their Alt
+// keys while it is active; its own access keys win: the shortcut is
+// overridden and the key press acts on the dialog's control.
+bool frmFind::ownAccessKey(QEvent* event) {
+  if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (key->modifiers() != Qt::AltModifier) return false;
+  QWidget* target = mnemonicTarget(key->key());
+  if (!target) return false;
+  event->accept();
+  if (event->type() == QEvent::KeyPress) {
+    target->setFocus(Qt::ShortcutFocusReason);
+    if (auto* button = qobject_cast<QAbstractButton*>(target)) button->click();
+  }
+  return true;
 }
 
 void frmFind::Form_Load() {
@@ -261,6 +297,7 @@ void frmFind::dropText(QComboBox* box, const QString& dropped) {
 
 // Plain text dropped onto a box replaces its text.
 bool frmFind::eventFilter(QObject* watched, QEvent* event) {
+  if (ownAccessKey(event)) return true;
   QComboBox* box = nullptr;
   for (QComboBox* b : {cboFind, cboReplace})
     if (b && (watched == b || watched == b->lineEdit())) box = b;

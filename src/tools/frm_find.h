@@ -62,6 +62,8 @@ class frmFind : public QDialog {
   // True (and a message) when the script is read-only.
   bool refuseReadOnly();
   static constexpr int kReadOnlyText = 202;
+  QWidget* mnemonicTarget(int key) const;
+  bool ownAccessKey(QEvent* event);
 
   platform::RTB& editor_;
   const ui::LanguageTable& lang_;

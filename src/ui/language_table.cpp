@@ -3,6 +3,9 @@
 #include "platform/safe_read.h"
 #include "platform/text_codec.h"
 
+#include <QFile>
+#include <QRegularExpression>
+
 namespace scenova::ui {
 
 LanguageTable::LanguageTable() {
@@ -29,7 +32,49 @@ bool LanguageTable::load(const QString& path, QString* error) {
   QByteArray bytes;
   if (!platform::readRegularFile(path, platform::kMaxLanguageFileBytes, &bytes, error))
     return false;
-  loadBytes(bytes);
+  if (!checkLanguageBytes(bytes, error)) return false;
+  LanguageTable fresh;
+  fresh.loadBytes(bytes);
+  fresh.fillBlanksFrom(builtInEnglish());
+  *this = std::move(fresh);
+  return true;
+}
+
+const LanguageTable& LanguageTable::builtInEnglish() {
+  static const LanguageTable english = [] {
+    LanguageTable t;
+    QFile file(QStringLiteral(":/scenova/English.lng"));
+    if (file.open(QIODevice::ReadOnly)) t.loadBytes(file.readAll());
+    return t;
+  }();
+  return english;
+}
+
+void LanguageTable::fillBlanksFrom(const LanguageTable& other) {
+  for (qsizetype i = 0; i < texts_.size(); ++i)
+    if (texts_[i].trimmed().isEmpty()) texts_[i] = other.text(static_cast<int>(i));
+}
+
+bool checkLanguageBytes(QByteArrayView bytes, QString* why) {
+  auto refuse = [why](const char* reason) {
+    if (why) *why = QString::fromUtf8(reason);
+    return false;
+  };
+  for (const char c : bytes) {
+    const auto u = static_cast<unsigned char>(c);
+    if ((u < 0x20 && u != '\t' && u != '\r' && u != '\n') || u == 0x7f)
+      return refuse("It is not a text file: it holds control characters.");
+  }
+  const QString content = platform::decodeUtf8OrCp1252(bytes);
+  bool anyText = false;
+  for (QStringView line :
+       QStringView(content).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+    if (line.trimmed().isEmpty()) continue;
+    if (!line[0].isDigit())
+      return refuse("It is not a language file: a line does not start with its number.");
+    if (!line.mid(3).trimmed().isEmpty()) anyText = true;
+  }
+  if (!anyText) return refuse("It is not a language file: it holds no text.");
   return true;
 }
 

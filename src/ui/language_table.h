@@ -26,7 +26,18 @@ class LanguageTable {
   // the reason in *error, when the file cannot be read, is not a regular
   // file or is larger than platform::kMaxLanguageFileBytes (the table is
   // then unchanged).
+  //
+  // A file accepted here must be a language file (checkLanguageBytes); the
+  // table then holds its texts, and every index it leaves blank or does not
+  // reach takes the built-in English text, so no caption or question is
+  // ever empty.
   bool load(const QString& path, QString* error = nullptr);
+
+  // The English texts built into the program (the shipped English file).
+  static const LanguageTable& builtInEnglish();
+
+  // Fills every blank entry with the text of `other` at the same index.
+  void fillBlanksFrom(const LanguageTable& other);
 
   // Fills the table from file content (the part of load() after reading).
   void loadBytes(QByteArrayView bytes);
@@ -37,6 +48,13 @@ class LanguageTable {
  private:
   QStringList texts_;
 };
+
+// Whether file content is a language file: text without control
+// characters other than tab and line ends, every non-blank line starting
+// with its number, and at least one text. Random bytes, a
+// picture or a script are refused with the reason in *why (English; the
+// caller puts its own text in front).
+bool checkLanguageBytes(QByteArrayView bytes, QString* why = nullptr);
 
 // The text of one language-file line: everything from the fourth character.
 QString languageLineText(QStringView line);

@@ -93,8 +93,9 @@ class TestForm1 : public QObject {
     QCOMPARE(f.form->ui.mnuFile->title(), f.file("Russian.lng")[2]);
     Fixture g;
     g.folder.writeSettings("Klingon.lng\r\n");
-    g.form->Form_Load();  // unreadable language: built-in captions stay
-    QCOMPARE(g.form->ui.mnuNuovo->text(), QStringLiteral("&Nuovo"));
+    g.form->Form_Load();  // a language file that has gone: English
+    QCOMPARE(g.form->ui.mnuNuovo->text(), QStringLiteral("&New"));
+    QCOMPARE(g.form->LanguageFile, QStringLiteral("English.lng"));
   }
 
   void garbageSettingsAndMissingScriptStillLoad() {

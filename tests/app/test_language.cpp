@@ -81,6 +81,67 @@ class TestLanguage : public QObject {
     QVERIFY(!error.isEmpty());
   }
 
+  // What the language dialog or a start-up may load: anything but a
+  // language file is refused and leaves the table as it was; a short file
+  // is completed with the English texts, so no question or label is blank.
+  void languageFilesCheckedAndCompleted() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("x.lng"));
+    auto writeFile = [&](const QByteArray& bytes) {
+      QFile f(path);
+      QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      f.write(bytes);
+    };
+    LanguageTable t;
+    t.setText(2, QStringLiteral("&Datei"));
+    QByteArray random(4096, '\0');
+    quint32 x = 12345;
+    for (char& c : random) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+    QString why;
+    for (const QByteArray& bad : {random, QByteArray("[[Vol 60]] music\r\nHAMLET: To be\r\n"),
+                                  QByteArray("000\r\n001\r\n"), QByteArray()}) {
+      writeFile(bad);
+      QVERIFY(!t.load(path, &why));
+      QVERIFY(!why.isEmpty());
+      QCOMPARE(t[2], QStringLiteral("&Datei"));
+    }
+
+    QByteArray thirty;
+    for (int i = 0; i < 30; ++i) thirty += QByteArray::number(i).rightJustified(3, '0') + "T\r\n";
+    thirty.replace("002T", "002   ");  // a blank text inside the file
+    writeFile(thirty);
+    QVERIFY(t.load(path));
+    QCOMPARE(t[1], QStringLiteral("T"));
+    QCOMPARE(t[2], QStringLiteral("&File"));  // blank in the file
+    const LanguageTable& english = LanguageTable::builtInEnglish();
+    for (int i : {56, 57, 59, 60, 61, 98, 160, 164, 270}) {  // Find dialog, save question
+      QVERIFY(!english[i].isEmpty());
+      QCOMPARE(t[i], english[i]);
+    }
+
+    // The dialog refuses random bytes with the reason and keeps the language.
+    scenova::test::ProgramFolder folder;
+    folder.write(QStringLiteral("Lang/Random.lng"), random);
+    LanguageTable german;
+    QVERIFY(german.load(folder.file(QStringLiteral("Lang/Deutsch.lng"))));
+    LanguageTable shown = german;
+    QCOMPARE(acceptChosenLanguage(folder.file(QStringLiteral("Lang/Random.lng")), folder.path(),
+                                  shown, &why),
+             QString());
+    QVERIFY(why.startsWith(german[165]));
+    QCOMPARE(shown[2], german[2]);
+  }
+
+  void qtTranslationsForEveryShippedLanguage() {
+    QCOMPARE(qtTranslationLocale(QStringLiteral("Italiano.lng")), QStringLiteral("it"));
+    QCOMPARE(qtTranslationLocale(QStringLiteral("old/Russian.lng")), QStringLiteral("ru"));
+    QCOMPARE(qtTranslationLocale(S("Français.lng")), QStringLiteral("fr"));
+    QCOMPARE(qtTranslationLocale(QStringLiteral("Brazilian.lng")), QStringLiteral("pt_BR"));
+    QCOMPARE(qtTranslationLocale(QStringLiteral("Bulgarian.lng")), QStringLiteral("bg"));
+    QCOMPARE(qtTranslationLocale(QStringLiteral("Deutsch.lng")), QStringLiteral("de"));
+    QCOMPARE(qtTranslationLocale(QStringLiteral("English.lng")), QString());
+  }
+
   void tooltipsAndAmpersands() {
     LanguageTable t;
     t.setText(101, QStringLiteral("Italic"));

@@ -50,14 +50,28 @@ class TestStartup : public QObject {
     QCOMPARE(r.languageFile, QStringLiteral("Deutsch.lng"));
   }
 
-  void missingFilesStopWithRegError() {
+  // A saved language file that has gone (or turned into something else)
+  // starts the program in English with a notice; a missing settings file
+  // still stops it.
+  void lostLanguageStartsInEnglishMissingSettingsStop() {
     test::ProgramFolder f;
     platform::FakeInstanceGuard guard;
     f.writeSettings("Klingon.lng\r\n");
-    QVERIFY(!startupChecks(inputs(f, &guard, nullptr)).error.isEmpty());
+    StartupResult r = startupChecks(inputs(f, &guard, nullptr));
+    QVERIFY(r.error.isEmpty());
+    QCOMPARE(r.languageFile, QStringLiteral("English.lng"));
+    QCOMPARE(r.table[2], QStringLiteral("&File"));
+    QVERIFY(r.notice.startsWith(QStringLiteral("The saved language file cannot be used")));
+    QVERIFY(r.notice.contains(QStringLiteral("Klingon.lng")));
+    f.write(QStringLiteral("Lang/Klingon.lng"), QByteArray("\x89PNG\r\n\x1a\n\0\0", 10));
+    QFile::remove(f.file(QStringLiteral("Lang/English.lng")));
+    r = startupChecks(inputs(f, &guard, nullptr));
+    QVERIFY(!r.notice.isEmpty());
+    QCOMPARE(r.table[2], QStringLiteral("&File"));  // the built-in texts
+    QCOMPARE(guard.calls, 2);
     QFile::remove(f.settingsPath());
     QVERIFY(!startupChecks(inputs(f, &guard, nullptr)).error.isEmpty());
-    QCOMPARE(guard.calls, 0);  // the checks stop before asking for a previous copy
+    QCOMPARE(guard.calls, 2);  // the stop comes before asking for a previous copy
   }
 
   void portableSkipsEverything() {

@@ -2,6 +2,7 @@
 // on the editor, the clipboard, the settings panels, the screen-saver option
 // and the volume kept by a session without a mixer.
 
+#include "app/document_commands.h"
 #include "app/settings_file.h"
 #include "app/settings_panels.h"
 #include "app/toolbar_commands.h"
@@ -9,12 +10,15 @@
 #include "platform/screen_saver.h"
 #include "script/cue_engine.h"
 #include "support/form_fixture.h"
+#include "ui/language_table.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 
 using namespace scenova;
@@ -120,6 +124,49 @@ class TestWindowCommands : public QObject {
     }
     sizes.setEditText(QStringLiteral("10.5"));
     QCOMPARE(rtb.SelFontSize(), std::optional<qreal>(10.5));
+  }
+
+  // The untitled script's font is the one the box shows, Arial or its
+  // metric-compatible substitute, never the alphabetically first family.
+  void theFirstScriptIsInArialOrItsSubstitute() {
+    for (const bool arial : {true, false}) {
+      FormFixture f({}, nullptr, {}, false);
+      f.env.fonts = {QStringLiteral("Aharoni"), QStringLiteral("DejaVu Math TeX Gyre"),
+                     QStringLiteral("Liberation Sans")};
+      if (arial) f.env.fonts << QStringLiteral("Arial");
+      const QString expected = arial ? QStringLiteral("Arial") : QStringLiteral("Liberation Sans");
+      f.form->Form_Load();
+      QCOMPARE(f.form->ui.Combo1->currentText(), expected);
+      f.rtb().SetSelText(QStringLiteral("ACT ONE"));
+      f.rtb().Select(0, 7);
+      QCOMPARE(f.rtb().SelFontName(), std::optional<QString>(expected));
+      const QString path = f.folder.file(QStringLiteral("first.snv"));
+      f.dialogs.fileAnswers.push_back(path);
+      f.form->documents->mnuSalvaConNome_Click();
+      const QByteArray saved = f.folder.read(QStringLiteral("first.snv"));
+      QVERIFY2(saved.contains(expected.toLatin1()), saved.constData());
+      QVERIFY2(!saved.contains("Aharoni") && !saved.contains("DejaVu Math"), saved.constData());
+    }
+  }
+
+  // Qt's own buttons follow the language file, also after a change of
+  // language in the window.
+  void standardButtonsSpeakTheWindowsLanguage() {
+    FormFixture f({}, nullptr, {}, false);
+    f.folder.writeSettings("Italiano.lng\r\n");
+    f.form->Form_Load();
+    auto texts = []() -> QString {
+      QDialogButtonBox box(QDialogButtonBox::Yes | QDialogButtonBox::Cancel);
+      return ui::StripAmpersands(box.button(QDialogButtonBox::Yes)->text()) + u'/' +
+             ui::StripAmpersands(box.button(QDialogButtonBox::Cancel)->text());
+    };
+    QCOMPARE(texts(), QString::fromUtf8("Sì/Annulla"));
+    f.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("Lang/Deutsch.lng")));
+    f.form->ui.mnuLingua->trigger();
+    QCOMPARE(texts(), QStringLiteral("Ja/Abbrechen"));
+    f.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("Lang/English.lng")));
+    f.form->ui.mnuLingua->trigger();
+    QCOMPARE(texts(), QStringLiteral("Yes/Cancel"));
   }
 
   void hoverFrame() {

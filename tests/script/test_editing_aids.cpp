@@ -1,14 +1,16 @@
 // Typing aids and the Add Command dialog on the real editor and controls:
-// the second "]" of a command cue, the chords, F1 and F9, the toolbar's
+// the second "]" of a command cue, the chords, the toolbar's
 // hover marks, and the cue the dialog inserts.
 
 #include "cue_rig.h"
 #include "script/add_command_dialog.h"
 #include "script/editing_aids.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTest>
 
 using namespace scenova;
@@ -32,8 +34,6 @@ struct AidsRig : test::CueRig {
     c.copy = note("copy");
     c.paste = note("paste");
     c.cut = note("cut");
-    c.help = note("help");
-    c.audioSettings = note("audio settings");
     c.toolbar = [this](int i) { ran << QStringLiteral("toolbar %1").arg(i); };
     c.languageFile = [this] { return languageFile; };
     aids = new script::EditingAids(*editor, engine->interpreter(), std::move(c), &window);
@@ -129,9 +129,9 @@ class TestEditingAids : public QObject {
     QCOMPARE(r.ran, (QStringList{QStringLiteral("toolbar 4"), QStringLiteral("toolbar 6")}));
     r.ran.clear();
     r.chord('Z', Qt::ControlModifier | Qt::ShiftModifier);  // not Ctrl alone
-    QTest::keyClick(r.editor, Qt::Key_F1);
+    QTest::keyClick(r.editor, Qt::Key_F1);  // the window's shortcuts, not the editor's
     QTest::keyClick(r.editor, Qt::Key_F9, Qt::ShiftModifier);
-    QCOMPARE(r.ran, (QStringList{QStringLiteral("help"), QStringLiteral("audio settings")}));
+    QCOMPARE(r.ran, QStringList());
   }
 
   void theToolbarsHoverMarksArePutAway() {
@@ -191,6 +191,37 @@ class TestEditingAids : public QObject {
     f.Command1_Click();
     r.clickAt(4);
     QCOMPARE(r.volume.calls, QStringList{QStringLiteral("fade 0")});
+  }
+
+  // Keyboard only: the dialog opens on the first option, every option has an
+  // access key of its own, and the key picks the option whose cue is added.
+  void everyOptionHasItsOwnAccessKey() {
+    AidsRig r;
+    script::Form3 f(*r.editor, r.lang);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QCOMPARE(QApplication::focusWidget(), f.Option1[0]);
+    QSet<int> keys;
+    for (QPushButton* b : {f.Command1, f.Command2}) {
+      const QKeySequence key = QKeySequence::mnemonic(b->text());
+      if (!key.isEmpty()) keys << key[0].toCombined();
+    }
+    for (size_t i = 0; i < f.Option1.size(); ++i) {
+      QRadioButton* option = f.Option1[i];
+      const QKeySequence key = QKeySequence::mnemonic(option->text());
+      const QByteArray what = option->text().toUtf8();
+      QVERIFY2(!key.isEmpty(), what.constData());
+      QVERIFY2(!keys.contains(key[0].toCombined()), what.constData());
+      keys << key[0].toCombined();
+      QTest::keyClick(&f, static_cast<Qt::Key>(key[0].key()), Qt::AltModifier);
+      QTRY_VERIFY2(option->isChecked(), what.constData());  // an animated click
+      const QString cue = f.commandText();
+      QVERIFY2(cue.startsWith(QStringLiteral("[[")) && cue.endsWith(QStringLiteral("]]")) &&
+                   !cue.contains(u'&'),
+               qPrintable(cue));
+    }
+    f.Option1[9]->setChecked(true);
+    QCOMPARE(f.commandText(), QStringLiteral("[[FadeOut Slow]]"));
   }
 
   void cancelInsertsNothing() {

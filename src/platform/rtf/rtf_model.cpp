@@ -155,7 +155,7 @@ bool parsePlainText(QByteArrayView bytes, Model& model) {
     text = decoder.decode(bytes.sliced(2));
   } else {
     if (bytes.contains('\0')) return false;  // binary data, not text
-    text = decodeUtf8OrCp1252(bytes);
+    text = decodeTextDetectingCodePage(bytes);
   }
   // A vertical tab is how plain text (the export among it) writes a line
   // break inside a paragraph.

@@ -30,6 +30,7 @@ const QList<int>& usedIndexes() {
     list << 261;  // Help, Example show
     list << 220;         // no sound output
     list << 221 << 222;  // media and pictures that cannot be shown
+    list << 270;  // a saved language file that cannot be used at start-up
     return list;
   }();
   return used;
@@ -101,6 +102,17 @@ class TestLanguageFiles : public QObject {
         QVERIFY2(text.count(QLatin1Char('&')) <= 1, where.constData());
         QVERIFY2(amp < 0 || (amp + 1 < text.size() && text[amp + 1].isLetter()), where.constData());
       }
+    }
+
+    // The File menu's entries (New, Open, Save, Save As, Print, Exit) each
+    // have their own access key.
+    QSet<QChar> fileKeys;
+    for (int index : {42, 43, 44, 45, 46, 119}) {
+      const qsizetype amp = texts[index].indexOf(QLatin1Char('&'));
+      if (amp < 0) continue;
+      const QChar key = texts[index][amp + 1].toLower();
+      QVERIFY2(!fileKeys.contains(key), qPrintable(QString::number(index) + u' ' + texts[index]));
+      fileKeys << key;
     }
 
     // The dialog filter and the About title cut the last three characters off.

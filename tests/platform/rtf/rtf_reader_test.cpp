@@ -2,6 +2,7 @@
 
 #include "platform/rtf/doc_description.h"
 #include "platform/rtf/rtf.h"
+#include "platform/text_codec.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -89,6 +90,31 @@ class RtfReaderTest : public QObject {
         << utf8("h\xC3\xA9llo\r\nworld\rthree\n") << QStringLiteral("h\u00e9llo\nworld\nthree");
     QTest::newRow("plain Windows-1252 text")
         << utf8("caf\xE9 \x80") << QStringLiteral("caf\u00e9 \u20ac");
+    // Scripts saved as plain text in the code page of their language: the
+    // code page is detected, Latin text stays Windows-1252.
+    const QString russian = QString::fromUtf8(
+        "ГАМЛЕТ: Быть или не быть, вот в чём вопрос.\n[[Vol 60]] музыка\n"
+        "ОФЕЛИЯ: Мой принц, как поживали вы все эти дни?\nКонец первого действия");
+    QTest::newRow("plain Windows-1251 Russian text")
+        << scenova::platform::encodeCodePage(russian, 1251) << russian;
+    // Three short lines the detector alone takes for Mac Cyrillic.
+    const QString shortRussian = QString::fromUtf8(
+        "ГАМЛЕТ: Быть или не быть, вот в чём вопрос.\r\n[[Vol 60]] музыка\r\n"
+        "ОФЕЛИЯ: Мой принц, как поживали вы все эти дни?\r\n");
+    QTest::newRow("short plain Windows-1251 Russian text")
+        << scenova::platform::encodeCodePage(shortRussian, 1251)
+        << QString(shortRussian).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).chopped(1);
+    const QString bulgarian = QString::fromUtf8(
+        "ХАМЛЕТ: Да бъдеш или да не бъдеш – това е въпросът.\n[[FadeOut Slow]]\n"
+        "ОФЕЛИЯ: Добри ми принце, как сте през всичките тези дни?");
+    QTest::newRow("plain Windows-1251 Bulgarian text")
+        << scenova::platform::encodeCodePage(bulgarian, 1251) << bulgarian;
+    const QString french = QString::fromUtf8(
+        "HAMLET : Être ou ne pas être, c'est là la question.\n[[Vol 60]] musique\n"
+        "OPHÉLIE : Mon seigneur, comment s'est porté votre honneur depuis tant de jours ?\n"
+        "Fin du premier acte, où l'on entend la forêt « à la fenêtre » – 20 €");
+    QTest::newRow("plain Windows-1252 French text")
+        << scenova::platform::encodeCodePage(french, 1252) << french;
     const char utf16le[] = {'\xFF', '\xFE', 'a', 0, 'b', 0};
     QTest::newRow("plain UTF-16 text") << QByteArray(utf16le, 6) << QStringLiteral("ab");
     const char unpaired[] = {'\xFE', '\xFF', '\xD8', '\x3D', 0, 'x', '\xDC', 0};
