@@ -1,5 +1,6 @@
 #include "form1.h"
 #include "platform/media/media_player.h"
+#include "script/cue_engine.h"
 #include "video/video_panel.h"
 #include "wiring.h"
 
@@ -23,6 +24,10 @@ void wireVideo(Form1& form) {
   auto* panel = new video::VideoPanel(std::move(parts), &form);
   panel->connectControls();
   form.video = panel;
+  // The pointer over video Back ends the video's busy pointer, which the
+  // panel set on the operator's window when a video started.
+  if (auto* engine = qobject_cast<script::CueEngine*>(form.cueEngine))
+    engine->buttons().setDefaultPointer([panel] { panel->endBusyPointer(); });
 }
 
 void videoFormLoad(Form1& form) {

@@ -108,6 +108,8 @@ class VideoPanel final : public QObject, public VideoOperations {
   bool hasFrmZoom() const { return zoom_ != nullptr; }
   // Whether the busy pointer is on (set by play, reset by a tick or Stop).
   bool busy() const { return busy_; }
+  // The pointer over video Back: the busy pointer ends there.
+  void endBusyPointer() { setBusy(false); }
 
  private:
   void setBusy(bool busy);

@@ -140,6 +140,19 @@ class TestWindowKeys : public QObject {
   // The font boxes (the focus is there at start-up) and the projector switch
   // keep their Escape: the control gives up the focus, and only then does
   // Escape close the program.
+  // A started video puts the busy pointer on the operator's window; the
+  // pointer over video Back takes it away again.
+  void hoveringVideoBackEndsTheBusyPointer() {
+    Rig r;
+    r.fire(QStringLiteral("clip.mp4"));
+    r.fire(QStringLiteral("Play Video"));
+    QVERIFY(r.video().busy());
+    QCOMPARE(r.form->cursor().shape(), Qt::BusyCursor);
+    Q_EMIT r.form->ui.cmdBacV->MouseMove(0, 0, 10, 10);
+    QVERIFY(!r.video().busy());
+    QCOMPARE(r.form->cursor().shape(), Qt::ArrowCursor);
+  }
+
   void escapeInAControlLeavesTheProgramOpen() {
     Rig r;
     QVERIFY(Rig::focus(r.form.get()));
