@@ -84,7 +84,7 @@ void AudioTransport::onDeviceEvent(platform::AudioDevice::Event e, quint32 code)
       Timer1_Timer();
       break;
     case Event::LoadFailed:
-      if (p_.device) showNotice(p_.device->errorString(code));
+      if (p_.device) showNotice(ui::deviceErrorText(lang_, code, p_.device->errorString(code)));
       enterStopped();
       break;
     case Event::ServerLost:

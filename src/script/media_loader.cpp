@@ -183,7 +183,8 @@ void MediaLoader::ShowVideoTitle(const QString& path) {
 
 void MediaLoader::Errore(quint32 code) {
   platform::AudioDevice* device = c_.host.audioDevice();
-  const QString text = device ? device->errorString(code) : QString();
+  const QString text =
+      ui::deviceErrorText(c_.lang, code, device ? device->errorString(code) : QString());
   c_.host.ShowNotice(text.left(kErrorTextLength));
 }
 

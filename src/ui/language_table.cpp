@@ -1,5 +1,6 @@
 #include "language_table.h"
 
+#include "platform/media/mci_command.h"
 #include "platform/safe_read.h"
 #include "platform/text_codec.h"
 
@@ -96,6 +97,26 @@ QString StripAmpersands(const QString& text) {
   QString out = text;
   out.remove(QLatin1Char('&'));
   return out;
+}
+
+QString deviceErrorText(const LanguageTable& lang, quint32 code, const QString& deviceText) {
+  using platform::MciError;
+  struct Entry {
+    MciError error;
+    int text;
+  };
+  static constexpr Entry kTexts[] = {
+      {MciError::FileNotFound, 223},      {MciError::IsFolder, 224},
+      {MciError::Unreadable, 225},        {MciError::EmptyFile, 226},
+      {MciError::UnsupportedFormat, 227}, {MciError::OutOfRange, 228},
+      {MciError::DeviceFailed, 229},      {MciError::Timeout, 230},
+      {MciError::MediaLost, 231}};
+  for (const Entry& e : kTexts) {
+    if (platform::code(e.error) != code) continue;
+    const QString text = lang.text(e.text);
+    return text.isEmpty() ? deviceText : text;
+  }
+  return deviceText;
 }
 
 }  // namespace scenova::ui

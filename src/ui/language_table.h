@@ -59,6 +59,12 @@ bool checkLanguageBytes(QByteArrayView bytes, QString* why = nullptr);
 // The text of one language-file line: everything from the fourth character.
 QString languageLineText(QStringView line);
 
+// What the operator reads when the audio device reports error `code`: the
+// language's text for the errors a show can meet (a file missing, unreadable
+// or in no audio format, a failing or silent sound device), the device's own
+// text for the rest and where the language has none.
+QString deviceErrorText(const LanguageTable& lang, quint32 code, const QString& deviceText);
+
 // Removes every "&" (menu captions turned into titles and button captions).
 QString StripAmpersands(const QString& text);
 

@@ -181,6 +181,13 @@ class TestActivation : public QObject {
     // The panel comes up all the same.
     QVERIFY(!r.ui.lblWMP1->isHidden());
     QVERIFY(r.actions().contains(QStringLiteral("seek wav1 to start")));
+    // In another language the operator reads that language's words.
+    const QString german = QStringLiteral("Kein unterstütztes Audioformat.");
+    r.lang.setText(227, german);
+    r.host->notices.clear();
+    r.device.failNextOpen = failure;
+    r.clickAt(4);
+    QCOMPARE(r.host->notices, QStringList{german});
   }
 
   void doubleClickStartsAudio() {

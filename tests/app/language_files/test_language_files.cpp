@@ -25,11 +25,12 @@ const QList<int>& usedIndexes() {
     for (int i = 172; i <= 176; ++i) list << i;
     for (int i = 160; i <= 162; ++i) list << i;
     for (int i = 245; i <= 247; ++i) list << i;  // recovery copies, saves over changed files
-    list << 208;  // the projector's monitor went away during the show
-    list << 260;  // a script handed over while the show runs
-    list << 261;  // Help, Example show
+    list << 208;         // the projector's monitor went away during the show
+    list << 260;         // a script handed over while the show runs
+    list << 261;         // Help, Example show
     list << 220;         // no sound output
     list << 221 << 222;  // media and pictures that cannot be shown
+    for (int i = 223; i <= 231; ++i) list << i;  // the audio device's errors
     list << 270;  // a saved language file that cannot be used at start-up
     return list;
   }();
