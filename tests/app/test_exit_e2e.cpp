@@ -81,14 +81,15 @@ class TestExitEndToEnd : public QObject {
   void clickFontSizeBox() {
     const int x = window_.x + 682 + 28;
     const int y = window_.y + static_cast<int>(window_.menuHeight) + 5 + 13;
-    xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
-    QTest::qWait(50);
+    // --sync returns once the pointer is there.
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(x),
+             QString::number(y)});
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
   }
   void click(int line) {
     const QPoint p = window_.line(line);
-    xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-    QTest::qWait(50);
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(p.x()),
+             QString::number(p.y())});
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
   }
 
