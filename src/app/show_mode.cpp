@@ -30,6 +30,8 @@ enum Text {
   kMissingCount = 183,
   kAllFound = 184,
   kCheckCaption = 185,
+  kBadWait = 263,
+  kWaitsCancelled = 264,
 };
 
 QString builtIn(int index) {
@@ -46,6 +48,11 @@ QString builtIn(int index) {
       return QStringLiteral("Tutti i file dei cue sono stati trovati");
     case kCheckCaption:
       return QStringLiteral("Controlla i file dei cue");
+    case kBadWait:
+      return QStringLiteral(
+          "Wait: il tempo deve essere da 0.1 a 600 secondi; i cue seguenti aspettano il GO");
+    case kWaitsCancelled:
+      return QStringLiteral("Attese dei gruppi di cue annullate:");
     default:
       return {};
   }
@@ -101,6 +108,10 @@ ShowMode::ShowMode(Form1& form)
   connect(&form, &Form1::languageApplied, this, &ShowMode::applyLanguage);
   connect(&form, &QWidget::windowTitleChanged, this, &ShowMode::titleChanged);
   connect(&broken_, &script::BrokenCues::checked, this, &ShowMode::announce);
+  next_.groups().setNotices(
+      {[this] { return form_.ui.Label11->isHidden() ? QString() : form_.ui.Label11->caption(); },
+       [this](const QString& notice) { form_.ShowNotice(notice); },
+       [this] { return text(kBadWait); }});
 }
 
 ShowMode::~ShowMode() {
@@ -172,6 +183,9 @@ bool ShowMode::go() {
 }
 
 void ShowMode::stopAll() {
+  // First the groups' waits, so that nothing fires after the stop.
+  if (const int dropped = next_.cancelWaits(); dropped > 0)
+    form_.ShowNotice(text(kWaitsCancelled) + QLatin1Char(' ') + QString::number(dropped));
   const MainControls& ui = form_.ui;
   // The Stop buttons of the panels, as far as the panels are in use.
   if (script::CueEngine* e = engine(); e && ui.cmdStopA->isEnabled())

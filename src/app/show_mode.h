@@ -2,12 +2,14 @@
 
 // Show mode: the script turns read-only and the keyboard runs the show.
 //
-//   Space, keypad Enter    GO: fire the next cue as a click inside it would
+//   Space, keypad Enter    GO: fire the next cue as a click inside it would,
+//                          with the cues joined to it by "+" (a cue group)
 //   Up / Page Up           mark the cue before the next cue
 //   Down / Page Down       mark the cue after it
 //   Home                   mark the first cue
 //   Escape                 Stop all: audio and video stop, a fade ends where
-//                          it stands; the program stays open
+//                          it stands, the groups' pending waits are dropped;
+//                          the program stays open
 //
 // These keys work whichever of the program's windows has the focus: the
 // main window, the projector or the picture window (whose own Escape, which

@@ -2,8 +2,10 @@
 
 #include "platform/rtb/rtb.h"
 #include "script/cue_activation.h"
+#include "script/cue_groups.h"
 #include "script/editor_source.h"
 
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextDocument>
 
@@ -86,7 +88,11 @@ void ScriptMarks::apply() {
 
 NextCue::NextCue(platform::RTB& editor, ScriptMarks& marks, CueActivation* activation,
                  QObject* parent)
-    : QObject(parent), editor_(editor), marks_(marks), activation_(activation) {}
+    : QObject(parent),
+      editor_(editor),
+      marks_(marks),
+      activation_(activation),
+      groups_([this](const GroupCue& cue) { return fireGroupCue(cue); }) {}
 
 void NextCue::start() {
   if (active_) return;
@@ -103,6 +109,7 @@ void NextCue::stop() {
   active_ = false;
   for (const QMetaObject::Connection& c : connections_) disconnect(c);
   connections_.clear();
+  groups_.cancel();
   marks_.setNextCue(std::nullopt);
 }
 
@@ -115,14 +122,30 @@ void NextCue::place(std::optional<CueBounds> cue) {
   keepInView();
 }
 
+// Whether the cue is still where it was found: the mark and the click must
+// agree on the cue.
+bool NextCue::isCueAt(const CueBounds& cue) const {
+  const std::optional<CueSpan> clicked = findCueAround(editor_, cue.close);
+  return clicked && clicked->start == cue.contentStart() && clicked->end == cue.close;
+}
+
 bool NextCue::go() {
   const std::optional<CueBounds> cue = mark();
   if (!cue) return false;
-  // The mark and the click must agree on the cue; a mark the script moved
-  // under is placed again rather than fired.
-  const std::optional<CueSpan> clicked = findCueAround(editor_, cue->close);
-  if (!clicked || clicked->start != cue->contentStart() || clicked->end != cue->close) {
-    place(cueAtOrAfter(EditorSource(editor_), cue->open));
+  const EditorSource source(editor_);
+  // A mark the script moved under is placed again rather than fired.
+  if (!isCueAt(*cue)) {
+    place(cueAtOrAfter(source, cue->open));
+    return true;
+  }
+  const QList<CueBounds> group = groupFrom(source, *cue);
+  if (group.size() > 1) {
+    QList<GroupCue> cues;
+    for (const CueBounds& b : group)
+      cues.append({b, editor_.Mid(b.contentStart(), b.contentLength())});
+    const qsizetype left = groups_.run(cues);
+    place(left < group.size() ? std::optional(group[left])
+                              : cueAtOrAfter(EditorSource(editor_), group.constLast().end()));
     return true;
   }
   editor_.SetSelStart(cue->close);
@@ -133,7 +156,20 @@ bool NextCue::go() {
   return true;
 }
 
+// One cue of a group, as a click on it: only while the script still holds
+// it as it read when the group was fired.
+bool NextCue::fireGroupCue(const GroupCue& cue) {
+  if (document_ != editor_.document() || !isCueAt(cue.at) ||
+      editor_.Mid(cue.at.contentStart(), cue.at.contentLength()) != cue.content)
+    return false;
+  const QScopedValueRollback quiet(firingGroup_, true);
+  editor_.SetSelStart(cue.at.close);
+  Q_EMIT editor_.Click();
+  return true;
+}
+
 void NextCue::clicked() {
+  if (firingGroup_) return;
   const std::optional<CueSpan> fired = activation_ ? activation_->firedCue() : std::nullopt;
   if (!fired) return;  // a click beside the cues leaves the mark
   // The fired cue as it reads now (firing may have rewritten it), then the
@@ -146,8 +182,10 @@ void NextCue::clicked() {
 void NextCue::changed() {
   const EditorSource source(editor_);
   if (document_ != editor_.document()) {
-    // Another script (Open, New): start again from its caret.
+    // Another script (Open, New): start again from its caret; the waits of
+    // the old script's groups go with it.
     document_ = editor_.document();
+    groups_.cancel();
     place(cueAtOrAfter(source, editor_.SelStart()));
     return;
   }
@@ -160,14 +198,16 @@ void NextCue::previous() {
   const EditorSource source(editor_);
   if (const std::optional<CueBounds> before =
           cueEndingBy(source, cue ? cue->open : source.length()))
-    place(before);
+    place(groupStartOf(source, *before));
 }
 
 void NextCue::next() {
   if (!active_) return;
   const std::optional<CueBounds> cue = mark();
   if (!cue) return;
-  if (const std::optional<CueBounds> after = cueAtOrAfter(EditorSource(editor_), cue->end()))
+  const EditorSource source(editor_);
+  if (const std::optional<CueBounds> after =
+          cueAtOrAfter(source, groupFrom(source, *cue).constLast().end()))
     place(after);
 }
 

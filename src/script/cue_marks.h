@@ -11,8 +11,12 @@
 //   next.start();        // marks the first cue from the caret on
 //   next.go();           // fires it as a click would, marks the one after
 //   next.previous();     // moves the mark back without firing
+//
+// GO on a cue that starts a cue group (script/cue_groups.h) fires the whole
+// group and marks the cue after it; the mark keys step group by group.
 
 #include "script/cue_search.h"
+#include "script/group_runner.h"
 
 #include <QList>
 #include <QObject>
@@ -76,27 +80,38 @@ class NextCue : public QObject {
   std::optional<CueBounds> mark() const;
 
   // Fires the marked cue exactly as a single click inside it does (the
-  // editor's Click), then marks the cue after it. False, firing nothing,
-  // when no cue is marked.
+  // editor's Click), then marks the cue after it. When cues are joined to
+  // it by "+", fires them too, each as a click, and marks the cue after the
+  // group at once (a Wait among them fires the rest later). False, firing
+  // nothing, when no cue is marked.
   bool go();
-  // Move the mark without firing: the cue before it (from past the end: the
-  // last cue), the cue after it, the first cue. A move with nowhere to go
-  // leaves the mark.
+  // Move the mark without firing: to the first cue of the group before it
+  // (from past the end: of the last group), the cue after its group, the
+  // first cue. A move with nowhere to go leaves the mark.
   void previous();
   void next();
   void first();
+
+  // The waits of groups fired by GO. stop() and another script cancel
+  // them; cancelWaits() too (Stop all), returning how many it dropped.
+  CueGroupRunner& groups() { return groups_; }
+  int cancelWaits() { return groups_.cancel(); }
 
  private:
   void clicked();
   void changed();
   void place(std::optional<CueBounds> cue);
   void keepInView();
+  bool isCueAt(const CueBounds& cue) const;
+  bool fireGroupCue(const GroupCue& cue);
 
   platform::RTB& editor_;
   ScriptMarks& marks_;
   CueActivation* activation_;
   bool active_ = false;
+  bool firingGroup_ = false;  // the clicks of a group leave the mark alone
   QPointer<QTextDocument> document_;
+  CueGroupRunner groups_;
   QList<QMetaObject::Connection> connections_;
 };
 

@@ -4,6 +4,7 @@
 #include "platform/headless_app.h"
 #include "platform/rtb/script_file.h"
 #include "platform/rtb/script_text.h"
+#include "script/cue_groups.h"
 #include "script/cue_search.h"
 #include "script/interpreter.h"
 #include "script/markup.h"
@@ -40,7 +41,8 @@ void describe(SheetLine& line, QStringView content, const QString& scriptFolder,
               const QString& programFolder) {
   const QStringView trimmed = trimBlanks(content);
   if (const RecognisedCommand command = recogniseCommand(trimmed, true, true)) {
-    line.kind = QStringLiteral("command");
+    const bool badWait = command.info->id == CommandId::Wait && !waitMs(command.argument);
+    line.kind = badWait ? QStringLiteral("invalid") : QStringLiteral("command");
     line.text = typedCanonical(command);
     return;
   }
@@ -102,6 +104,7 @@ QList<SheetLine> cueSheet(QStringView text, const QString& scriptFolder,
   const StringSource source(text);
   int line = 1;
   qsizetype lineStart = 0, counted = 0;
+  std::optional<CueBounds> joinedNext;  // the cue joined to the one before
   for (std::optional<CueBounds> cue = cueAtOrAfter(source, 0); cue;
        cue = cueAtOrAfter(source, cue->end())) {
     for (; counted < cue->open; ++counted) {
@@ -117,6 +120,8 @@ QList<SheetLine> cueSheet(QStringView text, const QString& scriptFolder,
                                        scriptFolder, programFolder);
     l.kind = what.kind;
     l.text = what.text;
+    l.joined = joinedNext == cue;
+    joinedNext = joinedAfter(source, *cue);
     sheet.append(l);
   }
   return sheet;
@@ -133,10 +138,11 @@ int writeCueSheet(const QString& scriptPath, const QString& programFolder, QIODe
   const QString folder = QFileInfo(scriptPath).absolutePath();
   bool missing = false;
   for (const SheetLine& l : cueSheet(platform::programText(doc), folder, programFolder)) {
-    missing = missing || l.kind == QLatin1StringView("missing");
+    missing = missing || l.kind == QLatin1StringView("missing") ||
+              l.kind == QLatin1StringView("invalid");
     if (!writeUtf8(out, QString::number(l.line) + QLatin1Char('\t') + QString::number(l.column) +
                             QLatin1Char('\t') + l.kind + QLatin1Char('\t') + sheetField(l.text) +
-                            QLatin1Char('\n')))
+                            (l.joined ? QStringLiteral("\t+") : QString()) + QLatin1Char('\n')))
       return cannotWrite(out, err);
   }
   return missing ? 1 : 0;

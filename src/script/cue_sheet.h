@@ -9,15 +9,18 @@
 // Writes one line per cue, in script order, fields separated by tabs:
 //   line     the paragraph the cue's first "[" is in, from 1
 //   column   that "[" within its paragraph, from 1
-//   kind     command, audio, video, midi, picture or missing
+//   kind     command, audio, video, midi, picture, missing, or invalid for
+//            a [[Wait s]] whose time is not from 0.1 to 600 s
 //   text     for a command the canonical text typing the cue would leave
 //            (as if both players were shown; nothing is clamped); for a file
 //            the absolute path it was found under; for missing the trimmed
 //            content as written
+//   +        a fifth field, only on a cue joined to the cue before it by "+"
+//            (a cue group): show mode's GO fires it together with that one
 // Carriage returns, line feeds, tabs and line breaks inside a paragraph
 // (vertical tabs) are written as \r, \n, \t and \v. A relative path is
 // looked up in the script's folder, then in the program folder. Exit status
-// 0 when every media cue resolves, 1 when any is missing, 2 when the script
+// 0 when every media cue resolves, 1 when any is missing or invalid, 2 when the script
 // cannot be read, 3 when the sheet cannot be written (a full disk, a closed
 // pipe); one line on standard error for 2 and 3. Needs no display, settings
 // or language file. Numbers are read the same way under every locale.
@@ -37,6 +40,7 @@ struct SheetLine {
   int column = 0;
   QString kind;
   QString text;
+  bool joined = false;  // to the cue before it, by "+"
 };
 
 // The cues of a script text (paragraph breaks as CR LF): an opening pair

@@ -17,6 +17,9 @@ namespace {
 
 const QColor kCueBlue(0, 0, 255);
 
+// The notice for a [[Wait s]] fired on its own.
+constexpr int kWaitOutsideGroup = 262;
+
 // The panels' own Visible: set by show() and hide(), whether or not the
 // window itself is on screen yet.
 bool shown(const QWidget* w) {
@@ -123,6 +126,11 @@ void Interpreter::carryOut(const RecognisedCommand& command, QString& text, bool
     case CommandId::SeekAudio:
       c_.audio.lblContatore->Tag = signedDecimal(ReadNumber(argumentAfter(text, 10)) * 1000);
       c_.transport.lblContatore_Click();
+      break;
+    case CommandId::Wait:
+      // A wait acts only between the cues of a group that GO fires; a
+      // click on it waits for nothing, and says so.
+      c_.host.ShowNotice(c_.lang[kWaitOutsideGroup]);
       break;
     default:
       break;

@@ -30,6 +30,14 @@ constexpr CommandInfo kCommands[] = {
     {CommandId::SeekAudio, "seek audio", "Seek Audio", true, CommandGroup::Audio},
 };
 
+constexpr CommandInfo kWait{CommandId::Wait, "wait", "Wait", true, CommandGroup::Always};
+
+// A file name's extension at the end: a point and then a letter.
+bool endsLikeFileName(QStringView text) {
+  const qsizetype dot = text.lastIndexOf(QLatin1Char('.'));
+  return dot >= 0 && dot + 1 < text.size() && text[dot + 1].isLetter();
+}
+
 }  // namespace
 
 const CommandInfo* commandTable(int* count) {
@@ -58,7 +66,21 @@ RecognisedCommand recogniseCommand(QStringView content, bool videoShown, bool au
     r.canonical = QLatin1StringView(c.canonical) + r.argument;
     return r;
   }
-  return {};
+  return recogniseWait(content);
+}
+
+RecognisedCommand recogniseWait(QStringView content) {
+  const QLatin1StringView key(kWait.key);
+  if (content.size() <= key.size() || !content.startsWith(key, Qt::CaseInsensitive) ||
+      content[key.size()] != QLatin1Char(' '))
+    return {};
+  const QStringView time = trimBlanks(content.mid(key.size()));
+  if (time.isEmpty() || endsLikeFileName(time)) return {};
+  RecognisedCommand r;
+  r.info = &kWait;
+  r.argument = time.toString();
+  r.canonical = QLatin1StringView(kWait.canonical) + QLatin1Char(' ') + r.argument;
+  return r;
 }
 
 QStringView trimBlanks(QStringView text) {

@@ -52,7 +52,7 @@ class TestShowEndToEnd : public QObject {
 
   QString log() const { return QString::fromUtf8(folder_.read(QStringLiteral("dialogs.log"))); }
 
-  bool start() {
+  bool start(const QString& script = QStringLiteral("show")) {
     program_ = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
@@ -62,9 +62,9 @@ class TestShowEndToEnd : public QObject {
     program_->setProcessEnvironment(env);
     program_->setWorkingDirectory(folder_.path());
     program_->start(folder_.file(QStringLiteral("scenova")),
-                    {folder_.file(QStringLiteral("show.rtf"))});
+                    {folder_.file(script + QStringLiteral(".rtf"))});
     if (!program_->waitForStarted()) return false;
-    if (!window_.find(program_->processId(), QStringLiteral("^Scenova - show"))) return false;
+    if (!window_.find(program_->processId(), QStringLiteral("^Scenova - ") + script)) return false;
     // The keys go to the window (there is no window manager to give it the
     // focus); the caret stays at the start of the script.
     xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_.id});
@@ -137,6 +137,18 @@ class TestShowEndToEnd : public QObject {
                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[tone.wav]]\\par "
                   "[[Play Audio]]\\par [[FadeOut Fast]]\\par [[Stop Audio]]\\par [[Vol 100]]\\par "
                   "[[Play Audio]]\\par [[FadeOut Slow]]\\par}");
+    // A short sound and a long one at another pitch, for the waits.
+    QByteArray shortTone, longTone;
+    for (int i = 0; i < test::kRate * 3 / 10; ++i)
+      test::appendSample(shortTone, 12000 * std::sin(2 * M_PI * 440 * i / test::kRate));
+    for (int i = 0; i < test::kRate * 2; ++i)
+      test::appendSample(longTone, 12000 * std::sin(2 * M_PI * 660 * i / test::kRate));
+    folder_.write(QStringLiteral("a.wav"), test::wavFile(shortTone));
+    folder_.write(QStringLiteral("b.wav"), test::wavFile(longTone));
+    folder_.write(QStringLiteral("group.rtf"),
+                  "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 [[Vol 20]]\\par "
+                  "[[tone.wav]] + [[Vol 100]] + [[Play Audio]]\\par [[Stop Audio]]\\par "
+                  "[[a.wav]] + [[Play Audio]] + [[Wait 1]] + [[b.wav]] + [[Play Audio]]\\par}");
   }
 
   void cleanup() { stop(); }
@@ -232,6 +244,74 @@ class TestShowEndToEnd : public QObject {
     exit();
     QVERIFY(program_->waitForFinished(5000));
     QVERIFY2(!log().contains(QStringLiteral("message")), qPrintable(log()));
+  }
+
+  // One GO on a cue group: the file, its level and its start together; a
+  // wait inside a group, and Escape during it.
+  void oneGoFiresACueGroup() {
+    QVERIFY2(start(QStringLiteral("group")), "the program's window did not come up");
+    test::Recorder sound;
+    QVERIFY(sound.running());
+    key("F12");
+    pause(300);
+    key("Home");
+    pause(200);
+    const int full = sinkVolume();
+    key("space");  // Vol 20
+    QTRY_VERIFY_WITH_TIMEOUT(sinkVolume() < full, 3000);
+
+    // [[tone.wav]] + [[Vol 100]] + [[Play Audio]]: heard at once, at full
+    // level (another try after Stop all when the machine was busy).
+    double latency = 1e9;
+    Clock::time_point t;
+    for (int attempt = 0; attempt < 3 && latency >= 20; ++attempt) {
+      if (attempt > 0) {
+        key("Escape");
+        key("Up");
+        key("space");  // Vol 20 again
+        QTRY_VERIFY_WITH_TIMEOUT(sinkVolume() < full, 3000);
+      }
+      t = key("space");
+      QTRY_VERIFY2_WITH_TIMEOUT(sound.onsetMsAfter(t) >= 0, "GO on the group made no sound", 3000);
+      qInfo("the group sounded %.1f ms after the key", sound.onsetMsAfter(t));
+      latency = std::min(latency, sound.onsetMsAfter(t));
+    }
+    QVERIFY2(latency < 20, qPrintable(QStringLiteral("%1 ms").arg(latency)));
+    QCOMPARE(sinkVolume(), full);
+    const Clock::time_point heard = t + std::chrono::milliseconds(int(sound.onsetMsAfter(t)));
+    QTRY_VERIFY_WITH_TIMEOUT(Clock::now() > heard + std::chrono::milliseconds(300), 2000);
+    const double peak = sound.peak(heard + std::chrono::milliseconds(100), Clock::now());
+    qInfo("peak at the sink %.0f of 12000", peak);
+    QVERIFY2(peak > 12000 * 0.9, qPrintable(QString::number(peak)));
+    key("space");  // Stop Audio
+    QTRY_VERIFY_WITH_TIMEOUT(sound.loudMs(Clock::now() - std::chrono::milliseconds(200),
+                                          Clock::now()) == 0, 3000);
+
+    // [[a.wav]] + [[Play Audio]] + [[Wait 1]] + [[b.wav]] + [[Play Audio]]:
+    // the second sound a second after the first.
+    t = key("space");
+    QTRY_VERIFY_WITH_TIMEOUT(sound.onsetMsAfter(t) >= 0, 3000);
+    const Clock::time_point first = t + std::chrono::microseconds(
+                                            static_cast<qint64>(sound.onsetMsAfter(t) * 1000));
+    const Clock::time_point later = first + std::chrono::milliseconds(500);
+    QTRY_VERIFY_WITH_TIMEOUT(sound.onsetMsAfter(later) >= 0, 4000);
+    const double gap = 500 + sound.onsetMsAfter(later);
+    qInfo("the second sound came %.1f ms after the first", gap);
+    QVERIFY2(std::abs(gap - 1000) <= 50, qPrintable(QStringLiteral("%1 ms").arg(gap)));
+    QVERIFY(sound.pitch(later + std::chrono::milliseconds(600),
+                        later + std::chrono::milliseconds(900)) > 600);  // b.wav
+
+    // Again, and Escape during the wait: the second sound never comes.
+    key("Escape");
+    key("Up");
+    t = key("space");
+    QTRY_VERIFY_WITH_TIMEOUT(sound.onsetMsAfter(t) >= 0, 3000);
+    key("Escape");
+    const Clock::time_point quietFrom = t + std::chrono::milliseconds(
+                                                int(sound.onsetMsAfter(t)) + 400);
+    QTRY_VERIFY_WITH_TIMEOUT(Clock::now() > quietFrom + std::chrono::milliseconds(1200), 3000);
+    QCOMPARE(sound.loudMs(quietFrom, Clock::now()), 0.0);
+    QCOMPARE(program_->state(), QProcess::Running);
   }
 
   void theScriptIsEditableAgainAfterTheShow() {

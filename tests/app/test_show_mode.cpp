@@ -219,6 +219,30 @@ class TestShowMode : public QObject {
     QVERIFY(!f.form->isVisible());
   }
 
+  // One GO fires a cue group; Escape drops its pending wait and says so.
+  void goFiresAGroupAndEscapeDropsItsWait() {
+    Fixture f(
+        "{\\rtf1\\ansi [[tone.wav]] + [[Vol 100]] + [[Wait 0.3]] + [[Play Audio]]\\par "
+        "[[Vol 50]] + [[Wait 0.6]] + [[FadeIn]]\\par [[Wait 0]] + [[Stop Audio]]\\par}");
+    f.key(Qt::Key_F12);
+    f.key(Qt::Key_Space);
+    QVERIFY(f.audio.isOpen());
+    QVERIFY(!f.audio.playing);
+    QCOMPARE(f.marked(), QStringLiteral("Vol 50"));
+    f.key(Qt::Key_Escape);
+    QCOMPARE(f.notice(), f.text(264) + QStringLiteral(" 1"));
+    // The next group's fade comes after the dropped Play Audio's time.
+    f.key(Qt::Key_Space);
+    QCOMPARE(f.marked(), QStringLiteral("Wait 0"));
+    QTRY_VERIFY_WITH_TIMEOUT(f.form->Timer3.isActive(), 5000);
+    QVERIFY(!f.audio.playing);
+    // A wait whose time cannot be used: said, and the rest waits for GO.
+    f.key(Qt::Key_Space);
+    QCOMPARE(f.notice(), f.text(263));
+    QCOMPARE(f.marked(), QStringLiteral("Stop Audio"));
+    f.key(Qt::Key_Escape);
+  }
+
   void escapeStopsTheVideoOnceItsPanelIsInUse() {
     struct Video final : video::VideoOperations {
       int stops = 0;

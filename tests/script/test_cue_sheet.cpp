@@ -102,6 +102,29 @@ Audio]] [[clip.MP4]]\par
     QVERIFY(sheet.err.isEmpty());
   }
 
+  // A cue joined to the one before by "+" has a fifth field "+"; a wait
+  // whose time cannot be used fails the check.
+  void cueGroupsAndWaits() {
+    QTemporaryDir show;
+    write(show.filePath(QStringLiteral("a.wav")), "x");
+    write(show.filePath(QStringLiteral("s.txt")),
+          "[[a.wav]] + [[vol 40]] + [[wait  1.5 ]]+[[Play Audio]]\r\n"
+          "[[Stop Audio]] +\r\n[[Wait 1]] [[Wait 0]] + [[Wait abc]]");
+    const Sheet sheet = run(show.filePath(QStringLiteral("s.txt")), show.path());
+    const QStringList expected = {
+        QStringLiteral("1\t1\taudio\t") + show.filePath(QStringLiteral("a.wav")),
+        QStringLiteral("1\t13\tcommand\tVol 40\t+"),
+        QStringLiteral("1\t26\tcommand\tWait 1.5\t+"),
+        QStringLiteral("1\t41\tcommand\tPlay Audio\t+"),
+        QStringLiteral("2\t1\tcommand\tStop Audio"),
+        QStringLiteral("3\t1\tcommand\tWait 1"),
+        QStringLiteral("3\t12\tinvalid\tWait 0"),
+        QStringLiteral("3\t25\tinvalid\tWait abc\t+"),
+    };
+    QCOMPARE(sheet.out, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    QCOMPARE(sheet.status, 1);
+  }
+
   void everythingFoundExitsZero() {
     QTemporaryDir show;
     write(show.filePath(QStringLiteral("a.wav")), "x");

@@ -227,6 +227,136 @@ class TestNextCue : public QObject {
     }
   }
 
+  // ---- cue groups: cues joined by "+" go with one GO ----
+
+  void goFiresAWholeGroupAndMarksTheCueAfterIt() {
+    ShowRig r(QStringLiteral(
+        "[[a.wav]] + [[Vol 100]] + [[Play Audio]] Thunder.\r\n[[FadeIn]] +\r\n[[Stop Audio]]"));
+    r.editor->setReadOnly(true);
+    r.next.start();
+    QVERIFY(r.next.go());
+    QVERIFY(r.device.playing);
+    QVERIFY(r.volume.calls.contains(QStringLiteral("apply")));
+    QCOMPARE(r.marked(), QStringLiteral("FadeIn"));
+    // A "+" at the paragraph's end joins nothing.
+    r.clearEffects();
+    QVERIFY(r.next.go());
+    QCOMPARE(r.effects(), QStringList{QStringLiteral("fade 0")});
+    QCOMPARE(r.marked(), QStringLiteral("Stop Audio"));
+    // Up and Down step group by group.
+    r.next.previous();
+    r.next.previous();
+    QCOMPARE(r.marked(), QStringLiteral("a.wav"));
+    r.next.next();
+    QCOMPARE(r.marked(), QStringLiteral("FadeIn"));
+    // A click fires only the cue it lands in, and the next GO the rest of
+    // its group.
+    r.next.first();
+    r.clearEffects();
+    r.clickIn(r.editor->Text(), QStringLiteral("Vol"));
+    QCOMPARE(r.volume.calls.count(QStringLiteral("apply")), 1);
+    QVERIFY(r.actions().isEmpty());
+    QCOMPARE(r.marked(), QStringLiteral("Play Audio"));
+    QVERIFY(r.next.go());
+    QCOMPARE(r.actions(), QStringList{QStringLiteral("play wav1")});
+    QCOMPARE(r.marked(), QStringLiteral("FadeIn"));
+    QVERIFY(r.effects().size() < 4);
+  }
+
+  void outsideShowModeAClickFiresOnlyItsCue() {
+    ShowRig r(QStringLiteral("[[a.wav]] + [[Vol 100]] + [[Play Audio]]"));
+    r.clickAt(3);
+    QVERIFY(r.device.isOpen());
+    QVERIFY(!r.device.playing);
+    QVERIFY(r.volume.calls.isEmpty());
+  }
+
+  void aWaitFiresTheRestLaterAndTheMarkGoesOnAtOnce() {
+    ShowRig r(QStringLiteral(
+        "[[a.wav]] + [[Play Audio]] + [[Wait 0.3]] + [[Stop Audio]] + [[Vol 40]]\r\n"
+        "[[FadeIn]]"));
+    r.editor->setReadOnly(true);
+    r.next.start();
+    QVERIFY(r.next.go());
+    QVERIFY(r.device.playing);
+    QVERIFY(r.volume.calls.isEmpty());
+    QCOMPARE(r.next.groups().pending(), 1);
+    QCOMPARE(r.marked(), QStringLiteral("FadeIn"));
+    QTRY_VERIFY_WITH_TIMEOUT(!r.device.playing, 5000);
+    QVERIFY(r.volume.calls.contains(QStringLiteral("apply")));  // Vol 40, after the stop
+    QCOMPARE(r.next.groups().pending(), 0);
+    QCOMPARE(r.marked(), QStringLiteral("FadeIn"));  // the later clicks leave the mark
+  }
+
+  void stopAllDropsThePendingWaits() {
+    ShowRig r(QStringLiteral(
+        "[[a.wav]] + [[Play Audio]] + [[Wait 0.2]] + [[Stop Audio]]\r\n"
+        "[[FadeIn]] + [[Wait 0.5]] + [[FadeOut]]"));
+    r.editor->setReadOnly(true);
+    r.next.start();
+    r.next.go();
+    QVERIFY(r.device.playing);
+    QCOMPARE(r.next.cancelWaits(), 1);
+    QCOMPARE(r.next.groups().pending(), 0);
+    // The next group's later cue fires after the dropped one's time: the
+    // dropped Stop Audio would have come first.
+    r.next.go();
+    QTRY_VERIFY_WITH_TIMEOUT(r.volume.calls.contains(QStringLiteral("fade 3")), 5000);
+    QVERIFY(r.device.playing);
+    // Leaving show mode drops them too.
+    r.next.first();
+    r.next.go();
+    QCOMPARE(r.next.groups().pending(), 1);
+    r.next.stop();
+    QCOMPARE(r.next.groups().pending(), 0);
+  }
+
+  void aWaitWithATimeThatCannotBeUsedLeavesTheRestToTheNextGo() {
+    for (const char* time : {"0", "-1", "1e9", "abc"}) {
+      ShowRig r(QStringLiteral("[[a.wav]] + [[Wait %1]] + [[Play Audio]] + [[Vol 40]] [[Stop Audio]]")
+                    .arg(QLatin1StringView(time)));
+      QStringList said;
+      r.next.groups().setNotices({nullptr, [&said](const QString& n) { said << n; },
+                                  [] { return QStringLiteral("bad wait"); }});
+      r.editor->setReadOnly(true);
+      r.next.start();
+      QVERIFY(r.next.go());
+      QVERIFY2(r.device.isOpen() && !r.device.playing, time);
+      QCOMPARE(said, QStringList{QStringLiteral("bad wait")});
+      QCOMPARE(r.next.groups().pending(), 0);
+      QCOMPARE(r.marked(), QStringLiteral("Play Audio"));
+      QVERIFY(r.next.go());
+      QVERIFY(r.device.playing);
+      QVERIFY(r.volume.calls.contains(QStringLiteral("apply")));
+      QCOMPARE(r.marked(), QStringLiteral("Stop Audio"));
+    }
+  }
+
+  void aMissingFileInAGroupIsSaidAndTheRestFires() {
+    ShowRig r(QStringLiteral("[[a.wav]] + [[gone.wav]] + [[Play Audio]] + [[b.jpg]]"));
+    r.folder.write(QStringLiteral("b.jpg"), QByteArrayLiteral("x"));
+    ui::Control* line = r.ui.Label11;
+    r.next.groups().setNotices(
+        {[line] { return line->isHidden() ? QString() : line->caption(); },
+         [&r](const QString& n) { r.host->ShowNotice(n); }, [] { return QString(); }});
+    r.editor->setReadOnly(true);
+    r.next.start();
+    QVERIFY(r.next.go());
+    QVERIFY(r.device.playing);
+    QVERIFY(r.video.calls.join(QLatin1Char(' ')).contains(QStringLiteral("b.jpg")));
+    // The picture found after it does not hide what the missing file said.
+    QVERIFY(!line->isHidden());
+    QCOMPARE(line->caption(), r.lang[127]);
+  }
+
+  void aWaitClickedOnItsOwnDoesNothingAndSaysSo() {
+    ShowRig r(QStringLiteral("x [[wait  1.5 ]] y"));
+    r.clickAt(5);
+    QCOMPARE(r.host->notices, QStringList{r.lang[262]});
+    QVERIFY(r.effects().isEmpty());
+    QCOMPARE(r.editor->Text(), QStringLiteral("x [[Wait 1.5]] y"));
+  }
+
   void theMarkIsKeptInView() {
     QString script;
     for (int i = 0; i < 300; ++i) script += QStringLiteral("Line %1 [[FadeIn]]\r\n").arg(i);

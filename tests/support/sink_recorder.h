@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -104,6 +105,14 @@ class Recorder {
     for (const Sample& s : samples_)
       if (s.at >= from && s.at < to && std::abs(s.value) > kLoud) ++n;
     return n * 1000.0 / kRate;
+  }
+  // The largest sample value between the two times.
+  double peak(Clock::time_point from, Clock::time_point to) const {
+    std::lock_guard lock(mutex_);
+    int most = 0;
+    for (const Sample& s : samples_)
+      if (s.at >= from && s.at < to) most = std::max(most, std::abs(int(s.value)));
+    return most;
   }
   // The pitch between the two times, from its zero crossings.
   double pitch(Clock::time_point from, Clock::time_point to) const {
