@@ -21,6 +21,13 @@ QTextCharFormat nextCueFormat() {
   return f;
 }
 
+// The cues GO fires with the next cue: the mark's colour, paler.
+QTextCharFormat nextGroupFormat() {
+  QTextCharFormat f;
+  f.setBackground(QColor(0xff, 0xec, 0xb3));
+  return f;
+}
+
 QTextCharFormat brokenCueFormat() {
   QTextCharFormat f;
   f.setUnderlineStyle(QTextCharFormat::WaveUnderline);
@@ -50,8 +57,14 @@ std::optional<CueBounds> ScriptMarks::boundsOf(const QTextCursor& c) const {
   return CueBounds{open, std::max(open, end - 2)};
 }
 
-void ScriptMarks::setNextCue(std::optional<CueBounds> cue) {
+void ScriptMarks::setNextCue(std::optional<CueBounds> cue, int groupEnd) {
   next_ = cue ? cursorOver(*cue) : QTextCursor();
+  nextGroup_ = QTextCursor();
+  if (cue && groupEnd > cue->end()) {
+    nextGroup_ = QTextCursor(editor_.document());
+    nextGroup_.setPosition(editor_.toDocumentPosition(cue->end()));
+    nextGroup_.setPosition(editor_.toDocumentPosition(groupEnd), QTextCursor::KeepAnchor);
+  }
   apply();
 }
 
@@ -80,7 +93,11 @@ void ScriptMarks::apply() {
   const QTextCharFormat wavy = brokenCueFormat();
   for (const QTextCursor& c : broken_)
     if (boundsOf(c)) selections.append({c, wavy});
-  if (boundsOf(next_)) selections.append({next_, nextCueFormat()});
+  if (boundsOf(next_)) {
+    selections.append({next_, nextCueFormat()});
+    if (!nextGroup_.isNull() && nextGroup_.document() == editor_.document())
+      selections.append({nextGroup_, nextGroupFormat()});
+  }
   editor_.setExtraSelections(selections);
 }
 
@@ -118,7 +135,9 @@ std::optional<CueBounds> NextCue::mark() const {
 }
 
 void NextCue::place(std::optional<CueBounds> cue) {
-  marks_.setNextCue(cue);
+  int groupEnd = -1;
+  if (cue) groupEnd = groupFrom(EditorSource(editor_), *cue).constLast().end();
+  marks_.setNextCue(cue, groupEnd);
   keepInView();
 }
 

@@ -39,7 +39,9 @@ class ScriptMarks {
  public:
   explicit ScriptMarks(platform::RTB& editor);
 
-  void setNextCue(std::optional<CueBounds> cue);
+  // The next cue; groupEnd, when past the cue, the end of the cues joined
+  // after it (its group), which are drawn in a paler shade.
+  void setNextCue(std::optional<CueBounds> cue, int groupEnd = -1);
   // Where the next-cue mark stands now (edits since it was placed move it).
   std::optional<CueBounds> nextCue() const;
 
@@ -58,6 +60,7 @@ class ScriptMarks {
 
   platform::RTB& editor_;
   QTextCursor next_;
+  QTextCursor nextGroup_;  // the rest of the next cue's group
   QList<QTextCursor> broken_;
 };
 

@@ -234,10 +234,16 @@ class TestNextCue : public QObject {
         "[[a.wav]] + [[Vol 100]] + [[Play Audio]] Thunder.\r\n[[FadeIn]] +\r\n[[Stop Audio]]"));
     r.editor->setReadOnly(true);
     r.next.start();
+    // The cues joined to the marked one are marked too, paler.
+    const QList<QTextEdit::ExtraSelection> marks = r.editor->extraSelections();
+    QCOMPARE(marks.size(), 2);
+    QCOMPARE(marks[1].cursor.selectedText(), QStringLiteral(" + [[Vol 100]] + [[Play Audio]]"));
+    QVERIFY(marks[1].format.background() != marks[0].format.background());
     QVERIFY(r.next.go());
     QVERIFY(r.device.playing);
     QVERIFY(r.volume.calls.contains(QStringLiteral("apply")));
     QCOMPARE(r.marked(), QStringLiteral("FadeIn"));
+    QCOMPARE(r.editor->extraSelections().size(), 1);
     // A "+" at the paragraph's end joins nothing.
     r.clearEffects();
     QVERIFY(r.next.go());
