@@ -138,8 +138,8 @@ int writeCueSheet(const QString& scriptPath, const QString& programFolder, QIODe
   const QString folder = QFileInfo(scriptPath).absolutePath();
   bool missing = false;
   for (const SheetLine& l : cueSheet(platform::programText(doc), folder, programFolder)) {
-    missing = missing || l.kind == QLatin1StringView("missing") ||
-              l.kind == QLatin1StringView("invalid");
+    missing =
+        missing || l.kind == QLatin1StringView("missing") || l.kind == QLatin1StringView("invalid");
     if (!writeUtf8(out, QString::number(l.line) + QLatin1Char('\t') + QString::number(l.column) +
                             QLatin1Char('\t') + l.kind + QLatin1Char('\t') + sheetField(l.text) +
                             (l.joined ? QStringLiteral("\t+") : QString()) + QLatin1Char('\n')))

@@ -284,15 +284,15 @@ class TestShowEndToEnd : public QObject {
     qInfo("peak at the sink %.0f of 12000", peak);
     QVERIFY2(peak > 12000 * 0.9, qPrintable(QString::number(peak)));
     key("space");  // Stop Audio
-    QTRY_VERIFY_WITH_TIMEOUT(sound.loudMs(Clock::now() - std::chrono::milliseconds(200),
-                                          Clock::now()) == 0, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        sound.loudMs(Clock::now() - std::chrono::milliseconds(200), Clock::now()) == 0, 3000);
 
     // [[a.wav]] + [[Play Audio]] + [[Wait 1]] + [[b.wav]] + [[Play Audio]]:
     // the second sound a second after the first.
     t = key("space");
     QTRY_VERIFY_WITH_TIMEOUT(sound.onsetMsAfter(t) >= 0, 3000);
-    const Clock::time_point first = t + std::chrono::microseconds(
-                                            static_cast<qint64>(sound.onsetMsAfter(t) * 1000));
+    const Clock::time_point first =
+        t + std::chrono::microseconds(static_cast<qint64>(sound.onsetMsAfter(t) * 1000));
     const Clock::time_point later = first + std::chrono::milliseconds(500);
     QTRY_VERIFY_WITH_TIMEOUT(sound.onsetMsAfter(later) >= 0, 4000);
     const double gap = 500 + sound.onsetMsAfter(later);
@@ -307,8 +307,8 @@ class TestShowEndToEnd : public QObject {
     t = key("space");
     QTRY_VERIFY_WITH_TIMEOUT(sound.onsetMsAfter(t) >= 0, 3000);
     key("Escape");
-    const Clock::time_point quietFrom = t + std::chrono::milliseconds(
-                                                int(sound.onsetMsAfter(t)) + 400);
+    const Clock::time_point quietFrom =
+        t + std::chrono::milliseconds(int(sound.onsetMsAfter(t)) + 400);
     QTRY_VERIFY_WITH_TIMEOUT(Clock::now() > quietFrom + std::chrono::milliseconds(1200), 3000);
     QCOMPARE(sound.loudMs(quietFrom, Clock::now()), 0.0);
     QCOMPARE(program_->state(), QProcess::Running);

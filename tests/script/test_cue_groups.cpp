@@ -46,8 +46,7 @@ class TestCueGroups : public QObject {
     QTest::newRow("next cue never closes") << QStringLiteral("[[a]] + [[b") << a;
     QTest::newRow("nearest opening pair") << QStringLiteral("[[a]] + [[x [[b]]") << a;
     QTest::newRow("a long run of blanks")
-        << QStringLiteral("[[a]]") + QString(70, QLatin1Char(' ')) + QStringLiteral("+ [[b]]")
-        << a;
+        << QStringLiteral("[[a]]") + QString(70, QLatin1Char(' ')) + QStringLiteral("+ [[b]]") << a;
   }
   void joins() {
     QFETCH(QString, text);

@@ -278,9 +278,9 @@ class TestNextCue : public QObject {
   }
 
   void aWaitFiresTheRestLaterAndTheMarkGoesOnAtOnce() {
-    ShowRig r(QStringLiteral(
-        "[[a.wav]] + [[Play Audio]] + [[Wait 0.3]] + [[Stop Audio]] + [[Vol 40]]\r\n"
-        "[[FadeIn]]"));
+    ShowRig r(
+        QStringLiteral("[[a.wav]] + [[Play Audio]] + [[Wait 0.3]] + [[Stop Audio]] + [[Vol 40]]\r\n"
+                       "[[FadeIn]]"));
     r.editor->setReadOnly(true);
     r.next.start();
     QVERIFY(r.next.go());
@@ -295,9 +295,9 @@ class TestNextCue : public QObject {
   }
 
   void stopAllDropsThePendingWaits() {
-    ShowRig r(QStringLiteral(
-        "[[a.wav]] + [[Play Audio]] + [[Wait 0.2]] + [[Stop Audio]]\r\n"
-        "[[FadeIn]] + [[Wait 0.5]] + [[FadeOut]]"));
+    ShowRig r(
+        QStringLiteral("[[a.wav]] + [[Play Audio]] + [[Wait 0.2]] + [[Stop Audio]]\r\n"
+                       "[[FadeIn]] + [[Wait 0.5]] + [[FadeOut]]"));
     r.editor->setReadOnly(true);
     r.next.start();
     r.next.go();
@@ -319,8 +319,9 @@ class TestNextCue : public QObject {
 
   void aWaitWithATimeThatCannotBeUsedLeavesTheRestToTheNextGo() {
     for (const char* time : {"0", "-1", "1e9", "abc"}) {
-      ShowRig r(QStringLiteral("[[a.wav]] + [[Wait %1]] + [[Play Audio]] + [[Vol 40]] [[Stop Audio]]")
-                    .arg(QLatin1StringView(time)));
+      ShowRig r(
+          QStringLiteral("[[a.wav]] + [[Wait %1]] + [[Play Audio]] + [[Vol 40]] [[Stop Audio]]")
+              .arg(QLatin1StringView(time)));
       QStringList said;
       r.next.groups().setNotices({nullptr, [&said](const QString& n) { said << n; },
                                   [] { return QStringLiteral("bad wait"); }});
@@ -342,9 +343,9 @@ class TestNextCue : public QObject {
     ShowRig r(QStringLiteral("[[a.wav]] + [[gone.wav]] + [[Play Audio]] + [[b.jpg]]"));
     r.folder.write(QStringLiteral("b.jpg"), QByteArrayLiteral("x"));
     ui::Control* line = r.ui.Label11;
-    r.next.groups().setNotices(
-        {[line] { return line->isHidden() ? QString() : line->caption(); },
-         [&r](const QString& n) { r.host->ShowNotice(n); }, [] { return QString(); }});
+    r.next.groups().setNotices({[line] { return line->isHidden() ? QString() : line->caption(); },
+                                [&r](const QString& n) { r.host->ShowNotice(n); },
+                                [] { return QString(); }});
     r.editor->setReadOnly(true);
     r.next.start();
     QVERIFY(r.next.go());
