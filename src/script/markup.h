@@ -55,13 +55,6 @@ struct CommandInfo {
 // The 21 commands in the order they are tested.
 const CommandInfo* commandTable(int* count);
 
-// [[Wait s]], the pause inside a cue group, recognised beside the table:
-// "wait" (any case), blanks, then the time as written. A time that reads
-// like a file name ("wait 2.wav") leaves the cue a media cue. The canonical
-// form is "Wait " and the time trimmed of blanks, whatever the time says;
-// whether the time is usable is the group's business (cue_groups.h).
-RecognisedCommand recogniseWait(QStringView content);
-
 struct RecognisedCommand {
   const CommandInfo* info = nullptr;  // null: not a command
   QString canonical;                  // canonical form, argument included
@@ -72,6 +65,13 @@ struct RecognisedCommand {
 // Recognises trimmed cue content (the table, then Wait). Commands of a
 // player whose panel is not shown are not commands.
 RecognisedCommand recogniseCommand(QStringView content, bool videoShown, bool audioShown);
+
+// [[Wait s]], the pause inside a cue group, recognised beside the table:
+// "wait" (any case), blanks, then the time as written. A time that reads
+// like a file name ("wait 2.wav") leaves the cue a media cue. The canonical
+// form is "Wait " and the time trimmed of blanks, whatever the time says;
+// whether the time is usable is the group's business (cue_groups.h).
+RecognisedCommand recogniseWait(QStringView content);
 
 // Blank-only trimming of cue content (U+0020; tabs and line breaks stay).
 QStringView trimBlanks(QStringView text);
