@@ -6,7 +6,9 @@
 //   for the X server) to the first sample at the null sink's monitor at
 //   full level (above 90 % of the tone's amplitude), and to the first loud
 //   sample at all, 20 trials. A first loud sample well before the full-level
-//   one would mean the sound started before its level was set.
+//   one would mean the sound started before its level was set. Beside it
+//   the same without the level ([[tone.wav]] + [[Play Audio]]) and a lone
+//   [[Play Audio]] on the file already loaded: what the load adds.
 //
 // Run: build/bench/media/bench_group_go (with DISPLAY and PULSE_SERVER set,
 // SCENOVA_EXECUTABLE naming the program).
@@ -70,7 +72,8 @@ int main(int argc, char** argv) {
   folder.write(QStringLiteral("tone.wav"), segmentedWav({{20000, 440}}));
   folder.write(QStringLiteral("show.rtf"),
                "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 [[Vol 20]]\\par [[tone.wav]] + "
-               "[[Vol 100]] + [[Play Audio]]\\par [[Stop Audio]]\\par}");
+               "[[Vol 100]] + [[Play Audio]]\\par [[Stop Audio]]\\par [[tone.wav]] + [[Play "
+               "Audio]]\\par [[Stop Audio]]\\par [[Play Audio]]\\par [[Stop Audio]]\\par}");
 
   SinkRecorder rec;
   if (!rec.start({}, 1)) return 1;
@@ -108,8 +111,20 @@ int main(int argc, char** argv) {
   key(XK_F12);  // show mode
   QTest::qWait(500);
 
-  std::vector<double> full, first;
+  std::vector<double> full, first, withoutLevel, loaded;
   int quiet = 0;
+  // GO, and the first sample louder than `level` after it (-1: none).
+  auto go = [&](int level) {
+    const qint64 mark = rec.sampleCount();
+    const Clock::time_point t = key(XK_space);
+    QTest::qWait(500);
+    const qint64 at = rec.firstLoud(mark, level);
+    return at < 0 ? -1.0 : ms(rec.arrival(at) - t);
+  };
+  auto stop = [&] {
+    key(XK_space);
+    QTest::qWait(300);
+  };
   for (int trial = 0; trial < 20; ++trial) {
     key(XK_Home);
     key(XK_space);  // Vol 20
@@ -124,11 +139,16 @@ int main(int argc, char** argv) {
       full.push_back(ms(rec.arrival(atFull) - t));
     else
       ++quiet;
-    key(XK_space);  // Stop Audio
-    QTest::qWait(300);
+    stop();
+    if (const double o = go(300); o >= 0) withoutLevel.push_back(o);
+    stop();
+    if (const double o = go(300); o >= 0) loaded.push_back(o);
+    stop();
   }
   report("GO on the group to full level", full);
   report("GO on the group to any sound", first);
+  report("  without the level cue", withoutLevel);
+  report("  Play Audio, the file loaded", loaded);
   if (quiet > 0) std::printf("trials never at full level: %d\n", quiet);
   XCloseDisplay(display);
   program.kill();
