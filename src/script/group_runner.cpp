@@ -45,21 +45,26 @@ CueGroupRunner::~CueGroupRunner() {
 }
 
 qsizetype CueGroupRunner::run(const QList<GroupCue>& group) {
-  return runFrom(group);
+  // A wait whose time cannot be used ends the group where it stands, also
+  // one that a valid wait comes before: the operator hears of it at the GO,
+  // and the cues after it are the next GO's.
+  for (qsizetype i = 0; i < group.size(); ++i) {
+    const RecognisedCommand wait = recogniseWait(trimBlanks(group[i].content));
+    if (wait && !waitMs(wait.argument)) {
+      runFrom(group.first(i), notices_.badWait ? notices_.badWait() : QString());
+      return i + 1;
+    }
+  }
+  runFrom(group, {});
+  return group.size();
 }
 
-qsizetype CueGroupRunner::runFrom(const QList<GroupCue>& group) {
+void CueGroupRunner::runFrom(const QList<GroupCue>& group, const QString& extraNotice) {
   NoticeKeeper notices(notices_);
   for (qsizetype i = 0; i < group.size(); ++i) {
     const GroupCue& cue = group[i];
     if (const RecognisedCommand wait = recogniseWait(trimBlanks(cue.content))) {
-      const std::optional<int> ms = waitMs(wait.argument);
-      if (!ms) {
-        notices.add(notices_.badWait ? notices_.badWait() : QString());
-        notices.finish();
-        return i + 1;
-      }
-      if (i + 1 < group.size()) waitThenRun(group.mid(i + 1), *ms);
+      if (i + 1 < group.size()) waitThenRun(group.mid(i + 1), waitMs(wait.argument).value_or(0));
       break;
     }
     notices.before();
@@ -67,8 +72,8 @@ qsizetype CueGroupRunner::runFrom(const QList<GroupCue>& group) {
     notices.after();
     if (!fired) break;
   }
+  notices.add(extraNotice);
   notices.finish();
-  return group.size();
 }
 
 void CueGroupRunner::waitThenRun(QList<GroupCue> rest, int ms) {
@@ -80,7 +85,7 @@ void CueGroupRunner::waitThenRun(QList<GroupCue> rest, int ms) {
   connect(timer, &QTimer::timeout, this, [this, timer, rest = std::move(rest)] {
     timers_.removeOne(timer);
     timer->deleteLater();
-    runFrom(rest);
+    runFrom(rest, {});
   });
   timers_ << timer;
   timer->start(ms);

@@ -49,9 +49,10 @@ class CueGroupRunner : public QObject {
   void setNotices(GroupNotices notices) { notices_ = std::move(notices); }
 
   // Fires the cues up to the first Wait now and sets a timer for the rest.
-  // A Wait whose time is not from 0.1 to 600 s fires nothing after it and
-  // says so: the cues after it are left to the next GO. Returns the index of
-  // the first cue left to the next GO (the group's size when none).
+  // A Wait whose time is not from 0.1 to 600 s (wherever it stands in the
+  // group) fires nothing after it and says so at once: the cues after it
+  // are left to the next GO. Returns the index of the first cue left to the
+  // next GO (the group's size when none).
   qsizetype run(const QList<GroupCue>& group);
 
   // The groups waiting for their time.
@@ -60,7 +61,9 @@ class CueGroupRunner : public QObject {
   int cancel();
 
  private:
-  qsizetype runFrom(const QList<GroupCue>& group);
+  // Fires the cues up to the first Wait, and sets its timer for the rest;
+  // then shows what they said, and extraNotice.
+  void runFrom(const QList<GroupCue>& group, const QString& extraNotice);
   void waitThenRun(QList<GroupCue> rest, int ms);
 
   Fire fire_;

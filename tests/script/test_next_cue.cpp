@@ -339,6 +339,21 @@ class TestNextCue : public QObject {
       QVERIFY(r.volume.calls.contains(QStringLiteral("apply")));
       QCOMPARE(r.marked(), QStringLiteral("Stop Audio"));
     }
+    // After a wait that can be used: said at the GO all the same, and the
+    // mark goes to the cue after the one that cannot.
+    ShowRig r(QStringLiteral(
+        "[[a.wav]] + [[Wait 0.2]] + [[Play Audio]] + [[Wait 0]] + [[Vol 40]] [[Stop Audio]]"));
+    QStringList said;
+    r.next.groups().setNotices({nullptr, [&said](const QString& n) { said << n; },
+                                [] { return QStringLiteral("bad wait"); }});
+    r.editor->setReadOnly(true);
+    r.next.start();
+    r.next.go();
+    QCOMPARE(said, QStringList{QStringLiteral("bad wait")});
+    QCOMPARE(r.marked(), QStringLiteral("Vol 40"));
+    QTRY_VERIFY_WITH_TIMEOUT(r.device.playing, 5000);
+    QCOMPARE(r.next.groups().pending(), 0);
+    QVERIFY(r.volume.calls.isEmpty());
   }
 
   void aMissingFileInAGroupIsSaidAndTheRestFires() {
