@@ -5,6 +5,7 @@
 #include "platform/rtb/rtb.h"
 #include "script/cue_engine.h"
 #include "script/cue_sheet.h"
+#include "script/markup.h"
 #include "video/video_operations.h"
 
 #include <QAction>
@@ -32,6 +33,7 @@ enum Text {
   kCheckCaption = 185,
   kBadWait = 263,
   kWaitsCancelled = 264,
+  kBadWaitCount = 265,
 };
 
 QString builtIn(int index) {
@@ -53,6 +55,8 @@ QString builtIn(int index) {
           "Wait: il tempo deve essere da 0.1 a 600 secondi; i cue seguenti aspettano il GO");
     case kWaitsCancelled:
       return QStringLiteral("Attese dei gruppi di cue annullate:");
+    case kBadWaitCount:
+      return QStringLiteral("Wait con un tempo non valido (da 0.1 a 600 s):");
     default:
       return {};
   }
@@ -210,15 +214,25 @@ QString ShowMode::scriptFolder() const {
 }
 
 bool ShowMode::isMissing(QStringView content) const {
-  return script::describeCue(content, scriptFolder(), form_.programFolder()).kind ==
-         QLatin1StringView("missing");
+  const QString kind = script::describeCue(content, scriptFolder(), form_.programFolder()).kind;
+  return kind == QLatin1StringView("missing") || kind == QLatin1StringView("invalid");
 }
 
 void ShowMode::announce(int cues, int broken, bool announce) {
   checkedFolder_ = scriptFolder();
   if (!announce) return;
-  if (broken > 0)
-    form_.ShowNotice(text(kMissingCount) + QLatin1Char(' ') + QString::number(broken));
+  // The waits among the marked cues are told apart from the missing files.
+  int waits = 0;
+  for (const script::CueBounds& cue : marks_.broken()) {
+    const QString content = form_.editor()->Mid(cue.contentStart(), cue.contentLength());
+    if (script::recogniseWait(script::trimBlanks(content))) ++waits;
+  }
+  QStringList said;
+  if (broken > waits)
+    said << text(kMissingCount) + QLatin1Char(' ') + QString::number(broken - waits);
+  if (waits > 0) said << text(kBadWaitCount) + QLatin1Char(' ') + QString::number(waits);
+  if (!said.isEmpty())
+    form_.ShowNotice(said.join(QStringLiteral("  \u00b7  ")));
   else if (cues > 0 || explicitCheck_)
     form_.ShowNotice(text(kAllFound));
 }

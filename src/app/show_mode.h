@@ -63,7 +63,8 @@ class ShowMode : public QObject {
   script::ScriptMarks& marks() { return marks_; }
 
   // Whether a cue with this content is a media cue whose file cannot be
-  // found: the one place that looks cue files up for the marks.
+  // found, or a [[Wait s]] whose time cannot be used: the one place that
+  // looks cue files up for the marks.
   bool isMissing(QStringView content) const;
 
  protected:

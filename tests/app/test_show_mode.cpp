@@ -243,6 +243,15 @@ class TestShowMode : public QObject {
     f.key(Qt::Key_Escape);
   }
 
+  // The check marks waits whose time cannot be used and counts them apart
+  // from the missing files.
+  void badWaitsAreMarkedAndCountedApart() {
+    Fixture f("{\\rtf1\\ansi [[tone.wav]] + [[Wait 0]] + [[gone.wav]] [[Wait 2]]\\par}");
+    QCOMPARE(f.notice(),
+             f.text(183) + QStringLiteral(" 1  \u00b7  ") + f.text(265) + QStringLiteral(" 1"));
+    QCOMPARE(f.show->marks().broken().size(), 2);
+  }
+
   void escapeStopsTheVideoOnceItsPanelIsInUse() {
     struct Video final : video::VideoOperations {
       int stops = 0;

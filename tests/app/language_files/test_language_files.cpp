@@ -32,7 +32,7 @@ const QList<int>& usedIndexes() {
     list << 221 << 222;  // media and pictures that cannot be shown
     for (int i = 223; i <= 231; ++i) list << i;  // the audio device's errors
     list << 270;  // a saved language file that cannot be used at start-up
-    for (int i = 262; i <= 264; ++i) list << i;  // cue groups: Wait alone, a bad wait, Stop all
+    for (int i = 262; i <= 265; ++i) list << i;  // cue groups: Wait alone, bad waits, Stop all
     return list;
   }();
   return used;
