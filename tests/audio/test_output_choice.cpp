@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -57,8 +58,8 @@ struct Window {
     s.audio = &device;
     s.outputs = &outputs;
     s.playerRoute = &route;
-    s.playerFactory = route.wrap([this](const platform::PlayerSettings& settings, QWidget* parent) {
-      auto p = std::make_unique<platform::FakeMediaPlayer>(settings, parent);
+    s.playerFactory = route.wrap([this](const platform::PlayerSettings& made, QWidget* parent) {
+      auto p = std::make_unique<platform::FakeMediaPlayer>(made, parent);
       players << p.get();
       return std::unique_ptr<platform::MediaPlayer>(std::move(p));
     });
