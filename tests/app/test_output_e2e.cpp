@@ -148,8 +148,8 @@ class TestOutputEndToEnd : public QObject {
     folder_.write(QStringLiteral("high.wav"), test::toneWav(1000, 20));
     folder_.write(QStringLiteral("show.rtf"),
                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[low.wav]]\\par "
-                  "[[Play Audio]]\\par [[high.wav]]\\par [[Play Audio]]\\par [[Vol 50]]\\par "
-                  "[[Stop Audio]]\\par}");
+                  "[[Play Audio]]\\par [[high.wav]]\\par [[Play Audio]]\\par [[Vol 20]]\\par "
+                  "[[Vol 100]]\\par}");
   }
 
   void init() {
@@ -198,7 +198,7 @@ class TestOutputEndToEnd : public QObject {
     QVERIFY2(std::abs(second.pitch(from, Clock::now()) - 1000) < 60,
              qPrintable(QString::number(second.pitch(from, Clock::now()))));
 
-    // The knob (Vol 50) moves the chosen output's volume, not the default's.
+    // The knob (Vol 20) moves the chosen output's volume, not the default's.
     const int firstVolume = sinkVolume(QStringLiteral("test_sink"));
     const int secondVolume = sinkVolume(kSecond);
     click(4);
@@ -206,6 +206,10 @@ class TestOutputEndToEnd : public QObject {
     QVERIFY2(sinkVolume(kSecond) < 65536 && sinkVolume(kSecond) > 0,
              qPrintable(QString::number(sinkVolume(kSecond))));
     QCOMPARE(sinkVolume(QStringLiteral("test_sink")), firstVolume);
+
+    // Full volume again (the knob now acts on whichever output is in use).
+    click(5);
+    QVERIFY(within(2000, [&] { return sinkVolume(kSecond) == 65536; }));
 
     // Unplugged while the cue plays: the sound goes on at the default output.
     t = Clock::now();
