@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts or stops what the display and sound tests need, in a private folder:
 #   an X server (Xorg, dummy driver) with two 1024x768 monitors side by side,
-#   a PulseAudio daemon with a null sink "test_sink" as default output,
+#   a PulseAudio daemon with a null sink "test_sink" as default output and a
+#   second one, "test_sink2" ("Second test output"), for the choice of output,
 #   a D-Bus session bus of its own,
 #   a CUPS daemon of its own with one PDF-writing queue (see start_cups).
 #
@@ -83,6 +84,7 @@ start_pulse() {
   cat > "$dir/pulse.pa" <<CONF
 load-module module-native-protocol-unix auth-anonymous=1 socket=$run/native
 load-module module-null-sink sink_name=test_sink rate=48000
+load-module module-null-sink sink_name=test_sink2 rate=48000 sink_properties="device.description='Second test output'"
 set-default-sink test_sink
 set-default-source test_sink.monitor
 CONF
@@ -102,6 +104,8 @@ CONF
   # An idle null sink can hold a new stream back for up to 2 s; a running
   # recorder keeps it awake.
   parec --latency-msec=5 -d test_sink.monitor >/dev/null 2>&1 &
+  echo $! >> "$dir/pids"
+  parec --latency-msec=5 -d test_sink2.monitor >/dev/null 2>&1 &
   echo $! >> "$dir/pids"
   echo "export PULSE_SERVER=unix:$run/native" >> "$dir/env"
 }

@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "audio/output_choice.h"
 #include "audio/volume_operations.h"
 #include "document_commands.h"
 #include "editing_tools.h"
@@ -58,6 +59,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   connect(editor_, &platform::RTB::Change, this, [this] { doc.Modified = 1; });
   connectMenus();
   wireVolume(*this);
+  wireOutput(*this);
   wireCues(*this);
   wireVideo(*this);
   wireFiles(*this);
@@ -169,6 +171,7 @@ void Form1::Form_Load() {
   doc.UntitledCount = 1;
   ui.cmdPlayA->Tag = lang[7];
   ui.cmdPlayV->Tag = lang[7];
+  outputRestore(*this, saved_);
   volumeRestore(*this, saved_);
   updateTitle();
   filesFormLoad(*this, services_.commandLine);
@@ -243,6 +246,7 @@ void Form1::SaveSettings() {
   v.screenSaverOff = ui.mnuScreenSaver->isChecked();
   v.lastFolder = doc.LastFolder;
   v.windowVisible = isVisible();
+  v.audioOutput = output ? output->remembered() : saved_.audioOutput.value_or(QString());
   SettingsFile::write(services_.settingsPath, v);
 }
 

@@ -12,7 +12,8 @@
 
 namespace scenova::audio {
 class VolumeOperations;
-}
+class OutputChoice;
+}  // namespace scenova::audio
 namespace scenova::video {
 class VideoOperations;
 }
@@ -27,6 +28,8 @@ class AudioDevice;
 class Mixer;
 class ScreenSaver;
 class MonitorSystem;
+class SoundOutputs;
+class PlayerRoute;
 }  // namespace scenova::platform
 
 namespace scenova::app {
@@ -53,9 +56,11 @@ struct Services {
   platform::Dialogs* dialogs = nullptr;
   platform::Environment* env = nullptr;
   platform::SystemServices* system = nullptr;
-  platform::AudioDevice* audio = nullptr;       // may be null: no audio device
-  platform::Mixer* mixer = nullptr;             // may be null: no mixer
-  platform::MonitorSystem* monitors = nullptr;  // null: Qt's screens
+  platform::AudioDevice* audio = nullptr;        // may be null: no audio device
+  platform::Mixer* mixer = nullptr;              // may be null: no mixer
+  platform::MonitorSystem* monitors = nullptr;   // null: Qt's screens
+  platform::SoundOutputs* outputs = nullptr;     // null: no outputs to choose from
+  platform::PlayerRoute* playerRoute = nullptr;  // null: players keep the default output
   // Creates a media player control; empty: the window has no player.
   std::function<std::unique_ptr<platform::MediaPlayer>(const platform::PlayerSettings&, QWidget*)>
       playerFactory;
@@ -93,6 +98,7 @@ class Form1 : public QMainWindow {
   // Subsystems that others call through the window. Each is owned by the
   // window (a QObject child) and set by its wire function; null until then.
   audio::VolumeOperations* volume = nullptr;
+  audio::OutputChoice* output = nullptr;  // Options, Audio output
   video::VideoOperations* video = nullptr;
   platform::MediaPlayer* WMP2 = nullptr;  // the main window's player
   QObject* cueEngine = nullptr;           // interpreter, activation, loader, transport

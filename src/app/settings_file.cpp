@@ -16,6 +16,9 @@ namespace scenova::app {
 namespace {
 // Eight short lines; anything far larger is not a settings file.
 constexpr qint64 kMaxSettingsBytes = 1024 * 1024;
+// The eight lines, then at most this many "Key=value" lines.
+constexpr int kMaxLines = 8 + 32;
+const QString kAudioOutputKey = QStringLiteral("AudioOutput=");
 }  // namespace
 
 double leadingNumber(QStringView text) {
@@ -52,7 +55,7 @@ static QStringList splitLines(QByteArrayView bytes) {
     if (end < n && content[end] == QLatin1Char('\r')) ++end;
     if (end < n && content[end] == QLatin1Char('\n')) ++end;
     pos = end;
-    if (lines.size() >= 8) break;
+    if (lines.size() >= kMaxLines) break;
   }
   return lines;
 }
@@ -80,6 +83,11 @@ SettingsValues SettingsFile::parse(QByteArrayView bytes) {
   if (has(4)) v.screenSaverOff = leadingNumber(value(lines[3])) != 0;
   if (has(7)) v.lastFolder = value(lines[6]);
   if (has(8)) v.hidden = leadingNumber(value(lines[7])) != 0;
+  for (qsizetype i = 8; i < lines.size(); ++i) {
+    const QString line = value(lines[i]);
+    if (line.startsWith(kAudioOutputKey, Qt::CaseInsensitive))
+      v.audioOutput = line.mid(kAudioOutputKey.size());
+  }
   return v;
 }
 
@@ -109,8 +117,10 @@ QByteArray SettingsFile::format(const SettingsToWrite& v) {
                           QStringLiteral("1"),
                           v.lastFolder,
                           v.windowVisible ? QStringLiteral("0") : QStringLiteral("1")};
+  QStringList extra;
+  if (!v.audioOutput.isEmpty()) extra << kAudioOutputKey + v.audioOutput;
   QByteArray out;
-  for (const QString& line : lines) {
+  for (const QString& line : lines + extra) {
     // A line break inside a value would shift every later line.
     QString clean = line;
     clean.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));

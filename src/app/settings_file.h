@@ -7,6 +7,8 @@ namespace scenova::app {
 
 // The eight-line settings file. Lines that are missing keep their defaults,
 // so each value read is optional; an empty volume line (2 or 3) is missing.
+// Values the eight lines have no place for follow them as "Key=value"
+// lines, which a program that knows only the eight lines never reads.
 struct SettingsValues {
   std::optional<QString> languageFile;  // line 1
   std::optional<QString> knobValue;     // line 2, the volume in mixer units
@@ -14,6 +16,9 @@ struct SettingsValues {
   std::optional<bool> screenSaverOff;   // line 4
   std::optional<QString> lastFolder;    // line 7
   std::optional<bool> hidden;           // line 8 (read, not used)
+  // Kept after the eight lines as "AudioOutput=NAME": the sound server's
+  // output chosen under Options, Audio output (missing: the default).
+  std::optional<QString> audioOutput;
 };
 
 // What SaveSettings writes, in full.
@@ -26,6 +31,7 @@ struct SettingsToWrite {
   bool screenSaverOff = false;
   QString lastFolder;
   bool windowVisible = true;
+  QString audioOutput;  // empty: the default output, and no line for it
 };
 
 class SettingsFile {

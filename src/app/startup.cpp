@@ -8,6 +8,8 @@
 #include "platform/media/engine_memory.h"
 #include "platform/media/media_player.h"
 #include "platform/media/mixer_pulse.h"
+#include "platform/media/player_route.h"
+#include "platform/media/sound_outputs_pulse.h"
 #include "platform/rtb/headless.h"
 #include "platform/screen_saver.h"
 #include "platform/script_handoff.h"
@@ -170,6 +172,11 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
   // The sound side: the audio command device and the master volume.
   platform::MpvAudioDevice audio;
   platform::PulseMixer mixer;
+  // The sound server's outputs, and the players whose sound follows the
+  // one chosen.
+  platform::PulseSoundOutputs outputs;
+  outputs.start();
+  platform::PlayerRoute playerRoute;
 
   Services services;
   services.audio = &audio;
@@ -177,9 +184,12 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
   services.dialogs = dialogs.get();
   services.env = &env;
   services.system = &system;
-  services.playerFactory = [](const platform::PlayerSettings& settings, QWidget* parent) {
-    return platform::createMediaPlayer(settings, parent);
-  };
+  services.outputs = &outputs;
+  services.playerRoute = &playerRoute;
+  services.playerFactory =
+      playerRoute.wrap([](const platform::PlayerSettings& settings, QWidget* parent) {
+        return platform::createMediaPlayer(settings, parent);
+      });
   services.settingsPath = in.settingsPath;
   services.commandLine = wholeCommandLine(argc, argv);
   platform::DBusScreenSaver screenSaver(QStringLiteral("Scenova"));

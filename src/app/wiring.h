@@ -29,6 +29,12 @@ void wireVolume(Form1& form);
 void volumeFormLoad(Form1& form);
 void volumeRestore(Form1& form, const SettingsValues& saved);
 
+// Options, Audio output (sets form.output). wireOutput runs in the
+// constructor; outputRestore sends the sound to the output remembered from
+// the last session, before the volume is restored (load step 15).
+void wireOutput(Form1& form);
+void outputRestore(Form1& form, const SettingsValues& saved);
+
 // Undo and redo, typing aids, Find and Replace, Add Command (sets
 // form.editing). Called from the constructor after wireCues.
 void wireEditing(Form1& form);

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -57,6 +58,12 @@ class Dialogs {
   // it, and replaced by what the dialog holds when a colour was chosen.
   virtual std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial,
                                             QList<QColor>& customColors) = 0;
+
+  // A list to choose one entry from, opening on entry `current`. Returns
+  // the index chosen, or nullopt when cancelled.
+  virtual std::optional<int> choiceDialog(QWidget* owner, const QString& title,
+                                          const QString& prompt, const QStringList& items,
+                                          int current) = 0;
 };
 
 }  // namespace scenova::platform

@@ -58,4 +58,17 @@ std::optional<QColor> FakeDialogs::colorDialog(QWidget*, const QColor& initial,
   return a;
 }
 
+std::optional<int> FakeDialogs::choiceDialog(QWidget*, const QString& title, const QString&,
+                                             const QStringList& items, int current) {
+  choicesShown.append(items);
+  log(QStringLiteral("choice\t") + title + QLatin1Char('\t') + items.join(QLatin1Char('|')) +
+      QLatin1Char('\t') + QString::number(current));
+  if (choiceAnswers.empty()) return std::nullopt;
+  const QString a = choiceAnswers.front();
+  choiceAnswers.pop_front();
+  const qsizetype at = items.indexOf(a);
+  if (at < 0) return std::nullopt;
+  return static_cast<int>(at);
+}
+
 }  // namespace scenova::platform

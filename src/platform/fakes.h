@@ -29,6 +29,8 @@ class FakeDialogs final : public Dialogs {
   std::deque<QString> fileAnswers;
   std::deque<bool> printAnswers;
   std::deque<std::optional<QColor>> colorAnswers;
+  // Choice dialogs pick the entry of this text (none: cancelled).
+  std::deque<QString> choiceAnswers;
 
   QList<MessageCall> messages;
   QList<FileDialogRequest> fileRequests;
@@ -43,6 +45,8 @@ class FakeDialogs final : public Dialogs {
   // operator leaves there in a confirmed dialog (when set).
   QList<QList<QColor>> customColorsShown;
   std::optional<QList<QColor>> customColorsChosen;
+  // The entries each choice dialog listed.
+  QList<QStringList> choicesShown;
 
   // When set, every call is also appended as one line to this file, so that
   // a test can watch a separate process.
@@ -54,6 +58,8 @@ class FakeDialogs final : public Dialogs {
   bool printDialog(QWidget* owner, QPrinter& printer) override;
   std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial,
                                     QList<QColor>& customColors) override;
+  std::optional<int> choiceDialog(QWidget* owner, const QString& title, const QString& prompt,
+                                  const QStringList& items, int current) override;
 
  private:
   void log(const QString& line) const;

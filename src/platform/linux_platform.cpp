@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QProcess>
@@ -128,6 +129,23 @@ std::optional<QColor> QtDialogs::colorDialog(QWidget* owner, const QColor& initi
   customColors.clear();
   for (int i = 0; i < slots; ++i) customColors.append(QColorDialog::customColor(i));
   return c;
+}
+
+std::optional<int> QtDialogs::choiceDialog(QWidget* owner, const QString& title,
+                                           const QString& prompt, const QStringList& items,
+                                           int current) {
+  QInputDialog dialog(owner);
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(prompt);
+  dialog.setComboBoxItems(items);
+  dialog.setComboBoxEditable(false);
+  // A list shows every entry at once, as the operator looks for one.
+  dialog.setOption(QInputDialog::UseListViewForComboBoxItems, true);
+  if (current >= 0 && current < items.size()) dialog.setTextValue(items.at(current));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const qsizetype at = items.indexOf(dialog.textValue());
+  if (at < 0) return std::nullopt;
+  return static_cast<int>(at);
 }
 
 // --- environment -----------------------------------------------------------

@@ -20,6 +20,8 @@ class QtDialogs final : public Dialogs {
   bool printDialog(QWidget* owner, QPrinter& printer) override;
   std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial,
                                     QList<QColor>& customColors) override;
+  std::optional<int> choiceDialog(QWidget* owner, const QString& title, const QString& prompt,
+                                  const QStringList& items, int current) override;
 };
 
 class LinuxEnvironment final : public Environment {

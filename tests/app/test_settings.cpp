@@ -60,6 +60,31 @@ class TestSettings : public QObject {
     QCOMPARE(SettingsFile::formatNumber(-0.0), QStringLiteral("0"));
   }
 
+  // The output chosen under Options, Audio output follows the eight lines
+  // as "AudioOutput=NAME", and only when there is one: the eight lines keep
+  // their places and meaning, and a value in a line of its own cannot shift
+  // them (a line break in it is a blank).
+  void audioOutputFollowsTheEightLines() {
+    SettingsToWrite w;
+    w.languageFile = QStringLiteral("English.lng");
+    w.lastFolder = QStringLiteral("/srv");
+    const QByteArray eight = SettingsFile::format(w);
+    QCOMPARE(eight.count("\r\n"), 8);
+    w.audioOutput = QStringLiteral("alsa_output.usb-Focusrite\r\n2i2");
+    const QByteArray nine = SettingsFile::format(w);
+    QCOMPARE(nine, eight + "AudioOutput=alsa_output.usb-Focusrite  2i2\r\n");
+    SettingsValues v = SettingsFile::parse(nine);
+    QCOMPARE(*v.audioOutput, QStringLiteral("alsa_output.usb-Focusrite  2i2"));
+    QCOMPARE(*v.lastFolder, QStringLiteral("/srv"));
+    QCOMPARE(*v.hidden, false);
+    QVERIFY(!SettingsFile::parse(eight).audioOutput);
+    // Only after the eight lines, in any case, among other lines.
+    v = SettingsFile::parse(
+        "AudioOutput=x\r\n\r\n\r\n0\r\n0\r\n1\r\n\r\n0\r\nOther=1\r\naudiooutput=y\r\n");
+    QCOMPARE(*v.languageFile, QStringLiteral("AudioOutput=x"));
+    QCOMPARE(*v.audioOutput, QStringLiteral("y"));
+  }
+
   void failedWriteKeepsTheOldFile() {
     // The settings file itself, on a disk that fills up during the write.
     scenova::test::ProgramFolder folder;

@@ -26,6 +26,7 @@ class UrlPlayer final : public platform::MediaPlayer {
   QString durationString() const override { return {}; }
   void setVolume(int) override {}
   int volume() const override { return 50; }
+  void setAudioOutput(const QString&) override {}
   QWidget* widget() override { return nullptr; }
 
  private:

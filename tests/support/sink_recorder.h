@@ -57,25 +57,20 @@ inline QByteArray toneWav(double hz, int seconds) {
   return wavFile(pcm);
 }
 
-// Records the sink's monitor on its own thread, each chunk stamped on arrival.
+// Records the sink's monitor on its own thread, each chunk stamped on arrival
+// (another sink's monitor when given, e.g. "test_sink2.monitor").
 class Recorder {
  public:
-  Recorder() {
+  explicit Recorder(const char* source = "test_sink.monitor") {
     int fds[2];
     if (pipe(fds) != 0) return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
-    const char* args[] = {"parec",
-                          "--raw",
-                          "--format=s16le",
-                          "--rate=48000",
-                          "--channels=1",
-                          "--latency-msec=5",
-                          "-d",
-                          "test_sink.monitor",
-                          nullptr};
+    const char* args[] = {"parec",        "--raw",        "--format=s16le",
+                          "--rate=48000", "--channels=1", "--latency-msec=5",
+                          "-d",           source,         nullptr};
     if (posix_spawnp(&pid_, "parec", &actions, nullptr, const_cast<char**>(args), environ) != 0)
       pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);

@@ -3,7 +3,9 @@
 // was asked to the file named by SCENOVA_TEST_DIALOG_LOG, so that a test can
 // watch the process. Message boxes take their answers, in order, from
 // SCENOVA_TEST_DIALOG_ANSWERS ("yes,no,cancel"); when those run out they
-// answer Cancel, No or Ok. File dialogs answer an empty file name.
+// answer Cancel, No or Ok. File dialogs answer an empty file name. Choice
+// dialogs pick, in order, the entries named in SCENOVA_TEST_DIALOG_CHOICES
+// ("Default|Second output"), and cancel when those run out.
 
 #include "app/startup.h"
 #include "platform/fakes.h"
@@ -37,6 +39,9 @@ int main(int argc, char** argv) {
     auto dialogs = std::make_unique<scenova::platform::FakeDialogs>();
     dialogs->logFile = qEnvironmentVariable("SCENOVA_TEST_DIALOG_LOG");
     dialogs->messageAnswers = scriptedAnswers(qEnvironmentVariable("SCENOVA_TEST_DIALOG_ANSWERS"));
+    for (const QString& entry : qEnvironmentVariable("SCENOVA_TEST_DIALOG_CHOICES")
+                                    .split(QLatin1Char('|'), Qt::SkipEmptyParts))
+      dialogs->choiceAnswers.push_back(entry);
     return dialogs;
   });
 }

@@ -61,6 +61,11 @@ class AudioDevice {
     return 0;
   }
 
+  // Sends the sound to an output of the sound server by its name (empty:
+  // the server's default output): at once for a file that plays, and for
+  // every file opened afterwards.
+  virtual void setOutput(const QString& outputName) = 0;
+
   // A readable message for every code sendString can return.
   virtual QString errorString(quint32 code) const = 0;
 

@@ -3,6 +3,7 @@
 #include "audio_device_file.h"
 #include "engine_memory.h"
 #include "mpv_session.h"
+#include "sound_outputs.h"
 
 #include <QTimer>
 
@@ -70,6 +71,12 @@ MpvAudioDevice::~MpvAudioDevice() {
 
 QString MpvAudioDevice::errorString(quint32 code) const {
   return mciErrorText(code);
+}
+
+void MpvAudioDevice::setOutput(const QString& outputName) {
+  device_ = mpvAudioDevice(outputName);
+  // The engine moves a sound that plays to the new output itself.
+  if (session_) session_->setPropertyAsync("audio-device", device_);
 }
 
 quint32 MpvAudioDevice::sendString(const QString& command, QString* reply) {
@@ -206,6 +213,7 @@ MciError MpvAudioDevice::ensureSession() {
   // looked at from outside; the device still owns and ends it.
   auto session = std::make_unique<MpvSession>(engineOptions(), this);
   if (!session->isValid()) return MciError::DeviceFailed;
+  session->setPropertyAsync("audio-device", device_);
   session->observe("eof-reached", MPV_FORMAT_FLAG);
   session->observe("current-ao", MPV_FORMAT_STRING);
   connect(session.get(), &MpvSession::propertyChanged, this, &MpvAudioDevice::onProperty);

@@ -42,6 +42,7 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   quint32 sendString(const QString& command, QString* reply = nullptr) override;
   quint32 status(const QString& alias, qint64& positionMs, qint64& lengthMs) override;
   QString errorString(quint32 code) const override;
+  void setOutput(const QString& outputName) override;
 
   // Longest wait of the GUI thread for the engine within one command.
   static constexpr int kWaitMs = 30;
@@ -117,6 +118,8 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   MciError broken_ = MciError::None;
   QByteArray output_;          // the engine's last real audio output ("pulse", "null")
   bool noOutputSaid_ = false;  // NoOutput was reported for the open file
+  // The engine's audio device: the output chosen ("auto": the default).
+  QByteArray device_ = "auto";
   // The watch on the engine's answers.
   quint64 pingId_ = 0;
   bool pingOutstanding_ = false;

@@ -60,6 +60,9 @@ class FakeAudioDevice final : public AudioDevice {
 
   quint32 sendString(const QString& command, QString* reply = nullptr) override;
   QString errorString(quint32 code) const override { return mciErrorText(code); }
+  // Every output named by setOutput, in order.
+  QStringList outputs;
+  void setOutput(const QString& outputName) override { outputs.append(outputName); }
 
  private:
   quint32 run(const MciCommand& c, QString* reply);

@@ -53,6 +53,9 @@ class FakeMediaPlayer final : public MediaPlayer {
   QString durationString() const override;
   void setVolume(int percent) override;
   int volume() const override { return volume_; }
+  // Every output named by setAudioOutput, in order.
+  QStringList outputs;
+  void setAudioOutput(const QString& outputName) override { outputs.append(outputName); }
   QWidget* widget() override { return widget_; }
 
  private:

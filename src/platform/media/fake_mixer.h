@@ -3,6 +3,7 @@
 #include "mixer.h"
 
 #include <QList>
+#include <QStringList>
 
 namespace scenova::platform {
 
@@ -20,6 +21,7 @@ class FakeMixer final : public Mixer {
   bool opened = false;
   int openCalls = 0;
   QList<quint32> values;  // every value accepted by setValue, in order
+  QStringList outputs;    // every output named by setOutput, in order
 
   bool open() override {
     ++openCalls;
@@ -32,6 +34,7 @@ class FakeMixer final : public Mixer {
     values.append(value);
     return true;
   }
+  void setOutput(const QString& outputName) override { outputs.append(outputName); }
 };
 
 }  // namespace scenova::platform

@@ -52,6 +52,9 @@ class MediaPlayer : public QObject {
 
   virtual void setVolume(int percent) = 0;  // 0..100
   virtual int volume() const = 0;
+  // Sends the sound to an output of the sound server by its name (empty:
+  // the server's default output), at once for a file that plays.
+  virtual void setAudioOutput(const QString& outputName) = 0;
 
   // The widget that shows the video; placement and visibility go through it.
   // It belongs to the player (deleted with it) and takes the keyboard focus

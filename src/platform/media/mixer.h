@@ -1,12 +1,14 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 namespace scenova::platform {
 
-// The master output volume of the user's sound server.
+// The master volume of the user's sound server: of its default output, or
+// of the output the program's sound was sent to.
 class Mixer {
-public:
+ public:
   virtual ~Mixer() = default;
 
   // Connects to the sound server's default output. False when no sound
@@ -20,6 +22,11 @@ public:
   // Returns false on failure. Must return quickly (called every 10 ms
   // during a fade).
   virtual bool setValue(quint32 value) = 0;
+
+  // The output whose volume this is, by the server's name for it; empty
+  // for the server's default output. The last value set goes to it at once,
+  // so that the output and the knob agree.
+  virtual void setOutput(const QString& outputName) = 0;
 };
 
 }  // namespace scenova::platform

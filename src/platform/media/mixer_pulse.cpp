@@ -22,19 +22,19 @@ struct PulseMixer::Shared {
   std::optional<quint32> readResult;
   bool readDone = false;
   QElapsedTimer lastConnect;
+  QByteArray sink = "@DEFAULT_SINK@";  // the output whose volume this is
 };
 
 namespace {
 
-constexpr char kDefaultSink[] = "@DEFAULT_SINK@";
 constexpr int kReadTimeoutMs = 1000;
 
-bool sendVolume(pa_context* context, quint32 value) {
+bool sendVolume(pa_context* context, const QByteArray& sink, quint32 value) {
   pa_cvolume volume;
   // One channel: the server scales all channels and keeps their balance.
   pa_cvolume_set(&volume, 1, std::min<quint32>(value, PA_VOLUME_NORM));
   pa_operation* op =
-      pa_context_set_sink_volume_by_name(context, kDefaultSink, &volume, nullptr, nullptr);
+      pa_context_set_sink_volume_by_name(context, sink.constData(), &volume, nullptr, nullptr);
   if (!op) return false;
   pa_operation_unref(op);
   return true;
@@ -60,7 +60,7 @@ void onState(pa_context* context, void* data) {
   auto* s = static_cast<PulseMixer::Shared*>(data);
   const pa_context_state_t state = pa_context_get_state(context);
   if (state == PA_CONTEXT_READY && s->pending) {
-    sendVolume(context, *s->pending);
+    sendVolume(context, s->sink, *s->pending);
     s->pending.reset();
   } else if (!PA_CONTEXT_IS_GOOD(state)) {
     if (s->last && !s->pending) s->pending = s->last;
@@ -185,7 +185,7 @@ bool PulseMixer::setValue(quint32 value) {
   s->last = value;
   bool sent = false;
   if (isUp(s->context)) {
-    sent = sendVolume(s->context, value);
+    sent = sendVolume(s->context, s->sink, value);
   } else {
     s->pending = value;
     const bool failed = !s->context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(s->context));
@@ -194,6 +194,20 @@ bool PulseMixer::setValue(quint32 value) {
   }
   pa_threaded_mainloop_unlock(loop_);
   return sent;
+}
+
+void PulseMixer::setOutput(const QString& outputName) {
+  const QByteArray sink =
+      outputName.isEmpty() ? QByteArrayLiteral("@DEFAULT_SINK@") : outputName.toUtf8();
+  if (!loop_) {
+    shared_->sink = sink;
+    return;
+  }
+  pa_threaded_mainloop_lock(loop_);
+  Shared* s = shared_;
+  s->sink = sink;
+  if (s->last && isUp(s->context)) sendVolume(s->context, s->sink, *s->last);
+  pa_threaded_mainloop_unlock(loop_);
 }
 
 std::optional<quint32> PulseMixer::readValue() {
@@ -209,7 +223,8 @@ std::optional<quint32> PulseMixer::readValueLocked(int timeoutMs) {
   if (!isUp(s->context)) return std::nullopt;
   s->readResult.reset();
   s->readDone = false;
-  pa_operation* op = pa_context_get_sink_info_by_name(s->context, kDefaultSink, onSinkInfo, s);
+  pa_operation* op =
+      pa_context_get_sink_info_by_name(s->context, s->sink.constData(), onSinkInfo, s);
   if (!op) return std::nullopt;
   const bool done = waitUntil(
       s, [s] { return s->readDone; }, timeoutMs);

@@ -34,8 +34,9 @@ class PulseMixer final : public Mixer {
   // tried in the background every second, and the latest value set is
   // applied once it is up (a restarted server's output follows the knob).
   bool setValue(quint32 value) override;
+  void setOutput(const QString& outputName) override;
 
-  // The current volume of the default output (loudest channel), asked of
+  // The current volume of the output (loudest channel), asked of
   // the server; empty when it cannot be read in time.
   std::optional<quint32> readValue();
 

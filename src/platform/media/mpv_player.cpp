@@ -16,6 +16,7 @@
 #include "midi_render.h"
 #include "mpv_session.h"
 #include "native_video_view.h"
+#include "sound_outputs.h"
 #include "video_widget.h"
 
 #include <mpv/client.h>
@@ -363,6 +364,10 @@ QString MpvMediaPlayer::durationString() const {
 void MpvMediaPlayer::setVolume(int percent) {
   volume_ = std::clamp(percent, 0, 100);
   if (session_->isValid()) session_->setPropertyAsync("volume", QByteArray::number(volume_));
+}
+
+void MpvMediaPlayer::setAudioOutput(const QString& outputName) {
+  if (session_->isValid()) session_->setPropertyAsync("audio-device", mpvAudioDevice(outputName));
 }
 
 qint64 MpvMediaPlayer::droppedFrames() const {

@@ -68,6 +68,7 @@ class MpvMediaPlayer final : public MediaPlayer {
 
   void setVolume(int percent) override;
   int volume() const override { return volume_; }
+  void setAudioOutput(const QString& outputName) override;
 
   QWidget* widget() override { return view_; }
 

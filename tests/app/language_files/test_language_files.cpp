@@ -33,15 +33,16 @@ const QList<int>& usedIndexes() {
     for (int i = 223; i <= 231; ++i) list << i;  // the audio device's errors
     list << 270;  // a saved language file that cannot be used at start-up
     for (int i = 262; i <= 265; ++i) list << i;  // cue groups: Wait alone, bad waits, Stop all
+    for (int i = 248; i <= 254; ++i) list << i;  // Options, Audio output
     return list;
   }();
   return used;
 }
 
 // Menu captions: one "&" at most, and it must mark a letter.
-const QSet<int> kMenuCaptions{2,  3,  13,  15,  16,  17,  18,  19,  21,  42, 43, 44,
-                              45, 46, 47,  48,  49,  50,  51,  56,  59,  71, 72, 74,
-                              81, 82, 119, 128, 129, 131, 132, 147, 149, 261};
+const QSet<int> kMenuCaptions{2,  3,  13,  15,  16,  17,  18,  19,  21,  42,  43, 44,
+                              45, 46, 47,  48,  49,  50,  51,  56,  59,  71,  72, 74,
+                              81, 82, 119, 128, 129, 131, 132, 147, 149, 248, 261};
 
 constexpr int kMinLines = 150;
 

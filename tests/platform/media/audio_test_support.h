@@ -145,8 +145,11 @@ class SinkRecorder {
   // server: a PulseAudio server address; empty for the one in PULSE_SERVER.
   // latencyMs: how often the monitor delivers (and so how finely arrival
   // times are known); it also sets how often the null sink renders.
-  bool start(const QString& server = {}, int latencyMs = 5) {
+  // source: the monitor recorded (another sink's, for tests of outputs).
+  bool start(const QString& server = {}, int latencyMs = 5,
+             const QString& source = QStringLiteral("test_sink.monitor")) {
     server_ = server;
+    source_ = source;
     latencyMs_ = latencyMs;
     running_ = true;
     thread_ = std::thread([this] { run(); });
@@ -215,7 +218,7 @@ class SinkRecorder {
     if (!server_.isEmpty()) serverArg << QStringLiteral("--server=") + server_;
     parec.start(
         QStringLiteral("parec"),
-        serverArg + QStringList{QStringLiteral("-d"), QStringLiteral("test_sink.monitor"),
+        serverArg + QStringList{QStringLiteral("-d"), source_,
                                 QStringLiteral("--latency-msec=%1").arg(latencyMs_),
                                 QStringLiteral("--format=s16le"), QStringLiteral("--rate=48000"),
                                 QStringLiteral("--channels=1"), QStringLiteral("--raw")});
@@ -244,6 +247,7 @@ class SinkRecorder {
   }
 
   QString server_;
+  QString source_;
   int latencyMs_ = 5;
   mutable std::mutex mutex_;
   std::vector<qint16> samples_;
