@@ -5,12 +5,14 @@
 
 #include "app/form1.h"
 #include "platform/fakes.h"
+#include "platform/printer_query.h"
 #include "platform/rtb/rtb.h"
 #include "support/program_folder.h"
 #include "tools/about_box.h"
 #include "tools/print_job.h"
 
 #include <QApplication>
+#include <QTest>
 
 #include <memory>
 
@@ -38,8 +40,16 @@ struct Window {
   tools::PrintJob* printJob() const {
     return form->findChild<tools::PrintJob*>(QStringLiteral("printJob"));
   }
-  // Printing runs on a worker: waits for the running job to end.
-  bool printed() const { return printJob() && printJob()->wait(60000); }
+  platform::PrinterQuery* printerQuery() const {
+    return form->findChild<platform::PrinterQuery*>(QStringLiteral("printerQuery"));
+  }
+  // The print system is asked and the printing runs on workers: waits for
+  // the answer (and the dialog) and then for the running job to end.
+  bool printed() const {
+    return printerQuery() &&
+           QTest::qWaitFor([this] { return !printerQuery()->pending(); }, 10000) && printJob() &&
+           printJob()->wait(60000);
+  }
   static tools::FrmInfo* about() {
     for (QWidget* top : QApplication::topLevelWidgets())
       if (auto* box = qobject_cast<tools::FrmInfo*>(top); box && box->isVisible()) return box;
