@@ -8,12 +8,14 @@
 #include "script/cue_engine.h"
 #include "settings_panels.h"
 #include "toolbar_commands.h"
+#include "ui/keyboard_buttons.h"
 #include "wiring.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QEvent>
 #include <QShortcut>
+#include <QWidget>
 
 namespace scenova::app {
 
@@ -57,7 +59,15 @@ void wireMenus(Form1& form, DocumentCommands& d) {
   });
   on(ui.mnuTaglia, rtb, [rtb] { rtb->cut(); });
   on(ui.mnuCopia, rtb, [rtb] { rtb->copy(); });
-  on(ui.mnuIncolla, rtb, [rtb] { rtb->paste(); });
+  on(ui.mnuIncolla, rtb, [rtb] { rtb->Paste(); });
+  QObject::connect(
+      rtb, &platform::RTB::PasteRefused, &d, [&form](platform::ClipboardReader::Refusal why) {
+        using R = platform::ClipboardReader::Refusal;
+        form.ShowNotice(
+            why == R::NoAnswer
+                ? form.lang[232]
+                : form.lang[233].arg(platform::ClipboardReader::kLargestPaste / (1024 * 1024)));
+      });
   on(ui.mnuAddCommand, &d, [&form] { addCommandDialog(form); });
   on(ui.mnuAddImg, &d, [&form] { addPictureCommand(form); });
   on(ui.mnuSelezionaTutto, rtb, [rtb] {

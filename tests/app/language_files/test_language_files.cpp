@@ -31,7 +31,8 @@ const QList<int>& usedIndexes() {
     list << 220;         // no sound output
     list << 221 << 222;  // media and pictures that cannot be shown
     for (int i = 223; i <= 231; ++i) list << i;  // the audio device's errors
-    list << 270;  // a saved language file that cannot be used at start-up
+    list << 232 << 233;  // a paste that takes nothing (owner silent, too large)
+    list << 270;         // a saved language file that cannot be used at start-up
     return list;
   }();
   return used;
