@@ -110,6 +110,18 @@ void wireToolbar(Form1& form, ToolbarCommands& t) {
   }
   auto* leave = new LeaveToolbar(t);
   ui.central->installEventFilter(leave);
+  // The keyboard reaches the toolbar too: F10 focuses its first button, Tab
+  // and the arrows go along it and on to the font boxes, Space or Enter
+  // presses a button, Escape goes back to the script. The hover frame
+  // marks the focused button.
+  auto* keys = new ui::KeyboardButtons({ui.Label2.begin(), ui.Label2.end()}, form.editor(), &t);
+  QObject::connect(keys, &ui::KeyboardButtons::focused, &t,
+                   [&t](int index) { t.Label2_MouseMove(index); });
+  QWidget::setTabOrder(ui.Label2.back(), ui.Combo1);
+  QWidget::setTabOrder(ui.Combo1, ui.Combo2);
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), &form);
+  f10->setContext(Qt::WindowShortcut);
+  QObject::connect(f10, &QShortcut::activated, keys, [keys] { keys->focusFirst(); });
   ui.central->setMouseTracking(true);
   // The window's background handler (the pointer on the background or on
   // the editor's frame) clears the toolbar's hover frame first.
