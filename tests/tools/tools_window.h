@@ -12,6 +12,7 @@
 #include "tools/print_job.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <memory>
@@ -49,6 +50,16 @@ struct Window {
     return printerQuery() &&
            QTest::qWaitFor([this] { return !printerQuery()->pending(); }, 10000) && printJob() &&
            printJob()->wait(60000);
+  }
+  // Waits for the print dialog's nth showing, handing out events one
+  // wake-up at a time, so that a job started from it is still running
+  // when this returns.
+  bool printDialogShown(int n) {
+    QElapsedTimer t;
+    t.start();
+    while (dialogs.printCalls < n && t.elapsed() < 10000)
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return dialogs.printCalls >= n;
   }
   static tools::FrmInfo* about() {
     for (QWidget* top : QApplication::topLevelWidgets())
