@@ -32,6 +32,7 @@ const QList<int>& usedIndexes() {
     list << 221 << 222;  // media and pictures that cannot be shown
     for (int i = 223; i <= 231; ++i) list << i;  // the audio device's errors
     list << 232 << 233;  // a paste that takes nothing (owner silent, too large)
+    list << 234 << 235;  // how far a long open or save has come
     list << 270;         // a saved language file that cannot be used at start-up
     return list;
   }();
