@@ -13,7 +13,8 @@ KeyboardButtons::KeyboardButtons(std::vector<Control*> buttons, QWidget* back, Q
     : QObject(parent), buttons_(std::move(buttons)), back_(back) {
   Control* previous = nullptr;
   for (Control* b : buttons_) {
-    b->setFocusPolicy(Qt::TabFocus);
+    // Focusable only while the keyboard is in the row (see arm()).
+    b->setFocusPolicy(Qt::NoFocus);
     b->installEventFilter(this);
     if (previous) QWidget::setTabOrder(previous, b);
     previous = b;
@@ -68,15 +69,31 @@ void KeyboardButtons::press(int index) {
     b->setFocus(Qt::OtherFocusReason);
 }
 
+// While the keyboard is in the row, Tab goes from button to button; out of
+// it the buttons take no focus, so that the window's first focus and its
+// Tab order stay as they were.
+void KeyboardButtons::arm(bool on) {
+  for (Control* b : buttons_) b->setFocusPolicy(on ? Qt::TabFocus : Qt::NoFocus);
+}
+
 bool KeyboardButtons::focusFirst() {
-  return focusFrom(0, +1);
+  arm(true);
+  if (focusFrom(0, +1)) return true;
+  arm(false);
+  return false;
 }
 
 bool KeyboardButtons::eventFilter(QObject* watched, QEvent* event) {
   const int index = indexOf(watched);
   if (index < 0) return false;
   if (event->type() == QEvent::FocusIn) {
+    arm(true);
     Q_EMIT focused(index);
+    return false;
+  }
+  if (event->type() == QEvent::FocusOut) {
+    // The new focus is already set when the old one hears of it.
+    if (indexOf(QApplication::focusWidget()) < 0) arm(false);
     return false;
   }
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;

@@ -1,10 +1,10 @@
 #pragma once
 
 // Picture buttons (labels that act on a click) that the keyboard reaches and
-// presses as well: each takes the focus by Tab, Space or Enter presses the
-// focused one, Left and Right (Home, End) go along the row, and Escape hands
-// the focus back. What a button does, its accessible name and its tooltip
-// are its owner's.
+// presses as well: focusFirst() (a shortcut's work) takes the keyboard into
+// the row, Tab and Shift+Tab, Left and Right (Home, End) go along it, Space
+// or Enter presses the focused button, and Escape hands the focus back. What a button does, its
+// accessible name and its tooltip are its owner's.
 
 #include <QObject>
 #include <QPointer>
@@ -38,6 +38,7 @@ class KeyboardButtons : public QObject {
   int indexOf(const QObject* o) const;
   bool focusFrom(int index, int step);
   void press(int index);
+  void arm(bool on);
 
   std::vector<Control*> buttons_;
   QPointer<QWidget> back_;
