@@ -117,6 +117,7 @@ void wireToolbar(Form1& form, ToolbarCommands& t) {
   auto* keys = new ui::KeyboardButtons({ui.Label2.begin(), ui.Label2.end()}, form.editor(), &t);
   QObject::connect(keys, &ui::KeyboardButtons::focused, &t,
                    [&t](int index) { t.Label2_MouseMove(index); });
+  QObject::connect(keys, &ui::KeyboardButtons::left, &t, [&t] { t.ClearToolbarHover(); });
   QWidget::setTabOrder(ui.Label2.back(), ui.Combo1);
   QWidget::setTabOrder(ui.Combo1, ui.Combo2);
   auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), &form);

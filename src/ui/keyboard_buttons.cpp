@@ -93,7 +93,10 @@ bool KeyboardButtons::eventFilter(QObject* watched, QEvent* event) {
   }
   if (event->type() == QEvent::FocusOut) {
     // The new focus is already set when the old one hears of it.
-    if (indexOf(QApplication::focusWidget()) < 0) arm(false);
+    if (indexOf(QApplication::focusWidget()) < 0) {
+      arm(false);
+      Q_EMIT left();
+    }
     return false;
   }
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;

@@ -30,6 +30,8 @@ class KeyboardButtons : public QObject {
  Q_SIGNALS:
   // A button of the row took the focus (its index in the row).
   void focused(int index);
+  // The focus left the row.
+  void left();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

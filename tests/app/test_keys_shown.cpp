@@ -147,8 +147,12 @@ class TestKeysShown : public QObject {
     // window stays.
     key(Qt::Key_F10);
     QTRY_VERIFY(focused(0));
+    // The hover frame marks the focused button, and goes with the focus.
+    QTRY_VERIFY(f.form->ui.Shape5->isVisible());
+    QCOMPARE(f.form->ui.Shape5->geometry().center(), buttons[0]->geometry().center());
     key(Qt::Key_Escape);
     QTRY_VERIFY(rtb.hasFocus());
+    QTRY_VERIFY(!f.form->ui.Shape5->isVisible());
     QVERIFY(f.form->isVisible());
     QCOMPARE(rtb.SelText(), QStringLiteral("To be"));
   }
