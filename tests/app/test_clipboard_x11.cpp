@@ -145,6 +145,26 @@ class TestClipboardX11 : public QObject {
     QTest::qWait(100);
   }
 
+  // What the window copied itself comes back through the X server with its
+  // formatting, while the window serves it.
+  void copyAndPasteWithinTheWindow() {
+    test::FormFixture f;
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    platform::RTB& rtb = f.rtb();
+    rtb.SetText(QStringLiteral("quiet LOUD"));
+    rtb.Select(6, 4);
+    rtb.SetSelBold(true);
+    f.form->ui.mnuCopia->trigger();
+    rtb.SetSelStart(0);  // before plain text: the bold comes from the copy
+    f.form->ui.mnuIncolla->trigger();
+    QTRY_COMPARE(rtb.Text(), QStringLiteral("LOUDquiet LOUD"));
+    rtb.Select(0, 4);
+    QCOMPARE(rtb.SelBold(), std::optional<bool>(true));
+    rtb.Select(4, 5);
+    QCOMPARE(rtb.SelBold(), std::optional<bool>(false));
+  }
+
   void anOwnerThatNeverAnswersLeavesTheWindowFree() {
     test::FormFixture f;
     f.form->show();
