@@ -12,8 +12,11 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <memory>
 
 namespace scenova::app {
 
@@ -92,7 +95,8 @@ bool DocumentCommands::openScript(const QString& path) {
     const Busy busy(busy_);
     platform::RTB& rtb = *form_.editor();
     platform::InputHold hold(rtb);
-    loaded = platform::readScriptFileInBackground(path, rtb.document()->defaultFont(), &error);
+    loaded = platform::readScriptFileInBackground(path, rtb.document()->defaultFont(), &error,
+                                                  progressNotice(234));
     if (loaded) hold.drop();
   }
   if (!loaded) {
@@ -150,6 +154,16 @@ void DocumentCommands::openExample() {
   openScript(form_.programFolder() + QStringLiteral("/Examples/Example.snv"));
 }
 
+// Opens and saves of long scripts say how far they have come, once they
+// have taken a second.
+std::function<void(int)> DocumentCommands::progressNotice(int textIndex) {
+  auto since = std::make_shared<QElapsedTimer>();
+  since->start();
+  return [this, textIndex, since](int percent) {
+    if (since->elapsed() >= kQuietProgressMs) form_.ShowNotice(form_.lang[textIndex].arg(percent));
+  };
+}
+
 bool DocumentCommands::writeTo(const QString& path, bool* changedMeanwhile) {
   QString error;
   bool written = false;
@@ -159,7 +173,7 @@ bool DocumentCommands::writeTo(const QString& path, bool* changedMeanwhile) {
     const Busy busy(busy_);
     platform::InputHold hold(*form_.editor());
     written = platform::writeScriptFileInBackground(path, *form_.editor()->document(), &error,
-                                                    changedMeanwhile);
+                                                    changedMeanwhile, progressNotice(235));
   }
   if (written) {
     stamp_ = stampOf(path);

@@ -12,6 +12,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 namespace scenova::app {
 
 class Form1;
@@ -72,6 +74,10 @@ class DocumentCommands : public QObject {
   bool askSaveQuestion();
   // Writes the editor to path; false, after saying why, when it failed.
   bool writeTo(const QString& path, bool* changedMeanwhile);
+  // A progress display for a long open or save: the notice of that text
+  // (its %1 the percentage) once the work has taken kQuietProgressMs.
+  std::function<void(int)> progressNotice(int textIndex);
+  static constexpr int kQuietProgressMs = 1000;
 
   // What a file was like when it was read or last written here.
   struct FileStamp {

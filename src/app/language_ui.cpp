@@ -72,8 +72,12 @@ QString CambiaLingua2(MainControls& ui, const LanguageTable& L) {
 
   // Toolbar tooltips: 0 -> 98, 1 -> 52, 2 -> 55, 3..14 -> 96 + index,
   // 15 -> 3, 16 -> 147.
+  // The same text names the button for screen readers.
   auto tip = [&](int button, int text) {
-    if (Control* b = ui.Label2[static_cast<size_t>(button)]) b->setToolTip(L.tooltip(text));
+    if (Control* b = ui.Label2[static_cast<size_t>(button)]) {
+      b->setToolTip(L.tooltip(text));
+      b->setAccessibleName(L[text].trimmed());
+    }
   };
   tip(0, 98);
   tip(1, 52);
@@ -88,8 +92,14 @@ QString CambiaLingua2(MainControls& ui, const LanguageTable& L) {
   caption(ui.lblWMP1, L[142]);
   caption(ui.Label8, L[143]);
   caption(ui.Label5, L[146]);
-  if (ui.Combo1) ui.Combo1->setToolTip(L.tooltip(111));
-  if (ui.Combo2) ui.Combo2->setToolTip(L.tooltip(112));
+  if (ui.Combo1) {
+    ui.Combo1->setToolTip(L.tooltip(111));
+    ui.Combo1->setAccessibleName(L[111].trimmed());
+  }
+  if (ui.Combo2) {
+    ui.Combo2->setToolTip(L.tooltip(112));
+    ui.Combo2->setAccessibleName(L[112].trimmed());
+  }
   for (int i = 0; i < 6; ++i)
     if (Control* b = ui.fadeButtons[static_cast<size_t>(i)]) b->setToolTip(L.tooltip(113 + i));
   caption(ui.Label3[0], L[90]);

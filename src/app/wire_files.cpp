@@ -8,12 +8,14 @@
 #include "script/cue_engine.h"
 #include "settings_panels.h"
 #include "toolbar_commands.h"
+#include "ui/keyboard_buttons.h"
 #include "wiring.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QEvent>
 #include <QShortcut>
+#include <QWidget>
 
 namespace scenova::app {
 
@@ -57,7 +59,15 @@ void wireMenus(Form1& form, DocumentCommands& d) {
   });
   on(ui.mnuTaglia, rtb, [rtb] { rtb->cut(); });
   on(ui.mnuCopia, rtb, [rtb] { rtb->copy(); });
-  on(ui.mnuIncolla, rtb, [rtb] { rtb->paste(); });
+  on(ui.mnuIncolla, rtb, [rtb] { rtb->Paste(); });
+  QObject::connect(
+      rtb, &platform::RTB::PasteRefused, &d, [&form](platform::ClipboardReader::Refusal why) {
+        using R = platform::ClipboardReader::Refusal;
+        form.ShowNotice(
+            why == R::NoAnswer
+                ? form.lang[232]
+                : form.lang[233].arg(platform::ClipboardReader::kLargestPaste / (1024 * 1024)));
+      });
   on(ui.mnuAddCommand, &d, [&form] { addCommandDialog(form); });
   on(ui.mnuAddImg, &d, [&form] { addPictureCommand(form); });
   on(ui.mnuSelezionaTutto, rtb, [rtb] {
@@ -100,6 +110,19 @@ void wireToolbar(Form1& form, ToolbarCommands& t) {
   }
   auto* leave = new LeaveToolbar(t);
   ui.central->installEventFilter(leave);
+  // The keyboard reaches the toolbar too: F10 focuses its first button, Tab
+  // and the arrows go along it and on to the font boxes, Space or Enter
+  // presses a button, Escape goes back to the script. The hover frame
+  // marks the focused button.
+  auto* keys = new ui::KeyboardButtons({ui.Label2.begin(), ui.Label2.end()}, form.editor(), &t);
+  QObject::connect(keys, &ui::KeyboardButtons::focused, &t,
+                   [&t](int index) { t.Label2_MouseMove(index); });
+  QObject::connect(keys, &ui::KeyboardButtons::left, &t, [&t] { t.ClearToolbarHover(); });
+  QWidget::setTabOrder(ui.Label2.back(), ui.Combo1);
+  QWidget::setTabOrder(ui.Combo1, ui.Combo2);
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), &form);
+  f10->setContext(Qt::WindowShortcut);
+  QObject::connect(f10, &QShortcut::activated, keys, [keys] { keys->focusFirst(); });
   ui.central->setMouseTracking(true);
   // The window's background handler (the pointer on the background or on
   // the editor's frame) clears the toolbar's hover frame first.

@@ -3,6 +3,7 @@
 #include "entry_points.h"
 #include "form1.h"
 #include "platform/dialogs.h"
+#include "platform/printer_query.h"
 #include "platform/rtb/rtb.h"
 #include "tools/about_box.h"
 #include "tools/help_links.h"
@@ -30,8 +31,13 @@ class FinishTools final : public QObject {
         form_(form),
         links_(form.lang, *form.services().system, form.programFolder(),
                [&form](const QString& text) { form.ShowNotice(text); }),
-        job_(new tools::PrintJob(this)) {
+        job_(new tools::PrintJob(this)),
+        query_(new platform::PrinterQuery(this)) {
     job_->setObjectName(QStringLiteral("printJob"));
+    query_->setObjectName(QStringLiteral("printerQuery"));
+    connect(query_, &platform::PrinterQuery::answered, this, &FinishTools::choosePrinter);
+    connect(query_, &platform::PrinterQuery::unanswered, this,
+            [this] { form_.ShowNotice(form_.lang[176]); });
     connect(job_, &tools::PrintJob::progress, this, [this](int page, int pages) {
       // Long scripts say how far the printing is.
       if (pages >= 5) form_.ShowNotice(form_.lang[172].arg(page).arg(pages));
@@ -52,15 +58,16 @@ class FinishTools final : public QObject {
       return;
     }
     // The printer and the dialog ask the print system on this thread: only
-    // once it has answered in time, so that a stalled print server cannot
-    // freeze the window.
-    const std::optional<QStringList> names = tools::installedPrintersWithin(kPrintSystemWaitMs);
-    if (!names) {
-      form_.ShowNotice(form_.lang[176]);
-      return;
-    }
+    // once it has answered in time, asked on a thread of its own, so that a
+    // stalled print server cannot freeze the window. A print already asked
+    // for is not asked again.
+    if (query_->pending()) return;
+    if (!query_->ask(kPrintSystemWaitMs)) form_.ShowNotice(form_.lang[176]);
+  }
+
+  void choosePrinter(const QStringList& names) {
     if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    tools::PrintDialog chooser(*form_.services().dialogs, *printer_, [&names] { return *names; });
+    tools::PrintDialog chooser(*form_.services().dialogs, *printer_, [&names] { return names; });
     if (!chooser.ChoosePrinter(&form_, printer_->printerName(), 64)) return;
     job_->start(*form_.editor(), *printer_);
   }
@@ -94,6 +101,7 @@ class FinishTools final : public QObject {
   // Made at the first print (making one asks the print system).
   std::unique_ptr<QPrinter> printer_;
   tools::PrintJob* job_;
+  platform::PrinterQuery* query_;
   QPointer<tools::FrmInfo> info_;
 };
 

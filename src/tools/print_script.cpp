@@ -12,11 +12,7 @@
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 namespace scenova::tools {
 
@@ -58,25 +54,6 @@ QStringList installedPrinters() {
   return QPrinterInfo::availablePrinterNames();
 }
 
-std::optional<QStringList> installedPrintersWithin(int ms) {
-  struct Answer {
-    std::mutex lock;
-    std::condition_variable ready;
-    std::optional<QStringList> names;
-  };
-  auto answer = std::make_shared<Answer>();
-  std::thread([answer] {
-    QStringList names = installedPrinters();
-    const std::lock_guard<std::mutex> hold(answer->lock);
-    answer->names = std::move(names);
-    answer->ready.notify_all();
-  }).detach();
-  std::unique_lock<std::mutex> hold(answer->lock);
-  answer->ready.wait_for(hold, std::chrono::milliseconds(ms),
-                         [&] { return answer->names.has_value(); });
-  return answer->names;
-}
-
 std::unique_ptr<QTextDocument> printableCopy(const QTextEdit& editor) {
   const QTextCursor selection = editor.textCursor();
   if (!selection.hasSelection()) return std::unique_ptr<QTextDocument>(editor.document()->clone());
@@ -107,20 +84,32 @@ bool fail(const QPrinter& printer, QString* error) {
 
 }  // namespace
 
+QList<int> pagesToPrint(const QPrinter& printer, int pageCount) {
+  QList<int> pages;
+  const QPageRanges ranges =
+      printer.printRange() == QPrinter::PageRange ? printer.pageRanges() : QPageRanges();
+  for (int page = 1; page <= pageCount; ++page)
+    if (ranges.isEmpty() || ranges.contains(page)) pages.append(page);
+  return pages;
+}
+
 bool printDocument(QTextDocument& doc, QPrinter& printer,
                    const std::function<void(int, int)>& progress, QString* error) {
   if (error) error->clear();
   if (printerGone(printer)) return fail(printer, error);
-  QPainter painter;
-  if (!painter.begin(&printer)) return fail(printer, error);
   // Laid out for the printer's resolution and page: lines that do not fit
   // on a page move whole to the next one.
   const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
   doc.documentLayout()->setPaintDevice(&printer);
   doc.setPageSize(page.size());
-  const int pages = doc.pageCount();
-  for (int i = 0; i < pages; ++i) {
-    if (i > 0 && !printer.newPage()) break;
+  // A range beyond the last page prints nothing, not an empty sheet.
+  const QList<int> pages = pagesToPrint(printer, doc.pageCount());
+  if (pages.isEmpty()) return fail(printer, error);
+  QPainter painter;
+  if (!painter.begin(&printer)) return fail(printer, error);
+  for (qsizetype n = 0; n < pages.size(); ++n) {
+    if (n > 0 && !printer.newPage()) break;
+    const int i = pages[n] - 1;
     painter.save();
     const QRectF clip(0, i * page.height(), page.width(), page.height());
     painter.translate(0, -clip.top());
@@ -130,7 +119,7 @@ bool printDocument(QTextDocument& doc, QPrinter& printer,
     context.palette.setColor(QPalette::Text, Qt::black);
     doc.documentLayout()->draw(&painter, context);
     painter.restore();
-    if (progress) progress(i + 1, pages);
+    if (progress) progress(int(n + 1), int(pages.size()));
   }
   if (!painter.end()) return fail(printer, error);
   if (printerGone(printer)) return fail(printer, error);

@@ -8,9 +8,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <QList>
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QPrinter;
 class QTextDocument;
@@ -49,22 +49,23 @@ class PrintDialog {
 // Names of the printers the system offers (through CUPS).
 QStringList installedPrinters();
 
-// The same, asked on a thread of its own and waited for at most ms
-// milliseconds: nothing when the print system did not answer in time (a
-// stalled print server holds its callers for a minute or more). The
-// question is left to finish or fail on its own.
-std::optional<QStringList> installedPrintersWithin(int ms);
-
 // A copy of what a print of the editor prints: its selection with its
 // formatting, or the whole script when nothing is selected. Edits made to
 // the editor afterwards do not reach the copy.
 std::unique_ptr<QTextDocument> printableCopy(const QTextEdit& editor);
 
-// Lays the document out for the printer's page and prints it page by page;
-// lines are never cut at a page break. progress runs after each page (page,
+// The pages (from 1) of a document of pageCount pages that a print on the
+// printer prints: those of the page range chosen in the print dialog, or
+// all of them.
+QList<int> pagesToPrint(const QPrinter& printer, int pageCount);
+
+// Lays the document out for the printer's page and prints it page by page,
+// only the pages of a chosen page range; lines are never cut at a page
+// break. progress runs after each page (page,
 // pages). False, with the printer's name in *error, when the printer cannot
-// be opened or is no longer installed before or after the job. Needs no
-// widget: it may run on a worker thread while nothing else uses the printer.
+// be opened, when the page range holds no page of the document or is no longer installed before or
+// after the job. Needs no widget: it may run on a worker thread while nothing else uses the
+// printer.
 bool printDocument(QTextDocument& doc, QPrinter& printer,
                    const std::function<void(int, int)>& progress = {}, QString* error = nullptr);
 

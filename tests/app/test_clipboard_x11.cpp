@@ -1,6 +1,7 @@
 // The clipboard as other programs on the desktop see it: under the test X
 // server, xclip reads the RTF the editor copied and offers RTF that the
-// editor pastes with its formatting.
+// editor pastes with its formatting. A program that holds the clipboard and
+// never answers, and a paste far too large, leave the window answering.
 
 #include "support/form_fixture.h"
 
@@ -11,6 +12,13 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
 #include <cstdio>
 
 using namespace scenova;
@@ -27,6 +35,60 @@ QByteArray xclip(const QStringList& args, const QByteArray& input = {}) {
   }
   for (int i = 0; i < 500 && p.state() != QProcess::NotRunning; ++i) QTest::qWait(10);
   return p.readAllStandardOutput();
+}
+
+// Starts xclip serving data on the clipboard (it goes on in the background
+// until another program takes the clipboard).
+void offer(const QByteArray& data, const QString& type = QStringLiteral("UTF8_STRING")) {
+  QProcess p;
+  p.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                    QStringLiteral("-t"), type, QStringLiteral("-i")});
+  p.write(data);
+  p.closeWriteChannel();
+  // xclip forks once it has read its input and holds the clipboard.
+  QVERIFY(p.waitForFinished(30000));
+}
+
+// A program that takes the clipboard and the primary selection and then
+// never reads its connection again.
+struct SilentOwner {
+  Display* display = XOpenDisplay(nullptr);
+  Window window = 0;
+  SilentOwner() {
+    if (!display) return;
+    window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(display, XInternAtom(display, "CLIPBOARD", False), window, CurrentTime);
+    XSetSelectionOwner(display, XA_PRIMARY, window, CurrentTime);
+    XSync(display, False);
+  }
+  ~SilentOwner() {
+    if (display) XCloseDisplay(display);
+  }
+  bool owns() const {
+    return display &&
+           XGetSelectionOwner(display, XInternAtom(display, "CLIPBOARD", False)) == window &&
+           XGetSelectionOwner(display, XA_PRIMARY) == window;
+  }
+};
+
+// How long the window takes to handle an event posted to it: a frozen
+// window takes as long as it is frozen.
+qint64 roundTrip() {
+  QElapsedTimer t;
+  t.start();
+  bool handled = false;
+  QTimer::singleShot(0, qApp, [&handled] { handled = true; });
+  while (!handled) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  return t.elapsed();
+}
+
+// The slowest answer of the window while the paste is pending.
+qint64 slowestWhilePasting(platform::RTB& rtb) {
+  qint64 slowest = 0;
+  QElapsedTimer t;
+  t.start();
+  while (rtb.pastePending() && t.elapsed() < 30000) slowest = std::max(slowest, roundTrip());
+  return slowest;
 }
 
 }  // namespace
@@ -74,11 +136,97 @@ class TestClipboardX11 : public QObject {
     QTest::qWait(200);
     f.form->ui.mnuIncolla->trigger();
     platform::RTB& rtb = f.rtb();
-    QCOMPARE(rtb.Text(), QStringLiteral("green bold"));
+    QTRY_COMPARE(rtb.Text(), QStringLiteral("green bold"));
     rtb.Select(0, 5);
     QCOMPARE(rtb.SelBold(), std::optional<bool>(true));
     QCOMPARE(rtb.SelColor().value_or(QColor()).rgb(), QColor(0, 128, 0).rgb());
     // Taking the clipboard back ends xclip.
+    QGuiApplication::clipboard()->setText(QStringLiteral("done"));
+    QTest::qWait(100);
+  }
+
+  // What the window copied itself comes back through the X server with its
+  // formatting, while the window serves it.
+  void copyAndPasteWithinTheWindow() {
+    test::FormFixture f;
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    platform::RTB& rtb = f.rtb();
+    rtb.SetText(QStringLiteral("quiet LOUD"));
+    rtb.Select(6, 4);
+    rtb.SetSelBold(true);
+    f.form->ui.mnuCopia->trigger();
+    rtb.SetSelStart(0);  // before plain text: the bold comes from the copy
+    f.form->ui.mnuIncolla->trigger();
+    QTRY_COMPARE(rtb.Text(), QStringLiteral("LOUDquiet LOUD"));
+    rtb.Select(0, 4);
+    QCOMPARE(rtb.SelBold(), std::optional<bool>(true));
+    rtb.Select(4, 5);
+    QCOMPARE(rtb.SelBold(), std::optional<bool>(false));
+  }
+
+  void anOwnerThatNeverAnswersLeavesTheWindowFree() {
+    test::FormFixture f;
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    platform::RTB& rtb = f.rtb();
+    rtb.SetText(QStringLiteral("ACT ONE"));
+    SilentOwner silent;
+    QVERIFY(silent.owns());
+    // Paste from the menu, Ctrl+V and the middle button: each comes back at
+    // once, the window answers while the owner is waited for, and then a
+    // notice says that nothing was pasted.
+    const auto pasteBy = [&](const std::function<void()>& paste) {
+      f.form->ui.Label11->setCaption(QString());
+      QElapsedTimer pressed;
+      pressed.start();
+      paste();
+      QVERIFY2(pressed.elapsed() < 100, QByteArray::number(pressed.elapsed()).constData());
+      QVERIFY(rtb.pastePending());
+      const qint64 slowest = slowestWhilePasting(rtb);
+      QVERIFY2(slowest < 100, QByteArray::number(slowest).constData());
+      QVERIFY2(pressed.elapsed() < 3000, QByteArray::number(pressed.elapsed()).constData());
+      QCOMPARE(f.form->ui.Label11->caption(), f.text(232));
+      QCOMPARE(rtb.Text(), QStringLiteral("ACT ONE"));
+    };
+    pasteBy([&] { f.form->ui.mnuIncolla->trigger(); });
+    if (QTest::currentTestFailed()) return;
+    pasteBy([&] {
+      rtb.setFocus();
+      QTest::keyClick(&rtb, Qt::Key_Insert, Qt::ShiftModifier);
+    });
+    if (QTest::currentTestFailed()) return;
+    pasteBy([&] { QTest::mouseClick(rtb.viewport(), Qt::MiddleButton, {}, QPoint(5, 5)); });
+  }
+
+  void pastesAreTakenUpToTheLimit() {
+    test::FormFixture f;
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    platform::RTB& rtb = f.rtb();
+    // Two megabytes come in pieces (the owner sends them incrementally).
+    QByteArray line = "HAMLET: To be or not to be. [[Vol 60]]\n";
+    QByteArray mega;
+    while (mega.size() < 2 * 1024 * 1024) mega += line;
+    offer(mega);
+    f.form->ui.mnuIncolla->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(rtb.TextLength() > 2000000, 20000);
+    QVERIFY(rtb.Text().startsWith(QStringLiteral("HAMLET: To be")));
+    QCOMPARE(rtb.TextLength(), mega.size() + mega.count('\n'));  // each break is CR LF
+    // 50 MB is refused at once, with a notice, and the script stays.
+    rtb.SetText(QStringLiteral("ACT ONE"));
+    QByteArray fifty = mega.repeated(25);
+    offer(fifty);
+    fifty.clear();
+    QElapsedTimer pressed;
+    pressed.start();
+    f.form->ui.mnuIncolla->trigger();
+    QVERIFY(pressed.elapsed() < 100);
+    const qint64 slowest = slowestWhilePasting(rtb);
+    QVERIFY2(slowest < 100, QByteArray::number(slowest).constData());
+    QCOMPARE(f.form->ui.Label11->caption(),
+             f.text(233).arg(platform::ClipboardReader::kLargestPaste / (1024 * 1024)));
+    QCOMPARE(rtb.Text(), QStringLiteral("ACT ONE"));
     QGuiApplication::clipboard()->setText(QStringLiteral("done"));
     QTest::qWait(100);
   }

@@ -10,9 +10,16 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QPageRanges>
 #include <QPrinter>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
+
+#include <signal.h>
+
+#include <algorithm>
 
 using namespace scenova;
 using test::script;
@@ -71,6 +78,23 @@ QString nextJob(const QStringList& before) {
       },
       20000);
   return found;
+}
+
+// The private print server of the test environment (its configuration lies
+// in the environment's folder): no other cupsd is ever touched.
+pid_t privateCupsd() {
+  const QByteArray conf =
+      qgetenv("SCENOVA_PRIVATE_TEST_ENV") + QByteArrayLiteral("/cups/conf/cupsd.conf");
+  for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+    bool number = false;
+    const pid_t pid = entry.toInt(&number);
+    if (!number) continue;
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
+    if (!cmdline.open(QIODevice::ReadOnly)) continue;
+    const QList<QByteArray> args = cmdline.readAll().split('\0');
+    if (!args.isEmpty() && args.first().endsWith("cupsd") && args.contains(conf)) return pid;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -165,6 +189,73 @@ class TestPrintQueue : public QObject {
     QVERIFY(!held.isEmpty());
     QVERIFY(run(QStringLiteral("pdftotext"), {held, QStringLiteral("-")})
                 .contains(QStringLiteral("Line 9 of the play")));
+  }
+
+  void onlyTheChosenPagesComeOut() {
+    Window w;
+    w.rtb().setHtml(script(300));
+    w.dialogs.printChoice = [this](QPrinter& p) {
+      p.setOutputFormat(QPrinter::NativeFormat);
+      p.setPrinterName(queue());
+      p.setPrintRange(QPrinter::PageRange);
+      p.setPageRanges(QPageRanges());
+      p.setFromTo(2, 3);
+    };
+    w.dialogs.printAnswers = {true};
+    const QStringList before = jobFiles();
+    w.form->ui.mnuStampa->trigger();
+    QVERIFY(w.printed());
+    const QString job = nextJob(before);
+    QVERIFY2(!job.isEmpty(), "no job came out of the queue");
+    QCOMPARE(test::PdfInside(job).pages(), 2);
+    const QString text = run(QStringLiteral("pdftotext"), {job, QStringLiteral("-")});
+    QVERIFY2(!text.contains(QStringLiteral("ACT ONE")), qPrintable(text.left(200)));
+    QVERIFY(!text.contains(QStringLiteral("Line 0 of the play")));
+    QVERIFY(!text.contains(QStringLiteral("Line 299 of the play")));
+    QVERIFY(text.contains(QStringLiteral("Line 60 of the play")));
+  }
+
+  // The print server stopped (as a server that hangs): Print comes back at
+  // once, the window answers throughout, a notice says so; once the server
+  // goes on, printing works again.
+  void aStoppedPrintServerLeavesTheWindowFree() {
+    const pid_t server = privateCupsd();
+    QVERIFY2(server > 0, "the private print server is not running");
+    Window w;
+    w.rtb().setHtml(script(10));
+    choose(w, queue());
+    w.dialogs.printAnswers = {true};
+    QVERIFY(::kill(server, SIGSTOP) == 0);
+    QElapsedTimer pressed;
+    pressed.start();
+    w.form->ui.mnuStampa->trigger();
+    const qint64 returned = pressed.elapsed();
+    qint64 slowest = 0;
+    while (w.printerQuery()->pending() && pressed.elapsed() < 20000) {
+      QElapsedTimer t;
+      t.start();
+      bool handled = false;
+      QTimer::singleShot(0, qApp, [&handled] { handled = true; });
+      while (!handled) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+      slowest = std::max(slowest, t.elapsed());
+    }
+    ::kill(server, SIGCONT);
+    QVERIFY2(returned < 100, QByteArray::number(returned).constData());
+    QVERIFY2(slowest < 100, QByteArray::number(slowest).constData());
+    QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[176]);
+    QCOMPARE(w.dialogs.printCalls, 0);
+    // The question left hanging ends once the server goes on; then Print
+    // works again.
+    const QStringList before = jobFiles();
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+          if (w.dialogs.printCalls == 0 && !w.printerQuery()->pending())
+            w.form->ui.mnuStampa->trigger();
+          return w.dialogs.printCalls == 1;
+        },
+        30000));
+    QVERIFY(w.printed());
+    QVERIFY(!nextJob(before).isEmpty());
   }
 
   void cleanupTestCase() {

@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QPageRanges>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +31,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace scenova;
@@ -60,6 +63,17 @@ struct StalledServer {
     fd = -1;
   }
 };
+
+// How long the window takes to handle an event posted to it: a frozen
+// window takes as long as it is frozen.
+qint64 roundTrip() {
+  QElapsedTimer t;
+  t.start();
+  bool handled = false;
+  QTimer::singleShot(0, qApp, [&handled] { handled = true; });
+  while (!handled) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  return t.elapsed();
+}
 
 }  // namespace
 
@@ -220,6 +234,7 @@ class TestTools : public QObject {
     w.form->ui.mnuStampa->trigger();
     // The command returns at once; the job prints what the script was when
     // it was given, whatever is typed meanwhile.
+    QVERIFY(w.printDialogShown(1));
     QVERIFY(w.printJob()->running());
     w.rtb().setPlainText(QStringLiteral("Rewritten while printing"));
     // A second print waits for the first: no dialog, a notice.
@@ -235,7 +250,7 @@ class TestTools : public QObject {
              w.form->lang[172].arg(whole.pages()).arg(whole.pages()));
     // After the job, printing works again.
     w.form->ui.mnuStampa->trigger();
-    QCOMPARE(w.dialogs.printCalls, 2);
+    QTRY_COMPARE(w.dialogs.printCalls, 2);
     QVERIFY(w.printed());
     QCOMPARE(test::PdfInside(pdf).pages(), 1);
   }
@@ -252,6 +267,7 @@ class TestTools : public QObject {
       w.rtb().setHtml(script(600));
       w.dialogs.printAnswers = {true};
       w.form->ui.mnuStampa->trigger();
+      QVERIFY(w.printDialogShown(1));
       QVERIFY(w.printJob()->running());
     }  // the window goes while its job prints
     test::PdfInside closing(pdf);
@@ -269,17 +285,85 @@ class TestTools : public QObject {
     {
       Window w;
       w.dialogs.printAnswers = {true};
+      QElapsedTimer pressed;
+      pressed.start();
       w.form->ui.mnuStampa->trigger();
-      // The command came back with a notice, without the dialog.
-      QCOMPARE(w.dialogs.printCalls, 0);
+      QVERIFY2(pressed.elapsed() < 100, QByteArray::number(pressed.elapsed()).constData());
+      // The window answers while the print system is asked...
+      qint64 slowest = 0;
+      while (w.printerQuery()->pending() && pressed.elapsed() < 20000)
+        slowest = std::max(slowest, roundTrip());
+      QVERIFY2(slowest < 100, QByteArray::number(slowest).constData());
+      // ... and then says that the print system did not answer, without
+      // the dialog.
       QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[176]);
+      QCOMPARE(w.dialogs.printCalls, 0);
       QVERIFY(!w.printJob()->running());
+      // Pressed again while the question still hangs: the notice at once.
+      w.form->ui.Label11->setCaption(QString());
+      pressed.restart();
+      w.form->ui.mnuStampa->trigger();
+      QVERIFY(pressed.elapsed() < 100);
+      QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[176]);
+      QVERIFY(!w.printerQuery()->pending());
+      QCOMPARE(w.dialogs.printCalls, 0);
     }
     stalled.close();  // the question still waiting fails now
     if (server.isNull())
       qunsetenv("CUPS_SERVER");
     else
       qputenv("CUPS_SERVER", server);
+  }
+
+  void onlyThePagesOfTheChosenRangeArePrinted() {
+    Window w;
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("range.pdf"));
+    QPageRanges chosen;
+    w.dialogs.printChoice = [&](QPrinter& p) {
+      p.setOutputFormat(QPrinter::PdfFormat);
+      p.setOutputFileName(pdf);
+      p.setPrintRange(chosen.isEmpty() ? QPrinter::AllPages : QPrinter::PageRange);
+      p.setPageRanges(chosen);
+    };
+    w.rtb().setHtml(script(300));
+    w.dialogs.printAnswers = {true};
+    w.form->ui.mnuStampa->trigger();
+    QVERIFY(w.printed());
+    const int all = test::PdfInside(pdf).pages();
+    QVERIFY2(all >= 5, QByteArray::number(all).constData());
+    // Pages 2-3: two pages, neither the first nor the last.
+    chosen.addRange(2, 3);
+    w.dialogs.printAnswers = {true};
+    w.form->ui.mnuStampa->trigger();
+    QVERIFY(w.printed());
+    test::PdfInside part(pdf);
+    QCOMPARE(part.pages(), 2);
+    QVERIFY(!part.fillsWith("1 0 0"));  // the red title is on page 1
+    // Pages 1 and 4-5, and a range reaching past the end.
+    chosen = QPageRanges();
+    chosen.addPage(1);
+    chosen.addRange(4, 5);
+    w.dialogs.printAnswers = {true};
+    w.form->ui.mnuStampa->trigger();
+    QVERIFY(w.printed());
+    QCOMPARE(test::PdfInside(pdf).pages(), 3);
+    QVERIFY(test::PdfInside(pdf).fillsWith("1 0 0"));
+    chosen = QPageRanges();
+    chosen.addRange(all, all + 5);
+    w.dialogs.printAnswers = {true};
+    w.form->ui.mnuStampa->trigger();
+    QVERIFY(w.printed());
+    QCOMPARE(test::PdfInside(pdf).pages(), 1);
+    // A range beyond the last page prints nothing and says so.
+    QFile::remove(pdf);
+    chosen = QPageRanges();
+    chosen.addRange(all + 1, all + 3);
+    w.dialogs.printAnswers = {true};
+    w.form->ui.mnuStampa->trigger();
+    QVERIFY(w.printed());
+    QVERIFY(!QFile::exists(pdf));
+    QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[173] + u' ' + pdf);
   }
 
   void cancelledPrintLeavesThePrinter() {

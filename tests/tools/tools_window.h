@@ -5,12 +5,15 @@
 
 #include "app/form1.h"
 #include "platform/fakes.h"
+#include "platform/printer_query.h"
 #include "platform/rtb/rtb.h"
 #include "support/program_folder.h"
 #include "tools/about_box.h"
 #include "tools/print_job.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
 
 #include <memory>
 
@@ -38,8 +41,26 @@ struct Window {
   tools::PrintJob* printJob() const {
     return form->findChild<tools::PrintJob*>(QStringLiteral("printJob"));
   }
-  // Printing runs on a worker: waits for the running job to end.
-  bool printed() const { return printJob() && printJob()->wait(60000); }
+  platform::PrinterQuery* printerQuery() const {
+    return form->findChild<platform::PrinterQuery*>(QStringLiteral("printerQuery"));
+  }
+  // The print system is asked and the printing runs on workers: waits for
+  // the answer (and the dialog) and then for the running job to end.
+  bool printed() const {
+    return printerQuery() &&
+           QTest::qWaitFor([this] { return !printerQuery()->pending(); }, 10000) && printJob() &&
+           printJob()->wait(60000);
+  }
+  // Waits for the print dialog's nth showing, handing out events one
+  // wake-up at a time, so that a job started from it is still running
+  // when this returns.
+  bool printDialogShown(int n) {
+    QElapsedTimer t;
+    t.start();
+    while (dialogs.printCalls < n && t.elapsed() < 10000)
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return dialogs.printCalls >= n;
+  }
   static tools::FrmInfo* about() {
     for (QWidget* top : QApplication::topLevelWidgets())
       if (auto* box = qobject_cast<tools::FrmInfo*>(top); box && box->isVisible()) return box;

@@ -58,8 +58,13 @@ QString toDocumentText(const QString& text) {
   return out;
 }
 
-RTB::RTB(QWidget* parent) : QTextEdit(parent) {
+RTB::RTB(QWidget* parent)
+    : QTextEdit(parent),
+      clipboard_(
+          new ClipboardReader(rtfMimeTypes() + QStringList{QStringLiteral("text/plain")}, this)) {
   setContextMenuPolicy(Qt::PreventContextMenu);
+  connect(clipboard_, &ClipboardReader::received, this, &RTB::pasteContent);
+  connect(clipboard_, &ClipboardReader::refused, this, &RTB::PasteRefused);
   setUndoRedoEnabled(false);
   installLayout(document());
   adoptDocument(document());
@@ -291,6 +296,21 @@ void RTB::insertFromMimeData(const QMimeData* source) {
     SetSelText(source->text());
     ensureCursorVisible();
   }
+}
+
+void RTB::Paste(bool selection) {
+  if (isReadOnly()) return;
+  clipboard_->read(selection ? QClipboard::Selection : QClipboard::Clipboard);
+}
+
+bool RTB::pastePending() const {
+  return clipboard_->pending();
+}
+
+void RTB::pasteContent(const QMimeData& content) {
+  // The script may have turned read-only while the owner answered.
+  if (isReadOnly() || !canInsertFromMimeData(&content)) return;
+  insertFromMimeData(&content);
 }
 
 QMimeData* RTB::createMimeDataFromSelection() const {

@@ -25,6 +25,7 @@
 // LoadFile installs a new QTextDocument, so do not keep document() pointers
 // across it.
 
+#include "platform/clipboard_reader.h"
 #include "platform/rtb/script_text.h"
 
 #include <QColor>
@@ -127,6 +128,12 @@ class RTB : public QTextEdit {
   // Prints the selection, or the whole script when nothing is selected.
   void SelPrint(QPrinter& printer) const;
   void SetFocus();
+  // Pastes the clipboard (selection: the primary selection, as the middle
+  // button does) at the caret, once its owner has answered: the window goes
+  // on meanwhile. An owner that does not answer, or content above
+  // ClipboardReader::kLargestPaste, pastes nothing and raises PasteRefused.
+  void Paste(bool selection = false);
+  bool pastePending() const;
 
   // Full rebuilds of the position index (for tests: edits never need one).
   int indexRebuildCount() const { return text_.index().rebuildCount(); }
@@ -153,6 +160,8 @@ class RTB : public QTextEdit {
   // types that instead.
   void KeyPress(int& character);
   void KeyUp(int keyCode, int shift);
+  // A paste that took nothing: why (ClipboardReader::Refusal).
+  void PasteRefused(scenova::platform::ClipboardReader::Refusal why);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -167,6 +176,7 @@ class RTB : public QTextEdit {
 
  private:
   void adoptDocument(QTextDocument* doc);
+  void pasteContent(const QMimeData& content);
   void installLayout(QTextDocument* doc);
   void documentContentsChanged();
   template <typename F>
@@ -186,6 +196,7 @@ class RTB : public QTextEdit {
   QPointF pressPosition_;
   bool clickArmed_ = false;
   bool buttonDown_ = false;
+  ClipboardReader* clipboard_;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(RTB::FindOptions)

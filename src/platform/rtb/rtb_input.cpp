@@ -4,6 +4,7 @@
 #include "platform/rtb/rtb.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -78,6 +79,13 @@ void RTB::keyPressEvent(QKeyEvent* event) {
       return;
     }
   }
+  if (event->matches(QKeySequence::Paste)) {
+    // Asked for without holding the window (Qt's own paste waits for the
+    // clipboard's owner).
+    Paste();
+    event->accept();
+    return;
+  }
   QTextEdit::keyPressEvent(event);
   // Keys typed into the editor are the editor's: the window around it never
   // sees them, whether or not the editor had a use for them.
@@ -123,6 +131,17 @@ void RTB::mousePressEvent(QMouseEvent* event) {
 }
 
 void RTB::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::MiddleButton && !isReadOnly() &&
+      QGuiApplication::clipboard()->supportsSelection()) {
+    // The middle button pastes the primary selection where it was released,
+    // once its owner has answered.
+    setTextCursor(cursorForPosition(event->position().toPoint()));
+    Paste(true);
+    buttonDown_ = false;
+    clickArmed_ = false;
+    event->accept();
+    return;
+  }
   QTextEdit::mouseReleaseEvent(event);
   buttonDown_ = false;
   const bool click =

@@ -30,6 +30,10 @@ void RtfSnapshot::finishNow() {
   }
 }
 
+int RtfSnapshot::permille() const {
+  return writer_ ? writer_->permille() : 0;
+}
+
 void RtfSnapshot::cancel() {
   next_.stop();
   writer_.reset();

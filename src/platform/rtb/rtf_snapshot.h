@@ -36,6 +36,8 @@ class RtfSnapshot : public QObject {
   // Drops a copy under way without a signal.
   void cancel();
   bool running() const { return writer_ != nullptr; }
+  // How far the copy under way has come, in thousandths of the document.
+  int permille() const;
   // Slices run so far and the longest of them (benchmarks).
   int slices() const { return slices_; }
   qint64 longestSliceNs() const { return longestNs_; }

@@ -17,11 +17,12 @@ bool fail(QString* error, const QString& reason) {
 
 }  // namespace
 
-bool readScriptFile(const QString& path, QTextDocument& doc, QString* error) {
+bool readScriptFile(const QString& path, QTextDocument& doc, QString* error,
+                    std::atomic<int>* permille) {
   QByteArray bytes;
   if (!readRegularFile(path, kMaxScriptFileBytes, &bytes, error)) return false;
   QString reason;
-  if (!rtf::readDocument(bytes, doc, &reason)) {
+  if (!rtf::readDocument(bytes, doc, &reason, permille)) {
     return fail(error, QStringLiteral("cannot read %1: %2").arg(path, reason));
   }
   return true;

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <atomic>
+
 class QTextDocument;
 
 namespace scenova::platform {
@@ -14,7 +16,9 @@ namespace scenova::platform {
 // be read, is not a regular file, is larger than kMaxScriptFileBytes, or
 // holds nothing usable) returns false, leaves doc as it was and puts a
 // one-line reason into *error.
-bool readScriptFile(const QString& path, QTextDocument& doc, QString* error = nullptr);
+// permille (when given) follows the reading from 0 to 1000.
+bool readScriptFile(const QString& path, QTextDocument& doc, QString* error = nullptr,
+                    std::atomic<int>* permille = nullptr);
 
 // Writes doc as RTF: into a temporary file beside path, renamed over path
 // once complete. On failure returns false with a reason in *error; the old

@@ -9,17 +9,28 @@
 #include <QPointer>
 #include <QTextDocument>
 #include <QThread>
+#include <QTimer>
+
+#include <atomic>
 
 namespace scenova::platform {
 
 namespace {
 
-// Runs work on a new thread and the caller's event loop until it is done.
+// Runs work on a new thread and the caller's event loop until it is done;
+// meanwhile tick runs every kProgressMs.
+constexpr int kProgressMs = 250;
+
 template <typename F>
-void runBesideEventLoop(F&& work) {
+void runBesideEventLoop(F&& work, const std::function<void()>& tick = {}) {
   std::unique_ptr<QThread> worker(QThread::create(std::forward<F>(work)));
   QEventLoop loop;
   QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+  QTimer ticks;
+  if (tick) {
+    QObject::connect(&ticks, &QTimer::timeout, &loop, tick);
+    ticks.start(kProgressMs);
+  }
   worker->start();
   loop.exec();
   worker->wait();
@@ -32,27 +43,32 @@ constexpr int kRestarts = 3;
 }  // namespace
 
 std::unique_ptr<QTextDocument> readScriptFileInBackground(const QString& path,
-                                                          const QFont& defaultFont,
-                                                          QString* error) {
+                                                          const QFont& defaultFont, QString* error,
+                                                          const Progress& progress) {
   QThread* const owner = QThread::currentThread();
   const QFont font = defaultFont;
   std::unique_ptr<QTextDocument> result;
   QString reason;
-  runBesideEventLoop([&] {
-    auto doc = std::make_unique<QTextDocument>();
-    doc->setDefaultFont(font);
-    doc->setUndoRedoEnabled(false);
-    if (!readScriptFile(path, *doc, &reason)) return;
-    removeAbandonedTempFiles(path);  // what killed saves of this script left behind
-    doc->moveToThread(owner);
-    result = std::move(doc);
-  });
+  std::atomic<int> permille{0};
+  std::function<void()> tick;
+  if (progress) tick = [&] { progress(permille.load() / 10); };
+  runBesideEventLoop(
+      [&] {
+        auto doc = std::make_unique<QTextDocument>();
+        doc->setDefaultFont(font);
+        doc->setUndoRedoEnabled(false);
+        if (!readScriptFile(path, *doc, &reason, &permille)) return;
+        removeAbandonedTempFiles(path);  // what killed saves of this script left behind
+        doc->moveToThread(owner);
+        result = std::move(doc);
+      },
+      tick);
   if (!result && error) *error = reason;
   return result;
 }
 
 bool writeScriptFileInBackground(const QString& path, const QTextDocument& doc, QString* error,
-                                 bool* changedMeanwhile) {
+                                 bool* changedMeanwhile, const Progress& progress) {
   const QPointer<const QTextDocument> source(&doc);
   RtfSnapshot snapshot;
   QEventLoop loop;
@@ -72,8 +88,16 @@ bool writeScriptFileInBackground(const QString& path, const QTextDocument& doc, 
     snapshot.start(*source);
     if (++restarts >= kRestarts) snapshot.finishNow();
   });
+  // The copy is nine tenths of the work, the write the last tenth.
+  QTimer ticks;
+  if (progress) {
+    QObject::connect(&ticks, &QTimer::timeout, &loop,
+                     [&] { progress(snapshot.permille() * 9 / 100); });
+    ticks.start(kProgressMs);
+  }
   snapshot.start(doc);
   loop.exec();
+  ticks.stop();
   if (!copied || bytes.isEmpty()) {
     if (error) *error = QStringLiteral("the script could not be written as RTF");
     return false;
@@ -83,6 +107,7 @@ bool writeScriptFileInBackground(const QString& path, const QTextDocument& doc, 
                                                    &loop, [&changed] { changed = true; });
   bool ok = false;
   QString reason;
+  if (progress) progress(90);
   runBesideEventLoop([&] { ok = writeFileAtomically(path, bytes, &reason); });
   QObject::disconnect(watch);
   if (changedMeanwhile) *changedMeanwhile = changed || !source;

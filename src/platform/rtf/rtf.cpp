@@ -13,13 +13,14 @@ namespace {
 // QTextDocument positions are int; a script this large is not a script.
 constexpr qsizetype kMaxInput = qsizetype{1} << 30;
 
-bool parse(QByteArrayView bytes, detail::Model& model, QString* error) {
+bool parse(QByteArrayView bytes, detail::Model& model, QString* error,
+           std::atomic<int>* permille = nullptr) {
   if (bytes.size() > kMaxInput) {
     if (error) *error = QStringLiteral("The file is too large.");
     return false;
   }
   if (looksLikeRtf(bytes)) {
-    model = detail::parseRtf(bytes);
+    model = detail::parseRtf(bytes, permille);
     return true;
   }
   if (!detail::parsePlainText(bytes, model)) {
@@ -40,14 +41,15 @@ bool looksLikeRtf(QByteArrayView bytes) {
   return bytes.sliced(i).startsWith("{\\rtf");
 }
 
-bool readDocument(QByteArrayView bytes, QTextDocument& doc, QString* error) {
+bool readDocument(QByteArrayView bytes, QTextDocument& doc, QString* error,
+                  std::atomic<int>* permille) {
   detail::Model model;
-  if (!parse(bytes, model, error)) return false;
+  if (!parse(bytes, model, error, permille)) return false;
   const bool undo = doc.isUndoRedoEnabled();
   doc.setUndoRedoEnabled(false);
   doc.clear();
   QTextCursor cursor(&doc);
-  detail::insertModel(model, cursor, true);
+  detail::insertModel(model, cursor, true, permille);
   doc.setUndoRedoEnabled(undo);
   return true;
 }
@@ -79,6 +81,10 @@ bool DocumentWriter::step(const QDeadlineTimer& deadline) {
   if (stale_) return false;
   if (!done_) done_ = writer_->writeSome(deadline);
   return done_;
+}
+
+int DocumentWriter::permille() const {
+  return writer_->permille();
 }
 
 QByteArray DocumentWriter::take() {

@@ -52,6 +52,7 @@
 #include <QMetaObject>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 
 class QTextBlock;
@@ -95,7 +96,10 @@ inline constexpr int kSymbolCharsetProperty = 0x100000 + 0x7C6;
 // usable could be read; the document is then left unchanged and *error (when
 // given) says why. The load clears the document (and its undo history) and
 // inserts the new content as one edit block.
-bool readDocument(QByteArrayView bytes, QTextDocument& doc, QString* error = nullptr);
+// permille (when given) follows the reading from 0 to 1000, for a progress
+// display on another thread.
+bool readDocument(QByteArrayView bytes, QTextDocument& doc, QString* error = nullptr,
+                  std::atomic<int>* permille = nullptr);
 
 // Inserts RTF (or plain text) at the cursor, in place of its selection (used
 // for SelRTF := and paste). The insertion is one undo step. The cursor ends
@@ -122,6 +126,8 @@ class DocumentWriter {
   // Returns true once the whole document is written.
   bool step(const QDeadlineTimer& deadline);
   bool stale() const { return stale_; }
+  // How far the writing has come, in thousandths of the document.
+  int permille() const;
   // The RTF, once step() returned true.
   QByteArray take();
 

@@ -220,7 +220,7 @@ class ListTracker {
 
 }  // namespace
 
-void insertModel(const Model& m, QTextCursor& c, bool wholeDocument) {
+void insertModel(const Model& m, QTextCursor& c, bool wholeDocument, std::atomic<int>* permille) {
   Resolver formats(m, *c.document());
   ListTracker lists(formats, maxListGroup(*c.document()));
   c.beginEditBlock();
@@ -232,6 +232,7 @@ void insertModel(const Model& m, QTextCursor& c, bool wholeDocument) {
   int start = 0;
   const size_t count = m.paragraphs.size();
   for (size_t i = 0; i < count; ++i) {
+    if (permille && i % 4096 == 0) permille->store(500 + static_cast<int>(i * 500 / count));
     const Paragraph& para = m.paragraphs[i];
     const bool own = (wholeDocument || para.ended) && para.format >= 0;
     const ParaProps* props = own ? &m.paraFormats[static_cast<size_t>(para.format)] : nullptr;

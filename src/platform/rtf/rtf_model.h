@@ -11,6 +11,7 @@
 #include <QString>
 #include <QTextCursor>
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -112,7 +113,9 @@ struct Model {
 };
 
 // Parses RTF bytes. Never fails: malformed input gives what could be read.
-Model parseRtf(QByteArrayView bytes);
+// permille (when given) follows the reading from 0 to 500 (the first half
+// of reading a file; the insertion is the second).
+Model parseRtf(QByteArrayView bytes, std::atomic<int>* permille = nullptr);
 
 // Splits plain text into paragraphs (CR LF, CR or LF breaks) in the
 // insertion format. Returns false when the bytes are not text (binary data).
@@ -122,7 +125,9 @@ bool parsePlainText(QByteArrayView bytes, Model& model);
 // every paragraph takes its own format (the cursor is in an empty document);
 // otherwise the first paragraph takes its format only when it is ended, and
 // the text after the cursor keeps the format of its paragraph.
-void insertModel(const Model& model, QTextCursor& cursor, bool wholeDocument);
+// permille (when given) follows it from 500 to 1000.
+void insertModel(const Model& model, QTextCursor& cursor, bool wholeDocument,
+                 std::atomic<int>* permille = nullptr);
 
 // RTF \fcharset values as Windows code pages (0 when the charset does not
 // name one).

@@ -54,7 +54,8 @@ struct ListDef {
 // One pass over RTF bytes; see parseRtf.
 class Parser {
  public:
-  explicit Parser(QByteArrayView in) : p_(in.data()), end_(in.data() + in.size()), out_(m_) {}
+  explicit Parser(QByteArrayView in, std::atomic<int>* permille = nullptr)
+      : p_(in.data()), end_(in.data() + in.size()), out_(m_), begin_(p_), permille_(permille) {}
   Model run();
 
  private:
@@ -86,11 +87,15 @@ class Parser {
   bool collecting() const;
   int codePage() const;
   bool inBody() const { return cur_.dest == Dest::Body; }
+  void report();
 
   const char* p_;
   const char* end_;
   Model m_;
   ModelBuilder out_;
+  const char* begin_;
+  std::atomic<int>* permille_;
+  const char* nextReport_ = nullptr;  // where report() runs next
   State cur_;
   std::vector<State> stack_;
   size_t flat_ = 0;

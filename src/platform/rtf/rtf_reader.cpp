@@ -38,11 +38,17 @@ bool isDigit(char c) {
 
 }  // namespace
 
+void Parser::report() {
+  nextReport_ = p_ + (1 << 20);
+  if (permille_) permille_->store(static_cast<int>((p_ - begin_) * 500 / (end_ - begin_)));
+}
+
 Model Parser::run() {
   m_.isRtf = true;
   while (p_ < end_ && *p_ != '{') ++p_;  // blanks or a byte-order mark before "{\rtf"
   const auto& stops = textStops();
   while (p_ < end_ && !done_) {
+    if (p_ >= nextReport_) report();
     const char c = *p_;
     switch (c) {
       case '{':
@@ -398,8 +404,8 @@ void Parser::endParagraph(bool ended) {
   out_.endParagraph(ended, &para, &cur_.chr);
 }
 
-Model parseRtf(QByteArrayView bytes) {
-  return Parser(bytes).run();
+Model parseRtf(QByteArrayView bytes, std::atomic<int>* permille) {
+  return Parser(bytes, permille).run();
 }
 
 }  // namespace scenova::platform::rtf::detail

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace scenova::platform::rtf::detail {
 
@@ -281,12 +282,20 @@ bool Writer::writeSome(const QDeadlineTimer& deadline) {
 }
 
 QByteArray Writer::finish() {
-  QByteArray out = header();
-  out.reserve(out.size() + body_.size() + 4);
-  out += body_;
-  out += "}\r\n";
-  body_.clear();
-  return out;
+  // The header goes in front of the body where the body lies (its room was
+  // reserved at the start): a second copy of a long script would take as
+  // much memory again at the end of a save.
+  const QByteArray head = header();
+  body_.reserve(body_.size() + head.size() + 4);
+  body_.prepend(head);
+  body_ += "}\r\n";
+  return std::exchange(body_, QByteArray());
+}
+
+int Writer::permille() const {
+  if (!started_) return 0;
+  if (!next_.isValid()) return 1000;
+  return static_cast<int>(qint64{next_.position()} * 1000 / std::max(1, doc_.characterCount()));
 }
 
 QByteArray Writer::header() const {

@@ -32,6 +32,8 @@ class Writer {
   // once every paragraph is written (finish() then gives the RTF).
   bool writeSome(const QDeadlineTimer& deadline);
   QByteArray finish();
+  // How far writeSome has come, in thousandths of the document.
+  int permille() const;
 
  private:
   int fontIndex(const QString& family, bool symbol);

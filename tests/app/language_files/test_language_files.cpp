@@ -34,6 +34,9 @@ const QList<int>& usedIndexes() {
     list << 270;  // a saved language file that cannot be used at start-up
     for (int i = 262; i <= 265; ++i) list << i;  // cue groups: Wait alone, bad waits, Stop all
     for (int i = 248; i <= 254; ++i) list << i;  // Options, Audio output
+    list << 232 << 233;  // a paste that takes nothing (owner silent, too large)
+    list << 234 << 235;  // how far a long open or save has come
+    list << 270;         // a saved language file that cannot be used at start-up
     return list;
   }();
   return used;
