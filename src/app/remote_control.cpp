@@ -12,6 +12,7 @@
 #include "script/editor_source.h"
 #include "script/interpreter.h"
 #include "script/markup.h"
+#include "script/network_cue.h"
 #include "show_mode.h"
 
 #include <QAction>
@@ -31,6 +32,8 @@ bool cueMatches(QStringView content, const QString& wanted) {
   if (trimmed.compare(wanted, Qt::CaseInsensitive) == 0) return true;
   if (const script::RecognisedCommand command = script::recogniseCommand(trimmed, true, true))
     return script::typedCanonical(command).compare(wanted, Qt::CaseInsensitive) == 0;
+  if (const std::optional<script::NetworkCue> cue = script::readNetworkCue(trimmed))
+    return cue->canonical.compare(wanted, Qt::CaseInsensitive) == 0;
   return false;
 }
 

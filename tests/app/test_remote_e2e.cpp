@@ -104,7 +104,6 @@ class TestRemoteEndToEnd : public QObject {
     t = Clock::now();
     client.send(port_, "/scenova/go");
     QTRY_VERIFY(sound.onsetMsAfter(t) >= 0);
-    qInfo("OSC GO sounded %.1f ms after the packet", sound.onsetMsAfter(t));
     QTRY_COMPARE(describe(client.last("/scenova/state")),
                  QStringLiteral("Stop Audio|Play Audio|1"));
 
