@@ -1,6 +1,7 @@
 #include "remote_control.h"
 
 #include "form1.h"
+#include "platform/midi/midi_input.h"
 #include "platform/osc/osc_sender.h"
 #include "platform/osc/osc_server.h"
 #include "platform/rtb/rtb.h"
@@ -90,6 +91,7 @@ void RemoteControl::change(const remote::RemoteSettings& settings) {
 
 void RemoteControl::apply() {
   server_.reset();
+  midi_.reset();
   platform::OscListen how;
   if (commandLinePort_) {
     how.port = *commandLinePort_;
@@ -100,16 +102,47 @@ void RemoteControl::apply() {
   } else {
     return;
   }
+  QString notice;
   auto server = std::make_unique<platform::OscServer>();
   QString why;
-  if (!server->listen(how, &why)) {
-    form_.ShowNotice(text(kRemotePortUnusable) + QLatin1Char(' ') + QString::number(how.port) +
-                     QStringLiteral(" (") + why + QLatin1Char(')'));
+  if (server->listen(how, &why)) {
+    connect(server.get(), &platform::OscServer::received, this, &RemoteControl::received);
+    server_ = std::move(server);
+    notice = text(kRemoteListening) + QLatin1Char(' ') + QString::number(server_->port());
+  } else {
+    notice = text(kRemotePortUnusable) + QLatin1Char(' ') + QString::number(how.port) +
+             QStringLiteral(" (") + why + QLatin1Char(')');
+  }
+  if (settings_.midi) notice += QStringLiteral(". ") + openMidi();
+  form_.ShowNotice(notice);
+}
+
+QString RemoteControl::openMidi() {
+  auto midi = std::make_unique<platform::MidiInput>();
+  QString why;
+  if (!midi->open(&why)) return text(kRemoteMidiUnavailable) + QLatin1Char(' ') + why;
+  connect(midi.get(), &platform::MidiInput::received, this, &RemoteControl::midiReceived);
+  midi_ = std::move(midi);
+  return text(kRemoteMidiOpen) + QStringLiteral(" (") + midi_->system() + QLatin1Char(')');
+}
+
+void RemoteControl::midiReceived(const QByteArray& message) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(message.constData());
+  const auto size = static_cast<std::size_t>(message.size());
+  if (learning_ && dialog_) {
+    if (const std::optional<QString> trigger = remote::midiTrigger(bytes, size)) {
+      learning_ = false;
+      dialog_->learned(*trigger);
+    }
     return;
   }
-  connect(server.get(), &platform::OscServer::received, this, &RemoteControl::received);
-  server_ = std::move(server);
-  form_.ShowNotice(text(kRemoteListening) + QLatin1Char(' ') + QString::number(server_->port()));
+  const std::optional<remote::RemoteCommand> command = settings_.mapping.commandFor(bytes, size);
+  if (!command) {
+    dispatch_.countDropped();
+    return;
+  }
+  dispatch_.perform({*command, {}}, clock_.elapsed());
+  afterCommand();
 }
 
 bool RemoteControl::listening() const {
@@ -121,7 +154,7 @@ quint16 RemoteControl::port() const {
 }
 
 quint64 RemoteControl::dropped() const {
-  return dispatch_.dropped() + (server_ ? server_->dropped() : 0);
+  return dispatch_.dropped() + (server_ ? server_->dropped() : 0) + (midi_ ? midi_->dropped() : 0);
 }
 
 void RemoteControl::received(const platform::OscMessage& message, const QString& sender) {
@@ -144,7 +177,11 @@ void RemoteControl::tick() {
 }
 
 void RemoteControl::openDialog() {
-  if (!dialog_) dialog_ = new RemoteDialog(*this, form_.lang, &form_);
+  if (!dialog_) {
+    dialog_ = new RemoteDialog(*this, form_.lang, &form_);
+    connect(dialog_, &RemoteDialog::learnRequested, this, [this] { learning_ = true; });
+    connect(dialog_, &QDialog::finished, this, [this] { learning_ = false; });
+  }
   dialog_->load();
   dialog_->show();
   dialog_->raise();

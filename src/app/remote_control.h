@@ -5,7 +5,8 @@
 // src/remote and the window's show mode. Off by default; Options, Remote
 // control... turns it on and keeps the choice in Remote.ini beside the
 // settings file. "--remote PORT" turns it on for one run on the loopback
-// address only.
+// address only. The MIDI input port "Scenova" opens with it (unless the
+// dialog turns MIDI off) and maps MIDI messages to the same commands.
 //
 // The interface thread never waits on the network: packets arrive as
 // queued signals, answers go out through the sending thread. While nobody
@@ -27,6 +28,7 @@ class QAction;
 namespace scenova::platform {
 class OscServer;
 class OscSender;
+class MidiInput;
 }  // namespace scenova::platform
 
 namespace scenova::app {
@@ -67,6 +69,8 @@ class RemoteControl : public QObject, public remote::RemoteTarget {
  private:
   void apply();
   void received(const platform::OscMessage& message, const QString& sender);
+  void midiReceived(const QByteArray& message);
+  QString openMidi();
   void tick();
   void afterCommand();
   QString text(int index) const;
@@ -79,6 +83,8 @@ class RemoteControl : public QObject, public remote::RemoteTarget {
   remote::RemoteDispatch dispatch_;
   std::unique_ptr<platform::OscServer> server_;
   std::unique_ptr<platform::OscSender> sender_;
+  std::unique_ptr<platform::MidiInput> midi_;
+  bool learning_ = false;  // the dialog's Learn waits for the next MIDI message
   QTimer stateTick_;
   QElapsedTimer clock_;
   QAction* menuItem_ = nullptr;

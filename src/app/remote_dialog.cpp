@@ -137,7 +137,7 @@ void RemoteDialog::learned(const QString& trigger) {
   if (!learning_) return;
   learning_->setText(trigger);
   learning_ = nullptr;
-  status_->clear();
+  status_->setText(remoteText(lang_, kRemoteLearned) + QLatin1Char(' ') + trigger);
 }
 
 std::optional<remote::RemoteSettings> RemoteDialog::settings() {
