@@ -40,14 +40,14 @@ class RemoteDialog : public QDialog {
   QLineEdit* triggers(remote::RemoteCommand command) const;
   // A MIDI message's trigger arrived: the learning field takes it.
   void learned(const QString& trigger);
+  // OK: applies and keeps the settings unless an address is wrong.
+  void accept() override;
 
  Q_SIGNALS:
   // A Learn button was pressed: the next MIDI message goes to that field.
   void learnRequested();
 
  private:
-  void accept() override;
-
   RemoteControl& control_;
   const ui::LanguageTable& lang_;
   QCheckBox* enabled_ = nullptr;
