@@ -4,6 +4,7 @@
 #   a PulseAudio daemon with a null sink "test_sink" as default output and a
 #   second one, "test_sink2" ("Second test output"), for the choice of output,
 #   a D-Bus session bus of its own,
+#   a JACK server of its own with the dummy backend (the MIDI tests),
 #   a CUPS daemon of its own with one PDF-writing queue (see start_cups).
 #
 #   scripts/test-env.sh start DIR   -> writes DIR/env (source it) and DIR/pids
@@ -122,6 +123,32 @@ start_dbus() {
   [ -n "$pid" ] && echo "$pid" >> "$dir/pids"
   echo "export DBUS_SESSION_BUS_ADDRESS=$address" >> "$dir/env"
   echo "export SCENOVA_TEST_BUS_ADDRESS=$address" >> "$dir/env"
+}
+
+# A JACK server of its own with the dummy backend (no sound card, no
+# realtime), under a server name of its own that the env file exports, so
+# that the MIDI tests' ports never reach a JACK server of the machine.
+start_jack() {
+  command -v jackd >/dev/null 2>&1 || { echo "test-env: no jackd; the MIDI tests will skip" >&2; return 0; }
+  local name="scenova-test-$$"
+  JACK_NO_AUDIO_RESERVATION=1 JACK_NO_START_SERVER=1 \
+    jackd --no-realtime --name "$name" -d dummy -r 48000 -p 256 >"$dir/jack.log" 2>&1 &
+  echo $! >> "$dir/pids"
+  local i
+  for i in $(seq 50); do
+    JACK_DEFAULT_SERVER=$name JACK_NO_START_SERVER=1 jack_lsp >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  JACK_DEFAULT_SERVER=$name JACK_NO_START_SERVER=1 jack_lsp >/dev/null 2>&1 || {
+    echo "test-env: the JACK server did not start; the MIDI tests will skip" >&2
+    cat "$dir/jack.log" >&2
+    return 0
+  }
+  cat >> "$dir/env" <<ENV
+export JACK_DEFAULT_SERVER=$name
+export JACK_NO_START_SERVER=1
+export SCENOVA_TEST_JACK=$name
+ENV
 }
 
 # A print system of its own: a CUPS daemon run as root with its own
@@ -266,6 +293,7 @@ case "$cmd" in
     start_x || { stop; exit 1; }
     start_pulse || { stop; exit 1; }
     start_dbus || { stop; exit 1; }
+    start_jack
     start_cups
     start_home
     ;;

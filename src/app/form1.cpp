@@ -12,6 +12,7 @@
 #include "platform/media/media_player.h"
 #include "platform/rtb/rtb.h"
 #include "platform/screen_saver.h"
+#include "remote_control.h"
 #include "settings_file.h"
 #include "video/video_operations.h"
 #include "wiring.h"
@@ -67,6 +68,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   wireFinish(*this);
   wireShow(*this);
   wireExit(*this);
+  wireRemote(*this);
   const int menu = menuBar()->sizeHint().height();
   QSize least(twips::toPixels(design::kMinWidth), twips::toPixels(design::kMinHeight));
   QSize first(std::max(least.width(), 1100), std::max(least.height(), 760));

@@ -68,6 +68,7 @@ struct Services {
   QString commandLine;                           // the whole command line: the path of one script
   platform::ScreenSaver* screenSaver = nullptr;  // null: nothing is held
   QString recoveryFolder;                        // where unsaved work is kept; empty: not kept
+  quint16 remotePort = 0;  // --remote PORT: remote control on loopback for this run; 0: none
 };
 
 // The state of the open script.

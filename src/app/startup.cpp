@@ -13,6 +13,7 @@
 #include "platform/rtb/headless.h"
 #include "platform/screen_saver.h"
 #include "platform/script_handoff.h"
+#include "remote/remote_settings.h"
 #include "script/cue_sheet.h"
 #include "settings_file.h"
 #include "tools/about_box.h"
@@ -46,6 +47,7 @@ QString wholeCommandLine(int argc, char** argv) {
 
 constexpr char kUsage[] =
     "usage: scenova [SCRIPT]\n"
+    "       scenova --remote PORT [SCRIPT]\n"
     "       scenova --cue-sheet SCRIPT\n"
     "       scenova --export-text SCRIPT\n"
     "       scenova --convert IN OUT\n"
@@ -53,6 +55,8 @@ constexpr char kUsage[] =
     "       scenova --help\n"
     "\n"
     "  SCRIPT               open the script in the window\n"
+    "  --remote PORT        take OSC remote control on UDP PORT of the loopback address\n"
+    "                       (this computer only) for this run\n"
     "  --cue-sheet SCRIPT   list every cue and whether its file is found (exit 1 when one is\n"
     "                       missing)\n"
     "  --export-text SCRIPT write the script's plain text to standard output\n"
@@ -77,6 +81,22 @@ int optionStatus(int argc, char** argv) {
   if (!first.startsWith("--")) return -1;
   std::fprintf(stderr, "scenova: unknown option %s\n%s", argv[1], kUsage);
   return 2;
+}
+
+// "--remote PORT" before the script's path: the port, taken off the
+// arguments (argc and argv shrink). 0 when the option is not there; -1,
+// with the usage printed, when its port is missing or no port.
+int takeRemotePort(int& argc, char** argv) {
+  if (argc < 2 || QByteArray(argv[1]) != "--remote") return 0;
+  const std::optional<quint16> port =
+      argc >= 3 ? remote::readPort(QString::fromLocal8Bit(argv[2])) : std::nullopt;
+  if (!port) {
+    std::fprintf(stderr, "scenova: --remote needs a UDP port from 1 to 65535\n%s", kUsage);
+    return -1;
+  }
+  for (int i = 3; i <= argc; ++i) argv[i - 2] = argv[i];  // argv[argc] is null
+  argc -= 2;
+  return *port;
 }
 
 }  // namespace
@@ -114,6 +134,8 @@ StartupResult startupChecks(const StartupInputs& in) {
 }
 
 int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
+  const int remotePort = takeRemotePort(argc, argv);
+  if (remotePort < 0) return 2;
   // Commands that run without a window, settings or the previous-copy check.
   bool handled = false;
   int status = platform::runHeadlessCommand(argc, argv, &handled);
@@ -192,6 +214,7 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
       });
   services.settingsPath = in.settingsPath;
   services.commandLine = wholeCommandLine(argc, argv);
+  services.remotePort = static_cast<quint16>(remotePort);
   platform::DBusScreenSaver screenSaver(QStringLiteral("Scenova"));
   services.screenSaver = &screenSaver;
   services.recoveryFolder = recoveryFolder();

@@ -2,6 +2,7 @@
 
 #include "platform/environment.h"
 #include "platform/headless_app.h"
+#include "platform/osc/osc_sender.h"
 #include "platform/rtb/script_file.h"
 #include "platform/rtb/script_text.h"
 #include "script/cue_groups.h"
@@ -9,11 +10,14 @@
 #include "script/interpreter.h"
 #include "script/markup.h"
 #include "script/media_loader.h"
+#include "script/network_cue.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
+#include <QSet>
 #include <QTextDocument>
 
 #include <memory>
@@ -44,6 +48,11 @@ void describe(SheetLine& line, QStringView content, const QString& scriptFolder,
     const bool badWait = command.info->id == CommandId::Wait && !waitMs(command.argument);
     line.kind = badWait ? QStringLiteral("invalid") : QStringLiteral("command");
     line.text = typedCanonical(command);
+    return;
+  }
+  if (const std::optional<NetworkCue> cue = readNetworkCue(trimmed)) {
+    line.kind = QStringLiteral("network");
+    line.text = cue->canonical;
     return;
   }
   // Opening the script makes its folder the current one, so the show looks
@@ -137,9 +146,29 @@ int writeCueSheet(const QString& scriptPath, const QString& programFolder, QIODe
   }
   const QString folder = QFileInfo(scriptPath).absolutePath();
   bool missing = false;
+  QHash<QString, QString> unresolved;  // host -> why, each host looked up once
+  QSet<QString> resolved;
   for (const SheetLine& l : cueSheet(platform::programText(doc), folder, programFolder)) {
     missing =
         missing || l.kind == QLatin1StringView("missing") || l.kind == QLatin1StringView("invalid");
+    if (l.kind == QLatin1StringView("network")) {
+      const QString host = readNetworkCue(l.text)->host;
+      QString why;
+      if (!resolved.contains(host) && !unresolved.contains(host)) {
+        if (platform::OscSender::resolves(host, &why))
+          resolved.insert(host);
+        else
+          unresolved.insert(host, why);
+      }
+      if (unresolved.contains(host)) {
+        missing = true;
+        writeUtf8(err, QStringLiteral("scenova: line %1 column %2: the host name %3 does not "
+                                      "resolve (%4)\n")
+                           .arg(l.line)
+                           .arg(l.column)
+                           .arg(host, unresolved.value(host)));
+      }
+    }
     if (!writeUtf8(out, QString::number(l.line) + QLatin1Char('\t') + QString::number(l.column) +
                             QLatin1Char('\t') + l.kind + QLatin1Char('\t') + sheetField(l.text) +
                             (l.joined ? QStringLiteral("\t+") : QString()) + QLatin1Char('\n')))

@@ -9,8 +9,8 @@
 // Writes one line per cue, in script order, fields separated by tabs:
 //   line     the paragraph the cue's first "[" is in, from 1
 //   column   that "[" within its paragraph, from 1
-//   kind     command, audio, video, midi, picture, missing, or invalid for
-//            a [[Wait s]] whose time is not from 0.1 to 600 s
+//   kind     command, network, audio, video, midi, picture, missing, or
+//            invalid for a [[Wait s]] whose time is not from 0.1 to 600 s
 //   text     for a command the canonical text typing the cue would leave
 //            (as if both players were shown; nothing is clamped); for a file
 //            the absolute path it was found under; for missing the trimmed
@@ -20,7 +20,9 @@
 // Carriage returns, line feeds, tabs and line breaks inside a paragraph
 // (vertical tabs) are written as \r, \n, \t and \v. A relative path is
 // looked up in the script's folder, then in the program folder. Exit status
-// 0 when every media cue resolves, 1 when any is missing or invalid, 2 when the script
+// 0 when every media cue resolves, 1 when any is missing or invalid (or a
+// network cue's host name does not resolve: one line on standard error
+// each), 2 when the script
 // cannot be read, 3 when the sheet cannot be written (a full disk, a closed
 // pipe); one line on standard error for 2 and 3. Needs no display, settings
 // or language file. Numbers are read the same way under every locale.

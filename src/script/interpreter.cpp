@@ -3,6 +3,7 @@
 #include "audio/audio_operations.h"
 #include "audio/volume_operations.h"
 #include "platform/rtb/rtb.h"
+#include "script/network_cue.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
 #include "video/video_operations.h"
@@ -48,6 +49,9 @@ int fadeButton(CommandId id) {
   }
 }
 
+// The language text of a network cue that could not be sent.
+constexpr int kNetworkCueNotSent = 321;
+
 QStringView argumentAfter(const QString& text, qsizetype prefix) {
   return QStringView(text).mid(std::min(prefix, text.size()));
 }
@@ -66,10 +70,32 @@ QString typedCanonical(const RecognisedCommand& command) {
 Interpreter::Interpreter(CueContext context, platform::RTB* editor)
     : c_(context), editor_(editor) {}
 
+Interpreter::~Interpreter() = default;
+
+bool Interpreter::runNetworkCue(QString& text, int start, int end, bool execute) {
+  const std::optional<NetworkCue> cue = readNetworkCue(text);
+  if (!cue) return false;
+  text = cue->canonical;
+  if (execute) {
+    if (!network_) {
+      network_ = std::make_unique<NetworkCues>([this](const QString& what) {
+        QString caption = c_.lang[kNetworkCueNotSent];
+        if (caption.isEmpty()) caption = QStringLiteral("Network cue not sent:");
+        c_.host.ShowNotice(caption + QLatin1Char(' ') + what);
+      });
+    }
+    network_->fire(*cue);
+    c_.state.CommandDone = true;
+  }
+  rewriteCue(text, start, end);
+  return true;
+}
+
 bool Interpreter::RunCommand(QString& text, int start, int end, bool execute) {
   const RecognisedCommand command =
       recogniseCommand(text, shown(c_.video.Picture3), shown(c_.audio.lblWMP1));
   if (!command) {
+    if (runNetworkCue(text, start, end, execute)) return true;
     text = lowerCase(text);
     return false;
   }

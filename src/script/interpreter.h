@@ -9,11 +9,15 @@
 
 #include <QString>
 
+#include <memory>
+
 namespace scenova::platform {
 class RTB;
 }
 
 namespace scenova::script {
+
+class NetworkCues;
 
 // The text a recognised command's cue is given when it is only typed: the
 // canonical form, with a negative seek position written as 0. Volumes are
@@ -24,6 +28,7 @@ class Interpreter {
  public:
   // editor may be null: commands then run without rewriting the script.
   Interpreter(CueContext context, platform::RTB* editor);
+  ~Interpreter();
 
   // text: the cue content trimmed of blanks; on return the canonical form
   // when it was a command, else its lower case. start: position (from 1) of
@@ -39,9 +44,11 @@ class Interpreter {
   void setVolume(QString& text);
   void placeKnob(double percent);
   void rewriteCue(const QString& text, int start, int end);
+  bool runNetworkCue(QString& text, int start, int end, bool execute);
 
   CueContext c_;
   platform::RTB* editor_;
+  std::unique_ptr<NetworkCues> network_;  // [[OSC host:port /address ...]]
 };
 
 }  // namespace scenova::script

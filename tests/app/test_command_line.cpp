@@ -249,6 +249,24 @@ class TestCommandLine : public QObject {
       QVERIFY2(run.out.contains(kind), run.out.constData());
   }
 
+  // --remote takes a UDP port (1..65535) before the script's path; without
+  // one the usage is printed and nothing starts. --help names it.
+  void remoteOptionNeedsAPort() {
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("--remote")},
+          QStringList{QStringLiteral("--remote"), QStringLiteral("0")},
+          QStringList{QStringLiteral("--remote"), QStringLiteral("65536")},
+          QStringList{QStringLiteral("--remote"), QStringLiteral("port"),
+                      QStringLiteral("a.snv")}}) {
+      const Run run = runProgram(args);
+      QCOMPARE(run.status, 2);
+      QVERIFY2(run.err.startsWith("scenova: --remote needs a UDP port from 1 to 65535\n"),
+               run.err.constData());
+    }
+    const Run help = runProgram({QStringLiteral("--help")});
+    QVERIFY(help.out.contains("--remote PORT"));
+  }
+
   // Options the program does not know print the usage instead of starting
   // (and without a display, instead of Qt stopping the process); --help
   // names every option there is, --version the release, both without a

@@ -2,7 +2,7 @@
 # check-layers.sh SRC
 #
 # The folders under SRC are layers, lowest first:
-#   platform < ui < script, audio, video, tools < app
+#   platform < ui < script, audio, video, tools, remote < app
 # A file may include headers of its own folder and of the folders below it;
 # an include that goes up, or sideways between script, audio, video and
 # tools, fails the check unless it is listed in ALLOWED below. Prints every
@@ -33,7 +33,7 @@ find "$src" -type f \( -name '*.h' -o -name '*.cpp' \) | sort |
   awk -v src="$src" -v allowed="$ALLOWED" '
     BEGIN {
       rank["platform"] = 0; rank["ui"] = 1
-      rank["script"] = 2; rank["audio"] = 2; rank["video"] = 2; rank["tools"] = 2
+      rank["script"] = 2; rank["audio"] = 2; rank["video"] = 2; rank["tools"] = 2; rank["remote"] = 2
       rank["app"] = 3
       n = split(allowed, lines, "\n")
       for (i = 1; i <= n; ++i) {

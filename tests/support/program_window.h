@@ -20,13 +20,15 @@ struct ProgramWindow {
   double menuHeight = 0, lineHeight = 0;
 
   // Waits up to 20 s for the first visible window of process `pid` whose
-  // title matches `title`, then half a second for it to lay itself out.
+  // title matches `title` (both: xdotool's search takes either by default,
+  // which finds another program's window when two run side by side), then
+  // half a second for it to lay itself out.
   bool find(qint64 pid, const QString& title) {
     id.clear();
     for (int i = 0; i < 200 && id.isEmpty(); ++i) {
       id = run(QStringLiteral("xdotool"),
-               {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                QString::number(pid), QStringLiteral("--name"), title})
+               {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--pid"), QString::number(pid), QStringLiteral("--name"), title})
                .section(QLatin1Char('\n'), 0, 0);
       if (id.isEmpty()) QTest::qWait(100);
     }

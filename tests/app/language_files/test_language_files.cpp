@@ -36,7 +36,7 @@ const QList<int>& usedIndexes() {
     for (int i = 248; i <= 254; ++i) list << i;  // Options, Audio output
     list << 232 << 233;  // a paste that takes nothing (owner silent, too large)
     list << 234 << 235;  // how far a long open or save has come
-    list << 270;         // a saved language file that cannot be used at start-up
+    for (int i = 300; i <= 328; ++i) list << i;  // remote control, network cues, MIDI
     return list;
   }();
   return used;
