@@ -111,7 +111,7 @@ StartupResult startupChecks(const StartupInputs& in) {
   return r;
 }
 
-int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
+int Main(int argc, char** argv, const DialogsFactory& makeDialogs, const ShownHook& whenShown) {
   // Commands that run without a window, settings or the previous-copy check.
   bool handled = false;
   int status = platform::runHeadlessCommand(argc, argv, &handled);
@@ -203,14 +203,7 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
                           platform::MsgButtons::Ok);
     });
   }
-  if (qEnvironmentVariableIsSet("SCENOVA_STARTUP_PROBE")) {
-    // Benchmarks time the start-up up to here: the window is shown and the
-    // event loop has handled its first events.
-    QTimer::singleShot(0, [] {
-      std::fputs("shown\n", stdout);
-      std::fflush(stdout);
-    });
-  }
+  if (whenShown) QTimer::singleShot(0, &form, whenShown);
   return app.exec();
 }
 
