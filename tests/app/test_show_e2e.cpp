@@ -3,7 +3,7 @@
 // sink's volume read with pactl.
 
 #include "support/program_folder.h"
-#include "support/program_window.h"
+#include "support/program_run.h"
 #include "support/sink_recorder.h"
 
 #include <QApplication>
@@ -53,18 +53,9 @@ class TestShowEndToEnd : public QObject {
   QString log() const { return QString::fromUtf8(folder_.read(QStringLiteral("dialogs.log"))); }
 
   bool start() {
-    program_ = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"),
-               folder_.file(QStringLiteral("dialogs.log")));
-    program_->setProcessEnvironment(env);
-    program_->setWorkingDirectory(folder_.path());
-    program_->start(folder_.file(QStringLiteral("scenova")),
-                    {folder_.file(QStringLiteral("show.rtf"))});
+    program_ = test::startProgram(folder_, {folder_.file(QStringLiteral("show.rtf"))});
     if (!program_->waitForStarted()) return false;
-    if (!window_.find(program_->processId(), QStringLiteral("^Scenova - show"))) return false;
+    if (!window_.find(*program_, QStringLiteral("^Scenova - show"))) return false;
     // The keys go to the window (there is no window manager to give it the
     // focus); the caret stays at the start of the script.
     xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_.id});
@@ -129,9 +120,7 @@ class TestShowEndToEnd : public QObject {
     for (const char* tool : {"xdotool", "parec", "pactl"})
       if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty())
         QSKIP("needs xdotool, parec and pactl");
-    const QString exe = folder_.file(QStringLiteral("scenova"));
-    QVERIFY(QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), exe));
-    QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(test::installTestProgram(folder_));
     folder_.write(QStringLiteral("tone.wav"), test::toneWav(440, 8));
     folder_.write(QStringLiteral("show.rtf"),
                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[tone.wav]]\\par "

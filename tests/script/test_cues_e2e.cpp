@@ -7,7 +7,7 @@
 // same (loaded, stopped, rewound at the end).
 
 #include "support/program_folder.h"
-#include "support/program_window.h"
+#include "support/program_run.h"
 #include "support/sink_recorder.h"
 
 #include <QApplication>
@@ -104,28 +104,18 @@ class TestCuesEndToEnd : public QObject {
       if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty())
         QSKIP("needs xdotool and parec");
 
-    const QString exe = folder_.file(QStringLiteral("scenova"));
-    QVERIFY(QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), exe));
-    QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(test::installTestProgram(folder_));
     folder_.write(QStringLiteral("tone.wav"), toneWav());
     folder_.write(
         QStringLiteral("show.rtf"),
         "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[tone.wav]]\\par [[Play Audio]]\\par "
         "[[Pause Audio]]\\par [[Seek Audio 2]]\\par [[Stop Audio]]\\par}");
 
-    program_ = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     // Questions at the close go to the log, never to a window.
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"),
-               folder_.file(QStringLiteral("dialogs.log")));
-    program_->setProcessEnvironment(env);
-    program_->setWorkingDirectory(folder_.path());
-    program_->start(exe, {folder_.file(QStringLiteral("show.rtf"))});
+    program_ = test::startProgram(folder_, {folder_.file(QStringLiteral("show.rtf"))});
     QVERIFY(program_->waitForStarted());
 
-    QVERIFY2(window_.find(program_->processId(), QStringLiteral("^Scenova - show")),
+    QVERIFY2(window_.find(*program_, QStringLiteral("^Scenova - show")),
              "the program's window did not come up");
   }
 
