@@ -20,9 +20,10 @@ struct FormFixture {
   std::unique_ptr<app::Form1> form;
 
   explicit FormFixture(const QString& commandLine = {}, platform::ScreenSaver* saver = nullptr,
-                       const QString& recoveryFolder = {}, bool load = true) {
+                       const QString& recoveryFolder = {}, bool load = true,
+                       const QString& country = QStringLiteral("gb")) {
     env.folder = folder.path();
-    env.country = QStringLiteral("gb");
+    env.country = country;
     app::Services s;
     s.dialogs = &dialogs;
     s.env = &env;
