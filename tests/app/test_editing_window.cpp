@@ -7,7 +7,7 @@
 #include "platform/rtb/rtb.h"
 #include "script/add_command_dialog.h"
 #include "support/form_fixture.h"
-#include "support/sink_recorder.h"
+#include "support/window_focus.h"
 #include "tools/frm_find.h"
 #include "tools/script_undo.h"
 
