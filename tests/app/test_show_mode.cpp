@@ -8,7 +8,7 @@
 #include "platform/fakes.h"
 #include "platform/media/fake_audio_device.h"
 #include "platform/rtb/rtb.h"
-#include "support/program_folder.h"
+#include "support/form_fixture.h"
 #include "video/video_operations.h"
 
 #include <QAction>
@@ -24,30 +24,30 @@ using namespace scenova::app;
 
 namespace {
 
-struct Fixture {
-  test::ProgramFolder folder;
-  platform::FakeDialogs dialogs;
-  platform::FakeEnvironment env;
-  platform::FakeSystemServices system;
+// The audio device is made before the window that uses it.
+struct AudioDevice {
   platform::FakeAudioDevice audio;
-  std::unique_ptr<Form1> form;
+};
+
+struct Fixture : AudioDevice, test::FormFixture {
   ShowMode* show = nullptr;
 
-  explicit Fixture(const QByteArray& script = {}) {
-    env.folder = folder.path();
-    env.country = QStringLiteral("gb");
-    if (!script.isEmpty()) folder.write(QStringLiteral("show.rtf"), script);
-    folder.write(QStringLiteral("tone.wav"), QByteArrayLiteral("x"));
-    Services s;
-    s.dialogs = &dialogs;
-    s.env = &env;
-    s.system = &system;
-    s.audio = &audio;
-    s.settingsPath = folder.settingsPath();
-    if (!script.isEmpty()) s.commandLine = folder.file(QStringLiteral("show.rtf"));
-    form = std::make_unique<Form1>(s, ui::LanguageTable());
+  explicit Fixture(const QByteArray& script = {})
+      : FormFixture(test::FormSetup{{},
+                                    QStringLiteral("gb"),
+                                    {},
+                                    true,
+                                    [script, device = &audio](test::FormFixture& f, Services& s) {
+                                      if (!script.isEmpty()) {
+                                        f.folder.write(QStringLiteral("show.rtf"), script);
+                                        s.commandLine = f.folder.file(QStringLiteral("show.rtf"));
+                                      }
+                                      f.folder.write(QStringLiteral("tone.wav"),
+                                                     QByteArrayLiteral("x"));
+                                      s.audio = device;
+                                    },
+                                    {}}) {
     show = qobject_cast<ShowMode*>(form->showMode);
-    form->Form_Load();
     form->show();
     QApplication::setActiveWindow(form.get());
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
