@@ -6,6 +6,7 @@
 #include "platform/rtb/input_hold.h"
 #include "platform/rtb/rtb.h"
 #include "platform/rtb/script_file_async.h"
+#include "script/cue_insertion.h"
 #include "show_mode.h"
 
 #include <QTextDocument>
@@ -68,14 +69,8 @@ void DocumentCommands::New() {
 
 void DocumentCommands::Open() {
   if (busy_ || !askSaveQuestion()) return;
-  FileDialogArgs a;
-  a.owner = &form_;
-  a.title = form_.lang[52];
-  a.filter = scriptFilter();
-  a.defaultExtension = QStringLiteral("snv");
-  a.initialFolder = initialFolder();
-  a.forOpen = true;
-  const QString chosen = ShowFileDialog(*form_.services().dialogs, a);
+  const QString chosen =
+      chooseFile(52, scriptFilter(), QStringLiteral("snv"), initialFolder(), true);
   if (chosen.trimmed().isEmpty()) return;
   openScript(chosen);
 }
@@ -245,15 +240,8 @@ void DocumentCommands::Save() {
 
 void DocumentCommands::mnuSalvaConNome_Click() {
   if (busy_) return;
-  FileDialogArgs a;
-  a.owner = &form_;
-  a.title = form_.lang[55];
-  a.filter = scriptFilter();
-  a.defaultExtension = QStringLiteral("snv");
-  a.fileName = untitledName();
-  a.initialFolder = initialFolder();
-  a.forOpen = false;
-  const QString chosen = ShowFileDialog(*form_.services().dialogs, a);
+  const QString chosen =
+      chooseFile(55, scriptFilter(), QStringLiteral("snv"), initialFolder(), false, untitledName());
   if (chosen.isEmpty()) {
     saveAsCancelled_ = true;
     return;
@@ -311,36 +299,28 @@ QString DocumentCommands::mediaReference(const QString& chosen, const QString& p
   return chosen;
 }
 
-void DocumentCommands::InsertMediaReference() {
+QString DocumentCommands::chooseFile(int title, const QList<platform::FileFilter>& filter,
+                                     const QString& extension, const QString& folder, bool forOpen,
+                                     const QString& fileName) const {
   FileDialogArgs a;
   a.owner = &form_;
-  a.title = form_.lang[25];
-  a.filter = mediaFilter(form_.lang);
-  a.defaultExtension = QStringLiteral("wav");
-  a.initialFolder = QDir::currentPath();
-  a.forOpen = true;
-  const QString chosen = ShowFileDialog(*form_.services().dialogs, a);
+  a.title = form_.lang[title];
+  a.filter = filter;
+  a.defaultExtension = extension;
+  a.fileName = fileName;
+  a.initialFolder = folder;
+  a.forOpen = forOpen;
+  return ShowFileDialog(*form_.services().dialogs, a);
+}
+
+void DocumentCommands::InsertMediaReference() {
+  const QString chosen =
+      chooseFile(25, mediaFilter(form_.lang), QStringLiteral("wav"), QDir::currentPath(), true);
   if (chosen.trimmed().isEmpty()) return;
-  platform::RTB& rtb = *form_.editor();
-  // The cue goes after the selection, which stays in the script.
-  rtb.SetSelStart(rtb.SelStart() + rtb.SelLength());
-  const auto color = rtb.SelColor();
-  const auto bold = rtb.SelBold();
-  const auto italic = rtb.SelItalic();
-  const auto underline = rtb.SelUnderline();
-  const auto font = rtb.SelFontName();
-  const auto size = rtb.SelFontSize();
-  rtb.SetSelColor(QColor(255, 0, 0));
-  rtb.SetSelFontName(QStringLiteral("Arial"));
-  rtb.SetSelText(QStringLiteral("[[") + mediaReference(chosen, form_.programFolder()) +
-                 QStringLiteral("]]"));
-  if (color) rtb.SetSelColor(*color);
-  if (bold) rtb.SetSelBold(*bold);
-  if (italic) rtb.SetSelItalic(*italic);
-  if (underline) rtb.SetSelUnderline(*underline);
-  if (font) rtb.SetSelFontName(*font);
-  if (size) rtb.SetSelFontSize(*size);
-  rtb.SetSelText(QStringLiteral(" "));
+  script::insertCueKeepingFormat(
+      *form_.editor(),
+      QStringLiteral("[[") + mediaReference(chosen, form_.programFolder()) + QStringLiteral("]]"),
+      QColor(255, 0, 0));
 }
 
 }  // namespace scenova::app

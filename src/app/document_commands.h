@@ -9,10 +9,15 @@
 // before it writes over a file that another program changed since it was
 // read or last written here.
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <functional>
+
+namespace scenova::platform {
+struct FileFilter;
+}
 
 namespace scenova::app {
 
@@ -94,6 +99,10 @@ class DocumentCommands : public QObject {
   void reportLoadFailure(const QString& reason);
   QString untitledName() const;
   QString initialFolder() const;
+  // Asks for a file through the dialogs, titled with language line
+  // `title`; the chosen path, or empty when the user cancelled.
+  QString chooseFile(int title, const QList<platform::FileFilter>& filter, const QString& extension,
+                     const QString& folder, bool forOpen, const QString& fileName = {}) const;
   // The chosen file's folder becomes the current directory and LastFolder.
   void rememberFolderOf(const QString& path);
 

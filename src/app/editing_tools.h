@@ -48,9 +48,6 @@ class EditingTools : public QObject {
   // How a modal dialog is run (tests answer it instead of waiting).
   std::function<int(QDialog&)> runModal;
 
-  // Toolbar buttons 4, 5 and 6: bold, italic and underline on the selection.
-  void toggleFormat(int index);
-
   tools::ScriptUndo& undo() { return *undo_; }
   script::EditingAids& aids() { return *aids_; }
 

@@ -133,7 +133,7 @@ StartupResult startupChecks(const StartupInputs& in) {
   return r;
 }
 
-int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
+int Main(int argc, char** argv, const DialogsFactory& makeDialogs, const ShownHook& whenShown) {
   const int remotePort = takeRemotePort(argc, argv);
   if (remotePort < 0) return 2;
   // Commands that run without a window, settings or the previous-copy check.
@@ -236,14 +236,7 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
                           platform::MsgButtons::Ok);
     });
   }
-  if (qEnvironmentVariableIsSet("SCENOVA_STARTUP_PROBE")) {
-    // Benchmarks time the start-up up to here: the window is shown and the
-    // event loop has handled its first events.
-    QTimer::singleShot(0, [] {
-      std::fputs("shown\n", stdout);
-      std::fflush(stdout);
-    });
-  }
+  if (whenShown) QTimer::singleShot(0, &form, whenShown);
   return app.exec();
 }
 

@@ -46,9 +46,14 @@ StartupResult startupChecks(const StartupInputs& in);
 // Makes the dialogs the window asks its questions through.
 using DialogsFactory = std::function<std::unique_ptr<platform::Dialogs>()>;
 
+// Called once the main window is shown and the event loop has handled its
+// first events (the test program reports it for the start-up benchmark).
+using ShownHook = std::function<void()>;
+
 // The process entry: headless commands, then the start-up sequence and the
 // event loop. Returns the process exit status. Without a factory the
 // window uses the system's own dialogs.
-int Main(int argc, char** argv, const DialogsFactory& makeDialogs = {});
+int Main(int argc, char** argv, const DialogsFactory& makeDialogs = {},
+         const ShownHook& whenShown = {});
 
 }  // namespace scenova::app

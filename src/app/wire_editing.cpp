@@ -31,11 +31,8 @@ EditingTools::EditingTools(Form1& form)
   c.copy = trigger(form.ui.mnuCopia);
   c.paste = trigger(form.ui.mnuIncolla);
   c.cut = trigger(form.ui.mnuTaglia);
-  c.toolbar = [this, &form](int index) {
-    if (form.toolbar)
-      form.toolbar->Label2_Click(index);
-    else
-      toggleFormat(index);
+  c.toolbar = [&form](int index) {
+    if (form.toolbar) form.toolbar->Label2_Click(index);
   };
   c.languageFile = [&form] { return form.LanguageFile; };
   aids_ = new script::EditingAids(*form.editor(), engine->interpreter(), std::move(c), this);
@@ -76,24 +73,6 @@ void EditingTools::closeFind() {
 void EditingTools::mnuAddCommand_Click() {
   script::Form3 dialog(*form_.editor(), form_.lang, &form_);
   runModal(dialog);
-}
-
-void EditingTools::toggleFormat(int index) {
-  platform::RTB& e = *form_.editor();
-  switch (index) {
-    case 4:
-      e.SetSelBold(!e.SelBold().value_or(false));
-      break;
-    case 5:
-      e.SetSelItalic(!e.SelItalic().value_or(false));
-      break;
-    case 6:
-      e.SetSelUnderline(!e.SelUnderline().value_or(false));
-      break;
-    default:
-      break;
-  }
-  e.SetFocus();
 }
 
 void wireEditing(Form1& form) {

@@ -1,6 +1,7 @@
 #include "script/add_command_dialog.h"
 
 #include "platform/rtb/rtb.h"
+#include "script/cue_insertion.h"
 #include "script/markup.h"
 #include "ui/language_table.h"
 
@@ -160,25 +161,7 @@ QString Form3::commandText() const {
 }
 
 void Form3::Command1_Click() {
-  const QString cue = commandText();
-  editor_.SetSelStart(editor_.SelStart() + editor_.SelLength());
-  // The formatting in force where the cue goes, for the blank after it.
-  const auto color = editor_.SelColor();
-  const auto bold = editor_.SelBold();
-  const auto italic = editor_.SelItalic();
-  const auto underline = editor_.SelUnderline();
-  const auto font = editor_.SelFontName();
-  const auto size = editor_.SelFontSize();
-  editor_.SetSelColor(kCueBlue);
-  editor_.SetSelFontName(QStringLiteral("Arial"));
-  editor_.SetSelText(cue);
-  if (color) editor_.SetSelColor(*color);
-  if (bold) editor_.SetSelBold(*bold);
-  if (italic) editor_.SetSelItalic(*italic);
-  if (underline) editor_.SetSelUnderline(*underline);
-  if (font) editor_.SetSelFontName(*font);
-  if (size) editor_.SetSelFontSize(*size);
-  editor_.SetSelText(QStringLiteral(" "));
+  insertCueKeepingFormat(editor_, commandText(), kCueBlue);
   accept();
 }
 

@@ -165,10 +165,4 @@ void EditingAids::RTB_KeyUp(int keyCode, int shift) {
   // them here again would open help and the audio settings twice.
 }
 
-void ClearToolbarHover(ui::ToolbarControls& controls) {
-  for (ui::Control* b : controls.Label2)
-    if (b && b->Tag == QStringLiteral("1")) b->Tag.clear();
-  if (controls.Shape5 && !controls.Shape5->isHidden()) controls.Shape5->hide();
-}
-
 }  // namespace scenova::script

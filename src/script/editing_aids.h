@@ -13,9 +13,6 @@
 namespace scenova::platform {
 class RTB;
 }
-namespace scenova::ui {
-struct ToolbarControls;
-}
 
 namespace scenova::script {
 
@@ -59,8 +56,5 @@ class EditingAids : public QObject {
   EditingCommands commands_;
   int chordKey_ = 0;  // the letter pressed with Ctrl alone, until it comes up
 };
-
-// Puts the toolbar's hover marks and its hover frame away.
-void ClearToolbarHover(ui::ToolbarControls& controls);
 
 }  // namespace scenova::script

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -133,7 +134,8 @@ class TestClipboardX11 : public QObject {
          QStringLiteral("printf '%s' '{\\rtf1\\ansi{\\colortbl;\\red0\\green128\\blue0;}"
                         "\\b\\cf1 green bold}' | xclip -selection clipboard -t text/rtf -i "
                         ">/dev/null 2>&1")});
-    QTest::qWait(200);
+    QTRY_VERIFY(QGuiApplication::clipboard()->mimeData() &&
+                QGuiApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("text/rtf")));
     f.form->ui.mnuIncolla->trigger();
     platform::RTB& rtb = f.rtb();
     QTRY_COMPARE(rtb.Text(), QStringLiteral("green bold"));
@@ -142,7 +144,7 @@ class TestClipboardX11 : public QObject {
     QCOMPARE(rtb.SelColor().value_or(QColor()).rgb(), QColor(0, 128, 0).rgb());
     // Taking the clipboard back ends xclip.
     QGuiApplication::clipboard()->setText(QStringLiteral("done"));
-    QTest::qWait(100);
+    QTRY_VERIFY(QGuiApplication::clipboard()->ownsClipboard());
   }
 
   // What the window copied itself comes back through the X server with its

@@ -3,6 +3,7 @@
 // headless commands, a full disk, a German locale, unknown options.
 
 #include "support/file_size_limit.h"
+#include "support/headless_run.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,42 +19,13 @@
 
 namespace {
 
-struct Run {
-  int status = -1;  // -1: crashed or did not finish in time
-  QByteArray out, err;
-};
-
-struct Options {
-  QString stdoutFile;
-  QString locale;
-  rlim_t fileSizeLimit = 0;
-};
+using scenova::test::Run;
+using Options = scenova::test::RunOptions;
 
 Run runProgram(const QStringList& args, const Options& o = {}) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-    env.remove(QString::fromLatin1(name));
-  if (!o.locale.isEmpty()) env.insert(QStringLiteral("LC_ALL"), o.locale);
-  // Should the program ever start its window here, it finds a home of its own.
-  static const QTemporaryDir home;
-  for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-    env.insert(QString::fromLatin1(name), home.path());
-  p.setProcessEnvironment(env);
-  if (!o.stdoutFile.isEmpty()) p.setStandardOutputFile(o.stdoutFile, QIODevice::Append);
-  if (o.fileSizeLimit > 0) scenova::test::startWithFileSizeLimit(p, o.fileSizeLimit);
-  p.start(qEnvironmentVariable("SCENOVA_EXECUTABLE"), args);
-  Run run;
-  if (!p.waitForFinished(20000)) {
-    p.kill();
-    p.waitForFinished();
-    return run;
-  }
-  if (p.exitStatus() != QProcess::NormalExit) return run;
-  run.status = p.exitCode();
-  run.out = p.readAllStandardOutput();
-  run.err = p.readAllStandardError();
-  return run;
+  Options shorter = o;
+  shorter.timeoutMs = 20000;
+  return scenova::test::runHeadless(qEnvironmentVariable("SCENOVA_EXECUTABLE"), args, shorter);
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {

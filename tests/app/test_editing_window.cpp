@@ -6,14 +6,17 @@
 #include "platform/fakes.h"
 #include "platform/rtb/rtb.h"
 #include "script/add_command_dialog.h"
-#include "support/program_folder.h"
+#include "support/form_fixture.h"
+#include "support/window_focus.h"
 #include "tools/frm_find.h"
 #include "tools/script_undo.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace scenova;
@@ -21,28 +24,34 @@ using namespace scenova::app;
 
 namespace {
 
-struct Window {
-  test::ProgramFolder folder;
-  platform::FakeDialogs dialogs;
-  platform::FakeEnvironment env;
-  platform::FakeSystemServices system;
-  std::unique_ptr<Form1> form;
+// The main window shown and active on the test X server, so that keys meet
+// Qt's shortcut handling (the menus' and the window's shortcuts take a key
+// before the focused control sees it) and a key a control ignores passes up
+// to the window, as on an operator's screen.
+struct Window : test::FormFixture {
   platform::RTB* rtb = nullptr;
 
-  explicit Window(const char* country = "us") {
-    env.folder = folder.path();
-    env.country = QString::fromLatin1(country);
-    Services s;
-    s.dialogs = &dialogs;
-    s.env = &env;
-    s.system = &system;
-    s.settingsPath = folder.settingsPath();
-    form = std::make_unique<Form1>(s, ui::LanguageTable());
-    form->Form_Load();
+  explicit Window(const char* country = "us")
+      : FormFixture({}, nullptr, {}, true, QString::fromLatin1(country)) {
     rtb = form->editor();
+    form->show();
   }
-  void type(const QString& s) { QTest::keyClicks(rtb, s); }
-  void chord(char key) { QTest::keyClick(rtb, key, Qt::ControlModifier); }
+  // Gives the window the X focus, as a click on it would, and the script
+  // the keyboard focus.
+  bool active() {
+    if (!QTest::qWaitForWindowExposed(form.get())) return false;
+    test::xdotool(
+        {QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(form->winId())});
+    if (!QTest::qWaitForWindowActive(form.get())) return false;
+    rtb->setFocus();
+    return QTest::qWaitFor([this] { return rtb->hasFocus(); });
+  }
+  // Keys go where the keyboard focus is, through the shortcuts first.
+  static void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), k, m);
+  }
+  static void type(const QString& s) { QTest::keyClicks(QApplication::focusWidget(), s); }
+  static void chord(char k) { key(static_cast<Qt::Key>(k), Qt::ControlModifier); }
 };
 
 }  // namespace
@@ -50,8 +59,14 @@ struct Window {
 class TestEditingWindow : public QObject {
   Q_OBJECT
  private Q_SLOTS:
+  void initTestCase() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) QSKIP("needs the test X server");
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) QSKIP("needs xdotool");
+  }
+
   void ctrlZUndoesOnceAndCtrlYRedoes() {
     Window w;
+    QVERIFY(w.active());
     w.type(QStringLiteral("ab"));
     w.chord('Z');
     QCOMPARE(w.rtb->Text(), QStringLiteral("a"));
@@ -64,6 +79,7 @@ class TestEditingWindow : public QObject {
 
   void aTidiedCueIsTakenBackByOneUndo() {
     Window w;
+    QVERIFY(w.active());
     w.type(QStringLiteral("[[fadein fast]]"));
     QCOMPARE(w.rtb->Text(), QStringLiteral("[[FadeIn Fast]]"));
     w.chord('Z');
@@ -72,46 +88,70 @@ class TestEditingWindow : public QObject {
 
   void boldChordDependsOnTheLanguage() {
     Window en("us");
+    QVERIFY(en.active());
     en.type(QStringLiteral("word"));
     en.rtb->Select(0, 4);
     en.chord('G');
     QCOMPARE(en.rtb->SelBold(), std::optional<bool>(false));
     en.chord('B');
     QCOMPARE(en.rtb->SelBold(), std::optional<bool>(true));
+    en.form->close();
     Window it("it");
     QCOMPARE(it.form->LanguageFile, QStringLiteral("Italiano.lng"));
+    QVERIFY(it.active());
     it.type(QStringLiteral("parola"));
     it.rtb->Select(0, 6);
     it.chord('B');
     QCOMPARE(it.rtb->SelBold(), std::optional<bool>(false));
     it.chord('G');
     QCOMPARE(it.rtb->SelBold(), std::optional<bool>(true));
+    // Ctrl+S underlines there; it saves nothing.
+    it.chord('S');
+    QCOMPARE(it.rtb->SelUnderline(), std::optional<bool>(true));
+    QVERIFY(it.dialogs.fileRequests.isEmpty());
+  }
+
+  // F1 and F9 are the window's: pressed in the script, each runs once.
+  void helpAndSoundSettingsKeysRunOnce() {
+    Window w;
+    w.system.installed << QStringLiteral("pavucontrol");
+    QVERIFY(w.active());
+    Window::key(Qt::Key_F1);
+    QCOMPARE(w.system.opened.size(), 1);
+    Window::key(Qt::Key_F9);
+    QCOMPARE(w.system.started.size(), 1);
+    QCOMPARE(w.rtb->Text(), QString());
   }
 
   void theFirstUndoAfterStartUpChangesNothing() {
     Window w;
-    w.form->ui.mnuAnnulla->trigger();
+    QVERIFY(w.active());
+    w.chord('Z');
     QCOMPARE(w.rtb->Text(), QString());
     QCOMPARE(w.form->editing->undo().history().undoCount(), 0);
   }
 
   void findOpensModelessOnceInTheModeItWasOpenedIn() {
     Window w;
+    QVERIFY(w.active());
     w.type(QStringLiteral("cue"));
-    w.form->ui.mnuSostituisci->trigger();
+    w.chord('H');
     tools::frmFind* f = w.form->editing->findWindow();
     QVERIFY(f && f->isVisible() && !f->isModal());
     QVERIFY(f->replaceMode());
-    w.form->ui.mnuTrova->trigger();
+    QVERIFY(w.active());
+    Window::key(Qt::Key_F3);
     QCOMPARE(w.form->editing->findWindow(), f);
     QVERIFY(f->replaceMode());
     w.form->editing->closeFind();
     QTRY_VERIFY(!w.form->editing->findWindow());
-    w.form->ui.mnuTrova->trigger();
+    QVERIFY(w.active());
+    Window::key(Qt::Key_F3);
+    QVERIFY(w.form->editing->findWindow());
     QVERIFY(!w.form->editing->findWindow()->replaceMode());
   }
 
-  void addCommandFromTheMenuAndTheToolbar() {
+  void addCommandFromTheKeyTheMenuAndTheToolbar() {
     Window w;
     int opened = 0;
     w.form->editing->runModal = [&](QDialog& d) {
@@ -121,10 +161,13 @@ class TestEditingWindow : public QObject {
       f.Command1_Click();
       return 1;
     };
-    w.form->ui.mnuAddCommand->trigger();
+    QVERIFY(w.active());
+    Window::key(Qt::Key_F6);
+    QCOMPARE(opened, 1);
     QCOMPARE(w.rtb->Text(), QStringLiteral("[[Vol 75]] "));
+    w.form->ui.mnuAddCommand->trigger();
     Q_EMIT w.form->ui.Label2[16]->Click();
-    QCOMPARE(opened, 2);
+    QCOMPARE(opened, 3);
   }
 };
 

@@ -2,7 +2,7 @@
 #include "app/settings_file.h"
 #include "platform/fakes.h"
 #include "platform/rtb/rtb.h"
-#include "support/program_folder.h"
+#include "support/form_fixture.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -17,23 +17,10 @@ using namespace scenova::app;
 
 namespace {
 
-struct Fixture {
-  test::ProgramFolder folder;
-  platform::FakeDialogs dialogs;
-  platform::FakeEnvironment env;
-  platform::FakeSystemServices system;
-  std::unique_ptr<Form1> form;
-
-  explicit Fixture(const char* country = "de", const QString& commandLine = {}) {
-    env.folder = folder.path();
-    env.country = QString::fromLatin1(country);
-    Services s;
-    s.dialogs = &dialogs;
-    s.env = &env;
-    s.system = &system;
-    s.settingsPath = folder.settingsPath();
-    s.commandLine = commandLine;
-    form = std::make_unique<Form1>(s, LanguageTable());
+// The window as made at start-up, before Form_Load.
+struct Fixture : test::FormFixture {
+  explicit Fixture(const char* country = "de", const QString& commandLine = {})
+      : FormFixture(test::FormSetup{commandLine, QString::fromLatin1(country), {}, false, {}, {}}) {
   }
   LanguageTable file(const char* name) const {
     LanguageTable t;

@@ -42,13 +42,14 @@ struct Program {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"),
                folder.file(QStringLiteral("dialogs.log")));
+    test::ProgramWindow::announceShown(env);
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(folder.path());
     process.start(folder.file(QStringLiteral("scenova")),
                   {QStringLiteral("--remote"), QString::number(port),
                    folder.file(QStringLiteral("show.rtf"))});
     return process.waitForStarted() &&
-           window.find(process.processId(), QStringLiteral("^Scenova - show"));
+           window.find(process, QStringLiteral("^Scenova - show"));
   }
   QString title() const {
     return test::run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window.id});

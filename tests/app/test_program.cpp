@@ -1,6 +1,6 @@
 // Starts the real program under the test X server, as an operator would.
 
-#include "support/program_folder.h"
+#include "support/program_run.h"
 #include "ui/language_table.h"
 
 #include <QDir>
@@ -16,17 +16,14 @@ namespace {
 
 // A complete program folder: the executable beside its data.
 struct Installed : test::ProgramFolder {
-  Installed() {
-    QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), file(QStringLiteral("scenova")));
-    QFile::setPermissions(file(QStringLiteral("scenova")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  }
+  Installed() { test::installTestProgram(*this); }
   std::unique_ptr<QProcess> start(const QString& locale, const QString& dialogLog) const {
     auto p = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), locale);
     env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"), dialogLog);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    test::ProgramWindow::announceShown(env);
     p->setProcessEnvironment(env);
     p->start(file(QStringLiteral("scenova")), {});
     return p;
@@ -70,6 +67,8 @@ void xdotool(const QStringList& args) {
 
 // Closes the program as an operator does, with Escape in its window.
 void closeWithEscape(QProcess& p) {
+  // Once the window is shown and laid out, the focus is where it starts.
+  if (!test::ProgramWindow::waitUntilShown(p)) return;
   QProcess x;
   x.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                       QStringLiteral("--pid"), QString::number(p.processId()),
@@ -77,16 +76,14 @@ void closeWithEscape(QProcess& p) {
   x.waitForFinished(5000);
   const QString id = QString::fromLatin1(x.readAllStandardOutput().split('\n').value(0));
   if (id.isEmpty()) return;
-  // The window may still be settling: try a few times. The focus starts in
-  // the font box, which keeps the first Escape and gives up the focus; the
-  // second is the window's.
-  for (int attempt = 0; attempt < 5 && p.state() != QProcess::NotRunning; ++attempt) {
-    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
-    xdotool({QStringLiteral("key"), QStringLiteral("--window"), id, QStringLiteral("Escape")});
-    QTest::qWait(200);
-    xdotool({QStringLiteral("key"), QStringLiteral("--window"), id, QStringLiteral("Escape")});
-    p.waitForFinished(2000);
-  }
+  // The focus starts in the font box, which keeps the first Escape and
+  // gives up the focus; the second is the window's. Both go in one stream:
+  // the program handles the first (and moves the focus) before it reads
+  // the second.
+  xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
+  xdotool({QStringLiteral("key"), QStringLiteral("--window"), id, QStringLiteral("Escape"),
+           QStringLiteral("Escape")});
+  p.waitForFinished(5000);
   // The window is gone before the key is released; make sure the X server
   // does not keep Escape held down for the next test.
   xdotool({QStringLiteral("keyup"), QStringLiteral("Escape")});

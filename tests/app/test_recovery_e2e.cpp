@@ -4,7 +4,7 @@
 // it brings back the text typed up to the last copy.
 
 #include "platform/rtf/rtf.h"
-#include "support/program_folder.h"
+#include "support/program_run.h"
 #include "ui/language_table.h"
 
 #include <QElapsedTimer>
@@ -32,11 +32,7 @@ QString xdotool(const QStringList& args) {
 // folder of its own for the copies of unsaved work.
 struct Installed : test::ProgramFolder {
   QTemporaryDir state;
-  Installed() {
-    QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), file(QStringLiteral("scenova")));
-    QFile::setPermissions(file(QStringLiteral("scenova")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  }
+  Installed() { test::installTestProgram(*this); }
   QString recovery(qint64 pid) const {
     return state.filePath(QStringLiteral("scenova/recovery-%1.rtf").arg(pid));
   }
@@ -48,6 +44,7 @@ struct Installed : test::ProgramFolder {
     env.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
     env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"), file(QStringLiteral("dialogs.log")));
     env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_ANSWERS"), answers);
+    test::ProgramWindow::announceShown(env);
     p->setProcessEnvironment(env);
     p->setWorkingDirectory(path());
     p->start(file(QStringLiteral("scenova")), {});
@@ -55,26 +52,26 @@ struct Installed : test::ProgramFolder {
   }
 };
 
-// The program's main window, focused for the keys that follow; "" when it
-// did not show.
-QString focusWindow(qint64 pid) {
+// The program's main window once it is shown and laid out, focused for
+// the keys that follow; "" when it did not show.
+QString focusWindow(QProcess& program) {
+  if (!test::ProgramWindow::waitUntilShown(program)) return {};
   QString id;
   QElapsedTimer t;
   t.start();
   while (id.isEmpty() && t.elapsed() < 20000) {
-    id =
-        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                 QString::number(pid), QStringLiteral("--name"), QStringLiteral("^Scenova - ")})
-            .section(QLatin1Char('\n'), 0, 0);
-    if (id.isEmpty()) QTest::qWait(100);
+    id = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                  QStringLiteral("--pid"), QString::number(program.processId()),
+                  QStringLiteral("--name"), QStringLiteral("^Scenova - ")})
+             .section(QLatin1Char('\n'), 0, 0);
+    if (id.isEmpty()) QTest::qWait(50);  // polling: the X server maps it
   }
   if (id.isEmpty()) return id;
-  QTest::qWait(500);
   xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
-  // A click in the script puts the keyboard focus in the editor.
+  // A click in the script puts the keyboard focus in the editor; the keys
+  // after it come in the same ordered stream.
   xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id, QStringLiteral("200"),
            QStringLiteral("250"), QStringLiteral("click"), QStringLiteral("1")});
-  QTest::qWait(200);
   return id;
 }
 
@@ -119,16 +116,16 @@ class TestRecoveryEndToEnd : public QObject {
     auto crashing = program.start({});
     QVERIFY(crashing->waitForStarted());
     const qint64 pid = crashing->processId();
-    QVERIFY(!focusWindow(pid).isEmpty());
+    QVERIFY(!focusWindow(*crashing).isEmpty());
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), first});
     QCOMPARE(waitForCopy(program.recovery(pid), first, 20000), first);
 
-    // The next burst is cut short: the program dies in the middle of it.
+    // The next burst is cut short: the program dies as it begins.
     QProcess typing;
     typing.start(QStringLiteral("xdotool"),
                  {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"),
                   QStringLiteral("Exit Ophelia, lost in the crash, never kept.")});
-    QTest::qWait(400);
+    QVERIFY(typing.waitForStarted());
     crashing->kill();  // SIGKILL: no close sequence at all
     QVERIFY(crashing->waitForFinished(5000));
     typing.waitForFinished(10000);
@@ -136,7 +133,7 @@ class TestRecoveryEndToEnd : public QObject {
 
     auto next = program.start(QStringLiteral("yes"));
     QVERIFY(next->waitForStarted());
-    QVERIFY(!focusWindow(next->processId()).isEmpty());
+    QVERIFY(!focusWindow(*next).isEmpty());
     ui::LanguageTable L;
     QVERIFY(L.load(program.file(QStringLiteral("Lang/English.lng"))));
     const QString log = QString::fromUtf8(program.read(QStringLiteral("dialogs.log")));
@@ -144,13 +141,13 @@ class TestRecoveryEndToEnd : public QObject {
     // The editor holds the work up to the last copy: select all, copy, and
     // read the clipboard.
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("ctrl+c")});
-    QTest::qWait(500);
-    const QString restored =
-        run(QStringLiteral("xclip"),
-            {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
-             QStringLiteral("-t"), QStringLiteral("UTF8_STRING")});
+    const auto clipboard = [] {
+      return run(QStringLiteral("xclip"),
+                 {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                  QStringLiteral("-t"), QStringLiteral("UTF8_STRING")});
+    };
+    QTRY_COMPARE(clipboard(), first);
     stop(*next);
-    QCOMPARE(restored, first);
     // The dead instance's copy was taken over by the new one.
     QVERIFY(!QFileInfo::exists(program.recovery(pid)));
   }
@@ -164,7 +161,7 @@ class TestRecoveryEndToEnd : public QObject {
     auto crashing = program.start({});
     QVERIFY(crashing->waitForStarted());
     const qint64 pid = crashing->processId();
-    QVERIFY(!focusWindow(pid).isEmpty());
+    QVERIFY(!focusWindow(*crashing).isEmpty());
     QString words;
     while (words.size() < 600) words += QStringLiteral("Thunder rolls and the ghost walks on. ");
     QProcess typing;

@@ -33,13 +33,14 @@ class TestRemoteEndToEnd : public QObject {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"),
                folder_.file(QStringLiteral("dialogs.log")));
+    test::ProgramWindow::announceShown(env);
     program_->setProcessEnvironment(env);
     program_->setWorkingDirectory(folder_.path());
     program_->start(folder_.file(QStringLiteral("scenova")),
                     {QStringLiteral("--remote"), QString::number(port_),
                      folder_.file(QStringLiteral("show.rtf"))});
     if (!program_->waitForStarted()) return false;
-    if (!window_.find(program_->processId(), QStringLiteral("^Scenova - show"))) return false;
+    if (!window_.find(*program_, QStringLiteral("^Scenova - show"))) return false;
     xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_.id});
     return true;
   }

@@ -8,7 +8,7 @@
 #include "platform/fakes.h"
 #include "platform/media/fake_audio_device.h"
 #include "platform/rtb/rtb.h"
-#include "support/program_folder.h"
+#include "support/form_fixture.h"
 #include "video/video_operations.h"
 
 #include <QAction>
@@ -24,30 +24,30 @@ using namespace scenova::app;
 
 namespace {
 
-struct Fixture {
-  test::ProgramFolder folder;
-  platform::FakeDialogs dialogs;
-  platform::FakeEnvironment env;
-  platform::FakeSystemServices system;
+// The audio device is made before the window that uses it.
+struct AudioDevice {
   platform::FakeAudioDevice audio;
-  std::unique_ptr<Form1> form;
+};
+
+struct Fixture : AudioDevice, test::FormFixture {
   ShowMode* show = nullptr;
 
-  explicit Fixture(const QByteArray& script = {}) {
-    env.folder = folder.path();
-    env.country = QStringLiteral("gb");
-    if (!script.isEmpty()) folder.write(QStringLiteral("show.rtf"), script);
-    folder.write(QStringLiteral("tone.wav"), QByteArrayLiteral("x"));
-    Services s;
-    s.dialogs = &dialogs;
-    s.env = &env;
-    s.system = &system;
-    s.audio = &audio;
-    s.settingsPath = folder.settingsPath();
-    if (!script.isEmpty()) s.commandLine = folder.file(QStringLiteral("show.rtf"));
-    form = std::make_unique<Form1>(s, ui::LanguageTable());
+  explicit Fixture(const QByteArray& script = {})
+      : FormFixture(test::FormSetup{{},
+                                    QStringLiteral("gb"),
+                                    {},
+                                    true,
+                                    [script, device = &audio](test::FormFixture& f, Services& s) {
+                                      if (!script.isEmpty()) {
+                                        f.folder.write(QStringLiteral("show.rtf"), script);
+                                        s.commandLine = f.folder.file(QStringLiteral("show.rtf"));
+                                      }
+                                      f.folder.write(QStringLiteral("tone.wav"),
+                                                     QByteArrayLiteral("x"));
+                                      s.audio = device;
+                                    },
+                                    {}}) {
     show = qobject_cast<ShowMode*>(form->showMode);
-    form->Form_Load();
     form->show();
     QApplication::setActiveWindow(form.get());
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
@@ -201,14 +201,15 @@ class TestShowMode : public QObject {
     QVERIFY(f.audio.playing);
     f.form->volume->fadeButtonClick(3);
     QVERIFY(f.form->Timer3.isActive());
-    QTest::qWait(60);
+    const double before = ui::twips::top(f.form->ui.Image2);
+    QTRY_VERIFY(ui::twips::top(f.form->ui.Image2) != before);  // the fade moves the knob
     const double knob = ui::twips::top(f.form->ui.Image2);
     const QString value = f.form->ui.Image2->Tag;
     f.key(Qt::Key_Escape);
     QVERIFY(!f.audio.playing);
     QCOMPARE(f.audio.positionMs, 0);
     QVERIFY(!f.form->Timer3.isActive());
-    QTest::qWait(60);
+    QCoreApplication::processEvents();                  // whatever the Escape posted
     QCOMPARE(ui::twips::top(f.form->ui.Image2), knob);  // the volume stays where it was
     QCOMPARE(f.form->ui.Image2->Tag, value);
     QVERIFY(f.form->isVisible());

@@ -5,7 +5,7 @@
 // the second start says that the program already runs; portable copies run
 // side by side as before.
 
-#include "support/program_folder.h"
+#include "support/program_run.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -48,11 +48,7 @@ QString windowOf(qint64 pid, const QString& title) {
 
 // A program folder with the test program in it, as a user copies one.
 struct Folder : test::ProgramFolder {
-  Folder() {
-    QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), file(QStringLiteral("scenova")));
-    QFile::setPermissions(file(QStringLiteral("scenova")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  }
+  Folder() { test::installTestProgram(*this); }
 };
 
 // One start of the program: its own dialog log and answers.
@@ -67,6 +63,7 @@ struct Start {
     env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_ANSWERS"), answers);
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     if (!bus.isEmpty()) env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
+    test::ProgramWindow::announceShown(env);
     process.setProcessEnvironment(env);
     process.start(folder.file(QStringLiteral("scenova")), {script});
   }
@@ -101,10 +98,10 @@ class TestSingleInstance : public QObject {
   void secondStartHandsItsScriptToTheRunningWindow() {
     Folder folder;
     Start first(folder, path("act1.snv"), path("first.log"), QStringLiteral("yes"));
+    // Unsaved work in the first window, typed once it has laid itself out.
+    QVERIFY(test::ProgramWindow::waitUntilShown(first.process));
     const QString window = windowOf(first.process.processId(), QStringLiteral("^Scenova - act1"));
     QVERIFY(!window.isEmpty());
-    // Unsaved work in the first window, typed once it has laid itself out.
-    QTest::qWait(500);
     xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
     // A click in the editor (below the toolbar, left of the side panels).
     xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QStringLiteral("300"),

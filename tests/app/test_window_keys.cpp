@@ -13,6 +13,7 @@
 #include "platform/rtb/rtb.h"
 #include "support/program_folder.h"
 #include "support/sink_recorder.h"
+#include "support/window_focus.h"
 #include "tools/frm_find.h"
 #include "video/projector_window.h"
 #include "video/video_panel.h"
@@ -88,12 +89,7 @@ struct Rig {
   }
 
   // Gives the window the X focus, as a click on it would.
-  static bool focus(QWidget* window) {
-    if (!QTest::qWaitForWindowExposed(window)) return false;
-    test::xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"),
-                   QString::number(window->winId())});
-    return QTest::qWaitForWindowActive(window);
-  }
+  static bool focus(QWidget* window) { return test::giveFocus(window); }
   // A key typed on the keyboard: it goes to the window with the X focus.
   static void key(const char* name) {
     test::xdotool({QStringLiteral("key"), QLatin1StringView(name)});

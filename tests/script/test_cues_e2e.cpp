@@ -7,7 +7,7 @@
 // same (loaded, stopped, rewound at the end).
 
 #include "support/program_folder.h"
-#include "support/program_window.h"
+#include "support/program_run.h"
 #include "support/sink_recorder.h"
 
 #include <QApplication>
@@ -104,28 +104,18 @@ class TestCuesEndToEnd : public QObject {
       if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty())
         QSKIP("needs xdotool and parec");
 
-    const QString exe = folder_.file(QStringLiteral("scenova"));
-    QVERIFY(QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), exe));
-    QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(test::installTestProgram(folder_));
     folder_.write(QStringLiteral("tone.wav"), toneWav());
     folder_.write(
         QStringLiteral("show.rtf"),
         "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[tone.wav]]\\par [[Play Audio]]\\par "
         "[[Pause Audio]]\\par [[Seek Audio 2]]\\par [[Stop Audio]]\\par}");
 
-    program_ = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     // Questions at the close go to the log, never to a window.
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"),
-               folder_.file(QStringLiteral("dialogs.log")));
-    program_->setProcessEnvironment(env);
-    program_->setWorkingDirectory(folder_.path());
-    program_->start(exe, {folder_.file(QStringLiteral("show.rtf"))});
+    program_ = test::startProgram(folder_, {folder_.file(QStringLiteral("show.rtf"))});
     QVERIFY(program_->waitForStarted());
 
-    QVERIFY2(window_.find(program_->processId(), QStringLiteral("^Scenova - show")),
+    QVERIFY2(window_.find(*program_, QStringLiteral("^Scenova - show")),
              "the program's window did not come up");
   }
 
@@ -146,28 +136,17 @@ class TestCuesEndToEnd : public QObject {
     QCOMPARE(sound.loudMs(t, Clock::now()), 0.0);
     const QImage loaded = counter(), offersPlay = playButton();
 
-    // Play Audio: the tone at once, from its start. How soon is measured
-    // by the click-to-sound benchmark; here a start that waits for
-    // something slow (a disk read, a sound-server round trip) fails.
-    double latency = 1e9;
-    for (int attempt = 0; attempt < 3 && latency >= 20; ++attempt) {
-      if (attempt > 0) {
-        click(4);  // Stop Audio, then try again
-        pause(300);
-      }
-      t = click(1);
-      pause(400);
-      const double onset = sound.onsetMsAfter(t);
-      QVERIFY2(onset >= 0, "Play Audio made no sound");
-      qInfo("Play Audio sounded %.1f ms after the click began", onset);
-      latency = std::min(latency, onset);
-      const auto heard = t + std::chrono::microseconds(static_cast<qint64>(onset * 1000));
-      const double pitch = sound.pitch(heard + std::chrono::milliseconds(50),
-                                       heard + std::chrono::milliseconds(250));
-      QVERIFY2(std::abs(pitch - 440) < 40, qPrintable(QStringLiteral("pitch %1").arg(pitch)));
-    }
-    QVERIFY2(latency < 100, qPrintable(QStringLiteral("%1 ms").arg(latency)));
-    QVERIFY(playButton() != offersPlay);  // it offers Pause now
+    // Play Audio: the tone from its start. How soon is the click-to-sound
+    // benchmark's figure (bench/media/bench_show_audio), not this test's.
+    t = click(1);
+    QTRY_VERIFY2_WITH_TIMEOUT(sound.onsetMsAfter(t) >= 0, "Play Audio made no sound", 3000);
+    const double onset = sound.onsetMsAfter(t);
+    qInfo("Play Audio sounded %.1f ms after the click began", onset);
+    const auto heard = t + std::chrono::microseconds(static_cast<qint64>(onset * 1000));
+    QTRY_VERIFY(std::abs(sound.pitch(heard + std::chrono::milliseconds(50),
+                                     heard + std::chrono::milliseconds(250)) -
+                         440) < 40);
+    QTRY_VERIFY(playButton() != offersPlay);  // it offers Pause now
 
     // Pause Audio: silence, and the counter stands still.
     t = click(2);

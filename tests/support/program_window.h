@@ -6,10 +6,13 @@
 
 #include "support/sink_recorder.h"
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QMenuBar>
 #include <QPoint>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTest>
 
 namespace scenova::test {
@@ -19,21 +22,46 @@ struct ProgramWindow {
   int x = 0, y = 0, width = 0, height = 0;
   double menuHeight = 0, lineHeight = 0;
 
-  // Waits up to 20 s for the first visible window of process `pid` whose
-  // title matches `title` (both: xdotool's search takes either by default,
-  // which finds another program's window when two run side by side), then
-  // half a second for it to lay itself out.
-  bool find(qint64 pid, const QString& title) {
+  // What a program started for find() needs in its environment: the test
+  // program then says "shown" on its standard output once its window is
+  // shown and laid out (its event loop has handled the first events).
+  static void announceShown(QProcessEnvironment& env) {
+    env.insert(QStringLiteral("SCENOVA_STARTUP_PROBE"), QStringLiteral("1"));
+  }
+
+  // Waits up to `ms` for the program (started with announceShown) to say
+  // that its window is shown.
+  static bool waitUntilShown(QProcess& program, int ms = 20000) {
+    if (!program.waitForStarted(ms)) return false;
+    QByteArray said;
+    QElapsedTimer t;
+    t.start();
+    while (!said.contains("shown\n") && t.elapsed() < ms && program.state() == QProcess::Running) {
+      program.waitForReadyRead(100);
+      said += program.readAllStandardOutput();
+    }
+    return said.contains("shown\n");
+  }
+
+  // Waits up to 20 s for the program (started with announceShown) to say
+  // its window is shown, then for the window of its process whose title
+  // matches `title` to be visible (both: xdotool's search takes either by
+  // default, which finds another program's window when two run side by
+  // side), and measures it.
+  bool find(QProcess& program, const QString& title) {
     id.clear();
-    for (int i = 0; i < 200 && id.isEmpty(); ++i) {
+    QElapsedTimer t;
+    t.start();
+    if (!waitUntilShown(program)) return false;
+    while (id.isEmpty() && t.elapsed() < 20000) {
       id = run(QStringLiteral("xdotool"),
                {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
-                QStringLiteral("--pid"), QString::number(pid), QStringLiteral("--name"), title})
+                QStringLiteral("--pid"), QString::number(program.processId()), QStringLiteral("--name"),
+                title})
                .section(QLatin1Char('\n'), 0, 0);
-      if (id.isEmpty()) QTest::qWait(100);
+      if (id.isEmpty()) QTest::qWait(50);  // polling: the X server maps it
     }
     if (id.isEmpty()) return false;
-    QTest::qWait(500);
     const QString shell = run(QStringLiteral("xdotool"),
                               {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
     for (const QString& l : shell.split(QLatin1Char('\n'))) {

@@ -123,6 +123,17 @@ class Recorder {
     }
     return n ? crossings / 2.0 / (static_cast<double>(n) / kRate) : 0;
   }
+  // Whether the last `span` was silent: samples arrived up to at least half
+  // of it ago, and none of that span is loud. The condition tests wait for
+  // once the sound should have stopped.
+  bool quietFor(Clock::duration span) const {
+    const Clock::time_point now = Clock::now();
+    std::lock_guard lock(mutex_);
+    if (samples_.empty() || samples_.back().at < now - span / 2) return false;
+    for (auto s = samples_.rbegin(); s != samples_.rend() && s->at >= now - span; ++s)
+      if (std::abs(s->value) > kLoud) return false;
+    return true;
+  }
   bool running() const { return pid_ > 0; }
 
  private:

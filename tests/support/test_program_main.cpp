@@ -6,10 +6,14 @@
 // answer Cancel, No or Ok. File dialogs answer an empty file name. Choice
 // dialogs pick, in order, the entries named in SCENOVA_TEST_DIALOG_CHOICES
 // ("Default|Second output"), and cancel when those run out.
+// With SCENOVA_STARTUP_PROBE set it prints "shown" once the window is shown
+// and the event loop has handled its first events: the start-up benchmark
+// times the program up to there.
 
 #include "app/startup.h"
 #include "platform/fakes.h"
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -32,16 +36,26 @@ std::deque<MsgAnswer> scriptedAnswers(const QString& list) {
   return answers;
 }
 
+void reportShown() {
+  std::fputs("shown\n", stdout);
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  return scenova::app::Main(argc, argv, []() -> std::unique_ptr<scenova::platform::Dialogs> {
-    auto dialogs = std::make_unique<scenova::platform::FakeDialogs>();
-    dialogs->logFile = qEnvironmentVariable("SCENOVA_TEST_DIALOG_LOG");
-    dialogs->messageAnswers = scriptedAnswers(qEnvironmentVariable("SCENOVA_TEST_DIALOG_ANSWERS"));
-    for (const QString& entry : qEnvironmentVariable("SCENOVA_TEST_DIALOG_CHOICES")
-                                    .split(QLatin1Char('|'), Qt::SkipEmptyParts))
-      dialogs->choiceAnswers.push_back(entry);
-    return dialogs;
-  });
+  const bool probe = qEnvironmentVariableIsSet("SCENOVA_STARTUP_PROBE");
+  return scenova::app::Main(
+      argc, argv,
+      []() -> std::unique_ptr<scenova::platform::Dialogs> {
+        auto dialogs = std::make_unique<scenova::platform::FakeDialogs>();
+        dialogs->logFile = qEnvironmentVariable("SCENOVA_TEST_DIALOG_LOG");
+        dialogs->messageAnswers =
+            scriptedAnswers(qEnvironmentVariable("SCENOVA_TEST_DIALOG_ANSWERS"));
+        for (const QString& entry : qEnvironmentVariable("SCENOVA_TEST_DIALOG_CHOICES")
+                                        .split(QLatin1Char('|'), Qt::SkipEmptyParts))
+          dialogs->choiceAnswers.push_back(entry);
+        return dialogs;
+      },
+      probe ? scenova::app::ShownHook(reportShown) : scenova::app::ShownHook());
 }

@@ -7,7 +7,7 @@
 #include "platform/fakes.h"
 #include "platform/printer_query.h"
 #include "platform/rtb/rtb.h"
-#include "support/program_folder.h"
+#include "support/form_fixture.h"
 #include "tools/about_box.h"
 #include "tools/print_job.h"
 
@@ -19,25 +19,9 @@
 
 namespace scenova::test {
 
-struct Window {
-  test::ProgramFolder folder;
-  platform::FakeDialogs dialogs;
-  platform::FakeEnvironment env;
-  platform::FakeSystemServices system;
-  std::unique_ptr<app::Form1> form;
-
-  explicit Window(const char* language = "English.lng") {
-    env.folder = folder.path();
-    folder.writeSettings(QByteArray(language) + "\r\n");
-    app::Services s;
-    s.dialogs = &dialogs;
-    s.env = &env;
-    s.system = &system;
-    s.settingsPath = folder.settingsPath();
-    form = std::make_unique<app::Form1>(s, ui::LanguageTable());
-    form->Form_Load();
-  }
-  platform::RTB& rtb() { return *form->editor(); }
+struct Window : FormFixture {
+  explicit Window(const char* language = "English.lng")
+      : FormFixture(FormSetup{{}, {}, QByteArray(language) + "\r\n", true, {}, {}}) {}
   tools::PrintJob* printJob() const {
     return form->findChild<tools::PrintJob*>(QStringLiteral("printJob"));
   }

@@ -4,6 +4,7 @@
 // player that goes while the server hangs does not hold the exit up.
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -13,6 +14,7 @@
 #include <QWidget>
 
 #include <csignal>
+#include <utility>
 
 #include "audio_test_support.h"
 #include "platform/media/mpv_player.h"
@@ -48,6 +50,14 @@ class TestPlayerHung : public QObject {
         .second.contains(QLatin1Char('\t'));
   }
   void hang(bool on) { ::kill(pid_t(pulse_.pid()), on ? SIGSTOP : SIGCONT); }
+  // Whether the stop has taken hold: the server's state is "T" in /proc.
+  bool serverStopped() const {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pulse_.pid()));
+    if (!stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype end = line.lastIndexOf(')');  // the name may hold spaces
+    return end > 0 && line.mid(end + 2, 1) == "T";
+  }
 
  private Q_SLOTS:
   void initTestCase() {
@@ -114,7 +124,11 @@ class TestPlayerHung : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(s.player->currentPosition() > 0.3, 5000);
     hang(true);
     auto resume = qScopeGuard([this] { hang(false); });
-    QTest::qWait(100);  // the output is waiting on the server now
+    // The output is waiting on the server now: the server stands, and so
+    // does the position, which follows the sound's clock.
+    QTRY_VERIFY(serverStopped());
+    double last = -1;
+    QTRY_VERIFY_WITH_TIMEOUT(std::exchange(last, s.player->currentPosition()) == last, 5000);
     QElapsedTimer t;
     t.start();
     s.player.reset();

@@ -2,33 +2,18 @@
 // them: in a process of their own, without a display.
 
 #include "platform/rtb/headless.h"
+#include "support/headless_run.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Run {
-  int status = -1;
-  QByteArray out, err;
-};
+using scenova::test::Run;
 
 Run runTool(const QStringList& args) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    env.remove(QString::fromLatin1(name));
-  }
-  p.setProcessEnvironment(env);
-  p.start(QStringLiteral(RTB_HEADLESS_TOOL), args);
-  Run run;
-  if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit) return run;
-  run.status = p.exitCode();
-  run.out = p.readAllStandardOutput();
-  run.err = p.readAllStandardError();
-  return run;
+  return scenova::test::runHeadless(QStringLiteral(RTB_HEADLESS_TOOL), args);
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
