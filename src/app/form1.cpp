@@ -60,6 +60,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   wireVolume(*this);
   wireCues(*this);
   wireVideo(*this);
+  wireLayers(*this);
   wireFiles(*this);
   wireEditing(*this);
   wireFinish(*this);

@@ -12,6 +12,7 @@
 
 namespace scenova::audio {
 class VolumeOperations;
+class LayerOperations;
 }
 namespace scenova::video {
 class VideoOperations;
@@ -25,6 +26,7 @@ class Environment;
 class SystemServices;
 class AudioDevice;
 class Mixer;
+class SoundVoices;
 class ScreenSaver;
 class MonitorSystem;
 }  // namespace scenova::platform
@@ -55,6 +57,7 @@ struct Services {
   platform::SystemServices* system = nullptr;
   platform::AudioDevice* audio = nullptr;       // may be null: no audio device
   platform::Mixer* mixer = nullptr;             // may be null: no mixer
+  platform::SoundVoices* voices = nullptr;      // may be null: no sound layers
   platform::MonitorSystem* monitors = nullptr;  // null: Qt's screens
   // Creates a media player control; empty: the window has no player.
   std::function<std::unique_ptr<platform::MediaPlayer>(const platform::PlayerSettings&, QWidget*)>
@@ -94,6 +97,7 @@ class Form1 : public QMainWindow {
   // window (a QObject child) and set by its wire function; null until then.
   audio::VolumeOperations* volume = nullptr;
   video::VideoOperations* video = nullptr;
+  audio::LayerOperations* layers = nullptr;  // the sound layers
   platform::MediaPlayer* WMP2 = nullptr;  // the main window's player
   QObject* cueEngine = nullptr;           // interpreter, activation, loader, transport
   EditingTools* editing = nullptr;        // undo, typing aids, find, add command

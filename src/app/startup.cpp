@@ -8,6 +8,7 @@
 #include "platform/media/engine_memory.h"
 #include "platform/media/media_player.h"
 #include "platform/media/mixer_pulse.h"
+#include "platform/media/sound_voices_mpv.h"
 #include "platform/rtb/headless.h"
 #include "platform/screen_saver.h"
 #include "platform/script_handoff.h"
@@ -170,10 +171,13 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs) {
   // The sound side: the audio command device and the master volume.
   platform::MpvAudioDevice audio;
   platform::PulseMixer mixer;
+  // Sounds side by side, each at its own level.
+  platform::MpvSoundVoices voices;
 
   Services services;
   services.audio = &audio;
   services.mixer = &mixer;
+  services.voices = &voices;
   services.dialogs = dialogs.get();
   services.env = &env;
   services.system = &system;

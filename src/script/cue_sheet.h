@@ -9,10 +9,12 @@
 // Writes one line per cue, in script order, fields separated by tabs:
 //   line     the paragraph the cue's first "[" is in, from 1
 //   column   that "[" within its paragraph, from 1
-//   kind     command, audio, video, midi, picture or missing
+//   kind     command, audio, video, midi, picture, sound (a layer cue) or
+//            missing
 //   text     for a command the canonical text typing the cue would leave
 //            (as if both players were shown; nothing is clamped); for a file
-//            the absolute path it was found under; for missing the trimmed
+//            (a layer cue's too) the absolute path it was found under
+//            ("Stop Sounds" for that cue); for missing the trimmed
 //            content as written
 // Carriage returns, line feeds, tabs and line breaks inside a paragraph
 // (vertical tabs) are written as \r, \n, \t and \v. A relative path is

@@ -32,6 +32,7 @@ const QList<int>& usedIndexes() {
     list << 221 << 222;  // media and pictures that cannot be shown
     for (int i = 223; i <= 231; ++i) list << i;  // the audio device's errors
     list << 270;  // a saved language file that cannot be used at start-up
+    for (int i = 280; i <= 287; ++i) list << i;  // sound layers
     return list;
   }();
   return used;
