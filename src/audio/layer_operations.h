@@ -12,8 +12,8 @@ class LayerOperations {
  public:
   enum class Result {
     Done,
-    TooMany,     // every layer is taken
-    NotPlaying,  // no layer plays that file
+    TooMany,      // every layer is taken
+    NotPlaying,   // no layer plays that file
     Failed,       // the engine could not start it (the notice says why)
     Unavailable,  // the program has no sound layers
   };

@@ -45,7 +45,8 @@ QString LayerRows::clock(double seconds) {
   if (!std::isfinite(seconds) || seconds < 0) return QStringLiteral("-:--");
   const auto total = static_cast<qint64>(seconds);
   const qint64 h = total / 3600, m = (total / 60) % 60, s = total % 60;
-  const QString mmss = QStringLiteral("%1:%2").arg(h ? m : total / 60).arg(s, 2, 10, QLatin1Char('0'));
+  const QString mmss =
+      QStringLiteral("%1:%2").arg(h ? m : total / 60).arg(s, 2, 10, QLatin1Char('0'));
   return h ? QStringLiteral("%1:%2").arg(h).arg(mmss.rightJustified(5, QLatin1Char('0'))) : mmss;
 }
 

@@ -92,7 +92,8 @@ MpvSoundVoices::~MpvSoundVoices() {
   for (const std::shared_ptr<Voice>& v : std::as_const(voices_)) {
     if (v->song) v->song->abandon();
     // A core held up by a hung sound server must not hold the exit up.
-    if (v->session && !v->session->terminate(MpvSession::kEndWaitMs / 4)) (void)v->streams.release();
+    if (v->session && !v->session->terminate(MpvSession::kEndWaitMs / 4))
+      (void)v->streams.release();
   }
   if (spare_) spare_->terminate(MpvSession::kEndWaitMs / 4);
 }

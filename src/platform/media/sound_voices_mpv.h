@@ -27,7 +27,7 @@ class MpvSoundVoices final : public QObject, public SoundVoices {
  public:
   static constexpr int kRampMs = 8;
   // The output's buffer: how long a level change takes to be heard.
-  static constexpr int kBufferMs = 50;
+  static constexpr int kBufferMs = 100;
   // MIDI files larger than this are refused.
   static constexpr qint64 kMaxMidiBytes = 16 << 20;
 
