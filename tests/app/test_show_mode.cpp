@@ -7,6 +7,7 @@
 #include "audio/volume_operations.h"
 #include "platform/fakes.h"
 #include "platform/media/fake_audio_device.h"
+#include "platform/media/fake_sound_voices.h"
 #include "platform/rtb/rtb.h"
 #include "support/program_folder.h"
 #include "video/video_operations.h"
@@ -30,6 +31,7 @@ struct Fixture {
   platform::FakeEnvironment env;
   platform::FakeSystemServices system;
   platform::FakeAudioDevice audio;
+  platform::FakeSoundVoices voices;
   std::unique_ptr<Form1> form;
   ShowMode* show = nullptr;
 
@@ -43,6 +45,7 @@ struct Fixture {
     s.env = &env;
     s.system = &system;
     s.audio = &audio;
+    s.voices = &voices;
     s.settingsPath = folder.settingsPath();
     if (!script.isEmpty()) s.commandLine = folder.file(QStringLiteral("show.rtf"));
     form = std::make_unique<Form1>(s, ui::LanguageTable());
@@ -191,6 +194,26 @@ class TestShowMode : public QObject {
     QCOMPARE(f.notice(), f.text(182));
     QVERIFY(f.audio.actions().isEmpty());
     QCOMPARE(f.form->doc.Modified, 0);
+  }
+
+  // GO fires layer cues like any cue; Stop all stops the layers with the
+  // transport, and a layer's row appears and goes with it.
+  void goAndEscapeWithLayers() {
+    Fixture f(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 [[tone.wav]]\\par [[Play Audio]]\\par "
+        "[[Loop tone.wav]]\\par [[Sound tone.wav]]\\par}");
+    f.key(Qt::Key_F12);
+    for (int i = 0; i < 3; ++i) f.key(Qt::Key_Space);
+    QVERIFY(f.audio.playing);
+    QCOMPARE(f.voices.playing.size(), 1);
+    QVERIFY(f.voices.playing.first().loop);
+    QWidget* rows = f.form->findChild<QWidget*>(QStringLiteral("layerRows"));
+    QVERIFY(rows && rows->isVisible());
+    f.key(Qt::Key_Escape);
+    QVERIFY(!f.audio.playing);
+    QVERIFY(f.voices.playing.isEmpty());
+    QVERIFY(rows->isHidden());
+    QVERIFY(f.show->isOn());
   }
 
   void escapeStopsAllAndTheWindowStaysOpen() {
