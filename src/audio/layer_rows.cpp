@@ -81,6 +81,8 @@ void LayerRows::rebuild() {
     box->addWidget(r.time);
     box->addWidget(r.level);
     box->addWidget(stop);
+    // Made while the rows may already be on screen: shown by hand.
+    r.widget->show();
     rows_.append(r);
   }
   refresh();

@@ -183,6 +183,10 @@ class TestSoundLayers : public QObject {
     r.layers.play(QStringLiteral("/show/door.wav"), false);
     r.voices.playing[r.voiceOf(QStringLiteral("/show/rain.wav"))].status = {65.4, 125};
     QVERIFY(rows.isVisible());
+    // Rows added while the others are on screen show too.
+    const QList<QWidget*> shown = rows.findChildren<QWidget*>(QStringLiteral("layerRow"));
+    QCOMPARE(shown.size(), 2);
+    for (const QWidget* row : shown) QVERIFY(row->isVisible());
     QCOMPARE(rows.geometry(), QRect(10, 112, 300, 2 * audio::LayerRows::kRowHeight));
     QCOMPARE(below->y(), 120 + 2 * audio::LayerRows::kRowHeight + 4);
     const QList<QLabel*> names = rows.findChildren<QLabel*>(QStringLiteral("layerName"));
