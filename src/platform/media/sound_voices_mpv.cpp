@@ -111,8 +111,9 @@ void MpvSoundVoices::prepareSpare() {
 std::unique_ptr<MpvSession> MpvSoundVoices::takeSpare() {
   prepareSpare();
   std::unique_ptr<MpvSession> s = std::move(spare_);
-  // The next one is made once this start is under way.
-  QTimer::singleShot(0, this, &MpvSoundVoices::prepareSpare);
+  // The next one is made once this start is heard: starting a core takes
+  // the processor from the one starting now.
+  QTimer::singleShot(kSpareDelayMs, this, &MpvSoundVoices::prepareSpare);
   return s;
 }
 

@@ -28,6 +28,8 @@ class MpvSoundVoices final : public QObject, public SoundVoices {
   static constexpr int kRampMs = 8;
   // The output's buffer: how long a level change takes to be heard.
   static constexpr int kBufferMs = 100;
+  // How long after a start the next core is made ready.
+  static constexpr int kSpareDelayMs = 250;
   // MIDI files larger than this are refused.
   static constexpr qint64 kMaxMidiBytes = 16 << 20;
 
