@@ -83,7 +83,9 @@ void endCore(V& v) {
 
 }  // namespace
 
-MpvSoundVoices::MpvSoundVoices(QObject* parent) : QObject(parent) {
+MpvSoundVoices::MpvSoundVoices(QObject* parent) : QObject(parent), positions_(new QTimer(this)) {
+  positions_->setInterval(kPositionMs);
+  connect(positions_, &QTimer::timeout, this, &MpvSoundVoices::askPositions);
   // The first start finds a core ready.
   QTimer::singleShot(0, this, &MpvSoundVoices::prepareSpare);
 }
@@ -182,18 +184,20 @@ int MpvSoundVoices::start(const QString& path, bool loop, double level, QString*
     return 0;
   }
   const int id = next_++;
-  s->observe("time-pos", MPV_FORMAT_DOUBLE);
   s->observe("duration", MPV_FORMAT_DOUBLE);
   Voice* raw = v.get();
   connect(s, &MpvSession::propertyChanged, this,
           [raw](const QByteArray& name, const QVariant& value) {
             if (!value.isValid()) return;
-            if (name == "time-pos") raw->position = value.toDouble();
             if (name == "duration") raw->length = value.toDouble();
           });
+  connect(s, &MpvSession::doubleReply, this, [raw](quint64, int error, double value) {
+    if (error == 0) raw->position = value;
+  });
   connect(s, &MpvSession::fileEnded, this,
           [this, id](qint64, int endReason, int error) { onEnded(id, endReason, error); });
   voices_.insert(id, v);
+  if (!positions_->isActive()) positions_->start();
   return id;
 }
 
@@ -231,6 +235,15 @@ void MpvSoundVoices::stop(int voice) {
                        [v, level] { v->session->setPropertyAsync("volume", volumeText(level)); });
   }
   QTimer::singleShot(kRampMs + 2 * kBufferMs, this, [v] { endCore(*v); });
+}
+
+void MpvSoundVoices::askPositions() {
+  if (voices_.isEmpty()) {
+    positions_->stop();
+    return;
+  }
+  for (const std::shared_ptr<Voice>& v : std::as_const(voices_))
+    v->session->getDoubleAsync("time-pos", 1);
 }
 
 MpvSoundVoices::Status MpvSoundVoices::status(int voice) const {

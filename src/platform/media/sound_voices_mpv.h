@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -28,6 +29,9 @@ class MpvSoundVoices final : public QObject, public SoundVoices {
   static constexpr int kRampMs = 8;
   // The output's buffer: how long a level change takes to be heard.
   static constexpr int kBufferMs = 100;
+  // How often the voices' positions are asked for (the core is not asked
+  // to report every change: that woke the window for every block).
+  static constexpr int kPositionMs = 200;
   // How long after a start the next core is made ready.
   static constexpr int kSpareDelayMs = 250;
   // MIDI files larger than this are refused.
@@ -52,10 +56,12 @@ class MpvSoundVoices final : public QObject, public SoundVoices {
   void prepareSpare();
   QByteArray midiTarget(Voice& v, const QString& path, QString* why);
   void onEnded(int voice, int reason, int error);
+  void askPositions();
 
   QHash<int, std::shared_ptr<Voice>> voices_;
   std::unique_ptr<MpvSession> spare_;
   QByteArray output_;
+  QTimer* positions_ = nullptr;
   int next_ = 1;
 };
 
