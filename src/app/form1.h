@@ -12,6 +12,8 @@
 
 namespace scenova::audio {
 class VolumeOperations;
+}
+namespace scenova::audio {
 class LayerOperations;
 }
 namespace scenova::video {
@@ -97,7 +99,8 @@ class Form1 : public QMainWindow {
   // window (a QObject child) and set by its wire function; null until then.
   audio::VolumeOperations* volume = nullptr;
   video::VideoOperations* video = nullptr;
-  audio::LayerOperations* layers = nullptr;  // the sound layers
+  // The sound layers.
+  audio::LayerOperations* layers = nullptr;
   platform::MediaPlayer* WMP2 = nullptr;  // the main window's player
   QObject* cueEngine = nullptr;           // interpreter, activation, loader, transport
   EditingTools* editing = nullptr;        // undo, typing aids, find, add command

@@ -1,5 +1,5 @@
-#include "form1.h"
 #include "audio/layer_operations.h"
+#include "form1.h"
 #include "platform/rtb/rtb.h"
 #include "script/cue_engine.h"
 #include "wiring.h"

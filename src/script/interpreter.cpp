@@ -180,8 +180,8 @@ void Interpreter::fireLayerCue(const LayerCue& cue) {
     return;
   }
   // A file gone since it started still names its layer.
-  const QString path =
-      found.isEmpty() ? cueFilePath(cue.file) : QDir::cleanPath(QFileInfo(found).absoluteFilePath());
+  const QString path = found.isEmpty() ? cueFilePath(cue.file)
+                                       : QDir::cleanPath(QFileInfo(found).absoluteFilePath());
   audio::LayerOperations::Result result = audio::LayerOperations::Result::Done;
   if (start)
     result = layers.play(path, cue.verb == LayerVerb::Loop);
