@@ -63,6 +63,7 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
   wireOutput(*this);
   wireCues(*this);
   wireVideo(*this);
+  wireLayers(*this);
   wireFiles(*this);
   wireEditing(*this);
   wireFinish(*this);

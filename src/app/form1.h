@@ -13,6 +13,7 @@
 namespace scenova::audio {
 class VolumeOperations;
 class OutputChoice;
+class LayerOperations;
 }  // namespace scenova::audio
 namespace scenova::video {
 class VideoOperations;
@@ -26,6 +27,7 @@ class Environment;
 class SystemServices;
 class AudioDevice;
 class Mixer;
+class SoundVoices;
 class ScreenSaver;
 class MonitorSystem;
 class SoundOutputs;
@@ -58,6 +60,7 @@ struct Services {
   platform::SystemServices* system = nullptr;
   platform::AudioDevice* audio = nullptr;        // may be null: no audio device
   platform::Mixer* mixer = nullptr;              // may be null: no mixer
+  platform::SoundVoices* voices = nullptr;       // may be null: no sound layers
   platform::MonitorSystem* monitors = nullptr;   // null: Qt's screens
   platform::SoundOutputs* outputs = nullptr;     // null: no outputs to choose from
   platform::PlayerRoute* playerRoute = nullptr;  // null: players keep the default output
@@ -101,6 +104,8 @@ class Form1 : public QMainWindow {
   audio::VolumeOperations* volume = nullptr;
   audio::OutputChoice* output = nullptr;  // Options, Audio output
   video::VideoOperations* video = nullptr;
+  // The sound layers.
+  audio::LayerOperations* layers = nullptr;
   platform::MediaPlayer* WMP2 = nullptr;  // the main window's player
   QObject* cueEngine = nullptr;           // interpreter, activation, loader, transport
   EditingTools* editing = nullptr;        // undo, typing aids, find, add command

@@ -1,5 +1,6 @@
 #include "show_mode.h"
 
+#include "audio/layer_operations.h"
 #include "audio/volume_operations.h"
 #include "form1.h"
 #include "platform/rtb/rtb.h"
@@ -196,6 +197,8 @@ void ShowMode::stopAll() {
     e->transport().cmdStopA_Click();
   if (form_.video && !ui.Picture3->isHidden()) form_.video->cmdStopV_Click();
   if (form_.volume) form_.volume->cancelFade();
+  // The sound layers stop too: Stop all leaves nothing sounding.
+  if (form_.layers) form_.layers->stopAll();
 }
 
 void ShowMode::checkCues() {

@@ -10,6 +10,7 @@
 #include "platform/media/mixer_pulse.h"
 #include "platform/media/player_route.h"
 #include "platform/media/sound_outputs_pulse.h"
+#include "platform/media/sound_voices_mpv.h"
 #include "platform/rtb/headless.h"
 #include "platform/screen_saver.h"
 #include "platform/script_handoff.h"
@@ -199,10 +200,13 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs, const ShownHo
   platform::PulseSoundOutputs outputs;
   outputs.start();
   platform::PlayerRoute playerRoute;
+  // Sounds side by side, each at its own level.
+  platform::MpvSoundVoices voices;
 
   Services services;
   services.audio = &audio;
   services.mixer = &mixer;
+  services.voices = &voices;
   services.dialogs = dialogs.get();
   services.env = &env;
   services.system = &system;

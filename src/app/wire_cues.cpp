@@ -1,3 +1,4 @@
+#include "audio/layer_operations.h"
 #include "form1.h"
 #include "platform/rtb/rtb.h"
 #include "script/cue_engine.h"
@@ -26,6 +27,9 @@ class FormCueHost final : public script::CueHost {
   audio::VolumeOperations* volume() const override { return form_.volume; }
   video::VideoOperations* video() const override { return form_.video; }
   platform::MediaPlayer* mainPlayer() const override { return form_.WMP2; }
+  audio::LayerOperations& layers() const override {
+    return form_.layers ? *form_.layers : CueHost::layers();
+  }
 
  private:
   Form1& form_;

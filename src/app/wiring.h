@@ -53,6 +53,10 @@ void filesUnload(Form1& form);
 void wireVideo(Form1& form);
 void videoFormLoad(Form1& form);
 
+// The sound layers and their rows under the audio panel (sets form.layers).
+// Called once from the constructor, after wireVideo.
+void wireLayers(Form1& form);
+
 // Leaving the program: Escape, the questions before closing and the end of
 // the show windows and sounds (sets form.exits). Called once from the
 // constructor, after wireShow.

@@ -18,6 +18,7 @@ class LanguageTable;
 }  // namespace scenova::ui
 namespace scenova::audio {
 class AudioOperations;
+class LayerOperations;
 class VolumeOperations;
 }  // namespace scenova::audio
 namespace scenova::video {
@@ -48,6 +49,9 @@ class CueHost {
   virtual audio::VolumeOperations* volume() const = 0;     // may be null
   virtual video::VideoOperations* video() const = 0;       // may be null
   virtual platform::MediaPlayer* mainPlayer() const = 0;   // WMP2, may be null
+  // The sound layers; a program without them answers every layer cue as
+  // unavailable.
+  virtual audio::LayerOperations& layers() const;
 };
 
 // The cue state of the main window. CurrentCue lives in the tag of the

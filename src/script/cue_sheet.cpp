@@ -8,6 +8,7 @@
 #include "script/cue_groups.h"
 #include "script/cue_search.h"
 #include "script/interpreter.h"
+#include "script/layer_cues.h"
 #include "script/markup.h"
 #include "script/media_loader.h"
 #include "script/network_cue.h"
@@ -57,6 +58,21 @@ void describe(SheetLine& line, QStringView content, const QString& scriptFolder,
   }
   // Opening the script makes its folder the current one, so the show looks
   // where the sheet looks.
+  if (const LayerCue layer = recogniseLayerCue(trimmed)) {
+    const QString file =
+        layer.verb == LayerVerb::StopAll
+            ? QString()
+            : resolveCueFile(layer.file, scriptFolder, scriptFolder, programFolder);
+    if (layer.verb != LayerVerb::StopAll && file.isEmpty()) {
+      line.kind = QStringLiteral("missing");
+      line.text = trimmed.toString();
+      return;
+    }
+    line.kind = QStringLiteral("sound");
+    line.text =
+        file.isEmpty() ? layer.canonical : QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+    return;
+  }
   const QString found = resolveCueFile(trimmed, scriptFolder, scriptFolder, programFolder);
   if (found.isEmpty()) {
     line.kind = QStringLiteral("missing");

@@ -9,11 +9,13 @@
 // Writes one line per cue, in script order, fields separated by tabs:
 //   line     the paragraph the cue's first "[" is in, from 1
 //   column   that "[" within its paragraph, from 1
-//   kind     command, network, audio, video, midi, picture, missing, or
-//            invalid for a [[Wait s]] whose time is not from 0.1 to 600 s
+//   kind     command, network, audio, video, midi, picture, sound (a layer
+//            cue), missing, or invalid for a [[Wait s]] whose time is not
+//            from 0.1 to 600 s
 //   text     for a command the canonical text typing the cue would leave
 //            (as if both players were shown; nothing is clamped); for a file
-//            the absolute path it was found under; for missing the trimmed
+//            (a layer cue's too) the absolute path it was found under
+//            ("Stop Sounds" for that cue); for missing the trimmed
 //            content as written
 //   +        a fifth field, only on a cue joined to the cue before it by "+"
 //            (a cue group): show mode's GO fires it together with that one

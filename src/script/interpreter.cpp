@@ -1,14 +1,18 @@
 #include "script/interpreter.h"
 
 #include "audio/audio_operations.h"
+#include "audio/layer_operations.h"
 #include "audio/volume_operations.h"
 #include "platform/rtb/rtb.h"
 #include "script/network_cue.h"
+#include "script/media_loader.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
 #include "video/video_operations.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 
 #include <cmath>
 
@@ -20,6 +24,12 @@ const QColor kCueBlue(0, 0, 255);
 
 // The notice for a [[Wait s]] fired on its own.
 constexpr int kWaitOutsideGroup = 262;
+// Texts of the layer cues' notices.
+constexpr int kLayerVideoText = 281;
+constexpr int kLayerNotPlayingText = 282;
+constexpr int kLayerLevelText = 283;
+constexpr int kLayerFadeText = 284;
+constexpr int kLayersUnavailableText = 287;
 
 // The panels' own Visible: set by show() and hide(), whether or not the
 // window itself is on screen yet.
@@ -67,6 +77,11 @@ QString typedCanonical(const RecognisedCommand& command) {
   return command.canonical;
 }
 
+audio::LayerOperations& CueHost::layers() const {
+  static audio::NullLayers none;
+  return none;
+}
+
 Interpreter::Interpreter(CueContext context, platform::RTB* editor)
     : c_(context), editor_(editor) {}
 
@@ -96,6 +111,17 @@ bool Interpreter::RunCommand(QString& text, int start, int end, bool execute) {
       recogniseCommand(text, shown(c_.video.Picture3), shown(c_.audio.lblWMP1));
   if (!command) {
     if (runNetworkCue(text, start, end, execute)) return true;
+    // Layer cues: only with a media file's name, so the words of the
+    // commands above keep their meaning.
+    if (const LayerCue layer = recogniseLayerCue(text)) {
+      text = layer.canonical;
+      if (execute) {
+        fireLayerCue(layer);
+        c_.state.CommandDone = true;
+      }
+      rewriteCue(text, start, end);
+      return true;
+    }
     text = lowerCase(text);
     return false;
   }
@@ -159,6 +185,59 @@ void Interpreter::carryOut(const RecognisedCommand& command, QString& text, bool
       c_.host.ShowNotice(c_.lang[kWaitOutsideGroup]);
       break;
     default:
+      break;
+  }
+}
+
+void Interpreter::fireLayerCue(const LayerCue& cue) {
+  audio::LayerOperations& layers = c_.host.layers();
+  if (cue.verb == LayerVerb::StopAll) {
+    layers.stopAll();
+    return;
+  }
+  const bool fade = cue.verb == LayerVerb::Fade, level = cue.verb == LayerVerb::Level;
+  double value = 0;
+  if ((fade || level) && !cue.value(&value)) {
+    c_.host.ShowNotice(c_.lang[fade ? kLayerFadeText : kLayerLevelText]);
+    return;
+  }
+  const QString found = resolveCueFile(cue.file, c_.host.scriptFolder(), QDir::currentPath(),
+                                       c_.host.programFolder());
+  const bool start = cue.verb == LayerVerb::Sound || cue.verb == LayerVerb::Loop;
+  if (start && found.isEmpty()) {
+    c_.host.ShowNotice(c_.lang[127]);
+    return;
+  }
+  if (start && mediaTypeOf(found) == MediaType::Video) {
+    c_.host.ShowNotice(c_.lang[kLayerVideoText]);
+    return;
+  }
+  // A file gone since it started still names its layer.
+  const QString path = found.isEmpty() ? cueFilePath(cue.file)
+                                       : QDir::cleanPath(QFileInfo(found).absoluteFilePath());
+  audio::LayerOperations::Result result = audio::LayerOperations::Result::Done;
+  if (start)
+    result = layers.play(path, cue.verb == LayerVerb::Loop);
+  else if (fade)
+    result = layers.fade(path, value);
+  else if (level)
+    result = layers.level(path, value);
+  else
+    result = layers.stop(path);
+  sayLayerResult(static_cast<int>(result), !found.isEmpty());
+}
+
+void Interpreter::sayLayerResult(int result, bool fileFound) {
+  using Result = audio::LayerOperations::Result;
+  switch (static_cast<Result>(result)) {
+    case Result::NotPlaying:
+      c_.host.ShowNotice(c_.lang[fileFound ? kLayerNotPlayingText : 127]);
+      break;
+    case Result::Unavailable:
+      c_.host.ShowNotice(c_.lang[kLayersUnavailableText]);
+      break;
+    default:
+      // Done, or refused with the layers' own notice.
       break;
   }
 }

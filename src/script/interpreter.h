@@ -5,6 +5,7 @@
 // the script into its canonical form, coloured blue.
 
 #include "script/cue_context.h"
+#include "script/layer_cues.h"
 #include "script/markup.h"
 
 #include <QString>
@@ -41,6 +42,8 @@ class Interpreter {
 
  private:
   void carryOut(const RecognisedCommand& command, QString& text, bool execute);
+  void fireLayerCue(const LayerCue& cue);
+  void sayLayerResult(int result, bool fileFound);
   void setVolume(QString& text);
   void placeKnob(double percent);
   void rewriteCue(const QString& text, int start, int end);

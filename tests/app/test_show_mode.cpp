@@ -7,6 +7,7 @@
 #include "audio/volume_operations.h"
 #include "platform/fakes.h"
 #include "platform/media/fake_audio_device.h"
+#include "platform/media/fake_sound_voices.h"
 #include "platform/rtb/rtb.h"
 #include "support/form_fixture.h"
 #include "video/video_operations.h"
@@ -27,26 +28,28 @@ namespace {
 // The audio device is made before the window that uses it.
 struct AudioDevice {
   platform::FakeAudioDevice audio;
+  platform::FakeSoundVoices voices;
 };
 
 struct Fixture : AudioDevice, test::FormFixture {
   ShowMode* show = nullptr;
 
   explicit Fixture(const QByteArray& script = {})
-      : FormFixture(test::FormSetup{{},
-                                    QStringLiteral("gb"),
-                                    {},
-                                    true,
-                                    [script, device = &audio](test::FormFixture& f, Services& s) {
-                                      if (!script.isEmpty()) {
-                                        f.folder.write(QStringLiteral("show.rtf"), script);
-                                        s.commandLine = f.folder.file(QStringLiteral("show.rtf"));
-                                      }
-                                      f.folder.write(QStringLiteral("tone.wav"),
-                                                     QByteArrayLiteral("x"));
-                                      s.audio = device;
-                                    },
-                                    {}}) {
+      : FormFixture(test::FormSetup{
+            {},
+            QStringLiteral("gb"),
+            {},
+            true,
+            [script, device = &audio, voices = &voices](test::FormFixture& f, Services& s) {
+              if (!script.isEmpty()) {
+                f.folder.write(QStringLiteral("show.rtf"), script);
+                s.commandLine = f.folder.file(QStringLiteral("show.rtf"));
+              }
+              f.folder.write(QStringLiteral("tone.wav"), QByteArrayLiteral("x"));
+              s.audio = device;
+              s.voices = voices;
+            },
+            {}}) {
     show = qobject_cast<ShowMode*>(form->showMode);
     form->show();
     QApplication::setActiveWindow(form.get());
@@ -191,6 +194,26 @@ class TestShowMode : public QObject {
     QCOMPARE(f.notice(), f.text(182));
     QVERIFY(f.audio.actions().isEmpty());
     QCOMPARE(f.form->doc.Modified, 0);
+  }
+
+  // GO fires layer cues like any cue; Stop all stops the layers with the
+  // transport, and a layer's row appears and goes with it.
+  void goAndEscapeWithLayers() {
+    Fixture f(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 [[tone.wav]]\\par [[Play Audio]]\\par "
+        "[[Loop tone.wav]]\\par [[Sound tone.wav]]\\par}");
+    f.key(Qt::Key_F12);
+    for (int i = 0; i < 3; ++i) f.key(Qt::Key_Space);
+    QVERIFY(f.audio.playing);
+    QCOMPARE(f.voices.playing.size(), 1);
+    QVERIFY(f.voices.playing.first().loop);
+    QWidget* rows = f.form->findChild<QWidget*>(QStringLiteral("layerRows"));
+    QVERIFY(rows && rows->isVisible());
+    f.key(Qt::Key_Escape);
+    QVERIFY(!f.audio.playing);
+    QVERIFY(f.voices.playing.isEmpty());
+    QVERIFY(rows->isHidden());
+    QVERIFY(f.show->isOn());
   }
 
   void escapeStopsAllAndTheWindowStaysOpen() {

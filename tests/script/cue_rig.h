@@ -3,6 +3,7 @@
 // The cue engine on the real controls and the real script editor, with the
 // fake audio device, a recording volume slider, video side and window.
 
+#include "audio/layer_operations.h"
 #include "audio/transport_rig.h"
 #include "audio/volume_operations.h"
 #include "platform/media/media_player.h"
@@ -68,6 +69,10 @@ struct RecordingHost final : script::CueHost {
   audio::VolumeOperations* volume() const override { return volumeOps; }
   video::VideoOperations* video() const override { return videoOps; }
   platform::MediaPlayer* mainPlayer() const override { return wmp2; }
+  audio::LayerOperations* layerOps = nullptr;  // null: the program has no layers
+  audio::LayerOperations& layers() const override {
+    return layerOps ? *layerOps : CueHost::layers();
+  }
 };
 
 struct CueRig : PanelRig {

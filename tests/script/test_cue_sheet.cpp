@@ -125,6 +125,32 @@ Audio]] [[clip.MP4]]\par
     QCOMPARE(sheet.status, 1);
   }
 
+  // Layer cues have a kind of their own and the path found; a missing file
+  // is missing like any media cue's (the broken-cue marks ask the same
+  // question), and "Stop Audio" stays a command.
+  void layerCues() {
+    QTemporaryDir show;
+    const QString s = show.path();
+    write(s + QStringLiteral("/rain.wav"), "x");
+    write(s + QStringLiteral("/sub/door.mp3"), "x");
+    write(s + QStringLiteral("/s.txt"),
+          "[[LOOP rain.wav]] [[Sound sub\\door.mp3]]\r\n[[fade rain.wav 8]] [[Level rain.wav abc]] "
+          "[[stop sounds]] [[Stop Audio]]\r\n[[Sound gone.wav]] [[Stop gone.ogg]]");
+    const Sheet sheet = run(s + QStringLiteral("/s.txt"), s);
+    const QStringList expected = {
+        QStringLiteral("1\t1\tsound\t") + s + QStringLiteral("/rain.wav"),
+        QStringLiteral("1\t19\tsound\t") + s + QStringLiteral("/sub/door.mp3"),
+        QStringLiteral("2\t1\tsound\t") + s + QStringLiteral("/rain.wav"),
+        QStringLiteral("2\t21\tsound\t") + s + QStringLiteral("/rain.wav"),
+        QStringLiteral("2\t44\tsound\tStop Sounds"),
+        QStringLiteral("2\t60\tcommand\tStop Audio"),
+        QStringLiteral("3\t1\tmissing\tSound gone.wav"),
+        QStringLiteral("3\t20\tmissing\tStop gone.ogg"),
+    };
+    QCOMPARE(sheet.out, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    QCOMPARE(sheet.status, 1);
+  }
+
   void everythingFoundExitsZero() {
     QTemporaryDir show;
     write(show.filePath(QStringLiteral("a.wav")), "x");

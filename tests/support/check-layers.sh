@@ -15,7 +15,8 @@ src=${1:?usage: check-layers.sh SRC}
 # name ending in "/" allows all of it).
 #
 # - The cue code fires audio and video cues through the subsystems' narrow
-#   interfaces (AudioOperations, VolumeOperations, VideoOperations), which
+#   interfaces (AudioOperations, VolumeOperations, VideoOperations,
+#   LayerOperations), which
 #   live with the code that implements them.
 # - The cue engine still builds the audio transport and its buttons itself
 #   and hands them to the window, which reaches them through it; only the
@@ -23,6 +24,7 @@ src=${1:?usage: check-layers.sh SRC}
 ALLOWED='
 script audio/audio_operations.h
 script audio/volume_operations.h
+script audio/layer_operations.h
 script video/video_operations.h
 script/cue_engine.h audio/audio_transport.h
 script/cue_engine.h audio/transport_buttons.h

@@ -135,6 +135,14 @@ class Recorder {
     return true;
   }
   bool running() const { return pid_ > 0; }
+  // The samples heard between the two times, in order.
+  std::vector<qint16> between(Clock::time_point from, Clock::time_point to) const {
+    std::lock_guard lock(mutex_);
+    std::vector<qint16> out;
+    for (const Sample& s : samples_)
+      if (s.at >= from && s.at < to) out.push_back(s.value);
+    return out;
+  }
 
  private:
   static constexpr int kLoud = 300;
@@ -166,6 +174,20 @@ class Recorder {
   mutable std::mutex mutex_;
   std::vector<Sample> samples_;
 };
+
+// The amplitude of one pitch in the samples (Goertzel), in sample units.
+inline double amplitudeAt(const std::vector<qint16>& samples, double hz) {
+  if (samples.empty()) return 0;
+  const double w = 2 * M_PI * hz / kRate, c = 2 * std::cos(w);
+  double s1 = 0, s2 = 0;
+  for (const qint16 v : samples) {
+    const double s0 = v + c * s1 - s2;
+    s2 = s1;
+    s1 = s0;
+  }
+  const double power = s1 * s1 + s2 * s2 - c * s1 * s2;
+  return 2 * std::sqrt(std::max(0.0, power)) / static_cast<double>(samples.size());
+}
 
 inline QString run(const QString& program, const QStringList& args) {
   QProcess p;

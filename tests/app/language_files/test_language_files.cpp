@@ -37,6 +37,7 @@ const QList<int>& usedIndexes() {
     list << 232 << 233;  // a paste that takes nothing (owner silent, too large)
     list << 234 << 235;  // how far a long open or save has come
     for (int i = 300; i <= 328; ++i) list << i;  // remote control, network cues, MIDI
+    for (int i = 280; i <= 287; ++i) list << i;  // sound layers
     return list;
   }();
   return used;

@@ -1,0 +1,263 @@
+#include "sound_voices_mpv.h"
+
+#include "engine_memory.h"
+#include "midi_file.h"
+#include "midi_render.h"
+#include "midi_stream.h"
+#include "mpv_session.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+namespace scenova::platform {
+
+namespace {
+
+MpvSession::Options voiceOptions(const QByteArray& output) {
+  return {
+      {"config", "no"},
+      {"terminal", "no"},
+      {"vid", "no"},
+      {"audio-display", "no"},
+      {"cover-art-auto", "no"},
+      {"ao", "pulse"},
+      {"audio-device", output.isEmpty() ? QByteArray("auto") : output},
+      {"audio-fallback-to-null", "yes"},
+      {"pulse-buffer", QByteArray::number(MpvSoundVoices::kBufferMs)},
+      {"audio-client-name", "Scenova"},
+      {"volume-max", "100"},
+      {"idle", "yes"},
+      {"keep-open", "no"},
+      {"hr-seek", "yes"},
+      // A local file read ahead a little, not the engine's default cache.
+      {"cache", "no"},
+      {"demuxer-max-bytes", "1MiB"},
+      {"demuxer-max-back-bytes", "0"},
+      {"load-scripts", "no"},
+      {"ytdl", "no"},
+      {"resume-playback", "no"},
+      {"input-default-bindings", "no"},
+  };
+}
+
+QByteArray volumeText(double level) {
+  return QByteArray::number(std::clamp(level, 0.0, 100.0), 'f', 2);
+}
+
+bool isMidi(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  return suffix == QLatin1StringView("mid") || suffix == QLatin1StringView("midi") ||
+         suffix == QLatin1StringView("kar");
+}
+
+}  // namespace
+
+struct MpvSoundVoices::Voice {
+  // The registry outlives the core that reads from it.
+  std::unique_ptr<MidiStreams> streams;
+  std::unique_ptr<MpvSession> session;
+  std::shared_ptr<MidiSong> song;
+  double level = 100;
+  double position = 0;
+  double length = 0;
+  QByteArray midiUrl;
+};
+
+namespace {
+
+// Ends the voice's core on a thread of its own. The MIDI registry the core
+// may still read from is left to it: it is small, and the song it held is
+// taken out of it (an open stream keeps its song alive by itself).
+template <typename V>
+void endCore(V& v) {
+  if (v.song) v.song->abandon();
+  if (v.streams && !v.midiUrl.isEmpty()) v.streams->remove(v.midiUrl);
+  if (v.session) v.session->abandon();
+  (void)v.streams.release();
+  releaseFreedMemorySoon();
+}
+
+}  // namespace
+
+MpvSoundVoices::MpvSoundVoices(QObject* parent) : QObject(parent), positions_(new QTimer(this)) {
+  positions_->setInterval(kPositionMs);
+  connect(positions_, &QTimer::timeout, this, &MpvSoundVoices::askPositions);
+  // The first start finds a core ready.
+  QTimer::singleShot(0, this, &MpvSoundVoices::prepareSpare);
+}
+
+MpvSoundVoices::~MpvSoundVoices() {
+  for (const std::shared_ptr<Voice>& v : std::as_const(voices_)) {
+    if (v->song) v->song->abandon();
+    // A core held up by a hung sound server must not hold the exit up.
+    if (v->session && !v->session->terminate(MpvSession::kEndWaitMs / 4))
+      (void)v->streams.release();
+  }
+  if (spare_) spare_->terminate(MpvSession::kEndWaitMs / 4);
+}
+
+void MpvSoundVoices::prepareSpare() {
+  if (spare_) return;
+  auto session = std::make_unique<MpvSession>(voiceOptions(output_));
+  if (!session->isValid()) {
+    qWarning("Sound layers: %s", qUtf8Printable(session->errorText()));
+    return;
+  }
+  spare_ = std::move(session);
+}
+
+std::unique_ptr<MpvSession> MpvSoundVoices::takeSpare() {
+  prepareSpare();
+  std::unique_ptr<MpvSession> s = std::move(spare_);
+  // The next one is made once this start is heard: starting a core takes
+  // the processor from the one starting now.
+  QTimer::singleShot(kSpareDelayMs, this, &MpvSoundVoices::prepareSpare);
+  return s;
+}
+
+QByteArray MpvSoundVoices::midiTarget(Voice& v, const QString& path, QString* why) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *why = file.errorString();
+    return {};
+  }
+  const QByteArray smf = file.read(kMaxMidiBytes + 1);
+  if (smf.size() > kMaxMidiBytes) {
+    *why = QStringLiteral("the file is too large for a MIDI file");
+    return {};
+  }
+  const auto timing = MidiTiming::parse(smf, why);
+  if (!timing) return {};
+  const QString font = defaultSoundFont();
+  if (!QFileInfo(font).isFile()) {
+    *why = QStringLiteral("no General MIDI sound font at %1").arg(font);
+    return {};
+  }
+  v.song = MidiSong::make(smf, *timing, font);
+  if (!v.song) {
+    *why = QStringLiteral("the song is too long");
+    return {};
+  }
+  v.streams = std::make_unique<MidiStreams>();
+  if (!v.streams->install(v.session->handle())) {
+    *why = QStringLiteral("the engine refused the MIDI stream");
+    return {};
+  }
+  v.midiUrl = v.streams->add(v.song);
+  return v.midiUrl;
+}
+
+int MpvSoundVoices::start(const QString& path, bool loop, double level, QString* why) {
+  QString reason;
+  const QFileInfo info(path);
+  if (path.isEmpty() || !info.isFile() || !info.isReadable()) {
+    if (why) *why = QStringLiteral("cannot open %1").arg(path);
+    return 0;
+  }
+  auto v = std::make_shared<Voice>();
+  v->session = takeSpare();
+  if (!v->session) {
+    if (why) *why = QStringLiteral("the media engine did not start");
+    return 0;
+  }
+  v->level = std::clamp(level, 0.0, 100.0);
+  QByteArray target = QFile::encodeName(info.absoluteFilePath());
+  if (isMidi(path)) {
+    target = midiTarget(*v, info.absoluteFilePath(), &reason);
+    if (target.isEmpty()) {
+      if (why) *why = info.fileName() + QStringLiteral(": ") + reason;
+      endCore(*v);
+      return 0;
+    }
+  }
+  MpvSession* s = v->session.get();
+  // The requests reach the core in the order they are sent.
+  s->setPropertyAsync("volume", volumeText(v->level));
+  s->setPropertyAsync("loop-file", loop ? "inf" : "no");
+  if (const int rc = s->commandAsync({"loadfile", target, "replace"}); rc < 0) {
+    if (why) *why = info.fileName() + QStringLiteral(": ") + MpvSession::errorName(rc);
+    endCore(*v);
+    return 0;
+  }
+  const int id = next_++;
+  s->observe("duration", MPV_FORMAT_DOUBLE);
+  Voice* raw = v.get();
+  connect(s, &MpvSession::propertyChanged, this,
+          [raw](const QByteArray& name, const QVariant& value) {
+            if (!value.isValid()) return;
+            if (name == "duration") raw->length = value.toDouble();
+          });
+  connect(s, &MpvSession::doubleReply, this, [raw](quint64, int error, double value) {
+    if (error == 0) raw->position = value;
+  });
+  connect(s, &MpvSession::fileEnded, this,
+          [this, id](qint64, int endReason, int error) { onEnded(id, endReason, error); });
+  voices_.insert(id, v);
+  if (!positions_->isActive()) positions_->start();
+  return id;
+}
+
+void MpvSoundVoices::onEnded(int voice, int reason, int error) {
+  if (reason != MPV_END_FILE_REASON_EOF && reason != MPV_END_FILE_REASON_ERROR) return;
+  const auto it = voices_.find(voice);
+  if (it == voices_.end()) return;
+  std::shared_ptr<Voice> v = *it;
+  voices_.erase(it);
+  // Not from inside the core's own signal.
+  QTimer::singleShot(0, this, [v] { endCore(*v); });
+  ended(voice, reason == MPV_END_FILE_REASON_ERROR ? MpvSession::errorName(error) : QString());
+}
+
+void MpvSoundVoices::setLevel(int voice, double level) {
+  const auto it = voices_.find(voice);
+  if (it == voices_.end()) return;
+  Voice& v = **it;
+  v.level = std::clamp(level, 0.0, 100.0);
+  v.session->setPropertyAsync("volume", volumeText(v.level));
+}
+
+void MpvSoundVoices::stop(int voice) {
+  const auto it = voices_.find(voice);
+  if (it == voices_.end()) return;
+  std::shared_ptr<Voice> v = *it;
+  voices_.erase(it);
+  disconnect(v->session.get(), nullptr, this, nullptr);
+  // A few steps down, then what the output holds plays out before the core
+  // lets the sound server's stream go.
+  constexpr int kSteps = 4;
+  for (int i = 1; i <= kSteps; ++i) {
+    const double level = v->level * (1.0 - double(i) / kSteps);
+    QTimer::singleShot((kRampMs * (i - 1)) / (kSteps - 1), Qt::PreciseTimer, this,
+                       [v, level] { v->session->setPropertyAsync("volume", volumeText(level)); });
+  }
+  QTimer::singleShot(kRampMs + 2 * kBufferMs, this, [v] { endCore(*v); });
+}
+
+void MpvSoundVoices::askPositions() {
+  if (voices_.isEmpty()) {
+    positions_->stop();
+    return;
+  }
+  for (const std::shared_ptr<Voice>& v : std::as_const(voices_))
+    v->session->getDoubleAsync("time-pos", 1);
+}
+
+MpvSoundVoices::Status MpvSoundVoices::status(int voice) const {
+  const auto it = voices_.constFind(voice);
+  if (it == voices_.cend()) return {};
+  return {(*it)->position, (*it)->length};
+}
+
+void MpvSoundVoices::setOutput(const QString& device) {
+  output_ = device.toUtf8();
+  const QByteArray name = output_.isEmpty() ? QByteArray("auto") : output_;
+  for (const std::shared_ptr<Voice>& v : std::as_const(voices_))
+    v->session->setPropertyAsync("audio-device", name);
+  if (spare_) spare_->setPropertyAsync("audio-device", name);
+}
+
+}  // namespace scenova::platform

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "sound_voices.h"
+
+#include <QHash>
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+namespace scenova::platform {
+
+class MpvSession;
+class MidiStreams;
+
+// Voices played by libmpv, one engine core per voice, so that every voice
+// has its own level (the core's volume), its own loop (a file repeated by
+// the core itself, sample-continuous at the loop point) and its own end.
+// MIDI files play through the same synthesiser as in the video player.
+//
+// A core takes a while to start, so one is kept ready ahead of the next
+// start. Stopping lowers the level in a few steps within kRampMs, lets the
+// output play what it holds, then ends the core on a thread of its own: the
+// window never waits for the engine or the sound server.
+class MpvSoundVoices final : public QObject, public SoundVoices {
+  Q_OBJECT
+ public:
+  static constexpr int kRampMs = 8;
+  // The output's buffer: how long a level change takes to be heard.
+  static constexpr int kBufferMs = 100;
+  // How often the voices' positions are asked for (the core is not asked
+  // to report every change: that woke the window for every block).
+  static constexpr int kPositionMs = 200;
+  // How long after a start the next core is made ready.
+  static constexpr int kSpareDelayMs = 250;
+  // MIDI files larger than this are refused.
+  static constexpr qint64 kMaxMidiBytes = 16 << 20;
+
+  explicit MpvSoundVoices(QObject* parent = nullptr);
+  ~MpvSoundVoices() override;
+
+  int start(const QString& path, bool loop, double level, QString* why) override;
+  void setLevel(int voice, double level) override;
+  void stop(int voice) override;
+  Status status(int voice) const override;
+  void setOutput(const QString& device) override;
+
+  // How many voices play (for tests and benchmarks).
+  int playing() const { return static_cast<int>(voices_.size()); }
+
+ private:
+  struct Voice;
+
+  std::unique_ptr<MpvSession> takeSpare();
+  void prepareSpare();
+  QByteArray midiTarget(Voice& v, const QString& path, QString* why);
+  void onEnded(int voice, int reason, int error);
+  void askPositions();
+
+  QHash<int, std::shared_ptr<Voice>> voices_;
+  std::unique_ptr<MpvSession> spare_;
+  QByteArray output_;
+  QTimer* positions_ = nullptr;
+  int next_ = 1;
+};
+
+}  // namespace scenova::platform

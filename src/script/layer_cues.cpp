@@ -1,0 +1,96 @@
+#include "script/layer_cues.h"
+
+#include "script/markup.h"
+
+#include <QLocale>
+
+#include <cmath>
+#include <iterator>
+
+namespace scenova::script {
+
+namespace {
+
+constexpr const char* kMediaEndings[] = {
+    // sound
+    "wav", "mp3", "ogg", "oga", "flac", "m4a", "aac", "opus", "wma", "aif", "aiff", "aifc", "mka",
+    "ac3", "mp2", "au", "caf", "wv",
+    // MIDI
+    "mid", "midi", "kar",
+    // video (refused on a layer, with a notice)
+    "mpg", "mpeg", "avi", "flv", "mp4", "ogv", "mov", "mkv", "vob", "wmv", "webm"};
+
+struct Verb {
+  LayerVerb verb;
+  const char* key;  // lower case, with its blank
+  const char* canonical;
+  bool number;  // a number may follow the file
+};
+
+constexpr Verb kVerbs[] = {
+    {LayerVerb::Sound, "sound ", "Sound", false}, {LayerVerb::Loop, "loop ", "Loop", false},
+    {LayerVerb::Stop, "stop ", "Stop", false},    {LayerVerb::Fade, "fade ", "Fade", true},
+    {LayerVerb::Level, "level ", "Level", true},
+};
+
+}  // namespace
+
+bool namesMediaFile(QStringView name) {
+  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+  if (dot <= 0 || dot + 1 >= name.size()) return false;
+  const QStringView ending = name.mid(dot + 1);
+  if (ending.contains(QLatin1Char('/')) || ending.contains(QLatin1Char('\\'))) return false;
+  for (const char* e : kMediaEndings)
+    if (ending.compare(QLatin1StringView(e), Qt::CaseInsensitive) == 0) return true;
+  return false;
+}
+
+bool LayerCue::value(double* out) const {
+  if (verb == LayerVerb::Fade && number.isEmpty()) {
+    *out = 2.0;
+    return true;
+  }
+  bool ok = false;
+  const double v = QLocale::c().toDouble(number, &ok);
+  if (!ok || !std::isfinite(v)) return false;
+  *out = v;
+  if (verb == LayerVerb::Fade) return v >= kLeastFadeSeconds && v <= kLongestFadeSeconds;
+  if (verb == LayerVerb::Level) return v >= 0 && v <= 100;
+  return false;
+}
+
+LayerCue recogniseLayerCue(QStringView content) {
+  LayerCue cue;
+  const QString lower = lowerCase(content);
+  if (lower == QLatin1StringView("stop sounds")) {
+    cue.verb = LayerVerb::StopAll;
+    cue.recognised = true;
+    cue.canonical = QStringLiteral("Stop Sounds");
+    return cue;
+  }
+  for (const Verb& v : kVerbs) {
+    const QLatin1StringView key(v.key);
+    if (!lower.startsWith(key)) continue;
+    const QStringView rest = trimBlanks(content.mid(key.size()));
+    if (namesMediaFile(rest)) {
+      cue.file = rest.toString();
+    } else if (v.number) {
+      const qsizetype blank = rest.lastIndexOf(QLatin1Char(' '));
+      if (blank < 0) return {};
+      const QStringView head = trimBlanks(rest.left(blank));
+      if (!namesMediaFile(head)) return {};
+      cue.file = head.toString();
+      cue.number = rest.mid(blank + 1).toString();
+    } else {
+      return {};
+    }
+    cue.verb = v.verb;
+    cue.recognised = true;
+    cue.canonical = QLatin1StringView(v.canonical) + QLatin1Char(' ') + cue.file;
+    if (!cue.number.isEmpty()) cue.canonical += QLatin1Char(' ') + cue.number;
+    return cue;
+  }
+  return {};
+}
+
+}  // namespace scenova::script

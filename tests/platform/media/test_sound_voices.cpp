@@ -1,0 +1,109 @@
+// The sound layers' voices on the real media engine: sound and MIDI files
+// start and end by themselves, files that cannot play are refused or end
+// with a reason, and without a sound server nothing hangs or crashes.
+
+#include "platform/media/sound_voices_mpv.h"
+#include "test_player_support.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace scenova;
+using namespace scenova::testing;
+
+namespace {
+
+struct Ends {
+  QList<int> voices;
+  QStringList reasons;
+};
+
+void watch(platform::SoundVoices& v, Ends& ends) {
+  v.setEndHandler([&ends](int voice, const QString& why) {
+    ends.voices << voice;
+    ends.reasons << why;
+  });
+}
+
+}  // namespace
+
+class TestSoundVoices : public QObject {
+  Q_OBJECT
+  QTemporaryDir dir_;
+  QString file(const char* name) const { return dir_.filePath(QLatin1StringView(name)); }
+
+ private Q_SLOTS:
+  void initTestCase() {
+    QVERIFY(writeFile(file("one.wav"), toneWav(1.0)));
+    QVERIFY(writeFile(file("song.mid"), midiSong(2)));
+    QVERIFY(writeFile(file("noise.wav"), QByteArray(4096, 'x')));
+  }
+
+  // A one-shot ends by itself after its length; a second voice plays beside
+  // it; every call returns at once.
+  void soundAndMidi() {
+    platform::MpvSoundVoices voices;
+    Ends ends;
+    watch(voices, ends);
+    QString why;
+    QElapsedTimer clock;
+    clock.start();
+    const int wav = voices.start(file("one.wav"), false, 80, &why);
+    const int midi = voices.start(file("song.mid"), true, 100, &why);
+    QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(wav > 0 && midi > 0 && midi != wav, qPrintable(why));
+    QCOMPARE(voices.playing(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(voices.status(midi).lengthSeconds > 1.5, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ends.voices, QList<int>{wav}, 5000);
+    QCOMPARE(ends.reasons, QStringList{QString()});
+    // The looping song goes on past its end until stopped.
+    QTRY_VERIFY_WITH_TIMEOUT(voices.status(midi).positionSeconds > 0.3, 5000);
+    voices.setLevel(midi, 20);
+    voices.stop(midi);
+    QCOMPARE(voices.playing(), 0);
+    QTest::qWait(400);
+    QCOMPARE(ends.voices, QList<int>{wav});  // a stopped voice is not reported
+  }
+
+  // Files that cannot play: refused at once, or ended with a reason.
+  void filesThatCannotPlay() {
+    platform::MpvSoundVoices voices;
+    Ends ends;
+    watch(voices, ends);
+    QString why;
+    QCOMPARE(voices.start(file("gone.wav"), false, 100, &why), 0);
+    QVERIFY(!why.isEmpty());
+    QCOMPARE(voices.start(dir_.path(), false, 100, &why), 0);
+    why.clear();
+    QVERIFY(writeFile(file("bad.mid"), "MThd but not a song"));
+    QCOMPARE(voices.start(file("bad.mid"), false, 100, &why), 0);
+    QVERIFY(!why.isEmpty());
+    const int noise = voices.start(file("noise.wav"), false, 100, &why);
+    QVERIFY(noise > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(ends.voices, QList<int>{noise}, 5000);
+    QVERIFY(!ends.reasons.first().isEmpty());
+  }
+
+  // Without a sound server a voice plays to no output: it still ends in its
+  // time, and stopping and ending the voices does not hang.
+  void noSoundServer() {
+    qputenv("PULSE_SERVER", "unix:/nonexistent/scenova-test");
+    {
+      platform::MpvSoundVoices voices;
+      Ends ends;
+      watch(voices, ends);
+      QString why;
+      const int one = voices.start(file("one.wav"), false, 100, &why);
+      const int loop = voices.start(file("one.wav"), true, 100, &why);
+      QVERIFY2(one > 0 && loop > 0, qPrintable(why));
+      QTRY_COMPARE_WITH_TIMEOUT(ends.voices, QList<int>{one}, 6000);
+      voices.stop(loop);
+      // Left playing: the voices end with their owner.
+      QVERIFY(voices.start(file("one.wav"), true, 100, &why) > 0);
+    }
+  }
+};
+
+QTEST_GUILESS_MAIN(TestSoundVoices)
+#include "test_sound_voices.moc"
