@@ -95,11 +95,12 @@ class TestLayersEndToEnd : public QObject {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"),
                folder_.file(QStringLiteral("dialogs.log")));
+    test::ProgramWindow::announceShown(env);
     program_->setProcessEnvironment(env);
     program_->setWorkingDirectory(folder_.path());
     program_->start(exe, {folder_.file(QStringLiteral("show.rtf"))});
     QVERIFY(program_->waitForStarted());
-    QVERIFY2(window_.find(program_->processId(), QStringLiteral("^Scenova - show")),
+    QVERIFY2(window_.find(*program_, QStringLiteral("^Scenova - show")),
              "the program's window did not come up");
   }
 
