@@ -135,12 +135,17 @@ class Recorder {
     return true;
   }
   bool running() const { return pid_ > 0; }
-  // The samples heard between the two times, in order.
+  // The samples heard between the two times, in order and without a gap:
+  // from the first one stamped at `from` or later, up to the first one at
+  // `to`. (The stamps of a chunk that arrived late overlap the chunk before,
+  // so picking each sample by its own stamp would drop some and cut the
+  // sound where it has no cut.)
   std::vector<qint16> between(Clock::time_point from, Clock::time_point to) const {
     std::lock_guard lock(mutex_);
     std::vector<qint16> out;
-    for (const Sample& s : samples_)
-      if (s.at >= from && s.at < to) out.push_back(s.value);
+    size_t i = 0;
+    while (i < samples_.size() && samples_[i].at < from) ++i;
+    for (; i < samples_.size() && samples_[i].at < to; ++i) out.push_back(samples_[i].value);
     return out;
   }
 
