@@ -21,11 +21,18 @@ class NoVoices final : public QObject {
 
 void wireLayers(Form1& form) {
   platform::SoundVoices* voices = form.services().voices;
-  if (!voices) voices = &(new NoVoices(&form))->voices;
+  NoVoices* none = nullptr;
+  if (!voices) {
+    none = new NoVoices(nullptr);
+    voices = &none->voices;
+  }
   auto text = [&form](int index) { return form.lang[index]; };
   auto* layers = new audio::SoundLayers(
       *voices, [&form](const QString& notice) { form.ShowNotice(notice); }, text, &form);
   form.layers = layers;
+  // The stand-in voices end after the layers, which still speak to them as
+  // they end (a child is deleted after its parent's destructor has run).
+  if (none) none->setParent(layers);
   // The layers play where Options, Audio output sends the other sounds.
   if (form.output) {
     auto follow = [layers](const QString& output) {
