@@ -265,6 +265,16 @@ class TestRemoteDispatch : public QObject {
     QCOMPARE(out[0].args[1].i, -7);
     QCOMPARE(out[0].args[2].f, 2.5f);
 
+    // A symbol (",S") is read as text and sent on as a symbol again.
+    const QByteArray symbol("/scenova/cue\0\0\0\0,S\0\0Go\0\0", 24);
+    out.clear();
+    QCOMPARE(platform::decodeOscPacket(symbol.constData(), size_t(symbol.size()), out),
+             platform::OscDecode::Ok);
+    QCOMPARE(out.size(), 1u);
+    QCOMPARE(out[0].args[0].type, OscArg::Type::Text);
+    QCOMPARE(out[0].args[0].text, QStringLiteral("Go"));
+    QCOMPARE(platform::encodeOscMessage(out[0]), symbol);
+
     // Bundles: taken whole up to the depth bound, refused deeper.
     auto bundle = [](const QByteArray& inner) -> QByteArray {
       QByteArray b("#bundle\0", 8);

@@ -122,7 +122,11 @@ QByteArray encodeOscMessage(const OscMessage& message) {
         lo_message_add_float(m.get(), a.f);
         break;
       case OscArg::Type::Text:
-        lo_message_add_string(m.get(), a.text.toUtf8().constData());
+        // A symbol read from a packet goes out as the symbol it was.
+        if (a.tag == LO_SYMBOL)
+          lo_message_add_symbol(m.get(), a.text.toUtf8().constData());
+        else
+          lo_message_add_string(m.get(), a.text.toUtf8().constData());
         break;
       case OscArg::Type::Other:
         return {};
