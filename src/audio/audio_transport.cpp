@@ -201,6 +201,14 @@ void AudioTransport::cmdStopA_Click() {
   if (p_.buttons) p_.buttons->cmdPlayA_MouseMove(0, 0, 0, 0);
 }
 
+void AudioTransport::rewind() {
+  send(QStringLiteral("seek wav1 to start"));
+}
+
+void AudioTransport::closeDevice() {
+  send(QStringLiteral("close all"));
+}
+
 void AudioTransport::settleNewFile() {
   // Timer1 ends up as the press of Play and Stop leave it: running when the
   // player was idle, stopped when it was playing (that press paused it).

@@ -69,6 +69,11 @@ class AudioTransport : public QObject, public AudioOperations {
   void Timer1_Timer() override;
   void refreshPlayButton() override;
 
+  // The window closes: rewinding stops any sound before the process ends.
+  void rewind();
+  // The program ends: the device stops and lets go of every file.
+  void closeDevice();
+
   // The position of wav1 in milliseconds; 0 when the query fails.
   double CurPos();
   // The length of wav1 in milliseconds; nothing when the query fails.

@@ -43,7 +43,7 @@ class TestClipboardX11 : public QObject {
     rtb.Select(6, 4);
     rtb.SetSelBold(true);
     rtb.SetSelColor(QColor(255, 0, 0));
-    f.form->ui.mnuCopia->trigger();
+    f.form->ui().mnuCopia->trigger();
     const QStringList targets =
         QString::fromUtf8(
             xclip({QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o"),
@@ -72,7 +72,7 @@ class TestClipboardX11 : public QObject {
                         "\\b\\cf1 green bold}' | xclip -selection clipboard -t text/rtf -i "
                         ">/dev/null 2>&1")});
     QTest::qWait(200);
-    f.form->ui.mnuIncolla->trigger();
+    f.form->ui().mnuIncolla->trigger();
     platform::RTB& rtb = f.rtb();
     QCOMPARE(rtb.Text(), QStringLiteral("green bold"));
     rtb.Select(0, 5);

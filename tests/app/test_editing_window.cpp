@@ -3,6 +3,7 @@
 
 #include "app/editing_tools.h"
 #include "app/form1.h"
+#include "app/subsystems.h"
 #include "platform/fakes.h"
 #include "platform/rtb/rtb.h"
 #include "script/add_command_dialog.h"
@@ -57,9 +58,9 @@ class TestEditingWindow : public QObject {
     QCOMPARE(w.rtb->Text(), QStringLiteral("a"));
     w.chord('Y');
     QCOMPARE(w.rtb->Text(), QStringLiteral("ab"));
-    w.form->ui.mnuAnnulla->trigger();
+    w.form->ui().mnuAnnulla->trigger();
     QCOMPARE(w.rtb->Text(), QStringLiteral("a"));
-    QCOMPARE(w.form->doc.Modified, 1);
+    QCOMPARE(w.form->doc().Modified, 1);
   }
 
   void aTidiedCueIsTakenBackByOneUndo() {
@@ -79,7 +80,7 @@ class TestEditingWindow : public QObject {
     en.chord('B');
     QCOMPARE(en.rtb->SelBold(), std::optional<bool>(true));
     Window it("it");
-    QCOMPARE(it.form->LanguageFile, QStringLiteral("Italiano.lng"));
+    QCOMPARE(it.form->languageFile(), QStringLiteral("Italiano.lng"));
     it.type(QStringLiteral("parola"));
     it.rtb->Select(0, 6);
     it.chord('B');
@@ -90,40 +91,40 @@ class TestEditingWindow : public QObject {
 
   void theFirstUndoAfterStartUpChangesNothing() {
     Window w;
-    w.form->ui.mnuAnnulla->trigger();
+    w.form->ui().mnuAnnulla->trigger();
     QCOMPARE(w.rtb->Text(), QString());
-    QCOMPARE(w.form->editing->undo().history().undoCount(), 0);
+    QCOMPARE(w.form->subsystems().editing.undo().history().undoCount(), 0);
   }
 
   void findOpensModelessOnceInTheModeItWasOpenedIn() {
     Window w;
     w.type(QStringLiteral("cue"));
-    w.form->ui.mnuSostituisci->trigger();
-    tools::frmFind* f = w.form->editing->findWindow();
+    w.form->ui().mnuSostituisci->trigger();
+    tools::frmFind* f = w.form->subsystems().editing.findWindow();
     QVERIFY(f && f->isVisible() && !f->isModal());
     QVERIFY(f->replaceMode());
-    w.form->ui.mnuTrova->trigger();
-    QCOMPARE(w.form->editing->findWindow(), f);
+    w.form->ui().mnuTrova->trigger();
+    QCOMPARE(w.form->subsystems().editing.findWindow(), f);
     QVERIFY(f->replaceMode());
-    w.form->editing->closeFind();
-    QTRY_VERIFY(!w.form->editing->findWindow());
-    w.form->ui.mnuTrova->trigger();
-    QVERIFY(!w.form->editing->findWindow()->replaceMode());
+    w.form->subsystems().editing.closeFind();
+    QTRY_VERIFY(!w.form->subsystems().editing.findWindow());
+    w.form->ui().mnuTrova->trigger();
+    QVERIFY(!w.form->subsystems().editing.findWindow()->replaceMode());
   }
 
   void addCommandFromTheMenuAndTheToolbar() {
     Window w;
     int opened = 0;
-    w.form->editing->runModal = [&](QDialog& d) {
+    w.form->subsystems().editing.runModal = [&](QDialog& d) {
       ++opened;
       auto& f = static_cast<script::Form3&>(d);
       f.Text1->setText(QStringLiteral("75"));
       f.Command1_Click();
       return 1;
     };
-    w.form->ui.mnuAddCommand->trigger();
+    w.form->ui().mnuAddCommand->trigger();
     QCOMPARE(w.rtb->Text(), QStringLiteral("[[Vol 75]] "));
-    Q_EMIT w.form->ui.Label2[16]->Click();
+    Q_EMIT w.form->ui().Label2[16]->Click();
     QCOMPARE(opened, 2);
   }
 };

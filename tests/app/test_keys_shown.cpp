@@ -30,7 +30,7 @@ class TestKeysShown : public QObject {
     editor->setFocus();
     QTRY_VERIFY(editor->hasFocus());
     int about = 0;
-    connect(f.form->ui.mnuInfo, &QAction::triggered, this, [&about] { ++about; });
+    connect(f.form->ui().mnuInfo, &QAction::triggered, this, [&about] { ++about; });
 
     QTest::keyClick(editor, Qt::Key_F1);
     QTRY_COMPARE(f.system.opened.size(), 1);
@@ -56,7 +56,7 @@ class TestKeysShown : public QObject {
     f.rtb().SetText(QStringLiteral("To be or not to be"));
     f.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-    f.form->ui.mnuTrova->trigger();
+    f.form->ui().mnuTrova->trigger();
     tools::frmFind* find = nullptr;
     QTRY_VERIFY((find = qobject_cast<tools::frmFind*>(QApplication::activeWindow())));
     find->cboFind->setEditText(QStringLiteral("not"));

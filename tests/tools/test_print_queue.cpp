@@ -93,10 +93,10 @@ class TestPrintQueue : public QObject {
     w.rtb().setHtml(script(150));
     w.dialogs.printAnswers = {true};
     QStringList before = jobFiles();
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
-    QVERIFY2(!w.form->ui.Label11->caption().startsWith(w.form->lang[173]),
-             qPrintable(w.form->ui.Label11->caption()));
+    QVERIFY2(!w.form->ui().Label11->caption().startsWith(w.form->lang()[173]),
+             qPrintable(w.form->ui().Label11->caption()));
     const QString whole = nextJob(before);
     QVERIFY2(!whole.isEmpty(), "no job came out of the queue");
     const QString text = run(QStringLiteral("pdftotext"), {whole, QStringLiteral("-")});
@@ -112,7 +112,7 @@ class TestPrintQueue : public QObject {
     w.rtb().SetSelLength(20);
     w.dialogs.printAnswers = {true};
     before = jobFiles();
-    Q_EMIT w.form->ui.Label2[3]->Click();
+    Q_EMIT w.form->ui().Label2[3]->Click();
     QVERIFY(w.printed());
     const QString part = nextJob(before);
     QVERIFY2(!part.isEmpty(), "no job came out of the queue");
@@ -134,15 +134,15 @@ class TestPrintQueue : public QObject {
     choose(w, gone, [gone] { lpadmin({QStringLiteral("-x"), gone}); });
     w.dialogs.printAnswers = {true};
     const QStringList before = jobFiles();
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
-    QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[173] + u' ' + gone);
-    QVERIFY(w.form->ui.Label11->isVisibleTo(w.form.get()));
+    QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[173] + u' ' + gone);
+    QVERIFY(w.form->ui().Label11->isVisibleTo(w.form.get()));
     QCOMPARE(jobFiles(), before);
     // The window goes on printing on the queue that is there.
     choose(w, queue());
     w.dialogs.printAnswers = {true};
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
     QVERIFY(!nextJob(before).isEmpty());
   }
@@ -154,10 +154,10 @@ class TestPrintQueue : public QObject {
     choose(w, queue());
     w.dialogs.printAnswers = {true};
     const QStringList before = jobFiles();
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     // Handed over without waiting for the printer, and not lost.
     QVERIFY(w.printed());
-    QVERIFY(!w.form->ui.Label11->caption().startsWith(w.form->lang[173]));
+    QVERIFY(!w.form->ui().Label11->caption().startsWith(w.form->lang()[173]));
     QTest::qWait(500);
     QCOMPARE(jobFiles(), before);
     QVERIFY(succeeds(QStringLiteral("cupsenable"), {queue()}));
