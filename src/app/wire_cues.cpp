@@ -24,10 +24,10 @@ class FormCueHost final : public script::CueHost {
     const QString path = form_.doc().DocumentPath;
     return path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
   }
-  platform::AudioDevice* audioDevice() const override { return form_.services().audio; }
-  audio::VolumeOperations* volume() const override { return &volume_; }
-  video::VideoOperations* video() const override { return &video_; }
-  platform::MediaPlayer* mainPlayer() const override { return &form_.mainPlayer(); }
+  platform::AudioDevice& audioDevice() const override { return *form_.services().audio; }
+  audio::VolumeOperations& volume() const override { return volume_; }
+  video::VideoOperations& video() const override { return video_; }
+  platform::MediaPlayer& mainPlayer() const override { return form_.mainPlayer(); }
 
  private:
   Form1& form_;
