@@ -19,6 +19,7 @@ class NullAudioDevice final : public AudioDevice {
  public:
   quint32 sendString(const QString& command, QString* reply = nullptr) override;
   QString errorString(quint32 code) const override;
+  void setOutput(const QString&) override {}
 };
 
 // A program without a master volume: there is nothing to open, and no
@@ -28,6 +29,7 @@ class NullMixer final : public Mixer {
   bool open() override { return true; }
   quint32 maximum() const override { return 0; }
   bool setValue(quint32) override { return false; }
+  void setOutput(const QString&) override {}
 };
 
 // A player that plays nothing: a file given to it leaves it empty, as a
@@ -51,6 +53,7 @@ class NullMediaPlayer final : public MediaPlayer {
   QString durationString() const override { return {}; }
   void setVolume(int percent) override { volume_ = percent; }
   int volume() const override { return volume_; }
+  void setAudioOutput(const QString&) override {}
   QWidget* widget() override { return widget_; }
 
  private:
