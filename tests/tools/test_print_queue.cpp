@@ -114,7 +114,7 @@ class TestPrintQueue : public QObject {
     QCOMPARE(tools::installedPrinters(), QStringList{queue()});
     Window w;
     choose(w, queue());
-    w.rtb().setHtml(script(150));
+    w.rtb().setHtml(test::script(150));
     w.dialogs.printAnswers = {true};
     QStringList before = jobFiles();
     w.form->ui().mnuStampa->trigger();
@@ -153,7 +153,7 @@ class TestPrintQueue : public QObject {
     QVERIFY(lpadmin({QStringLiteral("-p"), gone, QStringLiteral("-E"), QStringLiteral("-v"),
                      QStringLiteral("pdfout:") + outFolder()}));
     Window w;
-    w.rtb().setHtml(script(20));
+    w.rtb().setHtml(test::script(20));
     // Chosen in the dialog, removed before the print.
     choose(w, gone, [gone] { lpadmin({QStringLiteral("-x"), gone}); });
     w.dialogs.printAnswers = {true};
@@ -174,7 +174,7 @@ class TestPrintQueue : public QObject {
   void aStoppedQueueHoldsTheJob() {
     QVERIFY(succeeds(QStringLiteral("cupsdisable"), {queue()}));
     Window w;
-    w.rtb().setHtml(script(10));
+    w.rtb().setHtml(test::script(10));
     choose(w, queue());
     w.dialogs.printAnswers = {true};
     const QStringList before = jobFiles();
@@ -193,7 +193,7 @@ class TestPrintQueue : public QObject {
 
   void onlyTheChosenPagesComeOut() {
     Window w;
-    w.rtb().setHtml(script(300));
+    w.rtb().setHtml(test::script(300));
     w.dialogs.printChoice = [this](QPrinter& p) {
       p.setOutputFormat(QPrinter::NativeFormat);
       p.setPrinterName(queue());
@@ -222,7 +222,7 @@ class TestPrintQueue : public QObject {
     const pid_t server = privateCupsd();
     QVERIFY2(server > 0, "the private print server is not running");
     Window w;
-    w.rtb().setHtml(script(10));
+    w.rtb().setHtml(test::script(10));
     choose(w, queue());
     w.dialogs.printAnswers = {true};
     QVERIFY(::kill(server, SIGSTOP) == 0);

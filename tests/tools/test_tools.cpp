@@ -199,7 +199,7 @@ class TestTools : public QObject {
       last = out.filePath(QStringLiteral("print%1.pdf").arg(++n));
       p.setOutputFileName(last);
     };
-    w.rtb().setHtml(script(150));
+    w.rtb().setHtml(test::script(150));
     w.dialogs.printAnswers = {true};
     w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
@@ -229,7 +229,7 @@ class TestTools : public QObject {
       p.setOutputFormat(QPrinter::PdfFormat);
       p.setOutputFileName(pdf);
     };
-    w.rtb().setHtml(script(600));
+    w.rtb().setHtml(test::script(600));
     w.dialogs.printAnswers = {true, true};
     w.form->ui().mnuStampa->trigger();
     // The command returns at once; the job prints what the script was when
@@ -264,7 +264,7 @@ class TestTools : public QObject {
         p.setOutputFormat(QPrinter::PdfFormat);
         p.setOutputFileName(pdf);
       };
-      w.rtb().setHtml(script(600));
+      w.rtb().setHtml(test::script(600));
       w.dialogs.printAnswers = {true};
       w.form->ui().mnuStampa->trigger();
       QVERIFY(w.printDialogShown(1));
@@ -326,7 +326,7 @@ class TestTools : public QObject {
       p.setPrintRange(chosen.isEmpty() ? QPrinter::AllPages : QPrinter::PageRange);
       p.setPageRanges(chosen);
     };
-    w.rtb().setHtml(script(300));
+    w.rtb().setHtml(test::script(300));
     w.dialogs.printAnswers = {true};
     w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
