@@ -28,6 +28,31 @@ if [ "${CI:-}" = true ]; then
 fi
 
 status=0
+# Every stage's output is also kept, so that the run can end with what failed:
+# CI shows only the last part of a long run's output.
+logs="$envdir/logs"
+mkdir -p "$logs"
+failed=()
+# run_stage NAME COMMAND...: runs COMMAND, its output shown and kept; a
+# failure is remembered for the closing summary.
+run_stage() {
+  local name=$1
+  shift
+  "$@" 2>&1 | tee "$logs/$name.log"
+  if [ "${PIPESTATUS[0]}" -ne 0 ]; then
+    status=1
+    failed+=("$name")
+  fi
+}
+# The summary of a failed stage: its failing tests and fault reports, then
+# its last lines.
+summarize() {
+  local name=$1 log="$logs/$1.log"
+  echo "---- failed: $name"
+  grep -E 'FAIL!|\*\*\*Failed|\*\*\*Timeout|\*\*\*Exception|ERROR: |runtime error|SUMMARY: |Test +#[0-9]+: .*(Failed|Timeout|Exception)' "$log" | tail -40
+  echo "---- last lines of $name:"
+  tail -n 25 "$log"
+}
 # First the headless tests built with AddressSanitizer and
 # UndefinedBehaviorSanitizer (leak reports off: the GUI libraries keep caches
 # for the life of the process), then every parser of outside input fuzzed for
@@ -41,16 +66,20 @@ if [ "${SCENOVA_SKIP_SANITIZERS:-0}" != 1 ]; then
     -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" || exit 1
   ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --test-dir "$top/build-asan" --output-on-failure -j2 -L unit || status=1
+    run_stage sanitizer-unit-tests ctest --test-dir "$top/build-asan" --output-on-failure -j2 -L unit
 fi
 if [ "${SCENOVA_SKIP_FUZZ:-0}" != 1 ]; then
   for f in "$top"/fuzz/*/run-fuzz.sh; do
     [ -x "$f" ] || continue
     stage "fuzzing: $(basename "$(dirname "$f")")"
-    "$f" || status=1
+    run_stage "fuzz-$(basename "$(dirname "$f")")" "$f"
   done
 fi
 stage "All tests"
-ctest --test-dir "$build" --output-on-failure -j2 "$@" || status=1
+run_stage all-tests ctest --test-dir "$build" --output-on-failure -j2 "$@"
 stage "Done"
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "== Failed stages: ${failed[*]} =="
+  for name in "${failed[@]}"; do summarize "$name"; done
+fi
 exit $status

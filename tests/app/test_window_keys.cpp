@@ -216,8 +216,8 @@ class TestWindowKeys : public QObject {
     r.editor()->setFocus();
     Rig::key("F12");
     QTRY_VERIFY(r.show().isOn());
-    Rig::key("space");  // the clip
-    QTRY_VERIFY(r.form->ui().Picture3->isVisible());
+    Rig::key("space");  // the clip (its player may take a while under load)
+    QTRY_VERIFY_WITH_TIMEOUT(r.form->ui().Picture3->isVisible(), 15000);
     Rig::key("space");  // Projector On
     video::ProjectorWindow& projector = r.video().Form2();
     QTRY_VERIFY(projector.isActiveWindow());

@@ -55,16 +55,18 @@ OscDecode decodeMessage(const char* data, std::size_t size, std::vector<OscMessa
     switch (types[i]) {
       case LO_INT32:
         arg.type = OscArg::Type::Int;
-        arg.i = argv[i]->i;
+        // liblo packs the arguments as OSC does, four bytes apart, so a
+        // 64-bit lo_arg is not aligned: copy the bytes out.
+        std::memcpy(&arg.i, argv[i], sizeof arg.i);
         break;
       case LO_FLOAT:
         arg.type = OscArg::Type::Float;
-        arg.f = argv[i]->f;
+        std::memcpy(&arg.f, argv[i], sizeof arg.f);
         break;
       case LO_STRING:
       case LO_SYMBOL:
         arg.type = OscArg::Type::Text;
-        arg.text = QString::fromUtf8(&argv[i]->s);
+        arg.text = QString::fromUtf8(reinterpret_cast<const char*>(argv[i]));
         break;
       default:
         break;
