@@ -138,11 +138,11 @@ void BM_OpenFiveMegabytes(benchmark::State& s) {
   r.cueFileThere(s.range(0) != 0);
   StallMeter stalls;
   for (auto _ : s) {
-    r.f.form->doc.Modified = 0;
+    r.f.form->doc().Modified = 0;
     r.f.dialogs.fileAnswers.push_back(r.path);
     settle(s, r.f.rtb());
     stalls.start();
-    r.f.form->documents->Open();
+    r.f.form->subsystems().documents.Open();
     stalls.stop();
   }
   s.counters["chars"] = r.f.rtb().TextLength();
@@ -158,13 +158,13 @@ BENCHMARK(BM_OpenFiveMegabytes)
 
 void BM_SaveFiveMegabytes(benchmark::State& s) {
   Rig& r = rig();
-  if (r.f.rtb().TextLength() == 0) r.f.form->documents->openScript(r.path);
+  if (r.f.rtb().TextLength() == 0) r.f.form->subsystems().documents.openScript(r.path);
   StallMeter stalls;
   for (auto _ : s) {
-    r.f.form->doc.Modified = 1;
+    r.f.form->doc().Modified = 1;
     settle(s, r.f.rtb());
     stalls.start();
-    r.f.form->documents->Save();
+    r.f.form->subsystems().documents.Save();
     stalls.stop();
   }
   s.counters["stall_ms"] = stalls.stop();
@@ -177,13 +177,13 @@ BENCHMARK(BM_SaveFiveMegabytes)->Unit(benchmark::kMillisecond)->Iterations(5)->U
 // the interface waited for it.
 void BM_RecoveryCopy(benchmark::State& s) {
   Rig& r = rig();
-  if (r.f.rtb().TextLength() == 0) r.f.form->documents->openScript(r.path);
-  app::RecoveryKeeper& keeper = *r.f.form->recovery;
+  if (r.f.rtb().TextLength() == 0) r.f.form->subsystems().documents.openScript(r.path);
+  app::RecoveryKeeper& keeper = r.f.form->subsystems().recovery;
   StallMeter stalls;
   bool done = false;
   QObject::connect(&keeper, &app::RecoveryKeeper::written, [&done] { done = true; });
   for (auto _ : s) {
-    r.f.form->doc.Modified = 1;
+    r.f.form->doc().Modified = 1;
     done = false;
     settle(s, r.f.rtb());
     stalls.start();
@@ -202,14 +202,14 @@ BENCHMARK(BM_RecoveryCopy)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRe
 // editor's change (the copy then starts again at the next pause).
 void BM_KeystrokeDuringRecoveryCopy(benchmark::State& s) {
   Rig& r = rig();
-  if (r.f.rtb().TextLength() == 0) r.f.form->documents->openScript(r.path);
-  app::RecoveryKeeper& keeper = *r.f.form->recovery;
+  if (r.f.rtb().TextLength() == 0) r.f.form->subsystems().documents.openScript(r.path);
+  app::RecoveryKeeper& keeper = r.f.form->subsystems().recovery;
   platform::RTB& rtb = r.f.rtb();
   bool changed = false;
   QObject::connect(&rtb, &platform::RTB::Change, [&changed] { changed = true; });
   double worst = 0;
   for (auto _ : s) {
-    r.f.form->doc.Modified = 1;
+    r.f.form->doc().Modified = 1;
     keeper.writeNow();
     QElapsedTimer wait;
     wait.start();

@@ -107,10 +107,10 @@ void BM_OpenHundredMegabytes(benchmark::State& s) {
   Rig& r = rig(s.range(0) != 0);
   Memory m;
   for (auto _ : s) {
-    r.f.form->doc.Modified = 0;
+    r.f.form->doc().Modified = 0;
     r.f.dialogs.fileAnswers.push_back(r.path);
     m.start();
-    r.f.form->documents->Open();
+    r.f.form->subsystems().documents.Open();
   }
   s.counters["file_mb"] = r.fileMb;
   s.counters["peak_mb"] = m.peak();
@@ -124,14 +124,14 @@ BENCHMARK(BM_OpenHundredMegabytes)
 
 void BM_SaveHundredMegabytes(benchmark::State& s) {
   Rig& r = rig(s.range(0) != 0);
-  if (r.f.rtb().TextLength() == 0) r.f.form->documents->openScript(r.path);
+  if (r.f.rtb().TextLength() == 0) r.f.form->subsystems().documents.openScript(r.path);
   if (auto* layout = qobject_cast<platform::ScriptLayout*>(r.f.rtb().document()->documentLayout()))
     layout->layoutAll();
   Memory m;
   for (auto _ : s) {
-    r.f.form->doc.Modified = 1;
+    r.f.form->doc().Modified = 1;
     m.start();
-    r.f.form->documents->Save();
+    r.f.form->subsystems().documents.Save();
   }
   s.counters["file_mb"] = r.fileMb;
   s.counters["peak_mb"] = m.peak();

@@ -6,11 +6,13 @@
 
 #include "audio/volume_operations.h"
 #include "platform/media/fake_audio_device.h"
+#include "platform/media/null_media.h"
 #include "platform/rtb/rtb.h"
 #include "script/cue_context.h"
 #include "script/cue_engine.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
+#include "video/video_operations.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -33,10 +35,13 @@ struct Host final : script::CueHost {
   audio::VolumeOperations* volumeOps = nullptr;
   void ShowNotice(const QString&) override {}
   QString programFolder() const override { return QStringLiteral("/nonexistent"); }
-  platform::AudioDevice* audioDevice() const override { return device; }
-  audio::VolumeOperations* volume() const override { return volumeOps; }
-  video::VideoOperations* video() const override { return nullptr; }
-  platform::MediaPlayer* mainPlayer() const override { return nullptr; }
+  platform::AudioDevice& audioDevice() const override { return *device; }
+  audio::VolumeOperations& volume() const override { return *volumeOps; }
+  video::VideoOperations& video() const override { return noVideo; }
+  platform::MediaPlayer& mainPlayer() const override { return noPlayer; }
+
+  mutable video::NoVideo noVideo;
+  mutable platform::NullMediaPlayer noPlayer;
 };
 
 // The cue engine over the window's controls, an empty editor and a fake

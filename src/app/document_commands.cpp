@@ -25,14 +25,15 @@ using platform::MsgAnswer;
 using platform::MsgButtons;
 using platform::MsgIcon;
 
-DocumentCommands::DocumentCommands(Form1& form) : QObject(&form), form_(form) {}
+DocumentCommands::DocumentCommands(Form1& form, const ShowMode& show)
+    : QObject(&form), form_(form), show_(show) {}
 
 QString DocumentCommands::untitledName() const {
-  return form_.doc.UntitledName + QString::number(form_.doc.UntitledCount);
+  return form_.doc().UntitledName + QString::number(form_.doc().UntitledCount);
 }
 
 QString DocumentCommands::initialFolder() const {
-  const QString last = form_.doc.LastFolder;
+  const QString last = form_.doc().LastFolder;
   return last.trimmed().isEmpty() ? QDir::currentPath() : last;
 }
 
@@ -40,24 +41,24 @@ void DocumentCommands::rememberFolderOf(const QString& path) {
   // Relative cues and the next dialog start from the script's folder.
   const QString folder = QFileInfo(path).absolutePath();
   QDir::setCurrent(folder);
-  form_.doc.LastFolder = folder;
+  form_.doc().LastFolder = folder;
 }
 
 bool DocumentCommands::askSaveQuestion() {
-  if (form_.editor()->TextLength() == 0 || form_.doc.Modified != 1) return true;
+  if (form_.editor()->TextLength() == 0 || form_.doc().Modified != 1) return true;
   const MsgAnswer a = form_.services().dialogs->messageBox(
-      &form_, form_.lang[123], form_.lang[1], MsgIcon::Exclamation, MsgButtons::YesNoCancel);
+      &form_, form_.lang()[123], form_.lang()[1], MsgIcon::Exclamation, MsgButtons::YesNoCancel);
   if (a == MsgAnswer::Cancel) return false;
   if (a == MsgAnswer::Yes) {
     Save();
-    return form_.doc.Modified != 1;
+    return form_.doc().Modified != 1;
   }
   return true;
 }
 
 void DocumentCommands::New() {
   if (busy_ || !askSaveQuestion()) return;
-  DocumentState& doc = form_.doc;
+  DocumentState& doc = form_.doc();
   if (doc.UntitledCount < 32767) ++doc.UntitledCount;
   form_.editor()->SetText(QString());
   doc.DocumentPath.clear();
@@ -76,8 +77,8 @@ void DocumentCommands::Open() {
 }
 
 void DocumentCommands::reportLoadFailure(const QString& reason) {
-  form_.services().dialogs->messageBox(&form_, form_.lang[151] + QStringLiteral("\n\n") + reason,
-                                       form_.lang[1], MsgIcon::Critical, MsgButtons::Ok);
+  form_.services().dialogs->messageBox(&form_, form_.lang()[151] + QStringLiteral("\n\n") + reason,
+                                       form_.lang()[1], MsgIcon::Critical, MsgButtons::Ok);
 }
 
 bool DocumentCommands::openScript(const QString& path) {
@@ -101,12 +102,12 @@ bool DocumentCommands::openScript(const QString& path) {
   // The new script's folder is known before its cues are checked (at the
   // replacement): relative cues are looked up beside it, not beside the old.
   const QString absolute = QFileInfo(path).absoluteFilePath();
-  form_.doc.DocumentPath = absolute;
+  form_.doc().DocumentPath = absolute;
   form_.editor()->ReplaceDocument(std::move(loaded));
   stamp_ = stampOf(absolute);
   rememberFolderOf(absolute);
   ShowFileTitle(absolute);
-  form_.doc.Modified = 0;
+  form_.doc().Modified = 0;
   Q_EMIT documentLoaded(absolute);
   return true;
 }
@@ -118,9 +119,9 @@ void DocumentCommands::openCommandLine(const QString& path) {
     return;
   }
   // A new script under the name given: Save creates the file.
-  form_.doc.DocumentPath = info.absoluteFilePath();
-  stamp_ = stampOf(form_.doc.DocumentPath);
-  ShowFileTitle(form_.doc.DocumentPath);
+  form_.doc().DocumentPath = info.absoluteFilePath();
+  stamp_ = stampOf(form_.doc().DocumentPath);
+  ShowFileTitle(form_.doc().DocumentPath);
   if (info.dir().exists()) QDir::setCurrent(info.absolutePath());
 }
 
@@ -134,11 +135,9 @@ void DocumentCommands::openHandedOver(const QString& path) {
   form_.raise();
   form_.activateWindow();
   // During a performance the script on stage is never swapped unasked.
-  const auto* show = qobject_cast<const ShowMode*>(form_.showMode);
-  if (show && show->isOn() &&
-      form_.services().dialogs->messageBox(&form_, form_.lang[260] + QStringLiteral("\n\n") + path,
-                                           form_.lang[1], MsgIcon::Question,
-                                           MsgButtons::YesNo) != MsgAnswer::Yes)
+  if (show_.isOn() && form_.services().dialogs->messageBox(
+                          &form_, form_.lang()[260] + QStringLiteral("\n\n") + path,
+                          form_.lang()[1], MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
     return;
   if (!askSaveQuestion()) return;
   openCommandLine(path);
@@ -155,7 +154,8 @@ std::function<void(int)> DocumentCommands::progressNotice(int textIndex) {
   auto since = std::make_shared<QElapsedTimer>();
   since->start();
   return [this, textIndex, since](int percent) {
-    if (since->elapsed() >= kQuietProgressMs) form_.ShowNotice(form_.lang[textIndex].arg(percent));
+    if (since->elapsed() >= kQuietProgressMs)
+      form_.ShowNotice(form_.lang()[textIndex].arg(percent));
   };
 }
 
@@ -174,8 +174,8 @@ bool DocumentCommands::writeTo(const QString& path, bool* changedMeanwhile) {
     stamp_ = stampOf(path);
     return true;
   }
-  form_.services().dialogs->messageBox(&form_, form_.lang[150] + QStringLiteral("\n\n") + error,
-                                       form_.lang[1], MsgIcon::Critical, MsgButtons::Ok);
+  form_.services().dialogs->messageBox(&form_, form_.lang()[150] + QStringLiteral("\n\n") + error,
+                                       form_.lang()[1], MsgIcon::Critical, MsgButtons::Ok);
   return false;
 }
 
@@ -198,9 +198,9 @@ DocumentCommands::Overwrite DocumentCommands::askIfChangedOnDisk(const QString& 
   const FileStamp now = stampOf(path);
   // A file that is gone is written anew.
   if (!now.exists || now == stamp_) return Overwrite::Yes;
-  const QString question =
-      form_.lang[246] + QStringLiteral("\n\n") + path + QStringLiteral("\n\n") + form_.lang[247];
-  switch (form_.services().dialogs->messageBox(&form_, question, form_.lang[1],
+  const QString question = form_.lang()[246] + QStringLiteral("\n\n") + path +
+                           QStringLiteral("\n\n") + form_.lang()[247];
+  switch (form_.services().dialogs->messageBox(&form_, question, form_.lang()[1],
                                                MsgIcon::Exclamation, MsgButtons::YesNoCancel)) {
     case MsgAnswer::Yes:
       return Overwrite::Yes;
@@ -213,7 +213,7 @@ DocumentCommands::Overwrite DocumentCommands::askIfChangedOnDisk(const QString& 
 
 void DocumentCommands::Save() {
   if (busy_) return;
-  DocumentState& doc = form_.doc;
+  DocumentState& doc = form_.doc();
   if (doc.DocumentPath.isEmpty()) {
     if (doc.Modified == 1) mnuSalvaConNome_Click();
     return;
@@ -235,7 +235,7 @@ void DocumentCommands::Save() {
   }
   if (!changedMeanwhile) doc.Modified = 0;
   Q_EMIT documentSaved(doc.DocumentPath);
-  form_.ShowNotice(form_.lang[148], 5000);
+  form_.ShowNotice(form_.lang()[148], 5000);
 }
 
 void DocumentCommands::mnuSalvaConNome_Click() {
@@ -248,8 +248,9 @@ void DocumentCommands::mnuSalvaConNome_Click() {
   }
   const QFileInfo target(chosen);
   if (target.exists()) {
-    const QString question = form_.lang[53] + QStringLiteral("\r\r") + form_.lang[54];
-    if (form_.services().dialogs->messageBox(&form_, question, form_.lang[1], MsgIcon::Exclamation,
+    const QString question = form_.lang()[53] + QStringLiteral("\r\r") + form_.lang()[54];
+    if (form_.services().dialogs->messageBox(&form_, question, form_.lang()[1],
+                                             MsgIcon::Exclamation,
                                              MsgButtons::YesNo) != MsgAnswer::Yes)
       return;
   }
@@ -257,8 +258,8 @@ void DocumentCommands::mnuSalvaConNome_Click() {
   bool changedMeanwhile = false;
   if (!writeTo(absolute, &changedMeanwhile)) return;
   rememberFolderOf(absolute);
-  form_.doc.DocumentPath = absolute;
-  if (!changedMeanwhile) form_.doc.Modified = 0;
+  form_.doc().DocumentPath = absolute;
+  if (!changedMeanwhile) form_.doc().Modified = 0;
   saveAsCancelled_ = false;
   ShowFileTitle(absolute);
   Q_EMIT documentSaved(absolute);
@@ -266,12 +267,12 @@ void DocumentCommands::mnuSalvaConNome_Click() {
 
 bool DocumentCommands::askOnClose() {
   if (busy_) return false;  // a file is being read or written: not now
-  DocumentState& doc = form_.doc;
+  DocumentState& doc = form_.doc();
   const bool untitled = doc.DocumentPath.isEmpty();
   if (!untitled) ShowFileTitle(doc.DocumentPath);
   const QString name = untitled ? untitledName() : doc.DocumentName;
   const MsgAnswer a = form_.services().dialogs->messageBox(
-      &form_, form_.lang[75] + QLatin1Char(' ') + name + QLatin1Char('?'), QString(),
+      &form_, form_.lang()[75] + QLatin1Char(' ') + name + QLatin1Char('?'), QString(),
       MsgIcon::Exclamation, MsgButtons::YesNoCancel);
   if (a == MsgAnswer::Cancel) return false;
   if (a == MsgAnswer::No) return true;
@@ -289,8 +290,8 @@ void DocumentCommands::ShowFileTitle(const QString& path) {
       std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
   if (cut < 0) return;
   const QString name = path.mid(cut + 1);
-  form_.setWindowTitle(QStringLiteral("Scenova - ") + name);
-  form_.doc.DocumentName = name;
+  form_.setScriptTitle(QStringLiteral("Scenova - ") + name);
+  form_.doc().DocumentName = name;
 }
 
 QString DocumentCommands::mediaReference(const QString& chosen, const QString& programFolder) {
@@ -304,7 +305,7 @@ QString DocumentCommands::chooseFile(int title, const QList<platform::FileFilter
                                      const QString& fileName) const {
   FileDialogArgs a;
   a.owner = &form_;
-  a.title = form_.lang[title];
+  a.title = form_.lang()[title];
   a.filter = filter;
   a.defaultExtension = extension;
   a.fileName = fileName;
@@ -315,7 +316,7 @@ QString DocumentCommands::chooseFile(int title, const QList<platform::FileFilter
 
 void DocumentCommands::InsertMediaReference() {
   const QString chosen =
-      chooseFile(25, mediaFilter(form_.lang), QStringLiteral("wav"), QDir::currentPath(), true);
+      chooseFile(25, mediaFilter(form_.lang()), QStringLiteral("wav"), QDir::currentPath(), true);
   if (chosen.trimmed().isEmpty()) return;
   script::insertCueKeepingFormat(
       *form_.editor(),

@@ -22,11 +22,14 @@ struct FileFilter;
 namespace scenova::app {
 
 class Form1;
+class ShowMode;
 
 class DocumentCommands : public QObject {
   Q_OBJECT
  public:
-  explicit DocumentCommands(Form1& form);
+  // show: a script handed over during a show asks before it takes the
+  // place of the one on stage.
+  DocumentCommands(Form1& form, const ShowMode& show);
 
   void New();                    // toolbar 0, mnuNuovo
   void Open();                   // toolbar 1, mnuApri
@@ -117,6 +120,7 @@ class DocumentCommands : public QObject {
   };
 
   Form1& form_;
+  const ShowMode& show_;
   FileStamp stamp_;  // of the script's file
   bool saveAsCancelled_ = false;
   bool busy_ = false;

@@ -1,8 +1,8 @@
 #pragma once
 
 // The editing commands of the main window: undo and redo, the typing aids,
-// the Find and Replace window and the Add Command dialog. Created by
-// wireEditing; the window's menus, keys and file commands call these.
+// the Find and Replace window and the Add Command dialog. The window's
+// menus, keys and toolbar call these.
 
 #include "tools/frm_find.h"
 
@@ -15,7 +15,8 @@ class QDialog;
 
 namespace scenova::script {
 class EditingAids;
-}
+class Interpreter;
+}  // namespace scenova::script
 namespace scenova::tools {
 class ScriptUndo;
 }  // namespace scenova::tools
@@ -23,11 +24,14 @@ class ScriptUndo;
 namespace scenova::app {
 
 class Form1;
+class FormattingCommands;
 
 class EditingTools : public QObject {
   Q_OBJECT
  public:
-  explicit EditingTools(Form1& form);
+  // The typing aids carry command cues out through the interpreter and
+  // run the formatting chords (Ctrl+B, Ctrl+I, Ctrl+U) as the toolbar does.
+  EditingTools(Form1& form, script::Interpreter& interpreter, FormattingCommands& formatting);
   ~EditingTools() override;
 
   // mnuAnnulla, mnuRipeti.

@@ -1,13 +1,12 @@
 #include "exit_commands.h"
 
+#include "audio/audio_transport.h"
 #include "audio/volume_operations.h"
 #include "form1.h"
 #include "platform/dialogs.h"
-#include "platform/media/audio_device.h"
 #include "platform/rtb/rtb.h"
 #include "show_mode.h"
 #include "video/video_operations.h"
-#include "wiring.h"
 
 #include <QApplication>
 
@@ -34,20 +33,26 @@ QString builtIn(int index) {
 
 }  // namespace
 
-ExitCommands::ExitCommands(Form1& form) : QObject(&form), form_(form) {}
+ExitCommands::ExitCommands(Form1& form, const ShowMode& show, video::VideoOperations& video,
+                           audio::VolumeOperations& volume, audio::AudioTransport& transport)
+    : QObject(&form),
+      form_(form),
+      show_(show),
+      video_(video),
+      volume_(volume),
+      transport_(transport) {}
 
 bool ExitCommands::showModeOn() const {
-  const auto* show = qobject_cast<const ShowMode*>(form_.showMode);
-  return show && show->isOn();
+  return show_.isOn();
 }
 
 bool ExitCommands::showRunning() const {
-  const bool audioPlays = form_.ui.cmdPlayA->Tag == form_.lang[8];
-  return audioPlays || (form_.video && form_.video->showing());
+  const bool audioPlays = form_.ui().cmdPlayA->Tag == form_.lang()[8];
+  return audioPlays || video_.showing();
 }
 
 bool ExitCommands::ask(int textIndex) const {
-  QString text = form_.lang[textIndex];
+  QString text = form_.lang()[textIndex];
   if (text.isEmpty()) text = builtIn(textIndex);
   return form_.services().dialogs->messageBox(
              &form_, text, QStringLiteral("Scenova"), platform::MsgIcon::Question,
@@ -74,17 +79,12 @@ bool ExitCommands::mayClose() {
 }
 
 void ExitCommands::finish() {
-  if (form_.volume) form_.volume->cancelFade();
-  if (form_.video) form_.video->endShow();
-  if (platform::AudioDevice* audio = form_.services().audio)
-    audio->sendString(QStringLiteral("close all"));
+  volume_.cancelFade();
+  video_.endShow();
+  transport_.closeDevice();
   // Windows without a parent (the projector, the picture window) would
   // otherwise keep the event loop, and with it the process, alive.
   QCoreApplication::quit();
-}
-
-void wireExit(Form1& form) {
-  form.exits = new ExitCommands(form);
 }
 
 }  // namespace scenova::app

@@ -15,14 +15,24 @@
 
 #include <QObject>
 
+namespace scenova::audio {
+class AudioTransport;
+class VolumeOperations;
+}  // namespace scenova::audio
+namespace scenova::video {
+class VideoOperations;
+}
+
 namespace scenova::app {
 
 class Form1;
+class ShowMode;
 
 class ExitCommands : public QObject {
   Q_OBJECT
  public:
-  explicit ExitCommands(Form1& form);
+  ExitCommands(Form1& form, const ShowMode& show, video::VideoOperations& video,
+               audio::VolumeOperations& volume, audio::AudioTransport& transport);
 
   // Escape that no control of the window took.
   void escape();
@@ -40,6 +50,10 @@ class ExitCommands : public QObject {
   bool showModeOn() const;
 
   Form1& form_;
+  const ShowMode& show_;
+  video::VideoOperations& video_;
+  audio::VolumeOperations& volume_;
+  audio::AudioTransport& transport_;
 };
 
 }  // namespace scenova::app

@@ -12,9 +12,7 @@
 
 namespace scenova::audio {
 class VolumeOperations;
-class OutputChoice;
-class LayerOperations;
-}  // namespace scenova::audio
+}
 namespace scenova::video {
 class VideoOperations;
 }
@@ -34,6 +32,10 @@ class SoundOutputs;
 class PlayerRoute;
 }  // namespace scenova::platform
 
+namespace scenova::ui {
+class NoticeLine;
+}
+
 namespace scenova::app {
 // The window works with the shared control registry by its short names.
 using ui::Control;
@@ -46,25 +48,23 @@ namespace design = ui::design;
 
 namespace scenova::app {
 
-class EditingTools;
-class DocumentCommands;
-class ToolbarCommands;
-class RecoveryKeeper;
-class ExitCommands;
+struct Subsystems;
 
 // What the main window needs from outside: the platform boundary and the
-// facts start-up found out.
+// facts start-up found out. A device left out (null) is a system without
+// it: the window puts a null object in its place, which does nothing and
+// says so where a command cannot act.
 struct Services {
   platform::Dialogs* dialogs = nullptr;
   platform::Environment* env = nullptr;
   platform::SystemServices* system = nullptr;
-  platform::AudioDevice* audio = nullptr;        // may be null: no audio device
-  platform::Mixer* mixer = nullptr;              // may be null: no mixer
-  platform::SoundVoices* voices = nullptr;       // may be null: no sound layers
+  platform::AudioDevice* audio = nullptr;        // null: no audio device
+  platform::Mixer* mixer = nullptr;              // null: no mixer
+  platform::SoundVoices* voices = nullptr;       // null: no sound layers
   platform::MonitorSystem* monitors = nullptr;   // null: Qt's screens
   platform::SoundOutputs* outputs = nullptr;     // null: no outputs to choose from
   platform::PlayerRoute* playerRoute = nullptr;  // null: players keep the default output
-  // Creates a media player control; empty: the window has no player.
+  // Creates a media player control; empty: players that play nothing.
   std::function<std::unique_ptr<platform::MediaPlayer>(const platform::PlayerSettings&, QWidget*)>
       playerFactory;
   QString settingsPath;
@@ -83,40 +83,45 @@ struct DocumentState {
   QString LastFolder;
 };
 
-// The main window: it owns the program's state and wires the subsystems to
-// its controls. The handlers themselves live with their subsystems.
+// The window's timers, each driven by one subsystem: Timer1 the audio
+// counter, Timer2 and Timer3 the volume knob's drag and fades, Timer4 the
+// video counter, Timer5 the notice line, Timer6 the keep-awake tick.
+struct WindowTimers {
+  QTimer Timer1, Timer2, Timer3, Timer4, Timer5, Timer6;
+};
+
+// The main window: the composition root. It holds the controls, the texts
+// and the state of the open script, and owns the subsystems (Subsystems,
+// built once in dependency order); the handlers live with the subsystems.
 class Form1 : public QMainWindow {
   Q_OBJECT
  public:
   Form1(Services services, LanguageTable lang, QWidget* parent = nullptr);
   ~Form1() override;
 
-  MainControls ui;
-  LanguageTable lang;
-  DocumentState doc;
-  QString LanguageFile;
-  bool UnloadStarted = false;
+  MainControls& ui() { return ui_; }
+  const MainControls& ui() const { return ui_; }
+  LanguageTable& lang() { return lang_; }
+  const LanguageTable& lang() const { return lang_; }
+  DocumentState& doc() { return doc_; }
+  const DocumentState& doc() const { return doc_; }
+  WindowTimers& timers() { return timers_; }
+  // Label11 under the script (ShowNotice writes to it).
+  ui::NoticeLine& notice() { return *notice_; }
+  // The language file of the window's texts ("English.lng").
+  const QString& languageFile() const { return languageFile_; }
+  void setLanguageFile(const QString& file) { languageFile_ = file; }
 
-  QTimer Timer1, Timer2, Timer3, Timer4, Timer5, Timer6;
-
-  // Subsystems that others call through the window. Each is owned by the
-  // window (a QObject child) and set by its wire function; null until then.
-  audio::VolumeOperations* volume = nullptr;
-  audio::OutputChoice* output = nullptr;  // Options, Audio output
-  video::VideoOperations* video = nullptr;
-  // The sound layers.
-  audio::LayerOperations* layers = nullptr;
-  platform::MediaPlayer* WMP2 = nullptr;  // the main window's player
-  QObject* cueEngine = nullptr;           // interpreter, activation, loader, transport
-  EditingTools* editing = nullptr;        // undo, typing aids, find, add command
-  DocumentCommands* documents = nullptr;  // New, Open, Save, Save As
-  ToolbarCommands* toolbar = nullptr;     // Label2(0..16), hover frame
-  RecoveryKeeper* recovery = nullptr;     // copies of unsaved work
-  platform::ScreenSaver* screenSaver() const { return screenSaver_; }
-  QObject* showMode = nullptr;    // GO key, next-cue mark, broken-cue marks
-  ExitCommands* exits = nullptr;  // Escape, closing, the end of the show windows
+  // The subsystems, all there from the end of the constructor on.
+  Subsystems& subsystems() { return *subsystems_; }
 
   platform::RTB* editor() const { return editor_; }
+  // The main window's player (WMP2); a player that plays nothing where the
+  // system has none.
+  platform::MediaPlayer& mainPlayer() const { return *mainPlayer_; }
+  platform::ScreenSaver& screenSaver() const { return *screenSaver_; }
+  // The platform boundary; audio, mixer, voices, outputs, playerRoute and
+  // screenSaver are never null.
   const Services& services() const { return services_; }
   QString programFolder() const;
   // A file shipped below the program folder, named as "\Files\play.jpg".
@@ -140,9 +145,12 @@ class Form1 : public QMainWindow {
 
   // Shows a notice in Label11 for 6 seconds (a newer notice restarts them).
   void ShowNotice(const QString& text, int milliseconds = 6000);
-  void Timer5_Timer();
 
+  // The title for the open script ("Scenova - NAME"), with the word show
+  // mode adds while it is on.
   void updateTitle();
+  void setScriptTitle(const QString& title);
+  void setTitleWord(const QString& word);
 
  Q_SIGNALS:
   // After CambiaLingua2 wrote the language's texts into the captions.
@@ -157,14 +165,28 @@ class Form1 : public QMainWindow {
   void connectMenus();
   void fillFontBoxes();
   void applySettings();
-  bool askToSaveOnClose();
 
   Services services_;
-  SettingsValues saved_;
-  platform::RTB* editor_ = nullptr;
-  std::unique_ptr<platform::MediaPlayer> wmp2_;
+  // Stand-ins for what the system lacks (see Services).
+  std::unique_ptr<platform::AudioDevice> ownAudio_;
+  std::unique_ptr<platform::Mixer> ownMixer_;
+  std::unique_ptr<platform::SoundVoices> ownVoices_;
+  std::unique_ptr<platform::SoundOutputs> ownOutputs_;
+  std::unique_ptr<platform::PlayerRoute> ownPlayerRoute_;
   std::unique_ptr<platform::ScreenSaver> ownScreenSaver_;
   platform::ScreenSaver* screenSaver_ = nullptr;
+  LanguageTable lang_;
+  DocumentState doc_;
+  QString languageFile_;
+  bool unloadStarted_ = false;
+  SettingsValues saved_;
+  QString scriptTitle_, titleWord_;
+  platform::RTB* editor_ = nullptr;
+  std::unique_ptr<platform::MediaPlayer> mainPlayer_;
+  MainControls ui_;
+  WindowTimers timers_;
+  std::unique_ptr<ui::NoticeLine> notice_;
+  std::unique_ptr<Subsystems> subsystems_;
 };
 
 }  // namespace scenova::app

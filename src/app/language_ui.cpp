@@ -64,6 +64,8 @@ QString CambiaLingua2(MainControls& ui, const LanguageTable& L) {
   caption(ui.mnuEsci, L[119]);
   caption(ui.mnuScreenSaver, L[128]);
   caption(ui.mnuAggLingua, L[129]);
+  caption(ui.mnuShowMode, L[180]);
+  caption(ui.mnuCheckCues, L[185]);
   caption(ui.mnuVersioni, L[131]);
   caption(ui.mnuEsempio, L[261]);
   caption(ui.mnuMonitorSettings, L[132]);

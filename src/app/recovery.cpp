@@ -43,8 +43,12 @@ qint64 idOf(const QString& name, qsizetype suffixLength) {
 
 }  // namespace
 
-RecoveryKeeper::RecoveryKeeper(Form1& form, Options options)
-    : QObject(&form), form_(form), o_(std::move(options)), snapshot_(nullptr, o_.sliceMs) {
+RecoveryKeeper::RecoveryKeeper(Form1& form, DocumentCommands& documents, Options options)
+    : QObject(&form),
+      form_(form),
+      documents_(documents),
+      o_(std::move(options)),
+      snapshot_(nullptr, o_.sliceMs) {
   if (!o_.clock) o_.clock = monotonicMs;
   claimId(o_.instanceId != 0 ? o_.instanceId : QCoreApplication::applicationPid());
   timer_.setInterval(o_.checkMs);
@@ -118,7 +122,7 @@ void RecoveryKeeper::pauseEnded() {
 }
 
 void RecoveryKeeper::tick() {
-  if (!dirty_ || form_.doc.Modified != 1) {
+  if (!dirty_ || form_.doc().Modified != 1) {
     timer_.stop();  // the next change starts it again
     return;
   }
@@ -127,7 +131,7 @@ void RecoveryKeeper::tick() {
 }
 
 void RecoveryKeeper::writeNow() {
-  if (o_.folder.isEmpty() || form_.doc.Modified != 1) return;
+  if (o_.folder.isEmpty() || form_.doc().Modified != 1) return;
   if (busy_) {
     again_ = true;
     return;
@@ -166,7 +170,7 @@ void RecoveryKeeper::copied(const QByteArray& bytes) {
     return;
   }
   const QString rtf = recoveryPath(), info = infoPath(), folder = o_.folder;
-  const QByteArray name = form_.doc.DocumentPath.toUtf8();
+  const QByteArray name = form_.doc().DocumentPath.toUtf8();
   QPointer<RecoveryKeeper> self(this);
   QMetaObject::invokeMethod(worker_, [=] {
     QDir().mkpath(folder);
@@ -187,7 +191,7 @@ void RecoveryKeeper::finished(bool ok, const QString& reason) {
     // The system's reason first: the notice is one line.
     const qsizetype cut = reason.lastIndexOf(QStringLiteral(": "));
     const QString why = cut < 0 ? reason : reason.mid(cut + 2);
-    form_.ShowNotice(form_.lang[245] + QLatin1Char(' ') + why + QStringLiteral(" (") + o_.folder +
+    form_.ShowNotice(form_.lang()[245] + QLatin1Char(' ') + why + QStringLiteral(" (") + o_.folder +
                          QLatin1Char(')'),
                      15000);
   }
@@ -265,9 +269,9 @@ bool RecoveryKeeper::restoreFrom(qint64 id) {
   if (platform::checkReadableRegularFile(info, kMaxInfoBytes) && f.open(QIODevice::ReadOnly))
     original = QString::fromUtf8(f.read(kMaxInfoBytes));
   f.close();
-  const QString shown = original.isEmpty() ? form_.lang[97].trimmed() : original;
+  const QString shown = original.isEmpty() ? form_.lang()[97].trimmed() : original;
   const platform::MsgAnswer a = form_.services().dialogs->messageBox(
-      &form_, form_.lang[152] + QStringLiteral("\n\n") + shown, form_.lang[1],
+      &form_, form_.lang()[152] + QStringLiteral("\n\n") + shown, form_.lang()[1],
       platform::MsgIcon::Question, platform::MsgButtons::YesNo);
   if (a != platform::MsgAnswer::Yes) {
     removeCopy(id);
@@ -275,19 +279,19 @@ bool RecoveryKeeper::restoreFrom(qint64 id) {
   }
   QString error;
   if (!form_.editor()->LoadFile(rtf, &error)) {
-    form_.services().dialogs->messageBox(&form_, form_.lang[151] + QStringLiteral("\n\n") + error,
-                                         form_.lang[1], platform::MsgIcon::Critical,
+    form_.services().dialogs->messageBox(&form_, form_.lang()[151] + QStringLiteral("\n\n") + error,
+                                         form_.lang()[1], platform::MsgIcon::Critical,
                                          platform::MsgButtons::Ok);
     return false;  // the copy stays for another try
   }
-  form_.doc.DocumentPath = original;
+  form_.doc().DocumentPath = original;
   if (original.isEmpty())
     form_.updateTitle();
   else
-    form_.documents->ShowFileTitle(original);
+    documents_.ShowFileTitle(original);
   // Restored work is unsaved work: it is kept again at once under this
   // instance before the old copy goes.
-  form_.doc.Modified = 1;
+  form_.doc().Modified = 1;
   // The old copy becomes this instance's own by a rename (no second write).
   QFile::remove(recoveryPath());
   if (!platform::writeFileAtomically(infoPath(), original.toUtf8()) ||

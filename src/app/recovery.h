@@ -34,6 +34,7 @@
 namespace scenova::app {
 
 class Form1;
+class DocumentCommands;
 
 class RecoveryKeeper : public QObject {
   Q_OBJECT
@@ -51,7 +52,8 @@ class RecoveryKeeper : public QObject {
     std::function<qint64()> clock;
   };
 
-  RecoveryKeeper(Form1& form, Options options);
+  // An empty folder keeps nothing and offers nothing.
+  RecoveryKeeper(Form1& form, DocumentCommands& documents, Options options);
   ~RecoveryKeeper() override;
 
   // The editor changed (typing, formatting, the program's own edits).
@@ -98,6 +100,7 @@ class RecoveryKeeper : public QObject {
   void removeCopy(qint64 id) const;
 
   Form1& form_;
+  DocumentCommands& documents_;
   Options o_;
   qint64 id_;
   std::unique_ptr<platform::FileLock> lock_;  // held while this program runs

@@ -40,9 +40,11 @@ bool cueMatches(QStringView content, const QString& wanted) {
 
 }  // namespace
 
-RemoteControl::RemoteControl(Form1& form)
+RemoteControl::RemoteControl(Form1& form, ShowMode& show, script::CueEngine& cues)
     : QObject(&form),
       form_(form),
+      show_(show),
+      cues_(cues),
       commandLinePort_(form.services().remotePort
                            ? std::optional<quint16>(form.services().remotePort)
                            : std::nullopt),
@@ -52,7 +54,7 @@ RemoteControl::RemoteControl(Form1& form)
   QByteArray bytes;
   if (platform::readRegularFile(settingsFile(), kMaxSettingsBytes, &bytes))
     settings_ = remote::RemoteSettings::parse(bytes);
-  menuItem_ = form.ui.mnuOpzioni->addAction(text(kRemoteMenu));
+  menuItem_ = form.ui().mnuOpzioni->addAction(text(kRemoteMenu));
   menuItem_->setObjectName(QStringLiteral("mnuRemoteControl"));
   connect(menuItem_, &QAction::triggered, this, &RemoteControl::openDialog);
   connect(&form, &Form1::languageApplied, this, [this] { menuItem_->setText(text(kRemoteMenu)); });
@@ -69,17 +71,13 @@ RemoteControl::RemoteControl(Form1& form)
 RemoteControl::~RemoteControl() = default;
 
 QString RemoteControl::text(int index) const {
-  return remoteText(form_.lang, index);
+  return remoteText(form_.lang(), index);
 }
 
 QString RemoteControl::settingsFile() const {
   const QString ini = form_.services().settingsPath;
   if (ini.isEmpty()) return {};
   return QFileInfo(ini).absolutePath() + QStringLiteral("/Remote.ini");
-}
-
-ShowMode* RemoteControl::show() const {
-  return qobject_cast<ShowMode*>(form_.showMode);
 }
 
 void RemoteControl::change(const remote::RemoteSettings& settings) {
@@ -178,7 +176,7 @@ void RemoteControl::tick() {
 
 void RemoteControl::openDialog() {
   if (!dialog_) {
-    dialog_ = new RemoteDialog(*this, form_.lang, &form_);
+    dialog_ = new RemoteDialog(*this, form_.lang(), &form_);
     connect(dialog_, &RemoteDialog::learnRequested, this, [this] { learning_ = true; });
     connect(dialog_, &QDialog::finished, this, [this] { learning_ = false; });
   }
@@ -189,27 +187,27 @@ void RemoteControl::openDialog() {
 }
 
 bool RemoteControl::inShow() const {
-  return show() && show()->isOn();
+  return show_.isOn();
 }
 
 void RemoteControl::go() {
-  if (ShowMode* s = show()) s->go();
+  show_.go();
 }
 
 void RemoteControl::stopAll() {
-  if (ShowMode* s = show()) s->stopAll();
+  show_.stopAll();
 }
 
 void RemoteControl::markNext() {
-  if (ShowMode* s = show()) s->nextCue().next();
+  show_.nextCue().next();
 }
 
 void RemoteControl::markPrevious() {
-  if (ShowMode* s = show()) s->nextCue().previous();
+  show_.nextCue().previous();
 }
 
 void RemoteControl::markFirst() {
-  if (ShowMode* s = show()) s->nextCue().first();
+  show_.nextCue().first();
 }
 
 bool RemoteControl::fireCue(const QString& wanted) {
@@ -244,24 +242,18 @@ void RemoteControl::reply(const QString& sender, const platform::OscMessage& mes
 remote::ShowState RemoteControl::state() const {
   remote::ShowState s;
   platform::RTB& editor = *form_.editor();
-  if (ShowMode* show = this->show(); show && show->isOn()) {
-    if (const auto mark = show->nextCue().mark())
+  if (show_.isOn()) {
+    if (const auto mark = show_.nextCue().mark())
       s.nextCue = script::trimBlanks(editor.Mid(mark->contentStart(), mark->contentLength()));
   }
-  if (auto* engine = qobject_cast<script::CueEngine*>(form_.cueEngine)) {
-    if (script::CueActivation* activation = engine->activation())
-      if (const auto fired = activation->firedCue())
-        s.lastCue = script::trimBlanks(editor.Mid(fired->start, fired->end - fired->start));
-  }
-  const QString playing = form_.lang[8];
-  s.audio = !playing.isEmpty() && form_.ui.cmdPlayA->Tag == playing;
-  s.video = !playing.isEmpty() && form_.ui.cmdPlayV->Tag == playing;
-  s.counter = form_.ui.lblContatore->caption();
+  if (script::CueActivation* activation = cues_.activation())
+    if (const auto fired = activation->firedCue())
+      s.lastCue = script::trimBlanks(editor.Mid(fired->start, fired->end - fired->start));
+  const QString playing = form_.lang()[8];
+  s.audio = !playing.isEmpty() && form_.ui().cmdPlayA->Tag == playing;
+  s.video = !playing.isEmpty() && form_.ui().cmdPlayV->Tag == playing;
+  s.counter = form_.ui().lblContatore->caption();
   return s;
-}
-
-void wireRemote(Form1& form) {
-  new RemoteControl(form);
 }
 
 }  // namespace scenova::app

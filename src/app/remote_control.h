@@ -31,6 +31,10 @@ class OscSender;
 class MidiInput;
 }  // namespace scenova::platform
 
+namespace scenova::script {
+class CueEngine;
+}
+
 namespace scenova::app {
 
 class Form1;
@@ -40,7 +44,7 @@ class RemoteDialog;
 class RemoteControl : public QObject, public remote::RemoteTarget {
   Q_OBJECT
  public:
-  explicit RemoteControl(Form1& form);
+  RemoteControl(Form1& form, ShowMode& show, script::CueEngine& cues);
   ~RemoteControl() override;
 
   // The settings as they apply now and where they are kept.
@@ -75,9 +79,10 @@ class RemoteControl : public QObject, public remote::RemoteTarget {
   void afterCommand();
   QString text(int index) const;
   QString settingsFile() const;
-  ShowMode* show() const;
 
   Form1& form_;
+  ShowMode& show_;
+  script::CueEngine& cues_;
   remote::RemoteSettings settings_;
   std::optional<quint16> commandLinePort_;  // --remote PORT for this run
   remote::RemoteDispatch dispatch_;
@@ -90,9 +95,5 @@ class RemoteControl : public QObject, public remote::RemoteTarget {
   QAction* menuItem_ = nullptr;
   QPointer<RemoteDialog> dialog_;
 };
-
-// Adds Options, Remote control... and starts listening when the settings
-// or the command line say so. Called once from the window's constructor.
-void wireRemote(Form1& form);
 
 }  // namespace scenova::app

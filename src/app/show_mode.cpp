@@ -23,15 +23,13 @@ namespace scenova::app {
 
 namespace {
 
-// Language texts of show mode, with the built-in Italian captions for a
-// language file that lacks them.
+// Language texts of show mode, with the built-in Italian texts for a
+// language file that lacks them. (The menu captions are the window's.)
 enum Text {
-  kMenuCaption = 180,
   kTitleWord = 181,
   kEndOfCues = 182,
   kMissingCount = 183,
   kAllFound = 184,
-  kCheckCaption = 185,
   kBadWait = 263,
   kWaitsCancelled = 264,
   kBadWaitCount = 265,
@@ -39,8 +37,6 @@ enum Text {
 
 QString builtIn(int index) {
   switch (index) {
-    case kMenuCaption:
-      return QStringLiteral("Modalità spettacolo");
     case kTitleWord:
       return QStringLiteral("SPETTACOLO");
     case kEndOfCues:
@@ -49,8 +45,6 @@ QString builtIn(int index) {
       return QStringLiteral("Cue con il file mancante:");
     case kAllFound:
       return QStringLiteral("Tutti i file dei cue sono stati trovati");
-    case kCheckCaption:
-      return QStringLiteral("Controlla i file dei cue");
     case kBadWait:
       return QStringLiteral(
           "Wait: il tempo deve essere da 0.1 a 600 secondi; i cue seguenti aspettano il GO");
@@ -91,57 +85,52 @@ bool isEnabled(const QObject* o) {
 
 }  // namespace
 
-ShowMode::ShowMode(Form1& form)
+ShowMode::ShowMode(Form1& form, script::CueEngine& cues, video::VideoOperations& video,
+                   audio::VolumeOperations& volume, audio::LayerOperations& layers)
     : QObject(&form),
       form_(form),
+      cues_(cues),
+      video_(video),
+      volume_(volume),
+      layers_(layers),
       marks_(*form.editor()),
-      next_(*form.editor(), marks_, engine() ? engine()->activation() : nullptr, this),
+      next_(*form.editor(), marks_, cues.activation(), this),
       broken_(
           *form.editor(), marks_, [this](QStringView content) { return isMissing(content); },
           this) {
-  QMenu* options = form.ui.mnuOpzioni;
-  options->addSeparator()->setObjectName(QStringLiteral("rShow"));
-  menuItem_ = options->addAction(builtIn(kMenuCaption));
-  menuItem_->setObjectName(QStringLiteral("mnuShowMode"));
-  menuItem_->setCheckable(true);
-  menuItem_->setShortcut(QKeySequence(Qt::Key_F12));
-  checkItem_ = options->addAction(builtIn(kCheckCaption));
-  checkItem_->setObjectName(QStringLiteral("mnuCheckCues"));
-
-  connect(menuItem_, &QAction::triggered, this, [this](bool checked) { setOn(checked); });
-  connect(checkItem_, &QAction::triggered, this, &ShowMode::checkCues);
-  connect(&form, &Form1::languageApplied, this, &ShowMode::applyLanguage);
-  connect(&form, &QWidget::windowTitleChanged, this, &ShowMode::titleChanged);
+  const MainControls& ui = form.ui();
+  connect(ui.mnuShowMode, &QAction::triggered, this, [this](bool checked) { setOn(checked); });
+  connect(ui.mnuCheckCues, &QAction::triggered, this, &ShowMode::checkCues);
+  connect(&form, &Form1::languageApplied, this, &ShowMode::applyTitleWord);
   connect(&broken_, &script::BrokenCues::checked, this, &ShowMode::announce);
-  next_.groups().setNotices(
-      {[this] { return form_.ui.Label11->isHidden() ? QString() : form_.ui.Label11->caption(); },
-       [this](const QString& notice) { form_.ShowNotice(notice); },
-       [this] { return text(kBadWait); }});
+  next_.groups().setNotices({[this] {
+                               return form_.ui().Label11->isHidden()
+                                          ? QString()
+                                          : form_.ui().Label11->caption();
+                             },
+                             [this](const QString& notice) { form_.ShowNotice(notice); },
+                             [this] { return text(kBadWait); }});
 }
 
 ShowMode::~ShowMode() {
   if (on_) qApp->removeEventFilter(this);
 }
 
-script::CueEngine* ShowMode::engine() const {
-  return qobject_cast<script::CueEngine*>(form_.cueEngine);
-}
-
 QString ShowMode::text(int index) const {
-  const QString t = form_.lang[index];
+  const QString t = form_.lang()[index];
   return t.isEmpty() ? builtIn(index) : t;
 }
 
 void ShowMode::setOn(bool on) {
-  menuItem_->setChecked(on);
+  form_.ui().mnuShowMode->setChecked(on);
   if (on == on_) return;
   on_ = on;
   platform::RTB* editor = form_.editor();
   if (on) {
     editor->setReadOnly(true);
     lockEditing(true);
-    frameStyle_ = form_.ui.Label1->styleSheet();
-    form_.ui.Label1->setStyleSheet(QLatin1StringView(kShowFrame));
+    frameStyle_ = form_.ui().Label1->styleSheet();
+    form_.ui().Label1->setStyleSheet(QLatin1StringView(kShowFrame));
     qApp->installEventFilter(this);
     explicitCheck_ = true;
     broken_.check(true);
@@ -151,11 +140,11 @@ void ShowMode::setOn(bool on) {
   } else {
     qApp->removeEventFilter(this);
     next_.stop();
-    form_.ui.Label1->setStyleSheet(frameStyle_);
+    form_.ui().Label1->setStyleSheet(frameStyle_);
     lockEditing(false);
     editor->setReadOnly(false);
   }
-  titleChanged();
+  applyTitleWord();
 }
 
 // The commands that change the script, off while the show runs.
@@ -166,7 +155,7 @@ void ShowMode::lockEditing(bool lock) {
     locked_.clear();
     return;
   }
-  const MainControls& ui = form_.ui;
+  const MainControls& ui = form_.ui();
   QList<QObject*> editing{
       ui.mnuAnnulla,    ui.mnuRipeti, ui.mnuTaglia,      ui.mnuIncolla, ui.mnuAggiungiMultimedia,
       ui.mnuAddCommand, ui.mnuAddImg, ui.mnuSostituisci, ui.Combo1,     ui.Combo2};
@@ -191,14 +180,13 @@ void ShowMode::stopAll() {
   // First the groups' waits, so that nothing fires after the stop.
   if (const int dropped = next_.cancelWaits(); dropped > 0)
     form_.ShowNotice(text(kWaitsCancelled) + QLatin1Char(' ') + QString::number(dropped));
-  const MainControls& ui = form_.ui;
+  const MainControls& ui = form_.ui();
   // The Stop buttons of the panels, as far as the panels are in use.
-  if (script::CueEngine* e = engine(); e && ui.cmdStopA->isEnabled())
-    e->transport().cmdStopA_Click();
-  if (form_.video && !ui.Picture3->isHidden()) form_.video->cmdStopV_Click();
-  if (form_.volume) form_.volume->cancelFade();
+  if (ui.cmdStopA->isEnabled()) cues_.transport().cmdStopA_Click();
+  if (!ui.Picture3->isHidden()) video_.cmdStopV_Click();
+  volume_.cancelFade();
   // The sound layers stop too: Stop all leaves nothing sounding.
-  if (form_.layers) form_.layers->stopAll();
+  layers_.stopAll();
 }
 
 void ShowMode::checkCues() {
@@ -212,7 +200,7 @@ void ShowMode::scriptSaved() {
 }
 
 QString ShowMode::scriptFolder() const {
-  const QString path = form_.doc.DocumentPath;
+  const QString path = form_.doc().DocumentPath;
   return path.isEmpty() ? QDir::currentPath() : QFileInfo(path).absolutePath();
 }
 
@@ -240,26 +228,9 @@ void ShowMode::announce(int cues, int broken, bool announce) {
     form_.ShowNotice(text(kAllFound));
 }
 
-void ShowMode::applyLanguage() {
-  menuItem_->setText(text(kMenuCaption));
-  checkItem_->setText(text(kCheckCaption));
-  titleChanged();
-}
-
-// Keeps the title word while the show runs, and notices a script saved
-// under another name or folder: its relative cues may resolve differently.
-void ShowMode::titleChanged() {
-  const QString title = form_.windowTitle();
-  QString base = title;
-  if (!titleWord_.isEmpty() && base.endsWith(titleWord_)) base.chop(titleWord_.size());
-  if (base != lastTitle_) {
-    lastTitle_ = base;
-    broken_.checkSoon();
-  } else {
-    scriptSaved();
-  }
-  titleWord_ = on_ ? QStringLiteral(" [") + text(kTitleWord) + QLatin1Char(']') : QString();
-  if (title != base + titleWord_) form_.setWindowTitle(base + titleWord_);
+// The word in the title says the show runs.
+void ShowMode::applyTitleWord() {
+  form_.setTitleWord(on_ ? QStringLiteral(" [") + text(kTitleWord) + QLatin1Char(']') : QString());
 }
 
 bool ShowMode::eventFilter(QObject* watched, QEvent* event) {
@@ -272,7 +243,7 @@ bool ShowMode::eventFilter(QObject* watched, QEvent* event) {
   const auto* widget = qobject_cast<QWidget*>(watched);
   if (!on_ || !widget || qobject_cast<QMenuBar*>(watched)) return false;
   const QWidget* window = widget->window();
-  if (window != &form_ && !(form_.video && form_.video->isShowWindow(window))) return false;
+  if (window != &form_ && !video_.isShowWindow(window)) return false;
   if (type == QEvent::KeyPress) handleKey(*static_cast<QKeyEvent*>(event));
   return true;
 }

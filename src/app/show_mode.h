@@ -33,6 +33,13 @@ class QKeyEvent;
 namespace scenova::script {
 class CueEngine;
 }
+namespace scenova::video {
+class VideoOperations;
+}
+namespace scenova::audio {
+class LayerOperations;
+class VolumeOperations;
+}  // namespace scenova::audio
 
 namespace scenova::app {
 
@@ -41,7 +48,8 @@ class Form1;
 class ShowMode : public QObject {
   Q_OBJECT
  public:
-  explicit ShowMode(Form1& form);
+  ShowMode(Form1& form, script::CueEngine& cues, video::VideoOperations& video,
+           audio::VolumeOperations& volume, audio::LayerOperations& layers);
   ~ShowMode() override;
 
   bool isOn() const { return on_; }
@@ -52,12 +60,11 @@ class ShowMode : public QObject {
   void stopAll();
   // The menu command: marks the broken cues and says how many there are.
   void checkCues();
-  // After Save As: relative cues may resolve differently in the new folder,
-  // so the marks are checked again a moment later.
+  // After a save (DocumentCommands::documentSaved): relative cues may
+  // resolve differently in a new folder, so the marks are checked again a
+  // moment later.
   void scriptSaved();
 
-  QAction* menuItem() const { return menuItem_; }
-  QAction* checkItem() const { return checkItem_; }
   script::NextCue& nextCue() { return next_; }
   script::BrokenCues& brokenCues() { return broken_; }
   script::ScriptMarks& marks() { return marks_; }
@@ -73,23 +80,21 @@ class ShowMode : public QObject {
  private:
   void handleKey(const QKeyEvent& key);
   void lockEditing(bool lock);
-  void applyLanguage();
-  void titleChanged();
+  void applyTitleWord();
   void announce(int cues, int broken, bool announce);
-  script::CueEngine* engine() const;
   QString text(int index) const;
   QString scriptFolder() const;
 
   Form1& form_;
+  script::CueEngine& cues_;
+  video::VideoOperations& video_;
+  audio::VolumeOperations& volume_;
+  audio::LayerOperations& layers_;
   bool on_ = false;
   bool explicitCheck_ = false;  // the operator asked for the check
   script::ScriptMarks marks_;
   script::NextCue next_;
   script::BrokenCues broken_;
-  QAction* menuItem_ = nullptr;
-  QAction* checkItem_ = nullptr;
-  QString titleWord_;      // what show mode adds to the title
-  QString lastTitle_;      // the title without it, to notice Save As
   QString checkedFolder_;  // the script folder of the last check
   QString frameStyle_;     // the editor frame's look outside show mode
   QList<QPointer<QObject>> locked_;

@@ -17,6 +17,7 @@
 #include "remote/remote_settings.h"
 #include "script/cue_sheet.h"
 #include "settings_file.h"
+#include "subsystems.h"
 #include "tools/about_box.h"
 
 #include <QApplication>
@@ -223,15 +224,16 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs, const ShownHo
   services.screenSaver = &screenSaver;
   services.recoveryFolder = recoveryFolder();
   Form1 form(services, std::move(start.table));
-  form.LanguageFile = start.languageFile;
+  form.setLanguageFile(start.languageFile);
   form.Form_Load();
   // Portable copies may run side by side: none of them takes scripts
   // handed over by later starts.
   std::unique_ptr<platform::ScriptHandoffReceiver> handoff;
   if (!start.portable) {
     handoff = std::make_unique<platform::ScriptHandoffReceiver>(in.programFolder);
-    QObject::connect(handoff.get(), &platform::ScriptHandoffReceiver::scriptHandedOver, &form,
-                     [&form](const QString& path) { form.documents->openHandedOver(path); });
+    QObject::connect(
+        handoff.get(), &platform::ScriptHandoffReceiver::scriptHandedOver, &form,
+        [&form](const QString& path) { form.subsystems().documents.openHandedOver(path); });
   }
   form.show();
   if (!start.notice.isEmpty()) {

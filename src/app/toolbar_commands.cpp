@@ -1,14 +1,22 @@
 #include "toolbar_commands.h"
 
 #include "document_commands.h"
-#include "entry_points.h"
+#include "editing_tools.h"
 #include "form1.h"
 #include "platform/rtb/rtb.h"
+#include "print_help_commands.h"
 
 namespace scenova::app {
 
-ToolbarCommands::ToolbarCommands(Form1& form, DocumentCommands& documents)
-    : QObject(&form), form_(form), documents_(documents), formatting_(*form.editor()) {}
+ToolbarCommands::ToolbarCommands(Form1& form, DocumentCommands& documents,
+                                 FormattingCommands& formatting, EditingTools& editing,
+                                 PrintHelpCommands& printHelp)
+    : QObject(&form),
+      form_(form),
+      documents_(documents),
+      formatting_(formatting),
+      editing_(editing),
+      printHelp_(printHelp) {}
 
 void ToolbarCommands::Label2_Click(int index) {
   using T = FormattingCommands::Toggle;
@@ -23,7 +31,7 @@ void ToolbarCommands::Label2_Click(int index) {
       documents_.Save();
       break;
     case 3:
-      printCommand(form_);
+      printHelp_.print();
       break;
     case 4:
       formatting_.toggle(T::Bold);
@@ -53,7 +61,7 @@ void ToolbarCommands::Label2_Click(int index) {
       formatting_.stepSize(-1);
       break;
     case 13:
-      colourCommand(form_);
+      printHelp_.color();
       break;
     case 14:
       formatting_.toggle(T::Bullet);
@@ -62,7 +70,7 @@ void ToolbarCommands::Label2_Click(int index) {
       documents_.InsertMediaReference();
       break;
     case 16:
-      addCommandDialog(form_);
+      editing_.mnuAddCommand_Click();
       break;
     default:
       break;
@@ -70,18 +78,18 @@ void ToolbarCommands::Label2_Click(int index) {
 }
 
 void ToolbarCommands::Label2_MouseMove(int index) {
-  if (index < 0 || index >= static_cast<int>(form_.ui.Label2.size()) || index == hovered_) return;
+  if (index < 0 || index >= static_cast<int>(form_.ui().Label2.size()) || index == hovered_) return;
   hovered_ = index;
-  const Control* button = form_.ui.Label2[static_cast<size_t>(index)];
-  twips::setGeometry(form_.ui.Shape5, twips::left(button), twips::top(button), twips::width(button),
-                     twips::height(button));
-  form_.ui.Shape5->show();
-  form_.ui.Shape5->raise();
+  const Control* button = form_.ui().Label2[static_cast<size_t>(index)];
+  twips::setGeometry(form_.ui().Shape5, twips::left(button), twips::top(button),
+                     twips::width(button), twips::height(button));
+  form_.ui().Shape5->show();
+  form_.ui().Shape5->raise();
 }
 
 void ToolbarCommands::ClearToolbarHover() {
   hovered_ = -1;
-  form_.ui.Shape5->hide();
+  form_.ui().Shape5->hide();
 }
 
 }  // namespace scenova::app

@@ -11,11 +11,14 @@ namespace scenova::app {
 
 class Form1;
 class DocumentCommands;
+class EditingTools;
+class PrintHelpCommands;
 
 class ToolbarCommands : public QObject {
   Q_OBJECT
  public:
-  ToolbarCommands(Form1& form, DocumentCommands& documents);
+  ToolbarCommands(Form1& form, DocumentCommands& documents, FormattingCommands& formatting,
+                  EditingTools& editing, PrintHelpCommands& printHelp);
 
   // Runs the button's command; an index outside 0..16 does nothing.
   void Label2_Click(int index);
@@ -33,7 +36,9 @@ class ToolbarCommands : public QObject {
  private:
   Form1& form_;
   DocumentCommands& documents_;
-  FormattingCommands formatting_;
+  FormattingCommands& formatting_;
+  EditingTools& editing_;
+  PrintHelpCommands& printHelp_;
   int hovered_ = -1;
 };
 

@@ -2,6 +2,7 @@
 #include "form1.h"
 #include "platform/rtb/rtb.h"
 #include "script/cue_engine.h"
+#include "subsystems.h"
 #include "wiring.h"
 
 #include <QEvent>
@@ -16,23 +17,26 @@ namespace {
 // The window as the cue code sees it.
 class FormCueHost final : public script::CueHost {
  public:
-  explicit FormCueHost(Form1& form) : form_(form) {}
+  FormCueHost(Form1& form, audio::VolumeOperations& volume, video::VideoOperations& video,
+              audio::LayerOperations& layers)
+      : form_(form), volume_(volume), video_(video), layers_(layers) {}
   void ShowNotice(const QString& text) override { form_.ShowNotice(text); }
   QString programFolder() const override { return form_.programFolder(); }
   QString scriptFolder() const override {
-    const QString path = form_.doc.DocumentPath;
+    const QString path = form_.doc().DocumentPath;
     return path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
   }
-  platform::AudioDevice* audioDevice() const override { return form_.services().audio; }
-  audio::VolumeOperations* volume() const override { return form_.volume; }
-  video::VideoOperations* video() const override { return form_.video; }
-  platform::MediaPlayer* mainPlayer() const override { return form_.WMP2; }
-  audio::LayerOperations& layers() const override {
-    return form_.layers ? *form_.layers : CueHost::layers();
-  }
+  platform::AudioDevice& audioDevice() const override { return *form_.services().audio; }
+  audio::VolumeOperations& volume() const override { return volume_; }
+  video::VideoOperations& video() const override { return video_; }
+  platform::MediaPlayer& mainPlayer() const override { return form_.mainPlayer(); }
+  audio::LayerOperations& layers() const override { return layers_; }
 
  private:
   Form1& form_;
+  audio::VolumeOperations& volume_;
+  video::VideoOperations& video_;
+  audio::LayerOperations& layers_;
 };
 
 // Watches mouse moves over the widgets it is installed on.
@@ -51,23 +55,26 @@ class BackgroundHover final : public QObject {
 
 }  // namespace
 
-void wireCues(Form1& form) {
+script::CueParts cueParts(Form1& form, audio::VolumeOperations& volume,
+                          video::VideoOperations& video, audio::LayerOperations& layers) {
   script::CueParts parts;
-  parts.ui = &form.ui;
-  parts.lang = &form.lang;
-  parts.Timer1 = &form.Timer1;
-  parts.host = std::make_unique<FormCueHost>(form);
+  parts.ui = &form.ui();
+  parts.lang = &form.lang();
+  parts.Timer1 = &form.timers().Timer1;
+  parts.host = std::make_unique<FormCueHost>(form, volume, video, layers);
   parts.editor = form.editor();
-  auto* engine = new script::CueEngine(std::move(parts), &form);
-  engine->connectControls();
-  form.cueEngine = engine;
+  return parts;
+}
 
+void wireCues(Subsystems& s) {
+  script::CueEngine* engine = &s.cues;
+  engine->connectControls();
   // The pointer on the window's own background (or on the editor's frame)
   // puts every lit transport button back to normal.
   // (Label1, the editor's frame, reports its own moves to the buttons.)
   auto* unlight =
       new BackgroundHover([engine] { engine->buttons().Form_MouseMove(0, 0, 0, 0); }, engine);
-  form.ui.central->installEventFilter(unlight);
+  s.window.ui().central->installEventFilter(unlight);
 }
 
 }  // namespace scenova::app

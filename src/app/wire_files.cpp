@@ -1,12 +1,12 @@
 #include "audio/transport_buttons.h"
 #include "document_commands.h"
-#include "entry_points.h"
 #include "form1.h"
 #include "platform/rtb/rtb.h"
 #include "platform/system_services.h"
 #include "recovery.h"
 #include "script/cue_engine.h"
 #include "settings_panels.h"
+#include "subsystems.h"
 #include "toolbar_commands.h"
 #include "ui/keyboard_buttons.h"
 #include "wiring.h"
@@ -40,22 +40,26 @@ void on(QAction* action, QObject* context, std::function<void()> f) {
   QObject::connect(action, &QAction::triggered, context, std::move(f));
 }
 
-void wireMenus(Form1& form, DocumentCommands& d) {
-  const MainControls& ui = form.ui;
+void wireMenus(Subsystems& s) {
+  Form1& form = s.window;
+  DocumentCommands& d = s.documents;
+  EditingTools& e = s.editing;
+  PrintHelpCommands& p = s.printHelp;
+  const MainControls& ui = form.ui();
   platform::RTB* rtb = form.editor();
   on(ui.mnuNuovo, &d, [&d] { d.New(); });
   on(ui.mnuApri, &d, [&d] { d.Open(); });
   on(ui.mnuSalva, &d, [&d] { d.Save(); });
   on(ui.mnuSalvaConNome, &d, [&d] { d.mnuSalvaConNome_Click(); });
   on(ui.mnuAggiungiMultimedia, &d, [&d] { d.InsertMediaReference(); });
-  on(ui.mnuStampa, &d, [&form] { printCommand(form); });
-  on(ui.mnuAnnulla, &d, [&form] {
-    undoCommand(form);
-    form.doc.Modified = 1;
+  on(ui.mnuStampa, &d, [&p] { p.print(); });
+  on(ui.mnuAnnulla, &d, [&form, &e] {
+    e.Undo();
+    form.doc().Modified = 1;
   });
-  on(ui.mnuRipeti, &d, [&form] {
-    redoCommand(form);
-    form.doc.Modified = 1;
+  on(ui.mnuRipeti, &d, [&form, &e] {
+    e.Redo();
+    form.doc().Modified = 1;
   });
   on(ui.mnuTaglia, rtb, [rtb] { rtb->cut(); });
   on(ui.mnuCopia, rtb, [rtb] { rtb->copy(); });
@@ -65,38 +69,40 @@ void wireMenus(Form1& form, DocumentCommands& d) {
         using R = platform::ClipboardReader::Refusal;
         form.ShowNotice(
             why == R::NoAnswer
-                ? form.lang[232]
-                : form.lang[233].arg(platform::ClipboardReader::kLargestPaste / (1024 * 1024)));
+                ? form.lang()[232]
+                : form.lang()[233].arg(platform::ClipboardReader::kLargestPaste / (1024 * 1024)));
       });
-  on(ui.mnuAddCommand, &d, [&form] { addCommandDialog(form); });
-  on(ui.mnuAddImg, &d, [&form] { addPictureCommand(form); });
+  on(ui.mnuAddCommand, &d, [&e] { e.mnuAddCommand_Click(); });
+  // Add Picture (F7) has no action.
   on(ui.mnuSelezionaTutto, rtb, [rtb] {
     rtb->Select(0, rtb->TextLength());
     rtb->SetFocus();
   });
-  on(ui.mnuTrova, &d, [&form] { findCommand(form); });
-  on(ui.mnuSostituisci, &d, [&form] { replaceCommand(form); });
-  on(ui.mnuGuida, &d, [&form] { helpCommand(form); });
+  on(ui.mnuTrova, &d, [&e] { e.openFind(false); });
+  on(ui.mnuSostituisci, &d, [&e] { e.openFind(true); });
+  on(ui.mnuGuida, &d, [&p] { p.links().mnuGuida_Click(); });
   on(ui.mnuEsempio, &d, [&d] { d.openExample(); });
-  on(ui.mnuInfo, &d, [&form] { aboutCommand(form); });
+  on(ui.mnuInfo, &d, [&p] { p.about(); });
 }
 
 void wireSettingsPanels(Form1& form) {
-  auto notice = [&form] { form.ShowNotice(form.lang[153]); };
+  auto notice = [&form] { form.ShowNotice(form.lang()[153]); };
   auto sound = [&form, notice] {
     startFirstInstalled(*form.services().system, soundSettingsTools(), notice);
   };
-  on(form.ui.mnuImpostaAudio, &form, sound);
+  on(form.ui().mnuImpostaAudio, &form, sound);
   auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), &form);
   f9->setContext(Qt::WindowShortcut);
   QObject::connect(f9, &QShortcut::activated, &form, sound);
-  on(form.ui.mnuMonitorSettings, &form, [&form, notice] {
+  on(form.ui().mnuMonitorSettings, &form, [&form, notice] {
     startFirstInstalled(*form.services().system, displaySettingsTools(), notice);
   });
 }
 
-void wireToolbar(Form1& form, ToolbarCommands& t) {
-  MainControls& ui = form.ui;
+void wireToolbar(Subsystems& s) {
+  Form1& form = s.window;
+  ToolbarCommands& t = s.toolbar;
+  MainControls& ui = form.ui();
   for (size_t i = 0; i < ui.Label2.size(); ++i) {
     const int index = static_cast<int>(i);
     QObject::connect(ui.Label2[i], &Control::Click, &t, [&t, index] { t.Label2_Click(index); });
@@ -126,8 +132,7 @@ void wireToolbar(Form1& form, ToolbarCommands& t) {
   ui.central->setMouseTracking(true);
   // The window's background handler (the pointer on the background or on
   // the editor's frame) clears the toolbar's hover frame first.
-  if (auto* engine = dynamic_cast<script::CueEngine*>(form.cueEngine))
-    engine->buttons().setToolbarHoverClear([&t] { t.ClearToolbarHover(); });
+  s.cues.buttons().setToolbarHoverClear([&t] { t.ClearToolbarHover(); });
   FormattingCommands& f = t.formatting();
   QComboBox* names = ui.Combo1;
   QComboBox* sizes = ui.Combo2;
@@ -141,38 +146,22 @@ void wireToolbar(Form1& form, ToolbarCommands& t) {
 
 }  // namespace
 
-void wireFiles(Form1& form) {
-  auto* d = new DocumentCommands(form);
-  form.documents = d;
-  auto* t = new ToolbarCommands(form, *d);
-  form.toolbar = t;
-  wireMenus(form, *d);
-  wireToolbar(form, *t);
-  wireSettingsPanels(form);
-  if (!form.services().recoveryFolder.isEmpty()) {
-    RecoveryKeeper::Options o;
-    o.folder = form.services().recoveryFolder;
-    auto* r = new RecoveryKeeper(form, o);
-    form.recovery = r;
-    QObject::connect(form.editor(), &platform::RTB::Change, r, &RecoveryKeeper::noteChange);
-    QObject::connect(d, &DocumentCommands::documentLoaded, r, &RecoveryKeeper::discard);
-    QObject::connect(d, &DocumentCommands::documentSaved, r, &RecoveryKeeper::discard);
-    QObject::connect(d, &DocumentCommands::documentCleared, r, &RecoveryKeeper::discard);
-  }
+RecoveryKeeper::Options recoveryOptions(const Form1& form) {
+  RecoveryKeeper::Options o;
+  o.folder = form.services().recoveryFolder;
+  return o;
 }
 
-void filesFormLoad(Form1& form, const QString& commandLine) {
-  if (!QString(commandLine).remove(QLatin1Char(' ')).isEmpty())
-    form.documents->openCommandLine(commandLine);
-  form.doc.Modified = 0;
-  if (form.recovery) form.recovery->offerRestore();
-}
-
-void filesUnload(Form1& form) {
-  if (form.recovery) {
-    form.recovery->discard();
-    form.recovery->waitForWorker();
-  }
+void wireFiles(Subsystems& s) {
+  wireMenus(s);
+  wireToolbar(s);
+  wireSettingsPanels(s.window);
+  RecoveryKeeper* r = &s.recovery;
+  DocumentCommands* d = &s.documents;
+  QObject::connect(s.window.editor(), &platform::RTB::Change, r, &RecoveryKeeper::noteChange);
+  QObject::connect(d, &DocumentCommands::documentLoaded, r, &RecoveryKeeper::discard);
+  QObject::connect(d, &DocumentCommands::documentSaved, r, &RecoveryKeeper::discard);
+  QObject::connect(d, &DocumentCommands::documentCleared, r, &RecoveryKeeper::discard);
 }
 
 }  // namespace scenova::app

@@ -1,6 +1,6 @@
 #include "audio/volume_control.h"
 #include "form1.h"
-#include "settings_file.h"
+#include "subsystems.h"
 #include "video/video_operations.h"
 #include "wiring.h"
 
@@ -38,10 +38,6 @@ class FormVolumeView final : public audio::VolumeView {
   MainControls& ui_;
 };
 
-audio::VolumeControl* control(Form1& form) {
-  return dynamic_cast<audio::VolumeControl*>(form.volume);
-}
-
 // The shipped pictures; a picture that cannot be read leaves the plain
 // drawn control.
 void setPictures(Form1& form) {
@@ -49,35 +45,36 @@ void setPictures(Form1& form) {
     if (c->setPicture(form.programFile(QStringLiteral("\\Files\\") + QLatin1StringView(file))))
       c->setStyleSheet(QString());
   };
-  picture(form.ui.Image2, "knob.png");
-  picture(form.ui.Image3, "track.png");
+  picture(form.ui().Image2, "knob.png");
+  picture(form.ui().Image3, "track.png");
   const char* fades[] = {"fadein_fast.png",  "fadein_normal.png",  "fadein_slow.png",
                          "fadeout_fast.png", "fadeout_normal.png", "fadeout_slow.png"};
-  for (size_t i = 0; i < form.ui.fadeButtons.size(); ++i) picture(form.ui.fadeButtons[i], fades[i]);
-  form.ui.Image2->setCursor(Qt::SizeVerCursor);
-  form.ui.Image3->setCursor(Qt::PointingHandCursor);
+  for (size_t i = 0; i < form.ui().fadeButtons.size(); ++i)
+    picture(form.ui().fadeButtons[i], fades[i]);
+  form.ui().Image2->setCursor(Qt::SizeVerCursor);
+  form.ui().Image3->setCursor(Qt::PointingHandCursor);
 }
 
 }  // namespace
 
-void wireVolume(Form1& form) {
+audio::VolumeParts volumeParts(Form1& form, video::VideoOperations& video) {
   audio::VolumeParts parts;
-  parts.view = std::make_unique<FormVolumeView>(form.ui);
-  parts.dragTimer = &form.Timer2;
-  parts.fadeTimer = &form.Timer3;
+  parts.view = std::make_unique<FormVolumeView>(form.ui());
+  parts.dragTimer = &form.timers().Timer2;
+  parts.fadeTimer = &form.timers().Timer3;
   parts.mixer = form.services().mixer;
-  parts.mainPlayer = [&form] { return form.WMP2; };
-  parts.projectorPlayer = [&form]() -> platform::MediaPlayer* {
-    return form.video ? form.video->projectorPlayer() : nullptr;
-  };
+  parts.mainPlayer = [&form] { return &form.mainPlayer(); };
+  parts.projectorPlayer = [&video] { return video.projectorPlayer(); };
   parts.dialogs = form.services().dialogs;
   parts.dialogOwner = &form;
-  parts.text = [&form](int n) { return form.lang[n]; };
-  auto* v = new audio::VolumeControl(std::move(parts), &form);
-  form.volume = v;
+  parts.text = [&form](int n) { return form.lang()[n]; };
+  return parts;
+}
 
+void wireVolume(Subsystems& s) {
   using audio::VolumeControl;
-  const MainControls& ui = form.ui;
+  VolumeControl* v = &s.volume;
+  const MainControls& ui = s.window.ui();
   QObject::connect(ui.Image2, &Control::MouseDown, v, &VolumeControl::Image2_MouseDown);
   QObject::connect(ui.Image2, &Control::MouseMove, v, &VolumeControl::Image2_MouseMove);
   QObject::connect(ui.Image2, &Control::MouseUp, v, &VolumeControl::Image2_MouseUp);
@@ -86,18 +83,7 @@ void wireVolume(Form1& form) {
   for (size_t i = 0; i < ui.fadeButtons.size(); ++i)
     QObject::connect(ui.fadeButtons[i], &Control::Click, v,
                      [v, i] { v->fadeButtonClick(static_cast<int>(i)); });
-  setPictures(form);
-}
-
-void volumeFormLoad(Form1& form) {
-  if (audio::VolumeControl* v = control(form)) {
-    v->OpenMixer();
-    v->LayoutVolumeKnob();
-  }
-}
-
-void volumeRestore(Form1& form, const SettingsValues& saved) {
-  if (audio::VolumeControl* v = control(form)) v->restore(saved.knobTop, saved.knobValue);
+  setPictures(s.window);
 }
 
 }  // namespace scenova::app

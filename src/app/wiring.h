@@ -1,68 +1,53 @@
 #pragma once
 
-// Where the subsystems attach themselves to the main window. Each function
-// lives in the subsystem's own wire_*.cpp, so the window stays a composition
-// root and never learns the subsystems' insides.
+// How each subsystem is made from the window and attached to its controls.
+// Each function lives in the subsystem's own wire_*.cpp, so the window stays
+// a composition root and never learns the subsystems' insides. Subsystems
+// (subsystems.h) builds the subsystems in dependency order from the parts
+// made here, then runs every wire function once, when all of them exist.
+
+#include "audio/layer_operations.h"
+#include "audio/output_choice.h"
+#include "audio/volume_control.h"
+#include "recovery.h"
+#include "script/cue_engine.h"
+#include "video/video_panel.h"
+
+#include <functional>
 
 namespace scenova::app {
 
 class Form1;
-struct SettingsValues;
+struct Subsystems;
 
-// Audio transport, cue interpreter, cue activation and media loading. Called
-// once from the window's constructor, after the controls exist.
-void wireCues(Form1& form);
+// What the video panel, projector and picture windows work on.
+video::VideoParts videoParts(Form1& form);
+// What the volume slider and fades work on; the projector's player is the
+// video panel's.
+audio::VolumeParts volumeParts(Form1& form, video::VideoOperations& video);
+// What the audio transport, cue interpreter, cue activation and media
+// loading work on.
+script::CueParts cueParts(Form1& form, audio::VolumeOperations& volume,
+                          video::VideoOperations& video, audio::LayerOperations& layers);
+// What Options, Audio output routes: the transport, the knob and the players.
+audio::OutputParts outputParts(Form1& form);
+// The window's language texts by number, and its notice line.
+std::function<QString(int)> windowText(Form1& form);
+std::function<void(const QString&)> windowNotice(Form1& form);
+// Where unsaved work is kept (nowhere when the window was given no folder).
+RecoveryKeeper::Options recoveryOptions(const Form1& form);
 
-// Show mode: the Options menu item and F12, the GO key, the next-cue mark,
-// Stop all and the broken-cue marks. Called once from the constructor, after
-// wireCues.
-void wireShow(Form1& form);
-// Save As calls it once the script is written under its new path: the
-// broken-cue marks are checked again against the new folder.
-void showScriptSaved(Form1& form);
-
-// Volume slider and fades. wireVolume runs in the constructor;
-// volumeFormLoad opens the mixer and places the knob (load step 2);
-// volumeRestore gives the knob its saved position and value and applies the
-// volume (load steps 8 and 15).
-void wireVolume(Form1& form);
-void volumeFormLoad(Form1& form);
-void volumeRestore(Form1& form, const SettingsValues& saved);
-
-// Options, Audio output (sets form.output). wireOutput runs in the
-// constructor; outputRestore sends the sound to the output remembered from
-// the last session, before the volume is restored (load step 15).
-void wireOutput(Form1& form);
-void outputRestore(Form1& form, const SettingsValues& saved);
-
-// Undo and redo, typing aids, Find and Replace, Add Command (sets
-// form.editing). Called from the constructor after wireCues.
-void wireEditing(Form1& form);
-
-// Script files, the toolbar, the menu commands, the font boxes, the
-// clipboard and the settings panels (wireFiles, in the constructor); the
-// script of the command line and an offer to restore unsaved work after a
-// crash (filesFormLoad, load step 17); the clean end of the unsaved-work
-// copies when the window closes (filesUnload).
-void wireFiles(Form1& form);
-void filesFormLoad(Form1& form, const QString& commandLine);
-void filesUnload(Form1& form);
-
-// Video panel, projector and picture windows. wireVideo runs in the
-// constructor; videoFormLoad builds the monitor list (load step 1).
-void wireVideo(Form1& form);
-void videoFormLoad(Form1& form);
-
-// The sound layers and their rows under the audio panel (sets form.layers).
-// Called once from the constructor, after wireVideo.
-void wireLayers(Form1& form);
-
-// Leaving the program: Escape, the questions before closing and the end of
-// the show windows and sounds (sets form.exits). Called once from the
-// constructor, after wireShow.
-void wireExit(Form1& form);
-
-// Printing, the text colour, the About box, help and web links.
-void wireFinish(Form1& form);
+// The connections between the controls and the subsystems, made once.
+void wireVideo(Subsystems& s);    // the panel's controls, the busy pointer over Back
+void wireVolume(Subsystems& s);   // the knob, the track and the fade buttons
+void wireCues(Subsystems& s);     // the transport's controls, the background's hover
+void wireShow(Subsystems& s);     // a saved script is checked again
+void wireEditing(Subsystems& s);  // New and Open start the undo history afresh
+// Script files, the menu commands, the toolbar, the font boxes, the
+// settings panels and the copies of unsaved work.
+void wireFiles(Subsystems& s);
+void wireFinish(Subsystems& s);  // the web links of the Help and Donations menus
+void wireOutput(Subsystems& s);  // Options, Audio output...; the settings keep the choice
+void wireLayers(Subsystems& s);  // the layers play where the other sounds go
 
 }  // namespace scenova::app

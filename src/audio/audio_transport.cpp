@@ -52,18 +52,22 @@ double replyNumber(QStringView reply) {
 }
 
 AudioTransport::AudioTransport(TransportParts parts, QObject* parent)
-    : QObject(parent), p_(std::move(parts)), ui_(*p_.ui), video_(*p_.videoPanel), lang_(*p_.lang) {
-  if (p_.device) {
-    // Events may come from inside a device call: handle them afterwards.
-    p_.device->setEventHandler([this](platform::AudioDevice::Event e, quint32 code) {
-      QMetaObject::invokeMethod(
-          this, [this, e, code] { onDeviceEvent(e, code); }, Qt::QueuedConnection);
-    });
-  }
+    : QObject(parent),
+      p_(std::move(parts)),
+      device_(*p_.device),
+      buttons_(*p_.buttons),
+      ui_(*p_.ui),
+      video_(*p_.videoPanel),
+      lang_(*p_.lang) {
+  // Events may come from inside a device call: handle them afterwards.
+  device_.setEventHandler([this](platform::AudioDevice::Event e, quint32 code) {
+    QMetaObject::invokeMethod(
+        this, [this, e, code] { onDeviceEvent(e, code); }, Qt::QueuedConnection);
+  });
 }
 
 AudioTransport::~AudioTransport() {
-  if (p_.device) p_.device->setEventHandler({});
+  device_.setEventHandler({});
 }
 
 void AudioTransport::showNotice(const QString& text) {
@@ -84,7 +88,7 @@ void AudioTransport::onDeviceEvent(platform::AudioDevice::Event e, quint32 code)
       Timer1_Timer();
       break;
     case Event::LoadFailed:
-      if (p_.device) showNotice(ui::deviceErrorText(lang_, code, p_.device->errorString(code)));
+      showNotice(ui::deviceErrorText(lang_, code, device_.errorString(code)));
       enterStopped();
       break;
     case Event::ServerLost:
@@ -105,32 +109,25 @@ void AudioTransport::enterStopped() {
   ui_.cmdPlayA->Tag = lang_[7];
   ui_.mnuPlayAudio->setText(lang_[7]);
   p_.Timer1->stop();
-  setPlayPicture("play2");
-  if (p_.buttons) p_.buttons->cmdPlayA_MouseMove(0, 0, 0, 0);
+  setPlayPicture();
+  buttons_.cmdPlayA_MouseMove(0, 0, 0, 0);
 }
 
 void AudioTransport::refreshPlayButton() {
-  if (p_.buttons) p_.buttons->cmdPlayA_MouseMove(0, 0, 0, 0);
+  buttons_.cmdPlayA_MouseMove(0, 0, 0, 0);
 }
 
 quint32 AudioTransport::send(const QString& command, QString* reply) {
-  if (!p_.device) return 1;
-  return p_.device->sendString(command, reply);
+  return device_.sendString(command, reply);
 }
 
 bool AudioTransport::markerSaysPlay() const {
   return ui_.cmdPlayA->Tag == lang_[7];
 }
 
-void AudioTransport::setPlayPicture(const char* name) {
+void AudioTransport::setPlayPicture() {
   // The buttons' look has one owner; it picks play2 or pause2 by the marker.
-  if (p_.buttons) {
-    p_.buttons->showPressed(TransportButtons::Play);
-    return;
-  }
-  // A missing picture leaves the button as it was.
-  ui_.cmdPlayA->setPicture(p_.programFolder + QStringLiteral("/Files/") + QLatin1StringView(name) +
-                           QStringLiteral(".jpg"));
+  buttons_.showPressed(TransportButtons::Play);
 }
 
 double AudioTransport::CurPos() {
@@ -181,7 +178,7 @@ void AudioTransport::cmdPlayA_Click() {
     // The sound first, then the look: nothing is drawn before this returns.
     ui_.mnuPlayAudio->setText(lang_[8]);
     p_.Timer1->start(kTickMs);
-    setPlayPicture("pause2");
+    setPlayPicture();
     return;
   }
   const double p = CurPos();
@@ -190,7 +187,7 @@ void AudioTransport::cmdPlayA_Click() {
   send(QStringLiteral("play wav1 from ") + wholeMs(p > 0 ? p : 0));
   send(QStringLiteral("stop wav1"));
   p_.Timer1->stop();
-  setPlayPicture("play2");
+  setPlayPicture();
 }
 
 void AudioTransport::cmdStopA_Click() {
@@ -198,7 +195,15 @@ void AudioTransport::cmdStopA_Click() {
   Timer1_Timer();
   ui_.cmdPlayA->Tag = lang_[7];
   ui_.mnuPlayAudio->setText(lang_[7]);
-  if (p_.buttons) p_.buttons->cmdPlayA_MouseMove(0, 0, 0, 0);
+  buttons_.cmdPlayA_MouseMove(0, 0, 0, 0);
+}
+
+void AudioTransport::rewind() {
+  send(QStringLiteral("seek wav1 to start"));
+}
+
+void AudioTransport::closeDevice() {
+  send(QStringLiteral("close all"));
 }
 
 void AudioTransport::settleNewFile() {
@@ -208,7 +213,7 @@ void AudioTransport::settleNewFile() {
     p_.Timer1->start(kTickMs);
   else
     p_.Timer1->stop();
-  setPlayPicture("play2");
+  setPlayPicture();
   cmdStopA_Click();
 }
 
@@ -251,7 +256,7 @@ bool AudioTransport::status(double& positionMs, double& lengthMs) {
   // times a second while a cue plays.
   static const QString alias = QStringLiteral("wav1");
   qint64 position = 0, length = 0;
-  if (!p_.device || p_.device->status(alias, position, length) > 0) return false;
+  if (device_.status(alias, position, length) > 0) return false;
   positionMs = double(position);
   lengthMs = double(length);
   return true;
@@ -267,7 +272,7 @@ void AudioTransport::Timer1_Timer() {
     send(QStringLiteral("seek wav1 to start"));
     if (!markerSaysPlay()) {
       cmdPlayA_Click();
-      setPlayPicture("play2");
+      setPlayPicture();
     }
     position = CurPos();
   }

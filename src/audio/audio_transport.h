@@ -40,8 +40,8 @@ struct TransportParts {
   ui::VideoPanelControls* videoPanel = nullptr;  // the tick also writes its counter
   const ui::LanguageTable* lang = nullptr;
   QTimer* Timer1 = nullptr;                             // the counter tick
-  platform::AudioDevice* device = nullptr;              // null: every command fails
-  TransportButtons* buttons = nullptr;                  // the play button's hover look
+  platform::AudioDevice* device = nullptr;              // required (a null device: none)
+  TransportButtons* buttons = nullptr;                  // required: the buttons' look
   std::function<platform::MediaPlayer*()> videoPlayer;  // WMP2, asked each tick
   std::function<void(const QString&)> notice;           // Label11 for 6 s; may be empty
   QString programFolder;
@@ -69,6 +69,11 @@ class AudioTransport : public QObject, public AudioOperations {
   void Timer1_Timer() override;
   void refreshPlayButton() override;
 
+  // The window closes: rewinding stops any sound before the process ends.
+  void rewind();
+  // The program ends: the device stops and lets go of every file.
+  void closeDevice();
+
   // The position of wav1 in milliseconds; 0 when the query fails.
   double CurPos();
   // The length of wav1 in milliseconds; nothing when the query fails.
@@ -87,7 +92,7 @@ class AudioTransport : public QObject, public AudioOperations {
  private:
   quint32 send(const QString& command, QString* reply = nullptr);
   bool markerSaysPlay() const;
-  void setPlayPicture(const char* name);
+  void setPlayPicture();
   // The device's reports from the background: a notice, and the stopped
   // state when the sound server went away under a playing track.
   void onDeviceEvent(platform::AudioDevice::Event e, quint32 code);
@@ -98,6 +103,8 @@ class AudioTransport : public QObject, public AudioOperations {
   const QString& counterFor(double positionMs, double lengthMs);
 
   TransportParts p_;
+  platform::AudioDevice& device_;
+  TransportButtons& buttons_;
   std::pair<double, double> counterSeconds_{-1, -1};
   QString counter_;
   ui::AudioPanelControls& ui_;

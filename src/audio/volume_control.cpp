@@ -40,7 +40,7 @@ QString blankNumber(qint64 n) {
 }
 
 VolumeControl::VolumeControl(VolumeParts parts, QObject* parent)
-    : QObject(parent), parts_(std::move(parts)), v_(*parts_.view) {
+    : QObject(parent), parts_(std::move(parts)), v_(*parts_.view), mixer_(*parts_.mixer) {
   setObjectName(QStringLiteral("VolumeControl"));
   parts_.dragTimer->setTimerType(Qt::PreciseTimer);
   connect(parts_.dragTimer, &QTimer::timeout, this, &VolumeControl::Timer2_Timer);
@@ -56,12 +56,11 @@ VolumeControl::~VolumeControl() {
 // ---- Mixer --------------------------------------------------------------
 
 void VolumeControl::OpenMixer() {
-  hMixer = nullptr;
+  mixerOpen_ = false;
   Max = 0;
-  platform::Mixer* mixer = parts_.mixer;
-  // A program put together without a mixer drives the players only.
-  if (!mixer) return;
-  if (!mixer->open()) {
+  // A program without a master volume (a null mixer) opens it and finds no
+  // control on it: the knob drives the players only.
+  if (!mixer_.open()) {
     if (!mixerMessageShown_ && parts_.dialogs) {
       mixerMessageShown_ = true;
       parts_.dialogs->messageBox(parts_.dialogOwner, parts_.text ? parts_.text(29) : QString(),
@@ -69,30 +68,28 @@ void VolumeControl::OpenMixer() {
     }
     return;
   }
-  hMixer = mixer;
+  mixerOpen_ = true;
   MixerControl control;
-  if (FindMixerControl(hMixer, kSpeakersDestination, kVolumeControl, control)) {
+  if (FindMixerControl(mixer_, kSpeakersDestination, kVolumeControl, control)) {
     volumeControl = control;
     Max = static_cast<quint32>(control.maximum);
   }
 }
 
-bool VolumeControl::FindMixerControl(platform::Mixer* mixer, quint32 componentType,
+bool VolumeControl::FindMixerControl(platform::Mixer& mixer, quint32 componentType,
                                      quint32 controlType, MixerControl& control) {
   // The sound server offers one line, the default output, and on it one
   // control, its master volume.
-  if (!mixer || componentType != kSpeakersDestination || controlType != kVolumeControl)
-    return false;
-  const quint32 maximum = mixer->maximum();
+  if (componentType != kSpeakersDestination || controlType != kVolumeControl) return false;
+  const quint32 maximum = mixer.maximum();
   if (maximum == 0) return false;
   control = MixerControl{1, 0, maximum};
   return true;
 }
 
-bool VolumeControl::SetMixerValue(platform::Mixer* mixer, const MixerControl& control,
+bool VolumeControl::SetMixerValue(platform::Mixer& mixer, const MixerControl& control,
                                   quint32 value) {
-  if (!mixer) return false;
-  return mixer->setValue(static_cast<quint32>(std::min<qint64>(value, control.maximum)));
+  return mixer.setValue(static_cast<quint32>(std::min<qint64>(value, control.maximum)));
 }
 
 // ---- Knob value -----------------------------------------------------------
@@ -144,7 +141,7 @@ void VolumeControl::ApplyVolume() {
                         : percentFromPosition();
   percent = std::min(percent, 100);
   v_.setPercentCaption(blankNumber(percent));
-  if (Max > 0) SetMixerValue(hMixer, volumeControl, static_cast<quint32>(value));
+  if (mixerOpen_ && Max > 0) SetMixerValue(mixer_, volumeControl, static_cast<quint32>(value));
   if (platform::MediaPlayer* wmp2 = parts_.mainPlayer ? parts_.mainPlayer() : nullptr)
     wmp2->setVolume(percent);
   if (v_.projectorTicked()) {

@@ -41,7 +41,7 @@ struct VolumeParts {
   std::unique_ptr<VolumeView> view;
   QTimer* dragTimer = nullptr;                              // Timer2
   QTimer* fadeTimer = nullptr;                              // Timer3
-  platform::Mixer* mixer = nullptr;                         // null: the program has no mixer
+  platform::Mixer* mixer = nullptr;                         // required (a null mixer: none)
   std::function<platform::MediaPlayer*()> mainPlayer;       // WMP2, may give null
   std::function<platform::MediaPlayer*()> projectorPlayer;  // WMP1, may give null
   platform::Dialogs* dialogs = nullptr;
@@ -65,9 +65,9 @@ class VolumeControl : public QObject, public VolumeOperations {
   // applies the volume.
   void restore(std::optional<double> knobTop, std::optional<QString> knobValue);
 
-  static bool FindMixerControl(platform::Mixer* mixer, quint32 componentType, quint32 controlType,
+  static bool FindMixerControl(platform::Mixer& mixer, quint32 componentType, quint32 controlType,
                                MixerControl& control);
-  static bool SetMixerValue(platform::Mixer* mixer, const MixerControl& control, quint32 value);
+  static bool SetMixerValue(platform::Mixer& mixer, const MixerControl& control, quint32 value);
 
   // VolumeOperations.
   void ApplyVolume() override;
@@ -111,7 +111,6 @@ class VolumeControl : public QObject, public VolumeOperations {
   VolumeView& view() { return *parts_.view; }
 
   // State, named as the handlers use it.
-  platform::Mixer* hMixer = nullptr;
   MixerControl volumeControl;
   quint32 Max = 0;
   qint16 DragButton = 0;
@@ -127,6 +126,8 @@ class VolumeControl : public QObject, public VolumeOperations {
 
   VolumeParts parts_;
   VolumeView& v_;
+  platform::Mixer& mixer_;
+  bool mixerOpen_ = false;
   std::unique_ptr<SteadyTicker> fadeTicker_;
   bool mixerMessageShown_ = false;
 };

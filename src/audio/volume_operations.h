@@ -26,4 +26,13 @@ class VolumeOperations {
   virtual void cancelFade() {}
 };
 
+// A window without a volume slider or mixer: fades and levels change no
+// volume.
+class NoVolume final : public VolumeOperations {
+ public:
+  void fadeButtonClick(int) override {}
+  void ApplyVolume() override {}
+  quint32 mixerMax() const override { return 0; }
+};
+
 }  // namespace scenova::audio

@@ -97,7 +97,7 @@ void CueActivation::RTB_DblClick() {
     c_.transport.refreshPlayButton();
   } else if (c_.state.MediaKind == 2) {
     c_.video.cmdPlayV->Tag = c_.lang[7];
-    if (video::VideoOperations* video = c_.host.video()) video->cmdPlayV_Click();
+    c_.host.video().cmdPlayV_Click();
   }
 }
 

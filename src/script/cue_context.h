@@ -31,8 +31,8 @@ class MediaPlayer;
 
 namespace scenova::script {
 
-// The parts of the main window the cue code asks for. The subsystems behind
-// them may arrive after the cue code, so they are asked for at each use.
+// The parts of the main window the cue code asks for, each always there (a
+// null object where the window lacks one).
 class CueHost {
  public:
   virtual ~CueHost() = default;
@@ -45,10 +45,10 @@ class CueHost {
   // The folder of the open script, where its relative cues are looked up
   // first; empty for an untitled script.
   virtual QString scriptFolder() const { return {}; }
-  virtual platform::AudioDevice* audioDevice() const = 0;  // may be null
-  virtual audio::VolumeOperations* volume() const = 0;     // may be null
-  virtual video::VideoOperations* video() const = 0;       // may be null
-  virtual platform::MediaPlayer* mainPlayer() const = 0;   // WMP2, may be null
+  virtual platform::AudioDevice& audioDevice() const = 0;
+  virtual audio::VolumeOperations& volume() const = 0;
+  virtual video::VideoOperations& video() const = 0;
+  virtual platform::MediaPlayer& mainPlayer() const = 0;  // WMP2
   // The sound layers; a program without them answers every layer cue as
   // unavailable.
   virtual audio::LayerOperations& layers() const;

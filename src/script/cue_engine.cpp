@@ -13,10 +13,10 @@ audio::TransportParts transportParts(const CueParts& parts, audio::TransportButt
   t.videoPanel = parts.ui;
   t.lang = parts.lang;
   t.Timer1 = parts.Timer1;
-  t.device = parts.host->audioDevice();
+  t.device = &parts.host->audioDevice();
   t.buttons = buttons;
   CueHost* host = parts.host.get();
-  t.videoPlayer = [host] { return host->mainPlayer(); };
+  t.videoPlayer = [host] { return &host->mainPlayer(); };
   t.notice = [host](const QString& text) { host->ShowNotice(text); };
   t.programFolder = parts.host->programFolder();
   return t;

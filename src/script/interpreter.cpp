@@ -133,16 +133,16 @@ bool Interpreter::RunCommand(QString& text, int start, int end, bool execute) {
 }
 
 void Interpreter::carryOut(const RecognisedCommand& command, QString& text, bool execute) {
-  audio::VolumeOperations* volume = c_.host.volume();
-  video::VideoOperations* video = c_.host.video();
+  audio::VolumeOperations& volume = c_.host.volume();
+  video::VideoOperations& video = c_.host.video();
   const CommandId id = command.info->id;
   if (const int fade = fadeButton(id); fade >= 0) {
-    if (execute && volume) volume->fadeButtonClick(fade);
+    if (execute) volume.fadeButtonClick(fade);
     return;
   }
   // Showing and hiding the picture act while a cue is only typed, too.
   if (id == CommandId::ImgOff || id == CommandId::ImgOn) {
-    if (video) video->showPicture(id == CommandId::ImgOn);
+    video.showPicture(id == CommandId::ImgOn);
     return;
   }
   if (!execute) return;
@@ -152,20 +152,20 @@ void Interpreter::carryOut(const RecognisedCommand& command, QString& text, bool
       break;
     case CommandId::ProjectorOn:
     case CommandId::ProjectorOff:
-      if (video) video->setProjector(id == CommandId::ProjectorOn);
+      video.setProjector(id == CommandId::ProjectorOn);
       break;
     case CommandId::PauseVideo:
     case CommandId::PlayVideo:
       // The marker tells the play button which way to toggle.
       c_.video.cmdPlayV->Tag = c_.lang[id == CommandId::PauseVideo ? 8 : 7];
-      if (video) video->cmdPlayV_Click();
+      video.cmdPlayV_Click();
       break;
     case CommandId::StopVideo:
-      if (video) video->cmdStopV_Click();
+      video.cmdStopV_Click();
       break;
     case CommandId::SeekVideo:
       c_.video.lblContatoreV->Tag = signedDecimal(ReadNumber(argumentAfter(text, 10)));
-      if (video) video->lblContatoreV_Click();
+      video.lblContatoreV_Click();
       break;
     case CommandId::PauseAudio:
     case CommandId::PlayAudio:
@@ -245,14 +245,13 @@ void Interpreter::sayLayerResult(int result, bool fileFound) {
 void Interpreter::setVolume(QString& text) {
   if (ReadNumber(argumentAfter(text, 3)) > 100) text = QStringLiteral("Vol 100");
   if (ReadNumber(argumentAfter(text, 3)) < 0) text = QStringLiteral("Vol 0");
-  audio::VolumeOperations* volume = c_.host.volume();
-  if (!volume) return;
+  audio::VolumeOperations& volume = c_.host.volume();
   const double percent = ReadNumber(argumentAfter(text, 3));
   // A level asked for ends a running fade where it stands: the fade would
   // otherwise go on from the new level and override it.
-  volume->cancelFade();
+  volume.cancelFade();
   placeKnob(percent);
-  volume->ApplyVolume();
+  volume.ApplyVolume();
   c_.audio.Label6->setCaption(QString::number(percent, 'g', 15));
 }
 
@@ -268,7 +267,7 @@ void Interpreter::placeKnob(double percent) {
   // the track, 0 at the bottom.
   const double span = height(track) - height(knob);
   if (span == 0) return;
-  const double max = c_.host.volume()->mixerMax();
+  const double max = c_.host.volume().mixerMax();
   const double value = std::fabs((top(knob) - top(track)) * max / span - max);
   knob->Tag = QString::number(static_cast<qint64>(std::trunc(value)));
 }

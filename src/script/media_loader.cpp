@@ -96,11 +96,9 @@ void MediaLoader::vai(const QString& path) {
       loadVideo(f, true);
       break;
     case MediaType::Picture:
-      if (video::VideoOperations* video = c_.host.video()) {
-        video->loadPicture(f);
-        // On one monitor the picture shows in the main window.
-        if (video->monitorCount() < 2) c_.state.LoadedKind = QStringLiteral("I");
-      }
+      c_.host.video().loadPicture(f);
+      // On one monitor the picture shows in the main window.
+      if (c_.host.video().monitorCount() < 2) c_.state.LoadedKind = QStringLiteral("I");
       break;
     case MediaType::Audio:
       loadAudio(f);
@@ -110,13 +108,10 @@ void MediaLoader::vai(const QString& path) {
 
 void MediaLoader::loadVideo(const QString& path, bool midi) {
   ui::VideoPanelControls& ui = c_.video;
-  video::VideoOperations* video = c_.host.video();
+  video::VideoOperations& video = c_.host.video();
   if (midi) {
     // MIDI plays in the main window only: the projector option goes away.
-    if (video)
-      video->setProjector(false);
-    else
-      ui.Check1->setChecked(false);
+    video.setProjector(false);
     ui.Check1->hide();
     ui.Label5->hide();
     ui::twips::setHeight(ui.Shape6, 1185);
@@ -135,9 +130,10 @@ void MediaLoader::loadVideo(const QString& path, bool midi) {
 
   // The projector's player starts a file as soon as it gets it; the main
   // window's waits for Play. The same file is not loaded again.
-  const bool projector = video && ui.Check1->isChecked() && video->monitorCount() > 1;
-  platform::MediaPlayer* player = projector ? video->projectorPlayer() : c_.host.mainPlayer();
-  if (!player && !projector && video) player = video->mainPlayer();
+  const bool projector = ui.Check1->isChecked() && video.monitorCount() > 1;
+  // The projector's player is made with its window: a video panel without
+  // one yet gives none.
+  platform::MediaPlayer* player = projector ? video.projectorPlayer() : &c_.host.mainPlayer();
   if (player && player->url() != path) player->setUrl(path);
 }
 
@@ -148,12 +144,11 @@ void MediaLoader::loadAudio(const QString& path) {
   c_.state.MediaKind = 1;
   ui.Label4->show();
   ui.Shape2->show();
-  if (platform::AudioDevice* device = c_.host.audioDevice()) {
-    device->sendString(QStringLiteral("close all"));
-    const quint32 result =
-        device->sendString(QStringLiteral("open \"") + path + QStringLiteral("\" ALIAS wav1"));
-    if (result > 0) Errore(result);
-  }
+  platform::AudioDevice& device = c_.host.audioDevice();
+  device.sendString(QStringLiteral("close all"));
+  const quint32 result =
+      device.sendString(QStringLiteral("open \"") + path + QStringLiteral("\" ALIAS wav1"));
+  if (result > 0) Errore(result);
   // The panel comes up even when the open failed.
   for (ui::Control* b : {ui.cmdPlayA, ui.cmdStopA, ui.cmdForA, ui.cmdBacA}) {
     b->setEnabled(true);
@@ -182,9 +177,7 @@ void MediaLoader::ShowVideoTitle(const QString& path) {
 }
 
 void MediaLoader::Errore(quint32 code) {
-  platform::AudioDevice* device = c_.host.audioDevice();
-  const QString text =
-      ui::deviceErrorText(c_.lang, code, device ? device->errorString(code) : QString());
+  const QString text = ui::deviceErrorText(c_.lang, code, c_.host.audioDevice().errorString(code));
   c_.host.ShowNotice(text.left(kErrorTextLength));
 }
 

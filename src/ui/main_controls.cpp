@@ -111,6 +111,11 @@ void buildMenus(QMainWindow* window, MainControls& c) {
   c.mnuOpzioni->addSeparator()->setObjectName(s("rO"));
   c.mnuLingua = item(c.mnuOpzioni, "mnuLingua", s("Lingua..."));
   c.mnuAggLingua = item(c.mnuOpzioni, "mnuAggLingua", s("Aggiungi Lingua..."));
+  c.mnuOpzioni->addSeparator()->setObjectName(s("rShow"));
+  c.mnuShowMode =
+      item(c.mnuOpzioni, "mnuShowMode", s("Modalità spettacolo"), QKeySequence(Qt::Key_F12));
+  c.mnuShowMode->setCheckable(true);
+  c.mnuCheckCues = item(c.mnuOpzioni, "mnuCheckCues", s("Controlla i file dei cue"));
 
   c.mnuDonazioni = menu(bar, "mnuDonazioni", s("&Donazioni"));
   c.mnuFaiDonazione = item(c.mnuDonazioni, "mnuFaiDonazione", s("&Fai una donazione"));

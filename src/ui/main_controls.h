@@ -35,7 +35,8 @@ struct MenuControls {
   QAction* mnuOrtografia = nullptr;
   QMenu* mnuOpzioni = nullptr;
   QAction *mnuImpostaAudio = nullptr, *mnuMonitorSettings = nullptr, *mnuScreenSaver = nullptr,
-          *mnuLingua = nullptr, *mnuAggLingua = nullptr;
+          *mnuLingua = nullptr, *mnuAggLingua = nullptr, *mnuShowMode = nullptr,
+          *mnuCheckCues = nullptr;
   QMenu* mnuDonazioni = nullptr;
   QAction* mnuFaiDonazione = nullptr;
   QMenu* mnuHelp = nullptr;

@@ -53,4 +53,21 @@ class VideoOperations {
   virtual void endShow() {}
 };
 
+// A window without a video side: video cues and commands do nothing, and
+// there is no player to give them to.
+class NoVideo final : public VideoOperations {
+ public:
+  void cmdPlayV_Click() override {}
+  void cmdStopV_Click() override {}
+  void lblContatoreV_Click() override {}
+  void setProjector(bool) override {}
+  bool projectorOn() const override { return false; }
+  int monitorCount() const override { return 1; }
+  platform::MediaPlayer* activePlayer() override { return nullptr; }
+  platform::MediaPlayer* mainPlayer() override { return nullptr; }
+  platform::MediaPlayer* projectorPlayer() override { return nullptr; }
+  void showPicture(bool) override {}
+  void loadPicture(const QString&) override {}
+};
+
 }  // namespace scenova::video

@@ -106,7 +106,7 @@ class TestClipboardX11 : public QObject {
     rtb.Select(6, 4);
     rtb.SetSelBold(true);
     rtb.SetSelColor(QColor(255, 0, 0));
-    f.form->ui.mnuCopia->trigger();
+    f.form->ui().mnuCopia->trigger();
     const QStringList targets =
         QString::fromUtf8(
             xclip({QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o"),
@@ -136,7 +136,7 @@ class TestClipboardX11 : public QObject {
                         ">/dev/null 2>&1")});
     QTRY_VERIFY(QGuiApplication::clipboard()->mimeData() &&
                 QGuiApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("text/rtf")));
-    f.form->ui.mnuIncolla->trigger();
+    f.form->ui().mnuIncolla->trigger();
     platform::RTB& rtb = f.rtb();
     QTRY_COMPARE(rtb.Text(), QStringLiteral("green bold"));
     rtb.Select(0, 5);
@@ -157,9 +157,9 @@ class TestClipboardX11 : public QObject {
     rtb.SetText(QStringLiteral("quiet LOUD"));
     rtb.Select(6, 4);
     rtb.SetSelBold(true);
-    f.form->ui.mnuCopia->trigger();
+    f.form->ui().mnuCopia->trigger();
     rtb.SetSelStart(0);  // before plain text: the bold comes from the copy
-    f.form->ui.mnuIncolla->trigger();
+    f.form->ui().mnuIncolla->trigger();
     QTRY_COMPARE(rtb.Text(), QStringLiteral("LOUDquiet LOUD"));
     rtb.Select(0, 4);
     QCOMPARE(rtb.SelBold(), std::optional<bool>(true));
@@ -179,7 +179,7 @@ class TestClipboardX11 : public QObject {
     // once, the window answers while the owner is waited for, and then a
     // notice says that nothing was pasted.
     const auto pasteBy = [&](const std::function<void()>& paste) {
-      f.form->ui.Label11->setCaption(QString());
+      f.form->ui().Label11->setCaption(QString());
       QElapsedTimer pressed;
       pressed.start();
       paste();
@@ -188,10 +188,10 @@ class TestClipboardX11 : public QObject {
       const qint64 slowest = slowestWhilePasting(rtb);
       QVERIFY2(slowest < 100, QByteArray::number(slowest).constData());
       QVERIFY2(pressed.elapsed() < 3000, QByteArray::number(pressed.elapsed()).constData());
-      QCOMPARE(f.form->ui.Label11->caption(), f.text(232));
+      QCOMPARE(f.form->ui().Label11->caption(), f.text(232));
       QCOMPARE(rtb.Text(), QStringLiteral("ACT ONE"));
     };
-    pasteBy([&] { f.form->ui.mnuIncolla->trigger(); });
+    pasteBy([&] { f.form->ui().mnuIncolla->trigger(); });
     if (QTest::currentTestFailed()) return;
     pasteBy([&] {
       rtb.setFocus();
@@ -211,7 +211,7 @@ class TestClipboardX11 : public QObject {
     QByteArray mega;
     while (mega.size() < 2 * 1024 * 1024) mega += line;
     offer(mega);
-    f.form->ui.mnuIncolla->trigger();
+    f.form->ui().mnuIncolla->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(rtb.TextLength() > 2000000, 20000);
     QVERIFY(rtb.Text().startsWith(QStringLiteral("HAMLET: To be")));
     QCOMPARE(rtb.TextLength(), mega.size() + mega.count('\n'));  // each break is CR LF
@@ -222,11 +222,11 @@ class TestClipboardX11 : public QObject {
     fifty.clear();
     QElapsedTimer pressed;
     pressed.start();
-    f.form->ui.mnuIncolla->trigger();
+    f.form->ui().mnuIncolla->trigger();
     QVERIFY(pressed.elapsed() < 100);
     const qint64 slowest = slowestWhilePasting(rtb);
     QVERIFY2(slowest < 100, QByteArray::number(slowest).constData());
-    QCOMPARE(f.form->ui.Label11->caption(),
+    QCOMPARE(f.form->ui().Label11->caption(),
              f.text(233).arg(platform::ClipboardReader::kLargestPaste / (1024 * 1024)));
     QCOMPARE(rtb.Text(), QStringLiteral("ACT ONE"));
     QGuiApplication::clipboard()->setText(QStringLiteral("done"));

@@ -65,12 +65,12 @@ class TestCuePaths : public QObject {
       QVERIFY(s.open(QIODevice::WriteOnly));
       s.write("{\\rtf1\\ansi Storm [[sounds/thunder.wav]]\\par}");
     }
-    QVERIFY(f.form->documents->openScript(script));
+    QVERIFY(f.form->subsystems().documents.openScript(script));
     QDir::setCurrent(elsewhere.path());  // as any file dialog may leave it
     platform::RTB& rtb = f.rtb();
     rtb.SetSelStart(10);
     Q_EMIT rtb.Click();
-    QCOMPARE(f.form->ui.Label2[15]->Tag, show.filePath(QStringLiteral("sounds/thunder.wav")));
+    QCOMPARE(f.form->ui().Label2[15]->Tag, show.filePath(QStringLiteral("sounds/thunder.wav")));
 
     // The cue sheet of the same script agrees.
     QBuffer out, err;

@@ -7,6 +7,7 @@
 #include "support/form_fixture.h"
 #include "support/scratch_mount.h"
 #include "support/without_root.h"
+#include "ui/notice_line.h"
 
 #include <QImageReader>
 #include <QSet>
@@ -41,7 +42,7 @@ void typeScript(FormFixture& f) {
   f.rtb().SetSelStart(f.rtb().TextLength());
   f.rtb().SetSelBold(true);
   f.rtb().SetSelText(QStringLiteral("thunder"));
-  QCOMPARE(f.form->doc.Modified, 1);
+  QCOMPARE(f.form->doc().Modified, 1);
 }
 
 }  // namespace
@@ -53,16 +54,16 @@ class TestDocuments : public QObject {
 
   void saveAsTxtWritesRtfThatReopensFormatted() {
     FormFixture f;
-    app::DocumentCommands& d = *f.form->documents;
+    app::DocumentCommands& d = f.form->subsystems().documents;
     // Save on an untitled, unmodified script does nothing at all.
     d.Save();
     QVERIFY(f.dialogs.fileRequests.isEmpty());
-    QVERIFY(!f.form->ui.Label11->isVisibleTo(f.form.get()));
+    QVERIFY(!f.form->ui().Label11->isVisibleTo(f.form.get()));
 
     typeScript(f);
     const QString path = f.folder.file(QStringLiteral("act one.txt"));
     f.dialogs.fileAnswers.push_back(path);
-    f.form->ui.Label2[2]->Click();  // Save on an untitled script asks for a name
+    f.form->ui().Label2[2]->Click();  // Save on an untitled script asks for a name
     const platform::FileDialogRequest& r = f.dialogs.fileRequests.constLast();
     QCOMPARE(r.title, f.text(55));
     QCOMPARE(r.forOpen, false);
@@ -73,19 +74,19 @@ class TestDocuments : public QObject {
     QCOMPARE(r.filters[1].patterns, QStringLiteral("*.rtf"));
     QCOMPARE(r.filters[2].patterns, QStringLiteral("*.txt"));
     QVERIFY(readAll(path).startsWith("{\\rtf1"));
-    QCOMPARE(f.form->doc.Modified, 0);
-    QCOMPARE(f.form->doc.DocumentPath, path);
+    QCOMPARE(f.form->doc().Modified, 0);
+    QCOMPARE(f.form->doc().DocumentPath, path);
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - act one.txt"));
     QCOMPARE(QDir::current().canonicalPath(), QDir(f.folder.path()).canonicalPath());
-    QCOMPARE(f.form->doc.LastFolder, QFileInfo(path).absolutePath());
+    QCOMPARE(f.form->doc().LastFolder, QFileInfo(path).absolutePath());
 
     // Save on a named, unmodified script writes it all the same: its file
     // may have gone since.
     QFile::remove(path);
     d.Save();
     QVERIFY(readAll(path).startsWith("{\\rtf1"));
-    QVERIFY(f.form->ui.Label11->isVisibleTo(f.form.get()));
-    QCOMPARE(f.form->ui.Label11->caption(), f.text(148));
+    QVERIFY(f.form->ui().Label11->isVisibleTo(f.form.get()));
+    QCOMPARE(f.form->ui().Label11->caption(), f.text(148));
 
     // Opened again in a fresh window, the word is still bold.
     FormFixture g;
@@ -94,7 +95,7 @@ class TestDocuments : public QObject {
     f.rtb().SetSelText(QStringLiteral("!"));
     d.Save();
     QVERIFY(QFileInfo::exists(path));
-    g.form->documents->Open();
+    g.form->subsystems().documents.Open();
     QCOMPARE(g.dialogs.fileRequests.constLast().title, g.text(52));
     QCOMPARE(g.dialogs.fileRequests.constLast().forOpen, true);
     QCOMPARE(g.rtb().Text(), QStringLiteral("!Act 1 thunder"));
@@ -102,7 +103,7 @@ class TestDocuments : public QObject {
     QCOMPARE(g.rtb().SelBold(), std::optional<bool>(true));
     g.rtb().Select(1, 3);
     QCOMPARE(g.rtb().SelBold(), std::optional<bool>(false));
-    QCOMPARE(g.form->doc.Modified, 0);
+    QCOMPARE(g.form->doc().Modified, 0);
     QCOMPARE(g.form->windowTitle(), QStringLiteral("Scenova - act one.txt"));
   }
 
@@ -111,32 +112,32 @@ class TestDocuments : public QObject {
     typeScript(f);
     // Yes, then the Save As dialog cancelled: nothing changes.
     f.dialogs.messageAnswers.push_back(MsgAnswer::Yes);
-    f.form->documents->New();
+    f.form->subsystems().documents.New();
     QCOMPARE(f.dialogs.messages.constLast().text, f.text(123));
     QCOMPARE(f.dialogs.messages.constLast().buttons, platform::MsgButtons::YesNoCancel);
     QCOMPARE(f.rtb().Text(), QStringLiteral("Act 1 thunder"));
-    QCOMPARE(f.form->doc.Modified, 1);
-    QCOMPARE(f.form->doc.UntitledCount, 1);
-    QVERIFY(f.form->documents->saveAsCancelled());
+    QCOMPARE(f.form->doc().Modified, 1);
+    QCOMPARE(f.form->doc().UntitledCount, 1);
+    QVERIFY(f.form->subsystems().documents.saveAsCancelled());
     // Cancel stops Open before its dialog.
     const qsizetype dialogs = f.dialogs.fileRequests.size();
     f.dialogs.messageAnswers.push_back(MsgAnswer::Cancel);
-    f.form->documents->Open();
+    f.form->subsystems().documents.Open();
     QCOMPARE(f.dialogs.fileRequests.size(), dialogs);
     // No: a new untitled script, numbered on.
     f.dialogs.messageAnswers.push_back(MsgAnswer::No);
-    f.form->ui.Label2[0]->Click();
+    f.form->ui().Label2[0]->Click();
     QCOMPARE(f.rtb().TextLength(), 0);
-    QCOMPARE(f.form->doc.Modified, 0);
+    QCOMPARE(f.form->doc().Modified, 0);
     QCOMPARE(f.form->windowTitle(),
              QStringLiteral("Scenova - ") + f.text(97) + QStringLiteral(" 2"));
     // An empty or unmodified script is not asked about.
     const qsizetype asked = f.dialogs.messages.size();
-    f.form->documents->New();
+    f.form->subsystems().documents.New();
     QCOMPARE(f.dialogs.messages.size(), asked);
-    f.form->doc.UntitledCount = 32767;
-    f.form->documents->New();
-    QCOMPARE(f.form->doc.UntitledCount, 32767);
+    f.form->doc().UntitledCount = 32767;
+    f.form->subsystems().documents.New();
+    QCOMPARE(f.form->doc().UntitledCount, 32767);
   }
 
   // Help, Example show: the shipped example opens (after the question about
@@ -151,20 +152,20 @@ class TestDocuments : public QObject {
           QFile::copy(shipped.filePath(name), f.folder.file(QStringLiteral("Examples/") + name)));
     typeScript(f);
     f.dialogs.messageAnswers.push_back(MsgAnswer::Cancel);
-    f.form->ui.mnuEsempio->trigger();
+    f.form->ui().mnuEsempio->trigger();
     QCOMPARE(f.dialogs.messages.size(), 1);
     QCOMPARE(f.dialogs.messages.constLast().text, f.text(123));
     QCOMPARE(f.rtb().Text(), QStringLiteral("Act 1 thunder"));
     f.dialogs.messageAnswers.push_back(MsgAnswer::No);
-    f.form->ui.mnuEsempio->trigger();
+    f.form->ui().mnuEsempio->trigger();
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - Example.snv"));
-    QCOMPARE(f.form->doc.DocumentPath, f.folder.file(QStringLiteral("Examples/Example.snv")));
+    QCOMPARE(f.form->doc().DocumentPath, f.folder.file(QStringLiteral("Examples/Example.snv")));
     QVERIFY(f.rtb().Text().contains(QStringLiteral("[[rumble.wav]]")));
     // The check at opening looks the cues up beside the example, wherever the
     // working folder is.
-    QVERIFY(f.form->ui.Label11->isVisibleTo(f.form.get()));
-    QCOMPARE(f.form->ui.Label11->caption(), f.text(184));
-    QCOMPARE(f.form->ui.mnuEsempio->text(), f.text(261));
+    QVERIFY(f.form->ui().Label11->isVisibleTo(f.form.get()));
+    QCOMPARE(f.form->ui().Label11->caption(), f.text(184));
+    QCOMPARE(f.form->ui().mnuEsempio->text(), f.text(261));
   }
 
   void saveAsOverExistingFileAsksFirst() {
@@ -174,15 +175,15 @@ class TestDocuments : public QObject {
     writeBytes(path, "old content");
     f.dialogs.fileAnswers.push_back(path);
     f.dialogs.messageAnswers.push_back(MsgAnswer::No);
-    f.form->documents->mnuSalvaConNome_Click();
+    f.form->subsystems().documents.mnuSalvaConNome_Click();
     QCOMPARE(f.dialogs.messages.constLast().text, f.text(53) + QStringLiteral("\r\r") + f.text(54));
     QCOMPARE(readAll(path), QByteArray("old content"));
-    QCOMPARE(f.form->doc.Modified, 1);
+    QCOMPARE(f.form->doc().Modified, 1);
     f.dialogs.fileAnswers.push_back(path);
     f.dialogs.messageAnswers.push_back(MsgAnswer::Yes);
-    f.form->documents->mnuSalvaConNome_Click();
+    f.form->subsystems().documents.mnuSalvaConNome_Click();
     QVERIFY(readAll(path).startsWith("{\\rtf1"));
-    QCOMPARE(f.form->doc.Modified, 0);
+    QCOMPARE(f.form->doc().Modified, 0);
   }
 
   void failedWritesKeepTheScriptAndTheOldFile_data() {
@@ -213,18 +214,18 @@ class TestDocuments : public QObject {
         QVERIFY(mount->fill());
     }
     const QByteArray before = readAll(path);
-    f.form->doc.DocumentPath = path;
-    f.form->documents->ShowFileTitle(path);
+    f.form->doc().DocumentPath = path;
+    f.form->subsystems().documents.ShowFileTitle(path);
     // Larger than the small file system.
     f.rtb().SetText(QStringLiteral("A line of the play.\n").repeated(5000));
-    f.form->documents->Save();
-    QCOMPARE(f.form->doc.Modified, 1);
+    f.form->subsystems().documents.Save();
+    QCOMPARE(f.form->doc().Modified, 1);
     QCOMPARE(readAll(path), before);
     QVERIFY(!f.dialogs.messages.isEmpty());
     const QString said = f.dialogs.messages.constLast().text;
     QVERIFY2(said.startsWith(f.text(150)), qPrintable(said));
     QVERIFY2(said.contains(path), qPrintable(said));
-    QVERIFY(!f.form->ui.Label11->isVisibleTo(f.form.get()));  // no "saved" notice
+    QVERIFY(!f.form->ui().Label11->isVisibleTo(f.form.get()));  // no "saved" notice
     // The close question's Yes cannot close the window on a failed save.
     f.form->show();
     f.dialogs.messageAnswers.push_back(MsgAnswer::Yes);
@@ -243,22 +244,22 @@ class TestDocuments : public QObject {
     // A save killed half-way left its temporary file: opening clears it.
     const QString leftover = f.folder.file(QStringLiteral(".act.snv.scenova-tmp-k1LLed"));
     writeBytes(leftover, "{\\rtf1 Act");
-    QVERIFY(f.form->documents->openScript(path));
+    QVERIFY(f.form->subsystems().documents.openScript(path));
     QVERIFY(!QFileInfo::exists(leftover));
-    QCOMPARE(f.form->doc.Modified, 0);
+    QCOMPARE(f.form->doc().Modified, 0);
     QVERIFY(QFile::remove(path));
-    f.form->documents->Save();
+    f.form->subsystems().documents.Save();
     QVERIFY(readAll(path).startsWith("{\\rtf1"));
     QVERIFY(readAll(path).contains("Act 1"));
-    QCOMPARE(f.form->ui.Label11->caption(), f.text(148));
-    f.form->Timer5_Timer();
+    QCOMPARE(f.form->ui().Label11->caption(), f.text(148));
+    f.form->notice().expire();
     QVERIFY(QFile::remove(path));
     QVERIFY(QDir().mkpath(path));
-    f.form->documents->Save();
+    f.form->subsystems().documents.Save();
     QVERIFY(!f.dialogs.messages.isEmpty());
     QVERIFY(f.dialogs.messages.constLast().text.startsWith(f.text(150)));
-    QVERIFY(!f.form->ui.Label11->isVisibleTo(f.form.get()));
-    QCOMPARE(f.form->doc.Modified, 1);  // in no file: closing asks
+    QVERIFY(!f.form->ui().Label11->isVisibleTo(f.form.get()));
+    QCOMPARE(f.form->doc().Modified, 1);  // in no file: closing asks
   }
 
   // A file another program changed since it was read or saved here is not
@@ -268,15 +269,15 @@ class TestDocuments : public QObject {
     FormFixture f;
     const QString path = f.folder.file(QStringLiteral("act.snv"));
     writeBytes(path, "{\\rtf1 Act 1}");
-    QVERIFY(f.form->documents->openScript(path));
+    QVERIFY(f.form->subsystems().documents.openScript(path));
     f.rtb().SetSelStart(f.rtb().TextLength());
     f.rtb().SetSelText(QStringLiteral(" typed"));
-    f.form->documents->Save();  // unchanged on disk: no question
+    f.form->subsystems().documents.Save();  // unchanged on disk: no question
     QVERIFY(f.dialogs.messages.isEmpty());
     f.rtb().SetSelText(QStringLiteral(" again"));
     writeBytes(path, "{\\rtf1 the stage manager's version}");
     f.dialogs.messageAnswers.push_back(MsgAnswer::Cancel);
-    f.form->documents->Save();
+    f.form->subsystems().documents.Save();
     QCOMPARE(f.dialogs.messages.size(), 1);
     const platform::FakeDialogs::MessageCall& asked = f.dialogs.messages[0];
     QVERIFY(asked.text.startsWith(f.text(246)));
@@ -284,15 +285,15 @@ class TestDocuments : public QObject {
     QVERIFY(asked.text.endsWith(f.text(247)));
     QCOMPARE(asked.buttons, platform::MsgButtons::YesNoCancel);
     QCOMPARE(readAll(path), QByteArray("{\\rtf1 the stage manager's version}"));
-    QCOMPARE(f.form->doc.Modified, 1);
+    QCOMPARE(f.form->doc().Modified, 1);
     // No: under another name; the changed file stays as it is.
     const QString copy = f.folder.file(QStringLiteral("act (mine).snv"));
     f.dialogs.messageAnswers.push_back(MsgAnswer::No);
     f.dialogs.fileAnswers.push_back(copy);
-    f.form->documents->Save();
+    f.form->subsystems().documents.Save();
     QCOMPARE(f.dialogs.messages.size(), 2);
     QVERIFY(readAll(copy).contains("typed again"));
-    QCOMPARE(f.form->doc.DocumentPath, copy);
+    QCOMPARE(f.form->doc().DocumentPath, copy);
     QCOMPARE(readAll(path), QByteArray("{\\rtf1 the stage manager's version}"));
     // A change of the time alone counts too; Yes overwrites.
     QFile touched(copy);
@@ -302,11 +303,11 @@ class TestDocuments : public QObject {
     touched.close();
     f.rtb().SetSelText(QStringLiteral(" third"));
     f.dialogs.messageAnswers.push_back(MsgAnswer::Yes);
-    f.form->documents->Save();
+    f.form->subsystems().documents.Save();
     QCOMPARE(f.dialogs.messages.size(), 3);
     QVERIFY(readAll(copy).contains("again third"));
-    QCOMPARE(f.form->doc.Modified, 0);
-    f.form->documents->Save();  // written here last: no question
+    QCOMPARE(f.form->doc().Modified, 0);
+    f.form->subsystems().documents.Save();  // written here last: no question
     QCOMPARE(f.dialogs.messages.size(), 3);
   }
 
@@ -321,14 +322,14 @@ class TestDocuments : public QObject {
     writeBytes(real, "{\\rtf1 Act 1}");
     QVERIFY(QFile::link(real, l2));
     QVERIFY(QFile::link(l2, a));
-    QVERIFY(f.form->documents->openScript(a));
+    QVERIFY(f.form->subsystems().documents.openScript(a));
     f.rtb().SetSelStart(f.rtb().TextLength());
     f.rtb().SetSelText(QStringLiteral(" typed"));
-    f.form->documents->Save();
+    f.form->subsystems().documents.Save();
     QVERIFY(QFileInfo(a).isSymLink());
     QVERIFY(QFileInfo(l2).isSymLink());
     QVERIFY(readAll(real).contains("Act 1 typed"));
-    QCOMPARE(f.form->doc.DocumentPath, a);
+    QCOMPARE(f.form->doc().DocumentPath, a);
   }
 
   void failedLoadsChangeNothing_data() {
@@ -344,7 +345,7 @@ class TestDocuments : public QObject {
     FormFixture f;
     const QString named = f.folder.file(QStringLiteral("mine.snv"));
     writeBytes(named, "{\\rtf1 mine}");
-    QVERIFY(f.form->documents->openScript(named));
+    QVERIFY(f.form->subsystems().documents.openScript(named));
     f.rtb().SetSelStart(f.rtb().TextLength());
     f.rtb().SetSelText(QStringLiteral(" typed"));
     const QString path = f.folder.file(QStringLiteral("bad.snv"));
@@ -370,16 +371,16 @@ class TestDocuments : public QObject {
         ordinary.emplace();
         QVERIFY(!QFile(path).open(QIODevice::ReadOnly));
       }
-      f.form->documents->Open();
+      f.form->subsystems().documents.Open();
     }
     QCOMPARE(f.rtb().Text(), QStringLiteral("mine typed"));
-    QCOMPARE(f.form->doc.DocumentPath, QFileInfo(named).absoluteFilePath());
+    QCOMPARE(f.form->doc().DocumentPath, QFileInfo(named).absoluteFilePath());
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - mine.snv"));
-    QCOMPARE(f.form->doc.Modified, 1);
+    QCOMPARE(f.form->doc().Modified, 1);
     QVERIFY2(f.dialogs.messages.constLast().text.startsWith(f.text(151)),
              qPrintable(f.dialogs.messages.constLast().text));
     // A Save now writes the script that is shown, to its own file.
-    f.form->documents->Save();
+    f.form->subsystems().documents.Save();
     QVERIFY(readAll(named).contains("typed"));
   }
 
@@ -388,14 +389,14 @@ class TestDocuments : public QObject {
     // A name that does not exist yet is the name of a new script.
     FormFixture f(scripts.file(QStringLiteral("new act.snv")));
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - new act.snv"));
-    QCOMPARE(f.form->doc.Modified, 0);
+    QCOMPARE(f.form->doc().Modified, 0);
     f.rtb().SetText(QStringLiteral("written later"));
-    f.form->documents->Save();
+    f.form->subsystems().documents.Save();
     QVERIFY(readAll(scripts.file(QStringLiteral("new act.snv"))).startsWith("{\\rtf1"));
     // One that exists but cannot be read is reported; the window stays untitled.
     QDir().mkpath(scripts.file(QStringLiteral("a folder.snv")));
     FormFixture g(scripts.file(QStringLiteral("a folder.snv")));
-    QVERIFY(g.form->doc.DocumentPath.isEmpty());
+    QVERIFY(g.form->doc().DocumentPath.isEmpty());
     QCOMPARE(g.form->windowTitle(),
              QStringLiteral("Scenova - ") + g.text(97) + QStringLiteral(" 1"));
     QCOMPARE(g.dialogs.messages.size(), 1);
@@ -403,11 +404,11 @@ class TestDocuments : public QObject {
 
   void windowTitles() {
     FormFixture f;
-    app::DocumentCommands& d = *f.form->documents;
+    app::DocumentCommands& d = f.form->subsystems().documents;
     d.ShowFileTitle(QStringLiteral("C:\\shows\\hamlet.snv"));
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - hamlet.snv"));
     d.ShowFileTitle(QStringLiteral("/shows/macbeth.rtf"));
-    QCOMPARE(f.form->doc.DocumentName, QStringLiteral("macbeth.rtf"));
+    QCOMPARE(f.form->doc().DocumentName, QStringLiteral("macbeth.rtf"));
     d.ShowFileTitle(QStringLiteral("no separator"));
     d.ShowFileTitle(QString());
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - macbeth.rtf"));
@@ -437,9 +438,9 @@ class TestDocuments : public QObject {
     rtb.SetSelItalic(true);
     rtb.SetSelFontSize(14);
     rtb.Select(0, 7);
-    f.form->doc.Modified = 0;
+    f.form->doc().Modified = 0;
     f.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("Files/sounds/bell.wav")));
-    f.form->ui.Label2[15]->Click();
+    f.form->ui().Label2[15]->Click();
     const platform::FileDialogRequest& r = f.dialogs.fileRequests.constLast();
     QCOMPARE(r.title, f.text(25));
     QCOMPARE(r.defaultExtension, QStringLiteral("wav"));
@@ -455,7 +456,7 @@ class TestDocuments : public QObject {
       QVERIFY(patterns.contains(QStringLiteral("*.") + QString::fromLatin1(format)));
     QCOMPARE(r.filters[1].patterns, QStringLiteral("*.*"));
     QCOMPARE(rtb.Text(), QStringLiteral("Thunder[[Files/sounds/bell.wav]]  here"));
-    QCOMPARE(f.form->doc.Modified, 1);
+    QCOMPARE(f.form->doc().Modified, 1);
     rtb.Select(7, 25);  // the cue: red Arial, italic and 14 pt as the text before
     QCOMPARE(rtb.SelColor().value_or(QColor()).rgb(), QColor(255, 0, 0).rgb());
     QCOMPARE(rtb.SelFontName(), std::optional<QString>(QStringLiteral("Arial")));
@@ -466,7 +467,7 @@ class TestDocuments : public QObject {
     QCOMPARE(rtb.SelItalic(), std::optional<bool>(true));
     // Cancelled: nothing inserted.
     const QString before = rtb.Text();
-    f.form->documents->InsertMediaReference();
+    f.form->subsystems().documents.InsertMediaReference();
     QCOMPARE(rtb.Text(), before);
   }
 };

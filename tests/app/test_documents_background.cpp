@@ -47,32 +47,32 @@ class TestDocumentsBackground : public QObject {
     const QString path = f.folder.file(QStringLiteral("act.snv"));
     f.rtb().SetText(longScript());
     f.rtb().SetSelStart(0);
-    f.form->doc.DocumentPath = path;
-    f.form->doc.Modified = 1;
+    f.form->doc().DocumentPath = path;
+    f.form->doc().Modified = 1;
     int turns = 0;
     QTimer during;
     QObject::connect(&during, &QTimer::timeout, [&] {
       if (++turns == 1) {
         typeKey(f.rtb(), Qt::Key_Z, QStringLiteral("Z"));
         // The file commands wait for the save in progress.
-        f.form->documents->Save();
-        f.form->documents->New();
-        QVERIFY(f.form->documents->busy());
-        QVERIFY(!f.form->documents->askOnClose());
+        f.form->subsystems().documents.Save();
+        f.form->subsystems().documents.New();
+        QVERIFY(f.form->subsystems().documents.busy());
+        QVERIFY(!f.form->subsystems().documents.askOnClose());
       }
     });
     during.start(0);
-    f.form->documents->Save();
+    f.form->subsystems().documents.Save();
     during.stop();
     QVERIFY(turns > 0);  // the window's events went on
     const QByteArray saved = readAll(path);
     QVERIFY(saved.contains("Scene 2999"));
     QVERIFY(!saved.contains("Z"));  // the file holds the script as it was saved
-    QCOMPARE(f.form->doc.Modified, 0);
+    QCOMPARE(f.form->doc().Modified, 0);
     QCoreApplication::processEvents();  // the key, handed on after the save
     QVERIFY(f.rtb().Text().startsWith(QStringLiteral("ZScene 0")));
-    QCOMPARE(f.form->doc.Modified, 1);
-    QVERIFY(!f.form->documents->busy());
+    QCOMPARE(f.form->doc().Modified, 1);
+    QVERIFY(!f.form->subsystems().documents.busy());
   }
 
   // Changes the program makes while the file is written are either in the
@@ -82,8 +82,8 @@ class TestDocumentsBackground : public QObject {
     FormFixture f;
     const QString path = f.folder.file(QStringLiteral("act.snv"));
     f.rtb().SetText(longScript());
-    f.form->doc.DocumentPath = path;
-    f.form->doc.Modified = 1;
+    f.form->doc().DocumentPath = path;
+    f.form->doc().Modified = 1;
     int changes = 0;
     QTimer during;
     QObject::connect(&during, &QTimer::timeout, [&] {
@@ -91,13 +91,13 @@ class TestDocumentsBackground : public QObject {
       f.rtb().SetSelText(QStringLiteral("<%1>").arg(++changes));
     });
     during.start(0);
-    f.form->documents->Save();
+    f.form->subsystems().documents.Save();
     during.stop();
     QVERIFY(changes > 3);
     const QByteArray saved = readAll(path);
     QVERIFY(saved.contains("Scene 2999"));
     QVERIFY(!saved.contains(QStringLiteral("<%1>").arg(changes).toLatin1()));
-    QCOMPARE(f.form->doc.Modified, 1);
+    QCOMPARE(f.form->doc().Modified, 1);
   }
 
   void typingDuringAnOpenDoesNotReachTheNewScript() {
@@ -111,20 +111,20 @@ class TestDocumentsBackground : public QObject {
       script = writer.rtb().Text();
     }
     f.rtb().SetText(QStringLiteral("old"));
-    f.form->doc.Modified = 0;
+    f.form->doc().Modified = 0;
     int turns = 0;
     QTimer during;
     QObject::connect(&during, &QTimer::timeout, [&] {
       if (++turns == 1) typeKey(f.rtb(), Qt::Key_Q, QStringLiteral("Q"));
     });
     during.start(0);
-    QVERIFY(f.form->documents->openScript(path));
+    QVERIFY(f.form->subsystems().documents.openScript(path));
     during.stop();
     QVERIFY(turns > 0);
     QCoreApplication::processEvents();
     QCOMPARE(f.rtb().Text(), script);
-    QCOMPARE(f.form->doc.Modified, 0);
-    QCOMPARE(f.form->doc.DocumentPath, path);
+    QCOMPARE(f.form->doc().Modified, 0);
+    QCOMPARE(f.form->doc().DocumentPath, path);
     // The loaded script lives on the window's thread like the editor.
     QCOMPARE(f.rtb().document()->thread(), f.rtb().thread());
   }

@@ -3,6 +3,7 @@
 
 #include "app/editing_tools.h"
 #include "app/form1.h"
+#include "app/subsystems.h"
 #include "platform/fakes.h"
 #include "platform/rtb/rtb.h"
 #include "script/add_command_dialog.h"
@@ -72,9 +73,9 @@ class TestEditingWindow : public QObject {
     QCOMPARE(w.rtb->Text(), QStringLiteral("a"));
     w.chord('Y');
     QCOMPARE(w.rtb->Text(), QStringLiteral("ab"));
-    w.form->ui.mnuAnnulla->trigger();
+    w.form->ui().mnuAnnulla->trigger();
     QCOMPARE(w.rtb->Text(), QStringLiteral("a"));
-    QCOMPARE(w.form->doc.Modified, 1);
+    QCOMPARE(w.form->doc().Modified, 1);
   }
 
   void aTidiedCueIsTakenBackByOneUndo() {
@@ -97,7 +98,7 @@ class TestEditingWindow : public QObject {
     QCOMPARE(en.rtb->SelBold(), std::optional<bool>(true));
     en.form->close();
     Window it("it");
-    QCOMPARE(it.form->LanguageFile, QStringLiteral("Italiano.lng"));
+    QCOMPARE(it.form->languageFile(), QStringLiteral("Italiano.lng"));
     QVERIFY(it.active());
     it.type(QStringLiteral("parola"));
     it.rtb->Select(0, 6);
@@ -128,7 +129,7 @@ class TestEditingWindow : public QObject {
     QVERIFY(w.active());
     w.chord('Z');
     QCOMPARE(w.rtb->Text(), QString());
-    QCOMPARE(w.form->editing->undo().history().undoCount(), 0);
+    QCOMPARE(w.form->subsystems().editing.undo().history().undoCount(), 0);
   }
 
   void findOpensModelessOnceInTheModeItWasOpenedIn() {
@@ -136,25 +137,25 @@ class TestEditingWindow : public QObject {
     QVERIFY(w.active());
     w.type(QStringLiteral("cue"));
     w.chord('H');
-    tools::frmFind* f = w.form->editing->findWindow();
+    tools::frmFind* f = w.form->subsystems().editing.findWindow();
     QVERIFY(f && f->isVisible() && !f->isModal());
     QVERIFY(f->replaceMode());
     QVERIFY(w.active());
     Window::key(Qt::Key_F3);
-    QCOMPARE(w.form->editing->findWindow(), f);
+    QCOMPARE(w.form->subsystems().editing.findWindow(), f);
     QVERIFY(f->replaceMode());
-    w.form->editing->closeFind();
-    QTRY_VERIFY(!w.form->editing->findWindow());
+    w.form->subsystems().editing.closeFind();
+    QTRY_VERIFY(!w.form->subsystems().editing.findWindow());
     QVERIFY(w.active());
     Window::key(Qt::Key_F3);
-    QVERIFY(w.form->editing->findWindow());
-    QVERIFY(!w.form->editing->findWindow()->replaceMode());
+    QVERIFY(w.form->subsystems().editing.findWindow());
+    QVERIFY(!w.form->subsystems().editing.findWindow()->replaceMode());
   }
 
   void addCommandFromTheKeyTheMenuAndTheToolbar() {
     Window w;
     int opened = 0;
-    w.form->editing->runModal = [&](QDialog& d) {
+    w.form->subsystems().editing.runModal = [&](QDialog& d) {
       ++opened;
       auto& f = static_cast<script::Form3&>(d);
       f.Text1->setText(QStringLiteral("75"));
@@ -165,8 +166,8 @@ class TestEditingWindow : public QObject {
     Window::key(Qt::Key_F6);
     QCOMPARE(opened, 1);
     QCOMPARE(w.rtb->Text(), QStringLiteral("[[Vol 75]] "));
-    w.form->ui.mnuAddCommand->trigger();
-    Q_EMIT w.form->ui.Label2[16]->Click();
+    w.form->ui().mnuAddCommand->trigger();
+    Q_EMIT w.form->ui().Label2[16]->Click();
     QCOMPARE(opened, 3);
   }
 };

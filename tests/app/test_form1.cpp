@@ -3,6 +3,8 @@
 #include "platform/fakes.h"
 #include "platform/rtb/rtb.h"
 #include "support/form_fixture.h"
+#include "support/program_folder.h"
+#include "ui/notice_line.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -50,39 +52,39 @@ class TestForm1 : public QObject {
     f.form->Form_Load();
     const LanguageTable L = f.file(file.toUtf8().constData());
     Form1& w = *f.form;
-    QCOMPARE(w.LanguageFile, file);
-    QCOMPARE(w.ui.mnuFile->title(), L[2]);
-    QCOMPARE(w.ui.mnuNuovo->text(), L[42]);
-    QCOMPARE(w.ui.mnuAddCommand->text(), L[147] + QStringLiteral("..."));
-    QCOMPARE(w.ui.Label2[5]->toolTip(), L.tooltip(101));
-    QCOMPARE(w.ui.Label2[15]->toolTip(), L.tooltip(3));
-    QCOMPARE(w.ui.fadeButtons[0]->toolTip(), L.tooltip(113));
-    QVERIFY(!w.ui.mnuStrumenti->menuAction()->isVisible());
+    QCOMPARE(w.languageFile(), file);
+    QCOMPARE(w.ui().mnuFile->title(), L[2]);
+    QCOMPARE(w.ui().mnuNuovo->text(), L[42]);
+    QCOMPARE(w.ui().mnuAddCommand->text(), L[147] + QStringLiteral("..."));
+    QCOMPARE(w.ui().Label2[5]->toolTip(), L.tooltip(101));
+    QCOMPARE(w.ui().Label2[15]->toolTip(), L.tooltip(3));
+    QCOMPARE(w.ui().fadeButtons[0]->toolTip(), L.tooltip(113));
+    QVERIFY(!w.ui().mnuStrumenti->menuAction()->isVisible());
     QCOMPARE(w.windowTitle(), QStringLiteral("Scenova - ") + L[97] + QStringLiteral(" 1"));
-    QCOMPARE(w.ui.cmdPlayA->Tag, L[7]);
-    QCOMPARE(w.ui.cmdPlayV->Tag, L[7]);
+    QCOMPARE(w.ui().cmdPlayA->Tag, L[7]);
+    QCOMPARE(w.ui().cmdPlayV->Tag, L[7]);
   }
 
   void fontBoxes() {
     Fixture f;
     f.form->Form_Load();
-    QCOMPARE(f.form->ui.Combo1->currentText(), QStringLiteral("Arial"));
-    QCOMPARE(f.form->ui.Combo2->currentText(), QStringLiteral("12"));
-    QCOMPARE(f.form->ui.Combo2->count(), 11 + 7 + 3);
-    QCOMPARE(f.form->ui.Combo2->itemText(11), QStringLiteral("16"));
-    QCOMPARE(f.form->ui.Combo2->itemText(20), QStringLiteral("72"));
+    QCOMPARE(f.form->ui().Combo1->currentText(), QStringLiteral("Arial"));
+    QCOMPARE(f.form->ui().Combo2->currentText(), QStringLiteral("12"));
+    QCOMPARE(f.form->ui().Combo2->count(), 11 + 7 + 3);
+    QCOMPARE(f.form->ui().Combo2->itemText(11), QStringLiteral("16"));
+    QCOMPARE(f.form->ui().Combo2->itemText(20), QStringLiteral("72"));
   }
 
   void storedLanguageAndMissingFallback() {
     Fixture f;
     f.folder.writeSettings("Russian.lng\r\n");
     f.form->Form_Load();
-    QCOMPARE(f.form->ui.mnuFile->title(), f.file("Russian.lng")[2]);
+    QCOMPARE(f.form->ui().mnuFile->title(), f.file("Russian.lng")[2]);
     Fixture g;
     g.folder.writeSettings("Klingon.lng\r\n");
     g.form->Form_Load();  // a language file that has gone: English
-    QCOMPARE(g.form->ui.mnuNuovo->text(), QStringLiteral("&New"));
-    QCOMPARE(g.form->LanguageFile, QStringLiteral("English.lng"));
+    QCOMPARE(g.form->ui().mnuNuovo->text(), QStringLiteral("&New"));
+    QCOMPARE(g.form->languageFile(), QStringLiteral("English.lng"));
   }
 
   void garbageSettingsAndMissingScriptStillLoad() {
@@ -90,7 +92,7 @@ class TestForm1 : public QObject {
     QByteArray junk(5000, '\x01');
     f.folder.writeSettings(junk);
     f.form->Form_Load();
-    QCOMPARE(f.form->doc.Modified, 0);
+    QCOMPARE(f.form->doc().Modified, 0);
     QVERIFY(f.form->windowTitle().endsWith(QStringLiteral("script.snv")));
   }
 
@@ -100,7 +102,7 @@ class TestForm1 : public QObject {
     Fixture f("de", scripts.file(QStringLiteral("act one.rtf")));
     f.form->Form_Load();
     QVERIFY(f.form->editor()->Text().startsWith(QStringLiteral("Hello")));
-    QCOMPARE(f.form->doc.Modified, 0);
+    QCOMPARE(f.form->doc().Modified, 0);
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - act one.rtf"));
     // Relative cues resolve beside the script, as after the Open dialog.
     QCOMPARE(QDir::current().canonicalPath(), QDir(scripts.path()).canonicalPath());
@@ -112,7 +114,7 @@ class TestForm1 : public QObject {
     f.form->Form_Load();
     f.form->show();
     f.form->editor()->SetText(QStringLiteral("text"));
-    QCOMPARE(f.form->doc.Modified, 1);
+    QCOMPARE(f.form->doc().Modified, 1);
     f.dialogs.messageAnswers.push_back(platform::MsgAnswer::Cancel);
     f.form->mnuEsci_Click();
     QVERIFY(f.form->isVisible());  // cancelled: the window stays
@@ -148,19 +150,19 @@ class TestForm1 : public QObject {
     f.dialogs.fileAnswers.push_back(QStringLiteral("/no/such/folder/show.snv"));
     f.form->mnuEsci_Click();
     QVERIFY(f.form->isVisible());
-    QCOMPARE(f.form->doc.Modified, 1);
+    QCOMPARE(f.form->doc().Modified, 1);
   }
 
   void noticeShowsAndHides() {
     Fixture f;
     f.form->Form_Load();
     f.form->ShowNotice(QStringLiteral("file not found"));
-    QVERIFY(f.form->ui.Label11->isVisibleTo(f.form.get()));
-    QCOMPARE(f.form->Timer5.interval(), 6000);
-    QVERIFY(f.form->Timer5.isActive());
-    f.form->Timer5_Timer();
-    QVERIFY(!f.form->ui.Label11->isVisibleTo(f.form.get()));
-    QVERIFY(!f.form->Timer5.isActive());
+    QVERIFY(f.form->ui().Label11->isVisibleTo(f.form.get()));
+    QCOMPARE(f.form->timers().Timer5.interval(), 6000);
+    QVERIFY(f.form->timers().Timer5.isActive());
+    f.form->notice().expire();
+    QVERIFY(!f.form->ui().Label11->isVisibleTo(f.form.get()));
+    QVERIFY(!f.form->timers().Timer5.isActive());
   }
 
   void languageCommand() {
@@ -168,8 +170,8 @@ class TestForm1 : public QObject {
     f.form->Form_Load();
     f.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("Lang/Italiano.lng")));
     f.form->mnuLingua_Click();
-    QCOMPARE(f.form->LanguageFile, QStringLiteral("Italiano.lng"));
-    QCOMPARE(f.form->ui.mnuFile->title(), f.file("Italiano.lng")[2]);
+    QCOMPARE(f.form->languageFile(), QStringLiteral("Italiano.lng"));
+    QCOMPARE(f.form->ui().mnuFile->title(), f.file("Italiano.lng")[2]);
     const platform::FileDialogRequest& r = f.dialogs.fileRequests.constLast();
     QCOMPARE(r.filters.size(), 1);
     QCOMPARE(r.filters[0].patterns, QStringLiteral("*.lng"));
@@ -177,7 +179,7 @@ class TestForm1 : public QObject {
     QCOMPARE(SettingsFile::read(f.folder.settingsPath()).languageFile.value_or(QString()),
              QStringLiteral("Italiano.lng"));
     f.form->mnuLingua_Click();  // cancelled: nothing changes
-    QCOMPARE(f.form->LanguageFile, QStringLiteral("Italiano.lng"));
+    QCOMPARE(f.form->languageFile(), QStringLiteral("Italiano.lng"));
   }
 
   // The play buttons' markers hold the words of the language they were set
@@ -187,20 +189,20 @@ class TestForm1 : public QObject {
     Fixture f;
     f.form->Form_Load();
     const LanguageTable italian = f.file("Italiano.lng");
-    QVERIFY(italian[7] != f.form->lang[7] && italian[8] != f.form->lang[8]);
+    QVERIFY(italian[7] != f.form->lang()[7] && italian[8] != f.form->lang()[8]);
     for (const bool audioPlaying : {false, true}) {
-      f.form->ui.cmdPlayA->Tag = f.form->lang[audioPlaying ? 8 : 7];
-      f.form->ui.cmdPlayV->Tag = f.form->lang[audioPlaying ? 7 : 8];
+      f.form->ui().cmdPlayA->Tag = f.form->lang()[audioPlaying ? 8 : 7];
+      f.form->ui().cmdPlayV->Tag = f.form->lang()[audioPlaying ? 7 : 8];
       const QString next =
           audioPlaying ? QStringLiteral("Lang/English.lng") : QStringLiteral("Lang/Italiano.lng");
       f.dialogs.fileAnswers.push_back(f.folder.file(next));
       f.form->mnuLingua_Click();
-      QCOMPARE(f.form->ui.cmdPlayA->Tag, f.form->lang[audioPlaying ? 8 : 7]);
-      QCOMPARE(f.form->ui.cmdPlayV->Tag, f.form->lang[audioPlaying ? 7 : 8]);
-      QCOMPARE(f.form->ui.mnuPlayAudio->text(), f.form->ui.cmdPlayA->Tag);
-      QCOMPARE(f.form->ui.mnuPlayVideo->text(), f.form->ui.cmdPlayV->Tag);
+      QCOMPARE(f.form->ui().cmdPlayA->Tag, f.form->lang()[audioPlaying ? 8 : 7]);
+      QCOMPARE(f.form->ui().cmdPlayV->Tag, f.form->lang()[audioPlaying ? 7 : 8]);
+      QCOMPARE(f.form->ui().mnuPlayAudio->text(), f.form->ui().cmdPlayA->Tag);
+      QCOMPARE(f.form->ui().mnuPlayVideo->text(), f.form->ui().cmdPlayV->Tag);
     }
-    QCOMPARE(f.form->LanguageFile, QStringLiteral("English.lng"));
+    QCOMPARE(f.form->languageFile(), QStringLiteral("English.lng"));
   }
 
   // A file the next start could not read from the program's Lang folder is
@@ -227,17 +229,17 @@ class TestForm1 : public QObject {
     QCOMPARE(::mkfifo(QFile::encodeName(f.folder.file(QStringLiteral("Lang/Pipe.lng"))), 0600), 0);
     f.folder.write(QStringLiteral("Lang/Huge.lng"), italian.leftJustified(2 << 20, ' '));
     const QByteArray settings = f.folder.read(QStringLiteral("Scenova.ini"));
-    const QString title = f.form->ui.mnuFile->title();
-    const QString before = f.form->LanguageFile;
+    const QString title = f.form->ui().mnuFile->title();
+    const QString before = f.form->languageFile();
 
     f.dialogs.fileAnswers.push_back(f.folder.file(chosen));
     f.form->mnuLingua_Click();
-    QCOMPARE(f.form->LanguageFile, before);
-    QCOMPARE(f.form->ui.mnuFile->title(), title);
+    QCOMPARE(f.form->languageFile(), before);
+    QCOMPARE(f.form->ui().mnuFile->title(), title);
     QCOMPARE(f.folder.read(QStringLiteral("Scenova.ini")), settings);
     QCOMPARE(f.dialogs.messages.size(), 1);
-    QVERIFY(f.dialogs.messages[0].text.startsWith(f.form->lang[text]));
-    QVERIFY(!f.form->lang[text].isEmpty());
+    QVERIFY(f.dialogs.messages[0].text.startsWith(f.form->lang()[text]));
+    QVERIFY(!f.form->lang()[text].isEmpty());
   }
 
   void layoutKeepsPanelsRightAndMinimumSize() {
@@ -245,16 +247,16 @@ class TestForm1 : public QObject {
     f.form->Form_Load();
     f.form->show();
     f.form->resize(200, 200);
-    QVERIFY(f.form->ui.central->width() >= twips::toPixels(design::kMinWidth));
+    QVERIFY(f.form->ui().central->width() >= twips::toPixels(design::kMinWidth));
     f.form->resize(1200, 800);
     QTest::qWait(0);
     Form1& w = *f.form;
-    const QRect editor = w.ui.Label1->geometry();
-    const QRect audio = w.ui.Picture2->geometry();
+    const QRect editor = w.ui().Label1->geometry();
+    const QRect audio = w.ui().Picture2->geometry();
     QVERIFY(editor.right() < audio.left());
-    QVERIFY(audio.right() <= w.ui.central->width());
-    QCOMPARE(w.ui.Picture3->x(), audio.x());
-    QVERIFY(w.ui.RTB->geometry().right() < editor.right() + 1);
+    QVERIFY(audio.right() <= w.ui().central->width());
+    QCOMPARE(w.ui().Picture3->x(), audio.x());
+    QVERIFY(w.ui().RTB->geometry().right() < editor.right() + 1);
   }
 };
 

@@ -32,7 +32,7 @@ class TestKeysShown : public QObject {
     editor->setFocus();
     QTRY_VERIFY(editor->hasFocus());
     int about = 0;
-    connect(f.form->ui.mnuInfo, &QAction::triggered, this, [&about] { ++about; });
+    connect(f.form->ui().mnuInfo, &QAction::triggered, this, [&about] { ++about; });
 
     QTest::keyClick(editor, Qt::Key_F1);
     QTRY_COMPARE(f.system.opened.size(), 1);
@@ -58,7 +58,7 @@ class TestKeysShown : public QObject {
     f.rtb().SetText(QStringLiteral("To be or not to be"));
     f.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-    f.form->ui.mnuTrova->trigger();
+    f.form->ui().mnuTrova->trigger();
     tools::frmFind* find = nullptr;
     QTRY_VERIFY((find = qobject_cast<tools::frmFind*>(QApplication::activeWindow())));
     find->cboFind->setEditText(QStringLiteral("not"));
@@ -90,19 +90,19 @@ class TestKeysShown : public QObject {
     // Until the keyboard goes to the toolbar its buttons take no focus: the
     // window's first focus stays where it was (the font box).
     QTRY_VERIFY(QApplication::focusWidget());
-    for (ui::Control* b : f.form->ui.Label2) QVERIFY(QApplication::focusWidget() != b);
+    for (ui::Control* b : f.form->ui().Label2) QVERIFY(QApplication::focusWidget() != b);
     platform::RTB& rtb = f.rtb();
     rtb.setFocus();
     QTRY_VERIFY(rtb.hasFocus());
     rtb.Select(0, 5);
-    const auto& buttons = f.form->ui.Label2;
+    const auto& buttons = f.form->ui().Label2;
     for (size_t i = 0; i < buttons.size(); ++i) {
       QVERIFY2(!buttons[i]->accessibleName().isEmpty(), QByteArray::number(int(i)).constData());
       QVERIFY(!buttons[i]->toolTip().trimmed().isEmpty());
       QCOMPARE(buttons[i]->accessibleName(), buttons[i]->toolTip().trimmed());
     }
     QCOMPARE(buttons[7]->accessibleName(), f.text(103));  // Strikethrough
-    QCOMPARE(f.form->ui.Combo1->accessibleName(), f.text(111));
+    QCOMPARE(f.form->ui().Combo1->accessibleName(), f.text(111));
     const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) {
       QTest::keyClick(QApplication::focusWidget(), k, m);
     };
@@ -140,19 +140,19 @@ class TestKeysShown : public QObject {
     key(Qt::Key_End);
     QTRY_VERIFY(focused(buttons.size() - 1));
     key(Qt::Key_Tab);
-    QTRY_COMPARE(QApplication::focusWidget(), f.form->ui.Combo1);
+    QTRY_COMPARE(QApplication::focusWidget(), f.form->ui().Combo1);
     key(Qt::Key_Tab);
-    QTRY_COMPARE(QApplication::focusWidget(), f.form->ui.Combo2);
+    QTRY_COMPARE(QApplication::focusWidget(), f.form->ui().Combo2);
     // Escape on a button goes back to the script, the selection kept; the
     // window stays.
     key(Qt::Key_F10);
     QTRY_VERIFY(focused(0));
     // The hover frame marks the focused button, and goes with the focus.
-    QTRY_VERIFY(f.form->ui.Shape5->isVisible());
-    QCOMPARE(f.form->ui.Shape5->geometry().center(), buttons[0]->geometry().center());
+    QTRY_VERIFY(f.form->ui().Shape5->isVisible());
+    QCOMPARE(f.form->ui().Shape5->geometry().center(), buttons[0]->geometry().center());
     key(Qt::Key_Escape);
     QTRY_VERIFY(rtb.hasFocus());
-    QTRY_VERIFY(!f.form->ui.Shape5->isVisible());
+    QTRY_VERIFY(!f.form->ui().Shape5->isVisible());
     QVERIFY(f.form->isVisible());
     QCOMPARE(rtb.SelText(), QStringLiteral("To be"));
   }

@@ -7,6 +7,7 @@
 #include "platform/rtf/rtf.h"
 #include "support/form_fixture.h"
 #include "support/scratch_mount.h"
+#include "ui/notice_line.h"
 
 #include <QTest>
 
@@ -29,7 +30,7 @@ QByteArray readAll(const QString& path) {
 
 // Leaves the copies of f's window as a crashed instance would.
 void crash(FormFixture& f, qint64 asInstance) {
-  app::RecoveryKeeper& r = *f.form->recovery;
+  app::RecoveryKeeper& r = f.form->subsystems().recovery;
   r.waitForWorker();
   const QString rtf = r.recoveryPath(), info = r.infoPath();
   f.form.reset();  // no close sequence
@@ -52,7 +53,7 @@ struct ClockedKeeper {
     o.sliceMs = sliceMs;
     o.pauseMs = 3600000;
     o.clock = [this] { return now; };
-    r = std::make_unique<app::RecoveryKeeper>(*f.form, o);
+    r = std::make_unique<app::RecoveryKeeper>(*f.form, f.form->subsystems().documents, o);
     QObject::connect(&f.rtb(), &platform::RTB::Change, r.get(), &app::RecoveryKeeper::noteChange);
   }
   QString kept() {
@@ -75,7 +76,7 @@ class TestRecovery : public QObject {
   void copiesFollowTheWork() {
     QTemporaryDir state;
     FormFixture f({}, nullptr, state.path());
-    app::RecoveryKeeper& r = *f.form->recovery;
+    app::RecoveryKeeper& r = f.form->subsystems().recovery;
     // Nothing is kept while nothing is modified.
     r.tick();
     r.waitForWorker();
@@ -98,7 +99,7 @@ class TestRecovery : public QObject {
     // A clean save removes the copy; the script file is the saved one.
     const QString script = f.folder.file(QStringLiteral("act.snv"));
     f.dialogs.fileAnswers.push_back(script);
-    f.form->documents->Save();
+    f.form->subsystems().documents.Save();
     r.waitForWorker();
     QVERIFY(!QFileInfo::exists(r.recoveryPath()));
     QVERIFY(!QFileInfo::exists(r.infoPath()));
@@ -123,13 +124,13 @@ class TestRecovery : public QObject {
     o.folder = state.path();
     o.instanceId = 424242;
     o.sliceMs = 0;  // one paragraph per turn
-    app::RecoveryKeeper r(*f.form, o);
+    app::RecoveryKeeper r(*f.form, f.form->subsystems().documents, o);
     platform::RTB& rtb = f.rtb();
     QObject::connect(&rtb, &platform::RTB::Change, &r, &app::RecoveryKeeper::noteChange);
     QString text;
     for (int i = 0; i < 50; ++i) text += QStringLiteral("Line %1\r\n").arg(i);
     rtb.SetText(text);
-    f.form->doc.Modified = 1;
+    f.form->doc().Modified = 1;
     r.pauseEnded();
     r.writeNow();
     QVERIFY(r.snapshot().running());
@@ -229,12 +230,12 @@ class TestRecovery : public QObject {
       FormFixture f({}, nullptr, state.path());
       f.rtb().SetText(QStringLiteral("Act 1"));
       f.dialogs.fileAnswers.push_back(script);
-      f.form->documents->Save();
+      f.form->subsystems().documents.Save();
       f.rtb().SetSelStart(f.rtb().TextLength());
       f.rtb().SetSelBold(true);
       f.rtb().SetSelText(QStringLiteral(" thunder, typed after the save"));
       typed = f.rtb().Text();
-      f.form->recovery->writeNow();
+      f.form->subsystems().recovery.writeNow();
       crash(f, kDeadInstance);
     }
     const QByteArray onDisk = readAll(script);
@@ -247,14 +248,14 @@ class TestRecovery : public QObject {
     QCOMPARE(g.rtb().Text(), typed);
     g.rtb().Select(6, 7);
     QCOMPARE(g.rtb().SelBold(), std::optional<bool>(true));
-    QCOMPARE(g.form->doc.Modified, 1);
-    QCOMPARE(g.form->doc.DocumentPath, script);
+    QCOMPARE(g.form->doc().Modified, 1);
+    QCOMPARE(g.form->doc().DocumentPath, script);
     QCOMPARE(g.form->windowTitle(), QStringLiteral("Scenova - hamlet.snv"));
     QCOMPARE(readAll(script), onDisk);  // the script file itself is untouched
     // The old copy is gone; the work is kept again under this instance.
     const QString old = state.filePath(QStringLiteral("recovery-%1.rtf").arg(kDeadInstance));
     QVERIFY(!QFileInfo::exists(old));
-    QVERIFY(QFileInfo::exists(g.form->recovery->recoveryPath()));
+    QVERIFY(QFileInfo::exists(g.form->subsystems().recovery.recoveryPath()));
   }
 
   // A copy is a running program's while that program holds the lock beside
@@ -266,7 +267,7 @@ class TestRecovery : public QObject {
     {
       FormFixture f({}, nullptr, state.path());
       f.rtb().SetText(QStringLiteral("another window's work"));
-      f.form->recovery->writeNow();
+      f.form->subsystems().recovery.writeNow();
       crash(f, kDeadInstance);
     }
     platform::FileLock running(
@@ -275,7 +276,7 @@ class TestRecovery : public QObject {
     {
       FormFixture f({}, nullptr, state.path());
       f.rtb().SetText(QStringLiteral("untitled work"));
-      f.form->recovery->writeNow();
+      f.form->subsystems().recovery.writeNow();
       crash(f, 1);  // process 1 runs, but it is no program of ours
     }
     // What dead copies and locks left behind goes.
@@ -286,13 +287,13 @@ class TestRecovery : public QObject {
     QCOMPARE(g.dialogs.messages.size(), 1);
     QVERIFY(g.dialogs.messages[0].text.contains(g.text(97).trimmed()));
     QCOMPARE(g.rtb().TextLength(), 0);
-    QCOMPARE(g.form->doc.Modified, 0);
+    QCOMPARE(g.form->doc().Modified, 0);
     QVERIFY(!QFileInfo::exists(state.filePath(QStringLiteral("recovery-1.rtf"))));
     QVERIFY(
         QFileInfo::exists(state.filePath(QStringLiteral("recovery-%1.rtf").arg(kDeadInstance))));
     QVERIFY(!QFileInfo::exists(leftover));
     QVERIFY(!QFileInfo::exists(oldLock));
-    QVERIFY(QFileInfo::exists(g.form->recovery->lockPath()));
+    QVERIFY(QFileInfo::exists(g.form->subsystems().recovery.lockPath()));
   }
 
   void aDeadCopyUnderThisProcesssId() {
@@ -300,9 +301,9 @@ class TestRecovery : public QObject {
     const qint64 me = QCoreApplication::applicationPid();
     {
       FormFixture f({}, nullptr, state.path());
-      QCOMPARE(f.form->recovery->instanceId(), me);
+      QCOMPARE(f.form->subsystems().recovery.instanceId(), me);
       f.rtb().SetText(QStringLiteral("before the reboot"));
-      f.form->recovery->writeNow();
+      f.form->subsystems().recovery.writeNow();
       crash(f, me);
     }
     FormFixture g({}, nullptr, state.path(), false);
@@ -311,7 +312,7 @@ class TestRecovery : public QObject {
     QCOMPARE(g.dialogs.messages.size(), 1);
     QCOMPARE(g.rtb().Text(), QStringLiteral("before the reboot"));
     // Kept again under an id of its own; the old copy is gone.
-    app::RecoveryKeeper& r = *g.form->recovery;
+    app::RecoveryKeeper& r = g.form->subsystems().recovery;
     QVERIFY(r.instanceId() != me);
     QVERIFY(QFileInfo::exists(r.recoveryPath()));
     QVERIFY(!QFileInfo::exists(state.filePath(QStringLiteral("recovery-%1.rtf").arg(me))));
@@ -332,8 +333,8 @@ class TestRecovery : public QObject {
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(full ? disk.fill() : disk.remountReadOnly());
     FormFixture f({}, nullptr, folder);
-    app::RecoveryKeeper& r = *f.form->recovery;
-    QLabel& notice = *f.form->ui.Label11;
+    app::RecoveryKeeper& r = f.form->subsystems().recovery;
+    QLabel& notice = *f.form->ui().Label11;
     f.rtb().SetText(QStringLiteral("A line of the play.\n").repeated(50));
     r.writeNow();
     r.waitForWorker();
@@ -342,7 +343,7 @@ class TestRecovery : public QObject {
     const QString reason = QString::fromLocal8Bit(std::strerror(full ? ENOSPC : EROFS));
     QVERIFY2(notice.text().contains(reason), qPrintable(notice.text()));
     QVERIFY2(notice.text().contains(folder), qPrintable(notice.text()));
-    f.form->Timer5_Timer();  // the notice's time is over
+    f.form->notice().expire();  // the notice's time is over
     typeAtEnd(f, QStringLiteral("more"));
     r.writeNow();
     r.waitForWorker();

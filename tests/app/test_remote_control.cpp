@@ -6,6 +6,7 @@
 #include "app/form1.h"
 #include "app/remote_control.h"
 #include "app/remote_dialog.h"
+#include "app/subsystems.h"
 #include "platform/fakes.h"
 #include "support/osc_client.h"
 #include "support/program_folder.h"
@@ -44,7 +45,7 @@ struct Window {
     form = std::make_unique<app::Form1>(s, ui::LanguageTable());
     form->Form_Load();
   }
-  app::RemoteControl& remote() const { return *form->findChild<app::RemoteControl*>(); }
+  app::RemoteControl& remote() const { return form->subsystems().remote; }
   // The dialog, opened (and filled from the settings) the first time.
   app::RemoteDialog& dialog() const {
     if (!form->findChild<app::RemoteDialog*>()) remote().openDialog();
@@ -54,7 +55,7 @@ struct Window {
   T* field(const char* name) const {
     return dialog().findChild<T*>(QLatin1StringView(name));
   }
-  QString notice() const { return form->ui.Label11->caption(); }
+  QString notice() const { return form->ui().Label11->caption(); }
 };
 
 }  // namespace

@@ -60,7 +60,7 @@ class TestScreenSaver : public QObject {
     platform::DBusScreenSaver saver(QStringLiteral("Scenova"));
     test::FormFixture f({}, &saver);
     QVERIFY(service_.calls.isEmpty());
-    f.form->ui.mnuScreenSaver->trigger();
+    f.form->ui().mnuScreenSaver->trigger();
     QVERIFY(waitFor([&] { return saver.cookie() != 0; }));
     QCOMPARE(service_.calls, QStringList{QStringLiteral("Inhibit Scenova (reason)")});
     QCOMPARE(saver.cookie(), 42u);
@@ -69,7 +69,7 @@ class TestScreenSaver : public QObject {
     f.form->Timer6_Timer();
     QVERIFY(waitFor([&] { return service_.calls.size() == 2; }));
     QCOMPARE(service_.calls[1], QStringLiteral("SimulateUserActivity"));
-    f.form->ui.mnuScreenSaver->trigger();
+    f.form->ui().mnuScreenSaver->trigger();
     QVERIFY(waitFor([&] { return service_.calls.size() == 3; }));
     QCOMPARE(service_.calls[2], QStringLiteral("UnInhibit 42"));
     QCOMPARE(saver.cookie(), 0u);

@@ -4,12 +4,14 @@
 #include "app/document_commands.h"
 #include "app/form1.h"
 #include "app/show_mode.h"
+#include "app/subsystems.h"
 #include "audio/volume_operations.h"
 #include "platform/fakes.h"
 #include "platform/media/fake_audio_device.h"
 #include "platform/media/fake_sound_voices.h"
 #include "platform/rtb/rtb.h"
 #include "support/form_fixture.h"
+#include "ui/notice_line.h"
 #include "video/video_operations.h"
 
 #include <QAction>
@@ -50,7 +52,7 @@ struct Fixture : AudioDevice, test::FormFixture {
               s.voices = voices;
             },
             {}}) {
-    show = qobject_cast<ShowMode*>(form->showMode);
+    show = &form->subsystems().show;
     form->show();
     QApplication::setActiveWindow(form.get());
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
@@ -62,9 +64,9 @@ struct Fixture : AudioDevice, test::FormFixture {
     QTest::keyClick(QApplication::focusWidget(), k, m);
   }
   QString notice() const {
-    return form->ui.Label11->isVisibleTo(form.get()) ? form->ui.Label11->caption() : QString();
+    return form->ui().Label11->isVisibleTo(form.get()) ? form->ui().Label11->caption() : QString();
   }
-  QString text(int n) const { return form->lang[n]; }
+  QString text(int n) const { return form->lang()[n]; }
   QString marked() const {
     const std::optional<script::CueBounds> m = show->nextCue().mark();
     return m ? editor()->Mid(m->contentStart(), m->contentLength()) : QString();
@@ -84,39 +86,39 @@ class TestShowMode : public QObject {
   void f12SwitchesShowModeOnAndOff() {
     Fixture f(kShow);
     const QString title = f.form->windowTitle();
-    QVERIFY(f.show->menuItem()->shortcut() == QKeySequence(Qt::Key_F12));
-    QVERIFY(f.form->ui.mnuOpzioni->actions().contains(f.show->menuItem()));
-    QCOMPARE(f.show->menuItem()->text(), f.text(180));
+    QVERIFY(f.form->ui().mnuShowMode->shortcut() == QKeySequence(Qt::Key_F12));
+    QVERIFY(f.form->ui().mnuOpzioni->actions().contains(f.form->ui().mnuShowMode));
+    QCOMPARE(f.form->ui().mnuShowMode->text(), f.text(180));
 
     f.key(Qt::Key_F12);
     QVERIFY(f.show->isOn());
-    QVERIFY(f.show->menuItem()->isChecked());
+    QVERIFY(f.form->ui().mnuShowMode->isChecked());
     QCOMPARE(f.form->windowTitle(), title + QStringLiteral(" [") + f.text(181) + QLatin1Char(']'));
-    QVERIFY(!f.form->ui.Label1->styleSheet().isEmpty());
+    QVERIFY(!f.form->ui().Label1->styleSheet().isEmpty());
     QVERIFY(f.editor()->isReadOnly());
-    for (QAction* a : {f.form->ui.mnuAnnulla, f.form->ui.mnuTaglia, f.form->ui.mnuIncolla,
-                       f.form->ui.mnuAddCommand, f.form->ui.mnuSostituisci})
+    for (QAction* a : {f.form->ui().mnuAnnulla, f.form->ui().mnuTaglia, f.form->ui().mnuIncolla,
+                       f.form->ui().mnuAddCommand, f.form->ui().mnuSostituisci})
       QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
-    QVERIFY(!f.form->ui.Combo1->isEnabled());
-    QVERIFY(!f.form->ui.Label2[4]->isEnabled());
-    QVERIFY(f.form->ui.Label2[4]->graphicsEffect());  // faded
-    QVERIFY(!f.form->ui.Label2[2]->graphicsEffect());
-    QVERIFY(f.form->ui.mnuCopia->isEnabled());   // copying changes nothing
-    QVERIFY(f.form->ui.Label2[2]->isEnabled());  // nor does saving
+    QVERIFY(!f.form->ui().Combo1->isEnabled());
+    QVERIFY(!f.form->ui().Label2[4]->isEnabled());
+    QVERIFY(f.form->ui().Label2[4]->graphicsEffect());  // faded
+    QVERIFY(!f.form->ui().Label2[2]->graphicsEffect());
+    QVERIFY(f.form->ui().mnuCopia->isEnabled());   // copying changes nothing
+    QVERIFY(f.form->ui().Label2[2]->isEnabled());  // nor does saving
 
     // A script opened during the show keeps the word in the title.
-    f.form->setWindowTitle(QStringLiteral("Scenova - other.rtf"));
+    f.form->setScriptTitle(QStringLiteral("Scenova - other.rtf"));
     QVERIFY(f.form->windowTitle().endsWith(f.text(181) + QLatin1Char(']')));
 
     f.key(Qt::Key_F12);
     QVERIFY(!f.show->isOn());
     QCOMPARE(f.form->windowTitle(), QStringLiteral("Scenova - other.rtf"));
-    QVERIFY(f.form->ui.Label1->styleSheet().isEmpty());
+    QVERIFY(f.form->ui().Label1->styleSheet().isEmpty());
     QVERIFY(!f.editor()->isReadOnly());
-    QVERIFY(f.form->ui.mnuTaglia->isEnabled());
-    QVERIFY(f.form->ui.Combo1->isEnabled());
-    QVERIFY(f.form->ui.Label2[4]->isEnabled());
-    QVERIFY(!f.form->ui.Label2[4]->graphicsEffect());
+    QVERIFY(f.form->ui().mnuTaglia->isEnabled());
+    QVERIFY(f.form->ui().Combo1->isEnabled());
+    QVERIFY(f.form->ui().Label2[4]->isEnabled());
+    QVERIFY(!f.form->ui().Label2[4]->graphicsEffect());
     // Editable again.
     f.editor()->SetSelStart(0);
     QTest::keyClicks(f.editor(), QStringLiteral("x"));
@@ -135,8 +137,8 @@ class TestShowMode : public QObject {
     f.key(Qt::Key_X, Qt::ControlModifier);
     f.key(Qt::Key_Z, Qt::ControlModifier);
     f.key(Qt::Key_B, Qt::ControlModifier);
-    f.form->ui.mnuIncolla->trigger();
-    f.form->ui.mnuTaglia->trigger();
+    f.form->ui().mnuIncolla->trigger();
+    f.form->ui().mnuTaglia->trigger();
     f.editor()->paste();
     f.editor()->cut();
     // A drop of text onto the script.
@@ -149,7 +151,7 @@ class TestShowMode : public QObject {
     QApplication::sendEvent(f.editor()->viewport(), &drop);
     delete mime;
     QCOMPARE(f.editor()->Text(), before);
-    QCOMPARE(f.form->doc.Modified, 0);
+    QCOMPARE(f.form->doc().Modified, 0);
   }
 
   void spaceAndKeypadEnterFireTheNextCue() {
@@ -193,7 +195,7 @@ class TestShowMode : public QObject {
     f.key(Qt::Key_Space);
     QCOMPARE(f.notice(), f.text(182));
     QVERIFY(f.audio.actions().isEmpty());
-    QCOMPARE(f.form->doc.Modified, 0);
+    QCOMPARE(f.form->doc().Modified, 0);
   }
 
   // GO fires layer cues like any cue; Stop all stops the layers with the
@@ -222,19 +224,19 @@ class TestShowMode : public QObject {
     f.key(Qt::Key_Space);
     f.key(Qt::Key_Space);
     QVERIFY(f.audio.playing);
-    f.form->volume->fadeButtonClick(3);
-    QVERIFY(f.form->Timer3.isActive());
-    const double before = ui::twips::top(f.form->ui.Image2);
-    QTRY_VERIFY(ui::twips::top(f.form->ui.Image2) != before);  // the fade moves the knob
-    const double knob = ui::twips::top(f.form->ui.Image2);
-    const QString value = f.form->ui.Image2->Tag;
+    f.form->subsystems().volume.fadeButtonClick(3);
+    QVERIFY(f.form->timers().Timer3.isActive());
+    const double before = ui::twips::top(f.form->ui().Image2);
+    QTRY_VERIFY(ui::twips::top(f.form->ui().Image2) != before);  // the fade moves the knob
+    const double knob = ui::twips::top(f.form->ui().Image2);
+    const QString value = f.form->ui().Image2->Tag;
     f.key(Qt::Key_Escape);
     QVERIFY(!f.audio.playing);
     QCOMPARE(f.audio.positionMs, 0);
-    QVERIFY(!f.form->Timer3.isActive());
-    QCoreApplication::processEvents();                  // whatever the Escape posted
-    QCOMPARE(ui::twips::top(f.form->ui.Image2), knob);  // the volume stays where it was
-    QCOMPARE(f.form->ui.Image2->Tag, value);
+    QVERIFY(!f.form->timers().Timer3.isActive());
+    QCoreApplication::processEvents();                    // whatever the Escape posted
+    QCOMPARE(ui::twips::top(f.form->ui().Image2), knob);  // the volume stays where it was
+    QCOMPARE(f.form->ui().Image2->Tag, value);
     QVERIFY(f.form->isVisible());
     QVERIFY(f.show->isOn());
     // Outside show mode Escape closes the window as before.
@@ -258,7 +260,7 @@ class TestShowMode : public QObject {
     // The next group's fade comes after the dropped Play Audio's time.
     f.key(Qt::Key_Space);
     QCOMPARE(f.marked(), QStringLiteral("Wait 0"));
-    QTRY_VERIFY_WITH_TIMEOUT(f.form->Timer3.isActive(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(f.form->timers().Timer3.isActive(), 5000);
     QVERIFY(!f.audio.playing);
     // A wait whose time cannot be used: said, and the rest waits for GO.
     f.key(Qt::Key_Space);
@@ -277,30 +279,17 @@ class TestShowMode : public QObject {
   }
 
   void escapeStopsTheVideoOnceItsPanelIsInUse() {
-    struct Video final : video::VideoOperations {
-      int stops = 0;
-      void cmdPlayV_Click() override {}
-      void cmdStopV_Click() override { ++stops; }
-      void lblContatoreV_Click() override {}
-      void setProjector(bool) override {}
-      bool projectorOn() const override { return false; }
-      int monitorCount() const override { return 1; }
-      platform::MediaPlayer* activePlayer() override { return nullptr; }
-      platform::MediaPlayer* mainPlayer() override { return nullptr; }
-      platform::MediaPlayer* projectorPlayer() override { return nullptr; }
-      void showPicture(bool) override {}
-      void loadPicture(const QString&) override {}
-    } video;
     Fixture f(kShow);
-    f.form->video = &video;
+    const QString playing = f.text(8), idle = f.text(7);
+    MainControls& ui = f.form->ui();
+    ui.cmdPlayV->Tag = playing;  // as if a video played
     f.key(Qt::Key_F12);
     f.key(Qt::Key_Escape);  // no video loaded yet: its panel is hidden
-    QCOMPARE(video.stops, 0);
+    QCOMPARE(ui.cmdPlayV->Tag, playing);
     QVERIFY(f.audio.actions().isEmpty());  // nor any audio
-    f.form->ui.Picture3->show();
+    ui.Picture3->show();
     f.key(Qt::Key_Escape);
-    QCOMPARE(video.stops, 1);
-    f.form->video = nullptr;
+    QCOMPARE(ui.cmdPlayV->Tag, idle);  // the panel's Stop ran
   }
 
   void theMarkFollowsAClickOnAnotherCue() {
@@ -309,7 +298,7 @@ class TestShowMode : public QObject {
     const int fade = static_cast<int>(f.editor()->Text().indexOf(QStringLiteral("FadeOut")));
     f.editor()->SetSelStart(fade + 2);
     Q_EMIT f.editor()->Click();
-    QVERIFY(f.form->Timer3.isActive());  // the fade runs
+    QVERIFY(f.form->timers().Timer3.isActive());  // the fade runs
     QCOMPARE(f.marked(), QStringLiteral("Stop Audio"));
     f.key(Qt::Key_Escape);
   }
@@ -320,16 +309,16 @@ class TestShowMode : public QObject {
     QCOMPARE(f.notice(), f.text(183) + QStringLiteral(" 3"));
     QCOMPARE(f.show->marks().broken().size(), 3);
     f.folder.write(QStringLiteral("two.mp4"), QByteArrayLiteral("x"));
-    f.show->checkItem()->trigger();
+    f.form->ui().mnuCheckCues->trigger();
     QCOMPARE(f.notice(), f.text(183) + QStringLiteral(" 2"));
     QCOMPARE(f.show->marks().broken().size(), 2);
     f.folder.write(QStringLiteral("one.wav"), QByteArrayLiteral("x"));
     f.folder.write(QStringLiteral("three.jpg"), QByteArrayLiteral("x"));
-    f.form->Timer5_Timer();
+    f.form->notice().expire();
     f.key(Qt::Key_F12);  // entering show mode checks again
     QCOMPARE(f.notice(), f.text(184));
     QVERIFY(f.show->marks().broken().isEmpty());
-    QCOMPARE(f.form->doc.Modified, 0);
+    QCOMPARE(f.form->doc().Modified, 0);
   }
 
   // File > Open: the notice counts the opened script's cues in its own
@@ -350,10 +339,10 @@ class TestShowMode : public QObject {
         {second.file(QStringLiteral("act3.rtf")), f.text(184)},
     };
     for (const auto& [script, notice] : opened) {
-      f.form->Timer5_Timer();
+      f.form->notice().expire();
       f.dialogs.fileAnswers.push_back(script);
-      f.form->documents->Open();
-      QCOMPARE(f.form->doc.DocumentPath, script);
+      f.form->subsystems().documents.Open();
+      QCOMPARE(f.form->doc().DocumentPath, script);
       QCOMPARE(f.notice(), notice);
     }
   }
@@ -370,22 +359,22 @@ class TestShowMode : public QObject {
     other.write(QStringLiteral("near.wav"), QByteArrayLiteral("x"));
     const QString title = f.form->windowTitle();
     f.dialogs.fileAnswers.push_back(other.file(QStringLiteral("show.rtf")));
-    f.form->documents->mnuSalvaConNome_Click();
+    f.form->subsystems().documents.mnuSalvaConNome_Click();
     QVERIFY(QFile::exists(other.file(QStringLiteral("show.rtf"))));
     QCOMPARE(f.form->windowTitle(), title);
     QVERIFY(f.show->brokenCues().pending());
     f.show->brokenCues().runPending();
     QVERIFY(f.show->marks().broken().isEmpty());
     f.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("renamed.rtf")));
-    f.form->documents->mnuSalvaConNome_Click();
+    f.form->subsystems().documents.mnuSalvaConNome_Click();
     QVERIFY(QFile::exists(f.folder.file(QStringLiteral("renamed.rtf"))));
     QVERIFY(f.show->brokenCues().pending());
     f.show->brokenCues().runPending();
     QCOMPARE(f.show->marks().broken().size(), 1);
     f.editor()->SetSelText(QStringLiteral(" "));
-    f.show->brokenCues().runPending();  // the edit's own check
-    f.form->documents->Save();          // nothing moved: no check
-    QCOMPARE(f.form->doc.Modified, 0);
+    f.show->brokenCues().runPending();      // the edit's own check
+    f.form->subsystems().documents.Save();  // nothing moved: no check
+    QCOMPARE(f.form->doc().Modified, 0);
     QVERIFY(!f.show->brokenCues().pending());
   }
 
@@ -396,8 +385,8 @@ class TestShowMode : public QObject {
     f.form->mnuLingua_Click();
     ui::LanguageTable de;
     de.load(f.folder.file(QStringLiteral("Lang/Deutsch.lng")));
-    QCOMPARE(f.show->menuItem()->text(), de[180]);
-    QCOMPARE(f.show->checkItem()->text(), de[185]);
+    QCOMPARE(f.form->ui().mnuShowMode->text(), de[180]);
+    QCOMPARE(f.form->ui().mnuCheckCues->text(), de[185]);
     QVERIFY(f.form->windowTitle().endsWith(QStringLiteral(" [") + de[181] + QLatin1Char(']')));
     QCOMPARE(f.form->windowTitle().count(QLatin1Char('[')), 1);
   }

@@ -53,9 +53,9 @@ class TestWindowCommands : public QObject {
     rtb.SetSelBold(true);
     rtb.Select(0, 9);
     QCOMPARE(rtb.SelBold(), std::optional<bool>());  // mixed
-    f.form->toolbar->Label2_Click(4);
+    f.form->subsystems().toolbar.Label2_Click(4);
     QCOMPARE(rtb.SelBold(), std::optional<bool>(true));  // partly bold becomes all bold
-    f.form->toolbar->Label2_Click(4);
+    f.form->subsystems().toolbar.Label2_Click(4);
     QCOMPARE(rtb.SelBold(), std::optional<bool>(false));
     const std::pair<int, std::function<std::optional<bool>()>> toggles[] = {
         {5, [&] { return rtb.SelItalic(); }},
@@ -63,20 +63,20 @@ class TestWindowCommands : public QObject {
         {7, [&] { return rtb.SelStrikeThru(); }},
         {14, [&] { return rtb.SelBullet(); }}};
     for (const auto& [index, read] : toggles) {
-      f.form->ui.Label2[static_cast<size_t>(index)]->Click();
+      f.form->ui().Label2[static_cast<size_t>(index)]->Click();
       QVERIFY2(read() == std::optional<bool>(true), qPrintable(QString::number(index)));
-      f.form->toolbar->Label2_Click(index);
+      f.form->subsystems().toolbar.Label2_Click(index);
       QVERIFY2(read() == std::optional<bool>(false), qPrintable(QString::number(index)));
     }
     // Alignment codes: 0 left, 2 centre, 1 right.
-    f.form->toolbar->Label2_Click(9);
+    f.form->subsystems().toolbar.Label2_Click(9);
     QCOMPARE(rtb.SelAlignment(), std::optional<int>(2));
-    f.form->toolbar->Label2_Click(10);
+    f.form->subsystems().toolbar.Label2_Click(10);
     QCOMPARE(rtb.SelAlignment(), std::optional<int>(1));
-    f.form->toolbar->Label2_Click(8);
+    f.form->subsystems().toolbar.Label2_Click(8);
     QCOMPARE(rtb.SelAlignment(), std::optional<int>(0));
-    f.form->toolbar->Label2_Click(17);  // no such button
-    f.form->toolbar->Label2_Click(-1);
+    f.form->subsystems().toolbar.Label2_Click(17);  // no such button
+    f.form->subsystems().toolbar.Label2_Click(-1);
   }
 
   void sizeSteps() {
@@ -85,21 +85,21 @@ class TestWindowCommands : public QObject {
     rtb.SetText(QStringLiteral("ab"));
     rtb.Select(0, 2);
     rtb.SetSelFontSize(12);
-    f.form->toolbar->Label2_Click(11);
+    f.form->subsystems().toolbar.Label2_Click(11);
     QCOMPARE(rtb.SelFontSize(), std::optional<qreal>(13));
-    f.form->toolbar->Label2_Click(12);
-    f.form->toolbar->Label2_Click(12);
+    f.form->subsystems().toolbar.Label2_Click(12);
+    f.form->subsystems().toolbar.Label2_Click(12);
     QCOMPARE(rtb.SelFontSize(), std::optional<qreal>(11));
     rtb.Select(0, 1);
     rtb.SetSelFontSize(20);
     rtb.Select(0, 2);
-    f.form->toolbar->Label2_Click(11);  // mixed sizes: unchanged
+    f.form->subsystems().toolbar.Label2_Click(11);  // mixed sizes: unchanged
     rtb.Select(0, 1);
     QCOMPARE(rtb.SelFontSize(), std::optional<qreal>(20));
     rtb.Select(1, 1);
     QCOMPARE(rtb.SelFontSize(), std::optional<qreal>(11));
     rtb.SetSelFontSize(1);
-    f.form->toolbar->Label2_Click(12);  // never down to nothing
+    f.form->subsystems().toolbar.Label2_Click(12);  // never down to nothing
     QCOMPARE(rtb.SelFontSize(), std::optional<qreal>(1));
   }
 
@@ -108,8 +108,8 @@ class TestWindowCommands : public QObject {
     platform::RTB& rtb = f.rtb();
     rtb.SetText(QStringLiteral("text"));
     rtb.Select(0, 4);
-    QComboBox& names = *f.form->ui.Combo1;
-    QComboBox& sizes = *f.form->ui.Combo2;
+    QComboBox& names = *f.form->ui().Combo1;
+    QComboBox& sizes = *f.form->ui().Combo2;
     names.setEditText(QStringLiteral("DejaVu Sans"));  // a list entry: applied at once
     QCOMPARE(rtb.SelFontName(), std::optional<QString>(QStringLiteral("DejaVu Sans")));
     names.setEditText(QStringLiteral("Ari"));  // typed, no list entry: not applied
@@ -136,13 +136,13 @@ class TestWindowCommands : public QObject {
       if (arial) f.env.fonts << QStringLiteral("Arial");
       const QString expected = arial ? QStringLiteral("Arial") : QStringLiteral("Liberation Sans");
       f.form->Form_Load();
-      QCOMPARE(f.form->ui.Combo1->currentText(), expected);
+      QCOMPARE(f.form->ui().Combo1->currentText(), expected);
       f.rtb().SetSelText(QStringLiteral("ACT ONE"));
       f.rtb().Select(0, 7);
       QCOMPARE(f.rtb().SelFontName(), std::optional<QString>(expected));
       const QString path = f.folder.file(QStringLiteral("first.snv"));
       f.dialogs.fileAnswers.push_back(path);
-      f.form->documents->mnuSalvaConNome_Click();
+      f.form->subsystems().documents.mnuSalvaConNome_Click();
       const QByteArray saved = f.folder.read(QStringLiteral("first.snv"));
       QVERIFY2(saved.contains(expected.toLatin1()), saved.constData());
       QVERIFY2(!saved.contains("Aharoni") && !saved.contains("DejaVu Math"), saved.constData());
@@ -162,52 +162,52 @@ class TestWindowCommands : public QObject {
     };
     QCOMPARE(texts(), QString::fromUtf8("Sì/Annulla"));
     f.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("Lang/Deutsch.lng")));
-    f.form->ui.mnuLingua->trigger();
+    f.form->ui().mnuLingua->trigger();
     QCOMPARE(texts(), QStringLiteral("Ja/Abbrechen"));
     f.dialogs.fileAnswers.push_back(f.folder.file(QStringLiteral("Lang/English.lng")));
-    f.form->ui.mnuLingua->trigger();
+    f.form->ui().mnuLingua->trigger();
     QCOMPARE(texts(), QStringLiteral("Yes/Cancel"));
   }
 
   void hoverFrame() {
     FormFixture f;
-    app::ToolbarCommands& t = *f.form->toolbar;
-    ui::Control* frame = f.form->ui.Shape5;
-    f.form->ui.Label2[15]->Tag = QStringLiteral("thunder.wav");  // the current cue
-    Q_EMIT f.form->ui.Label2[15]->MouseMove(0, 0, 10, 10);
+    app::ToolbarCommands& t = f.form->subsystems().toolbar;
+    ui::Control* frame = f.form->ui().Shape5;
+    f.form->ui().Label2[15]->Tag = QStringLiteral("thunder.wav");  // the current cue
+    Q_EMIT f.form->ui().Label2[15]->MouseMove(0, 0, 10, 10);
     QVERIFY(frame->isVisibleTo(f.form.get()));
-    QCOMPARE(frame->geometry(), f.form->ui.Label2[15]->geometry());
-    Q_EMIT f.form->ui.Label2[3]->MouseMove(0, 0, 10, 10);
+    QCOMPARE(frame->geometry(), f.form->ui().Label2[15]->geometry());
+    Q_EMIT f.form->ui().Label2[3]->MouseMove(0, 0, 10, 10);
     QCOMPARE(t.hovered(), 3);
-    QCOMPARE(frame->geometry(), f.form->ui.Label2[3]->geometry());
-    QCOMPARE(f.form->ui.Label2[15]->Tag, QStringLiteral("thunder.wav"));  // untouched
+    QCOMPARE(frame->geometry(), f.form->ui().Label2[3]->geometry());
+    QCOMPARE(f.form->ui().Label2[15]->Tag, QStringLiteral("thunder.wav"));  // untouched
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 400), QPointF(5, 400), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(f.form->ui.central, &move);
+    QApplication::sendEvent(f.form->ui().central, &move);
     QVERIFY(!frame->isVisibleTo(f.form.get()));
     QCOMPARE(t.hovered(), -1);
   }
 
   void theTransportsBackgroundMovesPutTheToolbarFrameAway() {
     FormFixture f;
-    app::ToolbarCommands& t = *f.form->toolbar;
-    ui::Control* frame = f.form->ui.Shape5;
-    auto* engine = dynamic_cast<script::CueEngine*>(f.form->cueEngine);
+    app::ToolbarCommands& t = f.form->subsystems().toolbar;
+    ui::Control* frame = f.form->ui().Shape5;
+    auto* engine = &f.form->subsystems().cues;
     QVERIFY(engine);
     // From a toolbar button straight onto the frame around the editor.
-    Q_EMIT f.form->ui.Label2[4]->MouseMove(0, 0, 10, 10);
+    Q_EMIT f.form->ui().Label2[4]->MouseMove(0, 0, 10, 10);
     QVERIFY(frame->isVisibleTo(f.form.get()));
-    Q_EMIT f.form->ui.Label1->MouseMove(0, 0, 3, 3);
+    Q_EMIT f.form->ui().Label1->MouseMove(0, 0, 3, 3);
     QVERIFY(!frame->isVisibleTo(f.form.get()));
     QCOMPARE(t.hovered(), -1);
     // The background handler itself, as the transport runs it.
-    Q_EMIT f.form->ui.Label2[7]->MouseMove(0, 0, 10, 10);
+    Q_EMIT f.form->ui().Label2[7]->MouseMove(0, 0, 10, 10);
     QCOMPARE(t.hovered(), 7);
     engine->buttons().Form_MouseMove();
     QVERIFY(!frame->isVisibleTo(f.form.get()));
     QCOMPARE(t.hovered(), -1);
     // The same button is marked again on the next entry.
-    Q_EMIT f.form->ui.Label2[7]->MouseMove(0, 0, 10, 10);
+    Q_EMIT f.form->ui().Label2[7]->MouseMove(0, 0, 10, 10);
     QVERIFY(frame->isVisibleTo(f.form.get()));
   }
 
@@ -215,13 +215,13 @@ class TestWindowCommands : public QObject {
     FormFixture f;
     platform::RTB& rtb = f.rtb();
     rtb.SetText(QStringLiteral("Act one"));
-    f.form->doc.Modified = 0;
-    f.form->ui.mnuAnnulla->trigger();
-    QCOMPARE(f.form->doc.Modified, 1);
-    f.form->doc.Modified = 0;
-    f.form->ui.mnuRipeti->trigger();
-    QCOMPARE(f.form->doc.Modified, 1);
-    f.form->ui.mnuSelezionaTutto->trigger();
+    f.form->doc().Modified = 0;
+    f.form->ui().mnuAnnulla->trigger();
+    QCOMPARE(f.form->doc().Modified, 1);
+    f.form->doc().Modified = 0;
+    f.form->ui().mnuRipeti->trigger();
+    QCOMPARE(f.form->doc().Modified, 1);
+    f.form->ui().mnuSelezionaTutto->trigger();
     QCOMPARE(rtb.SelStart(), 0);
     QCOMPARE(rtb.SelLength(), rtb.TextLength());
   }
@@ -233,7 +233,7 @@ class TestWindowCommands : public QObject {
     rtb.Select(6, 4);
     rtb.SetSelBold(true);
     rtb.SetSelColor(QColor(255, 0, 0));
-    f.form->ui.mnuCopia->trigger();
+    f.form->ui().mnuCopia->trigger();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     QVERIFY(data);
     for (const char* type : {"text/rtf", "application/rtf"}) {
@@ -243,9 +243,9 @@ class TestWindowCommands : public QObject {
     }
     QCOMPARE(data->text(), QStringLiteral("LOUD"));
     // Cut removes it, Paste brings it back formatted.
-    f.form->ui.mnuTaglia->trigger();
+    f.form->ui().mnuTaglia->trigger();
     QCOMPARE(rtb.Text(), QStringLiteral("plain  plain"));
-    f.form->ui.mnuIncolla->trigger();
+    f.form->ui().mnuIncolla->trigger();
     QCOMPARE(rtb.Text(), QStringLiteral("plain LOUD plain"));
     rtb.Select(6, 4);
     QCOMPARE(rtb.SelBold(), std::optional<bool>(true));
@@ -256,7 +256,7 @@ class TestWindowCommands : public QObject {
     other->setText(QStringLiteral("blue"));
     QGuiApplication::clipboard()->setMimeData(other);
     rtb.SetSelStart(0);
-    f.form->ui.mnuIncolla->trigger();
+    f.form->ui().mnuIncolla->trigger();
     QVERIFY(rtb.Text().startsWith(QStringLiteral("blue")));
     rtb.Select(0, 4);
     QCOMPARE(rtb.SelItalic(), std::optional<bool>(true));
@@ -268,25 +268,25 @@ class TestWindowCommands : public QObject {
     broken->setText(QStringLiteral("safe"));
     QGuiApplication::clipboard()->setMimeData(broken);
     rtb.SetSelStart(0);
-    f.form->ui.mnuIncolla->trigger();
+    f.form->ui().mnuIncolla->trigger();
     QVERIFY(rtb.TextLength() > 0);
   }
 
   void settingsPanelsStartTheFirstInstalledTool() {
     FormFixture f;
     f.system.installed = {QStringLiteral("gnome-control-center"), QStringLiteral("arandr")};
-    f.form->ui.mnuImpostaAudio->trigger();
+    f.form->ui().mnuImpostaAudio->trigger();
     QCOMPARE(f.system.started.size(), 1);
     QCOMPARE(f.system.started[0],
              (QStringList{QStringLiteral("gnome-control-center"), QStringLiteral("sound")}));
-    f.form->ui.mnuMonitorSettings->trigger();
+    f.form->ui().mnuMonitorSettings->trigger();
     QCOMPARE(f.system.started[1], QStringList{QStringLiteral("arandr")});
     // Nothing installed: a notice says so.
     f.system.installed.clear();
-    f.form->ui.mnuMonitorSettings->trigger();
+    f.form->ui().mnuMonitorSettings->trigger();
     QCOMPARE(f.system.started.size(), 2);
-    QVERIFY(f.form->ui.Label11->isVisibleTo(f.form.get()));
-    QCOMPARE(f.form->ui.Label11->caption(), f.text(153));
+    QVERIFY(f.form->ui().Label11->isVisibleTo(f.form.get()));
+    QCOMPARE(f.form->ui().Label11->caption(), f.text(153));
     QVERIFY(!f.text(153).isEmpty());
   }
 
@@ -295,16 +295,16 @@ class TestWindowCommands : public QObject {
     {
       FormFixture f({}, &saver);
       QCOMPARE(saver.calls, QList<bool>());  // off by default: nothing asked
-      f.form->ui.mnuScreenSaver->trigger();
+      f.form->ui().mnuScreenSaver->trigger();
       QCOMPARE(saver.calls, QList<bool>{true});
-      QVERIFY(f.form->Timer6.isActive());
-      QCOMPARE(f.form->Timer6.interval(), 30000);
+      QVERIFY(f.form->timers().Timer6.isActive());
+      QCOMPARE(f.form->timers().Timer6.interval(), 30000);
       QCOMPARE(settingsLines(f).value(3), QStringLiteral("1"));  // written at once
       f.form->Timer6_Timer();
       QCOMPARE(saver.pokes, 1);
-      f.form->ui.mnuScreenSaver->trigger();
+      f.form->ui().mnuScreenSaver->trigger();
       QCOMPARE(saver.calls, (QList<bool>{true, false}));
-      QVERIFY(!f.form->Timer6.isActive());
+      QVERIFY(!f.form->timers().Timer6.isActive());
       QCOMPARE(settingsLines(f).value(3), QStringLiteral("0"));
     }
     // Restored from the settings at start, "2" counting as on.
@@ -323,7 +323,7 @@ class TestWindowCommands : public QObject {
     app::Form1 w(s, ui::LanguageTable());
     w.Form_Load();
     QCOMPARE(saver.calls, QList<bool>{true});
-    QVERIFY(w.ui.mnuScreenSaver->isChecked());
+    QVERIFY(w.ui().mnuScreenSaver->isChecked());
   }
 
   void sessionWithoutMixerKeepsTheSavedVolume() {
@@ -341,7 +341,7 @@ class TestWindowCommands : public QObject {
     app::Form1 w(s, ui::LanguageTable());
     w.Form_Load();
     // The operator moves the knob; without a mixer it stands for nothing.
-    Q_EMIT w.ui.Image3->MouseUp(1, 0, 10, 200);
+    Q_EMIT w.ui().Image3->MouseUp(1, 0, 10, 200);
     w.SaveSettings();
     const QStringList lines =
         QString::fromUtf8(folder.read(QStringLiteral("Scenova.ini"))).split(QStringLiteral("\r\n"));

@@ -7,6 +7,7 @@
 #include "app/editing_tools.h"
 #include "app/form1.h"
 #include "app/show_mode.h"
+#include "app/subsystems.h"
 #include "platform/fakes.h"
 #include "platform/media/fake_audio_device.h"
 #include "platform/media/fake_media_player.h"
@@ -78,10 +79,10 @@ struct Rig {
   ~Rig() { QDir::setCurrent(QDir::tempPath()); }
 
   platform::RTB* editor() const { return form->editor(); }
-  ShowMode& show() const { return *qobject_cast<ShowMode*>(form->showMode); }
-  video::VideoPanel& video() const { return *dynamic_cast<video::VideoPanel*>(form->video); }
+  ShowMode& show() const { return *&form->subsystems().show; }
+  video::VideoPanel& video() const { return *&form->subsystems().video; }
   platform::FakeMediaPlayer* wmp1() const { return players.value(1); }
-  QString text(int n) const { return form->lang[n]; }
+  QString text(int n) const { return form->lang()[n]; }
   // The cue the next GO fires.
   QString marked() {
     const std::optional<script::CueBounds> m = show().nextCue().mark();
@@ -144,7 +145,7 @@ class TestWindowKeys : public QObject {
     r.fire(QStringLiteral("Play Video"));
     QVERIFY(r.video().busy());
     QCOMPARE(r.form->cursor().shape(), Qt::BusyCursor);
-    Q_EMIT r.form->ui.cmdBacV->MouseMove(0, 0, 10, 10);
+    Q_EMIT r.form->ui().cmdBacV->MouseMove(0, 0, 10, 10);
     QVERIFY(!r.video().busy());
     QCOMPARE(r.form->cursor().shape(), Qt::ArrowCursor);
   }
@@ -153,7 +154,7 @@ class TestWindowKeys : public QObject {
     Rig r;
     QVERIFY(Rig::focus(r.form.get()));
     r.fire(QStringLiteral("clip.mp4"));  // the video panel with its switch
-    QWidget* const controls[] = {r.form->ui.Combo1, r.form->ui.Combo2, r.form->ui.Check1};
+    QWidget* const controls[] = {r.form->ui().Combo1, r.form->ui().Combo2, r.form->ui().Check1};
     for (QWidget* control : controls) {
       control->setFocus();
       QTRY_VERIFY(control->hasFocus() || control->isAncestorOf(QApplication::focusWidget()));
@@ -216,7 +217,7 @@ class TestWindowKeys : public QObject {
     Rig::key("F12");
     QTRY_VERIFY(r.show().isOn());
     Rig::key("space");  // the clip (its player may take a while under load)
-    QTRY_VERIFY_WITH_TIMEOUT(r.form->ui.Picture3->isVisible(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(r.form->ui().Picture3->isVisible(), 15000);
     Rig::key("space");  // Projector On
     video::ProjectorWindow& projector = r.video().Form2();
     QTRY_VERIFY(projector.isActiveWindow());
@@ -276,7 +277,7 @@ class TestWindowKeys : public QObject {
     QVERIFY(Rig::focus(r.form.get()));
     r.fire(QStringLiteral("slide.jpg"));
     QVERIFY(QTest::qWaitForWindowExposed(&r.video().frmZoom()));
-    r.form->ui.mnuEsci->trigger();
+    r.form->ui().mnuEsci->trigger();
     QTRY_VERIFY(!r.form->isVisible());
     QVERIFY(r.messages().isEmpty());  // the menu command is meant
     QVERIFY(!Rig::anyWindowShown());
@@ -287,8 +288,8 @@ class TestWindowKeys : public QObject {
   void replaceIsRefusedWhileTheScriptIsReadOnly() {
     Rig r;
     QVERIFY(Rig::focus(r.form.get()));
-    r.form->ui.mnuSostituisci->trigger();
-    tools::frmFind* find = r.form->editing->findWindow();
+    r.form->ui().mnuSostituisci->trigger();
+    tools::frmFind* find = r.form->subsystems().editing.findWindow();
     QVERIFY(find && QTest::qWaitForWindowExposed(find));
     find->cboFind->setEditText(QStringLiteral("clip"));
     find->cboReplace->setEditText(QStringLiteral("film"));
@@ -298,7 +299,7 @@ class TestWindowKeys : public QObject {
     QTest::mouseClick(find->cmdReplace, Qt::LeftButton);
     QTest::mouseClick(find->cmdReplace, Qt::LeftButton);
     QCOMPARE(r.editor()->Text(), before);
-    QCOMPARE(r.form->doc.Modified, 0);
+    QCOMPARE(r.form->doc().Modified, 0);
     QVERIFY(r.messages().size() >= 2);
     for (const QString& m : r.messages()) QCOMPARE(m, r.text(202));
 

@@ -29,7 +29,7 @@ class TestWindowScale : public QObject {
                             .arg(avail.width())
                             .arg(avail.height())));
     // The editor is what gives way; it is still there.
-    QVERIFY(f.form->ui.RTB->width() > 0 && f.form->ui.RTB->height() > 0);
+    QVERIFY(f.form->ui().RTB->width() > 0 && f.form->ui().RTB->height() > 0);
   }
 };
 

@@ -4,6 +4,7 @@
 // one missing at start-up, and what the settings file keeps.
 
 #include "app/form1.h"
+#include "app/subsystems.h"
 #include "audio/output_choice.h"
 #include "platform/fakes.h"
 #include "platform/media/fake_audio_device.h"
@@ -67,16 +68,16 @@ struct Window {
     form = std::make_unique<Form1>(s, L);
     form->Form_Load();
   }
-  OutputChoice& choice() const { return *form->output; }
-  QString text(int n) const { return form->lang[n]; }
+  OutputChoice& choice() const { return form->subsystems().output; }
+  QString text(int n) const { return form->lang()[n]; }
   QString notice() const {
-    return form->ui.Label11->isVisibleTo(form.get()) ? form->ui.Label11->caption() : QString();
+    return form->ui().Label11->isVisibleTo(form.get()) ? form->ui().Label11->caption() : QString();
   }
   // Options, Audio output..., answered with the entry of that text.
   void choose(const QString& answer) {
     dialogs.choiceAnswers.push_back(answer);
     QAction* item = nullptr;
-    for (QAction* a : form->ui.mnuOpzioni->actions())
+    for (QAction* a : form->ui().mnuOpzioni->actions())
       if (a->objectName() == u"mnuAudioOutput"_s) item = a;
     QVERIFY(item);
     item->trigger();
@@ -120,7 +121,7 @@ class TestOutputChoice : public QObject {
     QVERIFY(w.notice().contains(u"USB Interface"_s));
 
     // A player made afterwards starts on the output chosen.
-    QVERIFY(w.form->video->projectorPlayer());
+    QVERIFY(w.form->subsystems().video.projectorPlayer());
     QCOMPARE(w.players.size(), 2);
     QCOMPARE(w.players[1]->outputs, QStringList{u"usb_sink"_s});
 
@@ -153,7 +154,7 @@ class TestOutputChoice : public QObject {
   void unpluggedFallsBackAndComesBackWhenChosen() {
     Window w;
     w.choose(u"USB Interface"_s);
-    w.form->ui.Label11->hide();
+    w.form->ui().Label11->hide();
     w.outputs.report({kBuiltIn});
     QCOMPARE(w.routes(), (QStringList{QString(), QString(), QString()}));
     QCOMPARE(w.notice(), w.text(OutputChoice::kLostNotice).arg(u"USB Interface"_s));
@@ -161,7 +162,7 @@ class TestOutputChoice : public QObject {
     QCOMPARE(w.choice().remembered(), u"usb_sink"_s);
     QCOMPARE(SettingsFile::read(w.folder.settingsPath()).audioOutput, u"usb_sink"_s);
     // Other changes say nothing more.
-    w.form->ui.Label11->hide();
+    w.form->ui().Label11->hide();
     w.outputs.report({kBuiltIn});
     QCOMPARE(w.notice(), QString());
     QCOMPARE(w.dialogs.choicesShown.size(), 1);

@@ -243,6 +243,7 @@ class TestTransport : public QObject {
     parts.lang = &r.lang;
     parts.Timer1 = &r.Timer1;
     parts.device = &r.device;
+    parts.buttons = r.buttons.get();
     parts.videoPlayer = [&wmp2] { return &wmp2; };
     audio::AudioTransport transport(std::move(parts));
     r.open(180000);

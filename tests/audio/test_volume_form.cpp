@@ -1,6 +1,7 @@
 // The volume slider on the main window: start-up, pointer and fade buttons.
 
 #include "app/form1.h"
+#include "app/subsystems.h"
 #include "audio/volume_control.h"
 #include "platform/fakes.h"
 #include "platform/media/fake_media_player.h"
@@ -25,7 +26,7 @@ struct Window {
   platform::FakeEnvironment env;
   platform::FakeSystemServices system;
   platform::FakeMixer mixer;
-  platform::FakeMediaPlayer wmp2;
+  platform::FakeMediaPlayer* wmp2 = nullptr;  // the main window's, made first
   LanguageTable L;
   std::unique_ptr<Form1> form;
 
@@ -41,13 +42,17 @@ struct Window {
     s.system = &system;
     s.mixer = &mixer;
     s.settingsPath = folder.settingsPath();
+    s.playerFactory = [this](const platform::PlayerSettings& ps, QWidget* parent) {
+      auto player = std::make_unique<platform::FakeMediaPlayer>(ps, parent);
+      if (!wmp2) wmp2 = player.get();
+      return std::unique_ptr<platform::MediaPlayer>(std::move(player));
+    };
     form = std::make_unique<Form1>(s, L);
-    form->WMP2 = &wmp2;
     form->Form_Load();
     form->show();
   }
-  audio::VolumeControl& v() { return *dynamic_cast<audio::VolumeControl*>(form->volume); }
-  double knobTop() const { return twips::top(form->ui.Image2); }
+  audio::VolumeControl& v() { return *&form->subsystems().volume; }
+  double knobTop() const { return twips::top(form->ui().Image2); }
 };
 
 }  // namespace
@@ -78,9 +83,9 @@ class TestVolumeForm : public QObject {
     QFETCH(QString, label);
     Window w(settings, mixerOpens);
     QCOMPARE(w.knobTop(), top);
-    QCOMPARE(w.form->ui.Image2->Tag, tag);
-    QCOMPARE(w.form->ui.Label6->caption(), label);
-    QCOMPARE(w.wmp2.volume(), label.toInt());
+    QCOMPARE(w.form->ui().Image2->Tag, tag);
+    QCOMPARE(w.form->ui().Label6->caption(), label);
+    QCOMPARE(w.wmp2->volume(), label.toInt());
     QCOMPARE(w.mixer.values.isEmpty(), !mixerOpens);
     if (mixerOpens) QCOMPARE(w.mixer.values.last(), tag.toUInt());
     QCOMPARE(w.dialogs.messages.size(), mixerOpens ? 0 : 1);
@@ -127,27 +132,27 @@ class TestVolumeForm : public QObject {
   // cue right after a fade-out, and a click on the track.
   void levelSetDuringAFadeEndsIt() {
     Window w("English.lng\r\n"_ba);
-    auto* engine = dynamic_cast<script::CueEngine*>(w.form->cueEngine);
+    auto* engine = &w.form->subsystems().cues;
     QVERIFY(engine);
-    w.form->volume->fadeButtonClick(3);  // fade out fast
+    w.form->subsystems().volume.fadeButtonClick(3);  // fade out fast
     w.v().Timer3_Timer();
-    QVERIFY(w.form->Timer3.isActive());
+    QVERIFY(w.form->timers().Timer3.isActive());
     w.form->editor()->SetText(u"Go [[Vol 75]] now"_s);
     QString vol = u"Vol 75"_s;
     QVERIFY(engine->interpreter().RunCommand(vol, 6, 12, true));
-    QVERIFY(!w.form->Timer3.isActive());
+    QVERIFY(!w.form->timers().Timer3.isActive());
     const double at75 = 1260 - (1260 - 255) * 0.75;
     QCOMPARE(w.knobTop(), at75);
     const quint32 level = w.mixer.values.last();
-    QCOMPARE(level, w.form->ui.Image2->Tag.toUInt());
+    QCOMPARE(level, w.form->ui().Image2->Tag.toUInt());
     QVERIFY2(level > 65536 * 0.74 && level < 65536 * 0.76, qPrintable(QString::number(level)));
 
     // The track: pressed and released while a fade runs.
-    w.form->volume->fadeButtonClick(0);  // fade in fast
-    QVERIFY(w.form->Timer3.isActive());
-    Q_EMIT w.form->ui.Image3->MouseUp(1, 0, 3, 600);
-    QVERIFY(!w.form->Timer3.isActive());
-    QCOMPARE(w.mixer.values.last(), w.form->ui.Image2->Tag.toUInt());
+    w.form->subsystems().volume.fadeButtonClick(0);  // fade in fast
+    QVERIFY(w.form->timers().Timer3.isActive());
+    Q_EMIT w.form->ui().Image3->MouseUp(1, 0, 3, 600);
+    QVERIFY(!w.form->timers().Timer3.isActive());
+    QCOMPARE(w.mixer.values.last(), w.form->ui().Image2->Tag.toUInt());
   }
 
   void fadeButtonsLookAndAct() {
@@ -155,24 +160,24 @@ class TestVolumeForm : public QObject {
     const char* pictures[] = {"fadein_fast",  "fadein_normal",  "fadein_slow",
                               "fadeout_fast", "fadeout_normal", "fadeout_slow"};
     for (int i = 0; i < 6; ++i) {
-      Control* b = w.form->ui.fadeButtons[static_cast<size_t>(i)];
+      Control* b = w.form->ui().fadeButtons[static_cast<size_t>(i)];
       QCOMPARE(b->toolTip(), u" "_s + w.L[113 + i] + u" "_s);
       QVERIFY(b->picturePath().endsWith(QLatin1StringView(pictures[i]) + u".png"_s));
     }
-    QVERIFY(w.form->ui.Image2->picturePath().endsWith(u"knob.png"_s));
-    QVERIFY(w.form->ui.Image3->picturePath().endsWith(u"track.png"_s));
+    QVERIFY(w.form->ui().Image2->picturePath().endsWith(u"knob.png"_s));
+    QVERIFY(w.form->ui().Image3->picturePath().endsWith(u"track.png"_s));
 
-    QTest::mouseClick(w.form->ui.fadeButtons[3], Qt::LeftButton);
-    QVERIFY(w.form->Timer3.isActive());
+    QTest::mouseClick(w.form->ui().fadeButtons[3], Qt::LeftButton);
+    QVERIFY(w.form->timers().Timer3.isActive());
     w.v().Timer3_Timer();
     QCOMPARE(w.knobTop(), 768.0);
     // A click on the track moves the knob there and stops the fade.
-    QTest::mouseClick(w.form->ui.Image3, Qt::LeftButton, {}, QPoint(3, 20));
-    QVERIFY(!w.form->Timer3.isActive());
+    QTest::mouseClick(w.form->ui().Image3, Qt::LeftButton, {}, QPoint(3, 20));
+    QVERIFY(!w.form->timers().Timer3.isActive());
     QCOMPARE(w.knobTop(), 255 + 300 - 97.5);
     // The interpreter runs the same fades.
-    w.form->volume->fadeButtonClick(0);
-    QVERIFY(w.form->Timer3.isActive());
+    w.form->subsystems().volume.fadeButtonClick(0);
+    QVERIFY(w.form->timers().Timer3.isActive());
     w.v().Timer3_Timer();
     QCOMPARE(w.knobTop(), 448.0);
   }
@@ -180,21 +185,21 @@ class TestVolumeForm : public QObject {
   void dragWithThePointer() {
     for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
       Window w("English.lng\r\n"_ba);
-      Control* knob = w.form->ui.Image2;
-      w.form->volume->fadeButtonClick(3);
+      Control* knob = w.form->ui().Image2;
+      w.form->subsystems().volume.fadeButtonClick(3);
       QTest::mousePress(knob, button, {}, QPoint(10, 6));
-      QVERIFY(w.form->Timer2.isActive());
-      QVERIFY(!w.form->Timer3.isActive());
+      QVERIFY(w.form->timers().Timer2.isActive());
+      QVERIFY(!w.form->timers().Timer3.isActive());
       // 40 pixels below the knob's top: 600 twips.
       QMouseEvent move(QEvent::MouseMove, QPointF(10, 40), knob->mapToGlobal(QPointF(10, 40)),
                        Qt::NoButton, button, Qt::NoModifier);
       QApplication::sendEvent(knob, &move);
       w.v().Timer2_Timer();
       QTest::mouseRelease(knob, button, {}, QPoint(10, 40));
-      QVERIFY(!w.form->Timer2.isActive());
+      QVERIFY(!w.form->timers().Timer2.isActive());
       const double expected = button == Qt::LeftButton ? 757.5 + 600 - 310 - 97.5 + 255 : 757.5;
       QCOMPARE(w.knobTop(), std::min(expected, 1260.0));
-      QCOMPARE(w.mixer.values.last(), w.form->ui.Image2->Tag.toUInt());
+      QCOMPARE(w.mixer.values.last(), w.form->ui().Image2->Tag.toUInt());
     }
   }
 };

@@ -7,6 +7,7 @@
 #include "platform/fakes.h"
 #include "platform/media/fake_media_player.h"
 #include "platform/media/fake_mixer.h"
+#include "platform/media/null_media.h"
 
 #include <QTimer>
 
@@ -40,6 +41,7 @@ struct Slider {
 
   QTimer timer2, timer3;
   platform::FakeMixer mixer;
+  platform::NullMixer noMixer;  // a program without a master volume
   platform::FakeMediaPlayer wmp2, wmp1;
   platform::FakeDialogs dialogs;
   MemoryVolumeView* view = nullptr;
@@ -56,7 +58,7 @@ struct Slider {
     parts.view = std::move(memory);
     parts.dragTimer = &timer2;
     parts.fadeTimer = &timer3;
-    parts.mixer = kind == Mixer::None ? nullptr : &mixer;
+    parts.mixer = kind == Mixer::None ? static_cast<platform::Mixer*>(&noMixer) : &mixer;
     parts.mainPlayer = [this] { return &wmp2; };
     parts.projectorPlayer = [this] { return &wmp1; };
     parts.dialogs = &dialogs;

@@ -7,6 +7,7 @@
 #include "audio/transport_rig.h"
 #include "audio/volume_operations.h"
 #include "platform/media/media_player.h"
+#include "platform/media/null_media.h"
 #include "platform/rtb/rtb.h"
 #include "script/cue_engine.h"
 #include "video/video_operations.h"
@@ -65,10 +66,15 @@ struct RecordingHost final : script::CueHost {
     }
   }
   QString programFolder() const override { return folder; }
-  platform::AudioDevice* audioDevice() const override { return device; }
-  audio::VolumeOperations* volume() const override { return volumeOps; }
-  video::VideoOperations* video() const override { return videoOps; }
-  platform::MediaPlayer* mainPlayer() const override { return wmp2; }
+  // A side left out is the window's null object.
+  platform::AudioDevice& audioDevice() const override { return *device; }
+  audio::VolumeOperations& volume() const override { return volumeOps ? *volumeOps : noVolume; }
+  video::VideoOperations& video() const override { return videoOps ? *videoOps : noVideo; }
+  platform::MediaPlayer& mainPlayer() const override { return wmp2 ? *wmp2 : noPlayer; }
+
+  mutable audio::NoVolume noVolume;
+  mutable video::NoVideo noVideo;
+  mutable platform::NullMediaPlayer noPlayer;
   audio::LayerOperations* layerOps = nullptr;  // null: the program has no layers
   audio::LayerOperations& layers() const override {
     return layerOps ? *layerOps : CueHost::layers();
@@ -83,8 +89,8 @@ struct CueRig : PanelRig {
   RecordingHost* host;
   script::CueEngine* engine;
 
-  // withSides: false gives a window whose volume slider and video side are
-  // not there (null), as early in the program's life.
+  // withSides: false gives a window without a volume slider and video side
+  // (their null objects).
   explicit CueRig(bool withSides = true) : PanelRig(new platform::RTB) {
     editor = qobject_cast<platform::RTB*>(ui.RTB);
     video.check1 = ui.Check1;

@@ -57,9 +57,10 @@ class TestInterpreter : public QObject {
     QTest::newRow("volume above 100") << S("vol 150") << true << S("Go [[Vol 100]] now")
                                       << QStringList{S("cancel fade"), S("apply")};
     QTest::newRow("volume one character shorter")
-        << S("vol 1000") << true << S("Go [[Vol 100]] now") << QStringList{S("cancel fade"), S("apply")};
-    QTest::newRow("negative volume")
-        << S("vol -20") << true << S("Go [[Vol 0]] now") << QStringList{S("cancel fade"), S("apply")};
+        << S("vol 1000") << true << S("Go [[Vol 100]] now")
+        << QStringList{S("cancel fade"), S("apply")};
+    QTest::newRow("negative volume") << S("vol -20") << true << S("Go [[Vol 0]] now")
+                                     << QStringList{S("cancel fade"), S("apply")};
     // The edges of the clamp.
     QTest::newRow("volume 100") << S("vol 100") << true << S("Go [[Vol 100]] now")
                                 << QStringList{S("cancel fade"), S("apply")};
@@ -228,15 +229,15 @@ class TestInterpreter : public QObject {
     QCOMPARE(r.volume.calls, (QStringList{QStringLiteral("cancel fade"), QStringLiteral("apply")}));
   }
 
-  void withoutVolumeSliderOnlyTheCueChanges() {
+  void withTheNullVolumeAndVideoCuesStillRun() {
     Rig r(false);
-    const double top = ui::twips::top(r.ui.Image2);
     QString text;
     QVERIFY(runOn(r, QStringLiteral("vol 150"), true, &text));
     QCOMPARE(text, QStringLiteral("Vol 100"));
-    QCOMPARE(ui::twips::top(r.ui.Image2), top);
+    QCOMPARE(r.ui.Image2->Tag, QStringLiteral("0"));  // no mixer: no volume to stand for
     QVERIFY(runOn(r, QStringLiteral("fadein"), true));
     QVERIFY(runOn(r, QStringLiteral("img on"), true));
+    QVERIFY(r.volume.calls.isEmpty() && r.video.calls.isEmpty());  // the rig's own stay unused
   }
 
   void seekTags_data() {

@@ -4,6 +4,7 @@
 // own program folder, for tests of the window's commands.
 
 #include "app/form1.h"
+#include "app/subsystems.h"
 #include "platform/fakes.h"
 #include "platform/rtb/rtb.h"
 #include "support/program_folder.h"
@@ -63,7 +64,7 @@ struct FormFixture {
                               },
                               {}}) {}
   platform::RTB& rtb() const { return *form->editor(); }
-  QString text(int index) const { return form->lang[index]; }
+  QString text(int index) const { return form->lang()[index]; }
 };
 
 }  // namespace scenova::test

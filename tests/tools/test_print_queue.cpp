@@ -114,13 +114,13 @@ class TestPrintQueue : public QObject {
     QCOMPARE(tools::installedPrinters(), QStringList{queue()});
     Window w;
     choose(w, queue());
-    w.rtb().setHtml(script(150));
+    w.rtb().setHtml(test::script(150));
     w.dialogs.printAnswers = {true};
     QStringList before = jobFiles();
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
-    QVERIFY2(!w.form->ui.Label11->caption().startsWith(w.form->lang[173]),
-             qPrintable(w.form->ui.Label11->caption()));
+    QVERIFY2(!w.form->ui().Label11->caption().startsWith(w.form->lang()[173]),
+             qPrintable(w.form->ui().Label11->caption()));
     const QString whole = nextJob(before);
     QVERIFY2(!whole.isEmpty(), "no job came out of the queue");
     const QString text = run(QStringLiteral("pdftotext"), {whole, QStringLiteral("-")});
@@ -136,7 +136,7 @@ class TestPrintQueue : public QObject {
     w.rtb().SetSelLength(20);
     w.dialogs.printAnswers = {true};
     before = jobFiles();
-    Q_EMIT w.form->ui.Label2[3]->Click();
+    Q_EMIT w.form->ui().Label2[3]->Click();
     QVERIFY(w.printed());
     const QString part = nextJob(before);
     QVERIFY2(!part.isEmpty(), "no job came out of the queue");
@@ -153,20 +153,20 @@ class TestPrintQueue : public QObject {
     QVERIFY(lpadmin({QStringLiteral("-p"), gone, QStringLiteral("-E"), QStringLiteral("-v"),
                      QStringLiteral("pdfout:") + outFolder()}));
     Window w;
-    w.rtb().setHtml(script(20));
+    w.rtb().setHtml(test::script(20));
     // Chosen in the dialog, removed before the print.
     choose(w, gone, [gone] { lpadmin({QStringLiteral("-x"), gone}); });
     w.dialogs.printAnswers = {true};
     const QStringList before = jobFiles();
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
-    QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[173] + u' ' + gone);
-    QVERIFY(w.form->ui.Label11->isVisibleTo(w.form.get()));
+    QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[173] + u' ' + gone);
+    QVERIFY(w.form->ui().Label11->isVisibleTo(w.form.get()));
     QCOMPARE(jobFiles(), before);
     // The window goes on printing on the queue that is there.
     choose(w, queue());
     w.dialogs.printAnswers = {true};
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
     QVERIFY(!nextJob(before).isEmpty());
   }
@@ -174,14 +174,14 @@ class TestPrintQueue : public QObject {
   void aStoppedQueueHoldsTheJob() {
     QVERIFY(succeeds(QStringLiteral("cupsdisable"), {queue()}));
     Window w;
-    w.rtb().setHtml(script(10));
+    w.rtb().setHtml(test::script(10));
     choose(w, queue());
     w.dialogs.printAnswers = {true};
     const QStringList before = jobFiles();
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     // Handed over without waiting for the printer, and not lost.
     QVERIFY(w.printed());
-    QVERIFY(!w.form->ui.Label11->caption().startsWith(w.form->lang[173]));
+    QVERIFY(!w.form->ui().Label11->caption().startsWith(w.form->lang()[173]));
     QTest::qWait(500);
     QCOMPARE(jobFiles(), before);
     QVERIFY(succeeds(QStringLiteral("cupsenable"), {queue()}));
@@ -193,7 +193,7 @@ class TestPrintQueue : public QObject {
 
   void onlyTheChosenPagesComeOut() {
     Window w;
-    w.rtb().setHtml(script(300));
+    w.rtb().setHtml(test::script(300));
     w.dialogs.printChoice = [this](QPrinter& p) {
       p.setOutputFormat(QPrinter::NativeFormat);
       p.setPrinterName(queue());
@@ -203,7 +203,7 @@ class TestPrintQueue : public QObject {
     };
     w.dialogs.printAnswers = {true};
     const QStringList before = jobFiles();
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
     const QString job = nextJob(before);
     QVERIFY2(!job.isEmpty(), "no job came out of the queue");
@@ -222,13 +222,13 @@ class TestPrintQueue : public QObject {
     const pid_t server = privateCupsd();
     QVERIFY2(server > 0, "the private print server is not running");
     Window w;
-    w.rtb().setHtml(script(10));
+    w.rtb().setHtml(test::script(10));
     choose(w, queue());
     w.dialogs.printAnswers = {true};
     QVERIFY(::kill(server, SIGSTOP) == 0);
     QElapsedTimer pressed;
     pressed.start();
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     const qint64 returned = pressed.elapsed();
     qint64 slowest = 0;
     while (w.printerQuery()->pending() && pressed.elapsed() < 20000) {
@@ -242,7 +242,7 @@ class TestPrintQueue : public QObject {
     ::kill(server, SIGCONT);
     QVERIFY2(returned < 100, QByteArray::number(returned).constData());
     QVERIFY2(slowest < 100, QByteArray::number(slowest).constData());
-    QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[176]);
+    QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[176]);
     QCOMPARE(w.dialogs.printCalls, 0);
     // The question left hanging ends once the server goes on; then Print
     // works again.
@@ -250,7 +250,7 @@ class TestPrintQueue : public QObject {
     QVERIFY(QTest::qWaitFor(
         [&] {
           if (w.dialogs.printCalls == 0 && !w.printerQuery()->pending())
-            w.form->ui.mnuStampa->trigger();
+            w.form->ui().mnuStampa->trigger();
           return w.dialogs.printCalls == 1;
         },
         30000));

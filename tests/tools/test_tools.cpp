@@ -170,15 +170,15 @@ class TestTools : public QObject {
     w.rtb().setPlainText(QStringLiteral("Hamlet enters"));
     w.rtb().SetSelStart(0);
     w.rtb().SetSelLength(6);
-    w.form->doc.Modified = 0;
+    w.form->doc().Modified = 0;
     const std::optional<QColor> before = w.rtb().SelColor();
     // Cancel: nothing changes.
-    Q_EMIT w.form->ui.Label2[13]->Click();
+    Q_EMIT w.form->ui().Label2[13]->Click();
     QCOMPARE(w.rtb().SelColor(), before);
-    QCOMPARE(w.form->doc.Modified, 0);
+    QCOMPARE(w.form->doc().Modified, 0);
     // A colour: on the selection, in the saved file.
     w.dialogs.colorAnswers.push_back(QColor(0x12, 0x34, 0x56));
-    Q_EMIT w.form->ui.Label2[13]->Click();
+    Q_EMIT w.form->ui().Label2[13]->Click();
     QCOMPARE(w.rtb().SelColor(), std::optional<QColor>(QColor(0x12, 0x34, 0x56)));
     const QString path = w.folder.file(QStringLiteral("coloured.rtf"));
     QVERIFY(w.rtb().SaveFile(path));
@@ -199,9 +199,9 @@ class TestTools : public QObject {
       last = out.filePath(QStringLiteral("print%1.pdf").arg(++n));
       p.setOutputFileName(last);
     };
-    w.rtb().setHtml(script(150));
+    w.rtb().setHtml(test::script(150));
     w.dialogs.printAnswers = {true};
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
     test::PdfInside whole(last);
     QVERIFY2(whole.pages() >= 3, QByteArray::number(whole.pages()).constData());
@@ -212,7 +212,7 @@ class TestTools : public QObject {
     w.rtb().SetSelStart(0);
     w.rtb().SetSelLength(20);
     w.dialogs.printAnswers = {true};
-    Q_EMIT w.form->ui.Label2[3]->Click();
+    Q_EMIT w.form->ui().Label2[3]->Click();
     QVERIFY(w.printed());
     test::PdfInside part(last);
     QCOMPARE(part.pages(), 1);
@@ -229,27 +229,27 @@ class TestTools : public QObject {
       p.setOutputFormat(QPrinter::PdfFormat);
       p.setOutputFileName(pdf);
     };
-    w.rtb().setHtml(script(600));
+    w.rtb().setHtml(test::script(600));
     w.dialogs.printAnswers = {true, true};
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     // The command returns at once; the job prints what the script was when
     // it was given, whatever is typed meanwhile.
     QVERIFY(w.printDialogShown(1));
     QVERIFY(w.printJob()->running());
     w.rtb().setPlainText(QStringLiteral("Rewritten while printing"));
     // A second print waits for the first: no dialog, a notice.
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QCOMPARE(w.dialogs.printCalls, 1);
-    QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[175]);
+    QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[175]);
     QVERIFY(w.printed());
     test::PdfInside whole(pdf);
     QVERIFY2(whole.pages() >= 10, QByteArray::number(whole.pages()).constData());
     QVERIFY(whole.hasBoldFont());
     // Long jobs say how far they got.
-    QCOMPARE(w.form->ui.Label11->caption(),
-             w.form->lang[172].arg(whole.pages()).arg(whole.pages()));
+    QCOMPARE(w.form->ui().Label11->caption(),
+             w.form->lang()[172].arg(whole.pages()).arg(whole.pages()));
     // After the job, printing works again.
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QTRY_COMPARE(w.dialogs.printCalls, 2);
     QVERIFY(w.printed());
     QCOMPARE(test::PdfInside(pdf).pages(), 1);
@@ -264,9 +264,9 @@ class TestTools : public QObject {
         p.setOutputFormat(QPrinter::PdfFormat);
         p.setOutputFileName(pdf);
       };
-      w.rtb().setHtml(script(600));
+      w.rtb().setHtml(test::script(600));
       w.dialogs.printAnswers = {true};
-      w.form->ui.mnuStampa->trigger();
+      w.form->ui().mnuStampa->trigger();
       QVERIFY(w.printDialogShown(1));
       QVERIFY(w.printJob()->running());
     }  // the window goes while its job prints
@@ -287,7 +287,7 @@ class TestTools : public QObject {
       w.dialogs.printAnswers = {true};
       QElapsedTimer pressed;
       pressed.start();
-      w.form->ui.mnuStampa->trigger();
+      w.form->ui().mnuStampa->trigger();
       QVERIFY2(pressed.elapsed() < 100, QByteArray::number(pressed.elapsed()).constData());
       // The window answers while the print system is asked...
       qint64 slowest = 0;
@@ -296,15 +296,15 @@ class TestTools : public QObject {
       QVERIFY2(slowest < 100, QByteArray::number(slowest).constData());
       // ... and then says that the print system did not answer, without
       // the dialog.
-      QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[176]);
+      QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[176]);
       QCOMPARE(w.dialogs.printCalls, 0);
       QVERIFY(!w.printJob()->running());
       // Pressed again while the question still hangs: the notice at once.
-      w.form->ui.Label11->setCaption(QString());
+      w.form->ui().Label11->setCaption(QString());
       pressed.restart();
-      w.form->ui.mnuStampa->trigger();
+      w.form->ui().mnuStampa->trigger();
       QVERIFY(pressed.elapsed() < 100);
-      QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[176]);
+      QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[176]);
       QVERIFY(!w.printerQuery()->pending());
       QCOMPARE(w.dialogs.printCalls, 0);
     }
@@ -326,16 +326,16 @@ class TestTools : public QObject {
       p.setPrintRange(chosen.isEmpty() ? QPrinter::AllPages : QPrinter::PageRange);
       p.setPageRanges(chosen);
     };
-    w.rtb().setHtml(script(300));
+    w.rtb().setHtml(test::script(300));
     w.dialogs.printAnswers = {true};
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
     const int all = test::PdfInside(pdf).pages();
     QVERIFY2(all >= 5, QByteArray::number(all).constData());
     // Pages 2-3: two pages, neither the first nor the last.
     chosen.addRange(2, 3);
     w.dialogs.printAnswers = {true};
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
     test::PdfInside part(pdf);
     QCOMPARE(part.pages(), 2);
@@ -345,14 +345,14 @@ class TestTools : public QObject {
     chosen.addPage(1);
     chosen.addRange(4, 5);
     w.dialogs.printAnswers = {true};
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
     QCOMPARE(test::PdfInside(pdf).pages(), 3);
     QVERIFY(test::PdfInside(pdf).fillsWith("1 0 0"));
     chosen = QPageRanges();
     chosen.addRange(all, all + 5);
     w.dialogs.printAnswers = {true};
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
     QCOMPARE(test::PdfInside(pdf).pages(), 1);
     // A range beyond the last page prints nothing and says so.
@@ -360,10 +360,10 @@ class TestTools : public QObject {
     chosen = QPageRanges();
     chosen.addRange(all + 1, all + 3);
     w.dialogs.printAnswers = {true};
-    w.form->ui.mnuStampa->trigger();
+    w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
     QVERIFY(!QFile::exists(pdf));
-    QCOMPARE(w.form->ui.Label11->caption(), w.form->lang[173] + u' ' + pdf);
+    QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[173] + u' ' + pdf);
   }
 
   void cancelledPrintLeavesThePrinter() {
@@ -387,15 +387,15 @@ class TestTools : public QObject {
   void aboutBoxTexts() {
     Window w("Italiano.lng");
     w.form->show();
-    w.form->ui.mnuInfo->trigger();
+    w.form->ui().mnuInfo->trigger();
     tools::FrmInfo* box = w.about();
     QVERIFY(box);
     QCOMPARE(box->windowTitle(), QStringLiteral("Informazioni sul programma"));
     QCOMPARE(box->lblVersion->caption(), QStringLiteral("Rel. 1.3.0.1"));
     QCOMPARE(box->lblTitle->caption(), QStringLiteral("Scenova"));
-    QCOMPARE(box->lblDescription->caption(), w.form->lang[22]);
-    QVERIFY(box->lblCopyright->caption().endsWith(QStringLiteral(" - ") + w.form->lang[23]));
-    QCOMPARE(box->lblHomePageCap->caption(), w.form->lang[14] + u':');
+    QCOMPARE(box->lblDescription->caption(), w.form->lang()[22]);
+    QVERIFY(box->lblCopyright->caption().endsWith(QStringLiteral(" - ") + w.form->lang()[23]));
+    QCOMPARE(box->lblHomePageCap->caption(), w.form->lang()[14] + u':');
     QVERIFY(ui::twips::left(box->lblVersion) >=
             ui::twips::left(box->lblTitle) + ui::twips::width(box->lblTitle));
     QVERIFY(box->isVisible());
@@ -407,7 +407,7 @@ class TestTools : public QObject {
     QTest::keyClick(box->Picture1, Qt::Key_Escape);
     QVERIFY(w.form->isVisible());
     QTRY_VERIFY(!w.about());
-    w.form->ui.mnuInfo->trigger();
+    w.form->ui().mnuInfo->trigger();
     QVERIFY(w.about());
     QVERIFY(!w.form->isVisible());
     w.about()->close();
@@ -442,25 +442,25 @@ class TestTools : public QObject {
     Window w;
     QDir().mkpath(w.folder.file(QStringLiteral("Help")));
     w.folder.write(QStringLiteral("Help/Guida.html"), "<html></html>");
-    w.form->lang.setText(24, QStringLiteral("Klingon"));
-    w.form->ui.mnuGuida->trigger();
+    w.form->lang().setText(24, QStringLiteral("Klingon"));
+    w.form->ui().mnuGuida->trigger();
     QCOMPARE(w.system.opened.last(), w.folder.file(QStringLiteral("Help/Guida.html")));
-    QCOMPARE(w.form->lang[24], QStringLiteral("Guida"));
-    w.form->ui.mnuGuida->trigger();
+    QCOMPARE(w.form->lang()[24], QStringLiteral("Guida"));
+    w.form->ui().mnuGuida->trigger();
     QCOMPARE(w.system.opened.last(), w.folder.file(QStringLiteral("Help/Guida.html")));
     // A page that exists for the language is opened as named.
     w.folder.write(QStringLiteral("Help/English.html"), "<html></html>");
-    w.form->lang.setText(24, QStringLiteral("English"));
-    w.form->ui.mnuGuida->trigger();
+    w.form->lang().setText(24, QStringLiteral("English"));
+    w.form->ui().mnuGuida->trigger();
     QCOMPARE(w.system.opened.last(), w.folder.file(QStringLiteral("Help/English.html")));
     // The other targets.
-    w.form->ui.mnuVersioni->trigger();
+    w.form->ui().mnuVersioni->trigger();
     QCOMPARE(w.system.opened.last(), w.folder.file(QStringLiteral("Versioni.txt")));
-    w.form->ui.mnuFaiDonazione->trigger();
+    w.form->ui().mnuFaiDonazione->trigger();
     QCOMPARE(w.system.opened.last(), tools::siteUrl("donazioni--donation.html"));
-    w.form->ui.mnuAggiornamenti->trigger();
+    w.form->ui().mnuAggiornamenti->trigger();
     QVERIFY(w.system.opened.last().startsWith(tools::siteUrl()));
-    w.form->ui.mnuAggLingua->trigger();
+    w.form->ui().mnuAggLingua->trigger();
     QVERIFY(w.system.opened.last().startsWith(tools::siteUrl()));
     QCOMPARE(w.system.opened.size(), 7);
   }
@@ -474,7 +474,7 @@ class TestTools : public QObject {
     QCOMPARE(tools::siteUrl(), QString::fromLatin1(tools::kSiteAddress));
     Window w;
     for (QAction* a :
-         {w.form->ui.mnuAggiornamenti, w.form->ui.mnuAggLingua, w.form->ui.mnuFaiDonazione}) {
+         {w.form->ui().mnuAggiornamenti, w.form->ui().mnuAggLingua, w.form->ui().mnuFaiDonazione}) {
       a->trigger();
       const QUrl page(w.system.opened.last());
       QCOMPARE(page.host(), site.host());

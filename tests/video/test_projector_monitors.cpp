@@ -300,7 +300,7 @@ class TestProjectorMonitors : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(qGreen(grab(kSecond).pixel(512, 384)) > 150, 5000);
     const QRgb centre = grab(kSecond).pixel(512, 384);
     QVERIFY(qRed(centre) < 60 && qBlue(centre) < 60);
-    QVERIFY2(w.ui.Label11->isHidden(), qPrintable(w.ui.Label11->caption()));
+    QVERIFY2(w.ui().Label11->isHidden(), qPrintable(w.ui().Label11->caption()));
     for (QWidget* top : QApplication::topLevelWidgets())
       if (top->objectName() == QLatin1StringView("frmZoom")) top->hide();
   }

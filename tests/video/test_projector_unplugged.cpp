@@ -8,6 +8,7 @@
 
 #include "support/form_fixture.h"
 #include "ui/main_controls.h"
+#include "ui/notice_line.h"
 #include "video/video_operations.h"
 
 #include <QApplication>
@@ -87,16 +88,16 @@ class TestProjectorUnplugged : public QObject {
       QTest::mouseClick(rtb.viewport(), Qt::LeftButton, {}, rtb.cursorRect(at).center());
     };
     click("bars");
-    QTRY_VERIFY(w.ui.Picture3->isVisible());
-    w.Timer5_Timer();  // any notice before is gone
-    QVERIFY(w.ui.Label11->isHidden());
+    QTRY_VERIFY(w.ui().Picture3->isVisible());
+    w.notice().expire();  // any notice before is gone
+    QVERIFY(w.ui().Label11->isHidden());
 
     click("jector");
     QElapsedTimer shown;
     shown.start();
-    QTRY_VERIFY_WITH_TIMEOUT(w.ui.Label11->isVisible(), 2000);
-    QCOMPARE(w.ui.Label11->caption(), f.text(124));
-    QVERIFY(!w.ui.Check1->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(w.ui().Label11->isVisible(), 2000);
+    QCOMPARE(w.ui().Label11->caption(), f.text(124));
+    QVERIFY(!w.ui().Check1->isChecked());
     // Nothing went over the operator's screen.
     for (QWidget* top : QApplication::topLevelWidgets())
       if (top != &w && top->isVisible() && top->isWindow() && !top->inherits("QMenu"))
@@ -105,10 +106,10 @@ class TestProjectorUnplugged : public QObject {
 
     // The notice stays for six seconds, then goes by itself.
     QTest::qWait(int(5000 - shown.elapsed()));
-    QVERIFY(w.ui.Label11->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(w.ui.Label11->isHidden(), 2500);
+    QVERIFY(w.ui().Label11->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(w.ui().Label11->isHidden(), 2500);
     QVERIFY2(shown.elapsed() >= 5900, qPrintable(QString::number(shown.elapsed())));
-    QVERIFY(!w.ui.Check1->isChecked());
+    QVERIFY(!w.ui().Check1->isChecked());
   }
 };
 

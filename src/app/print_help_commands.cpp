@@ -1,0 +1,82 @@
+#include "print_help_commands.h"
+
+#include "form1.h"
+#include "platform/dialogs.h"
+#include "platform/printer_query.h"
+#include "platform/rtb/rtb.h"
+#include "tools/about_box.h"
+#include "tools/print_job.h"
+#include "tools/print_script.h"
+#include "tools/show_color.h"
+
+#include <QPrinter>
+
+namespace scenova::app {
+
+PrintHelpCommands::PrintHelpCommands(Form1& form)
+    : QObject(&form),
+      form_(form),
+      links_(form.lang(), *form.services().system, form.programFolder(),
+             [&form](const QString& text) { form.ShowNotice(text); }),
+      job_(new tools::PrintJob(this)),
+      query_(new platform::PrinterQuery(this)) {
+  job_->setObjectName(QStringLiteral("printJob"));
+  query_->setObjectName(QStringLiteral("printerQuery"));
+  connect(query_, &platform::PrinterQuery::answered, this, &PrintHelpCommands::choosePrinter);
+  connect(query_, &platform::PrinterQuery::unanswered, this,
+          [this] { form_.ShowNotice(form_.lang()[176]); });
+  connect(job_, &tools::PrintJob::progress, this, [this](int page, int pages) {
+    // Long scripts say how far the printing is.
+    if (pages >= 5) form_.ShowNotice(form_.lang()[172].arg(page).arg(pages));
+  });
+  connect(job_, &tools::PrintJob::finished, this, [this](bool ok, const QString& error) {
+    if (!ok) form_.ShowNotice(form_.lang()[173] + QLatin1Char(' ') + error);
+  });
+}
+
+PrintHelpCommands::~PrintHelpCommands() {
+  // The job prints on printer_: it ends before the printer goes.
+  delete job_;
+}
+
+void PrintHelpCommands::print() {
+  // The printer is the running job's until it ends.
+  if (job_->running()) {
+    form_.ShowNotice(form_.lang()[175]);
+    return;
+  }
+  // The printer and the dialog ask the print system on this thread: only
+  // once it has answered in time, asked on a thread of its own, so that a
+  // stalled print server cannot freeze the window. A print already asked
+  // for is not asked again.
+  if (query_->pending()) return;
+  if (!query_->ask(kPrintSystemWaitMs)) form_.ShowNotice(form_.lang()[176]);
+}
+
+void PrintHelpCommands::choosePrinter(const QStringList& names) {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  tools::PrintDialog chooser(*form_.services().dialogs, *printer_, [&names] { return names; });
+  if (!chooser.ChoosePrinter(&form_, printer_->printerName(), 64)) return;
+  job_->start(*form_.editor(), *printer_);
+}
+
+void PrintHelpCommands::color() {
+  platform::RTB* rtb = form_.editor();
+  tools::chooseSelectionColor(*form_.services().dialogs, &form_,
+                              [rtb](const QColor& c) { rtb->SetSelColor(c); });
+}
+
+void PrintHelpCommands::about() {
+  if (info_ && info_->isVisible()) return;
+  auto* box = new tools::FrmInfo(form_.programFolder(), [this] { form_.show(); });
+  info_ = box;
+  box->Form_Load();
+  box->setTexts(form_.lang());
+  box->lblHomePage->setCaption(tools::siteUrl());
+  connect(box, &tools::FrmInfo::homePageClicked, this, [this] { links_.lblHomePage_Click(); });
+  form_.hide();
+  box->show();
+  box->Picture1->setFocus();
+}
+
+}  // namespace scenova::app
