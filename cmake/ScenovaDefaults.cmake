@@ -34,3 +34,12 @@ if(SCENOVA_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# The fuzz build instruments every library it builds, not only the fuzzers'
+# own files: libFuzzer then sees the parsers' branches, and the sanitizers
+# check their memory and arithmetic.
+if(SCENOVA_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

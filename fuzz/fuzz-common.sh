@@ -24,5 +24,5 @@ fuzz_run() {
   shift 3
   local out="$build/fuzz/$name"
   QT_QPA_PLATFORM=offscreen "$out/$target" -max_total_time="$seconds" -timeout=10 \
-    -rss_limit_mb=2048 -artifact_prefix="$out/" -print_final_stats=1 "$@" "$seeds"
+    -rss_limit_mb=2048 -artifact_prefix="$out/" -print_final_stats=1 -print_funcs=0 "$@" "$seeds"
 }
