@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QToolButton>
 
 #include <cmath>
@@ -23,6 +24,29 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, Qt::Alignm
   l->setTextInteractionFlags(Qt::NoTextInteraction);
   return l;
 }
+
+// A file name that does not fit shows an ellipsis in its middle, so that the
+// operator sees that it is cut and still sees its extension.
+class NameLabel final : public QLabel {
+ public:
+  NameLabel(const QString& name, QWidget* parent) : QLabel(parent), name_(name) {
+    setObjectName(QStringLiteral("layerName"));
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    setMinimumWidth(20);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setText(name_);
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override {
+    QLabel::resizeEvent(e);
+    setText(fontMetrics().elidedText(name_, Qt::ElideMiddle, contentsRect().width()));
+  }
+
+ private:
+  QString name_;
+};
 
 }  // namespace
 
@@ -62,10 +86,8 @@ void LayerRows::rebuild() {
     auto* box = new QHBoxLayout(r.widget);
     box->setContentsMargins(4, 0, 2, 0);
     box->setSpacing(6);
-    QLabel* name = label(r.widget, "layerName", QFileInfo(l.path).fileName(), Qt::AlignLeft);
+    auto* name = new NameLabel(QFileInfo(l.path).fileName(), r.widget);
     name->setToolTip(l.path);
-    name->setMinimumWidth(20);
-    name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     r.time = label(r.widget, "layerTime", {}, Qt::AlignRight);
     r.level = label(r.widget, "layerLevel", {}, Qt::AlignRight);
     r.level->setMinimumWidth(r.level->fontMetrics().horizontalAdvance(QStringLiteral("100 %")));

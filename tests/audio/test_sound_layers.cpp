@@ -192,6 +192,7 @@ class TestSoundLayers : public QObject {
     const QList<QLabel*> names = rows.findChildren<QLabel*>(QStringLiteral("layerName"));
     QCOMPARE(names.size(), 2);
     QCOMPARE(names[0]->text(), QStringLiteral("rain.wav"));
+    QCOMPARE(names[0]->toolTip(), QStringLiteral("/show/rain.wav"));
     QTRY_COMPARE(rows.findChildren<QLabel*>(QStringLiteral("layerTime"))[0]->text(),
                  QStringLiteral("1:05 / 2:05 \u21BB"));
     QCOMPARE(rows.findChildren<QLabel*>(QStringLiteral("layerLevel"))[1]->text(),
@@ -207,6 +208,15 @@ class TestSoundLayers : public QObject {
     QCOMPARE(r.voices.playing.size(), 1);
     QCOMPARE(rows.findChildren<QLabel*>(QStringLiteral("layerName")).size(), 1);
     QCOMPARE(below->y(), 120 + audio::LayerRows::kRowHeight + 4);
+
+    // A name too long for its row is cut in its middle, the extension kept.
+    const QString longName = QStringLiteral("thunder-and-rain-over-the-castle-walls-act-two.wav");
+    r.layers.play(QStringLiteral("/show/") + longName, false);
+    QLabel* cut = rows.findChildren<QLabel*>(QStringLiteral("layerName")).constLast();
+    QTRY_VERIFY(cut->text().contains(QChar(0x2026)));
+    QVERIFY(cut->text().endsWith(QStringLiteral(".wav")));
+    QVERIFY(cut->fontMetrics().horizontalAdvance(cut->text()) <= cut->width());
+    r.voices.end(r.voiceOf(QStringLiteral("/show/") + longName));
 
     r.voices.end(r.voiceOf(QStringLiteral("/show/rain.wav")));
     QVERIFY(rows.isHidden());
