@@ -7,6 +7,7 @@
 #include "script/cue_engine.h"
 #include "script/cue_sheet.h"
 #include "script/markup.h"
+#include "script/network_cue.h"
 #include "video/video_operations.h"
 
 #include <QAction>
@@ -33,6 +34,7 @@ enum Text {
   kBadWait = 263,
   kWaitsCancelled = 264,
   kBadWaitCount = 265,
+  kHostUnknown = 327,
 };
 
 QString builtIn(int index) {
@@ -52,6 +54,8 @@ QString builtIn(int index) {
       return QStringLiteral("Attese dei gruppi di cue annullate:");
     case kBadWaitCount:
       return QStringLiteral("Wait con un tempo non valido (da 0.1 a 600 s):");
+    case kHostUnknown:
+      return QStringLiteral("Cue di rete: il nome dell'host non si risolve:");
     default:
       return {};
   }
@@ -103,6 +107,8 @@ ShowMode::ShowMode(Form1& form, script::CueEngine& cues, video::VideoOperations&
   connect(ui.mnuCheckCues, &QAction::triggered, this, &ShowMode::checkCues);
   connect(&form, &Form1::languageApplied, this, &ShowMode::applyTitleWord);
   connect(&broken_, &script::BrokenCues::checked, this, &ShowMode::announce);
+  connect(&hosts_, &platform::HostLookups::answered, this,
+          [this](const QString&, bool resolves, bool changed) { hostAnswered(resolves, changed); });
   next_.groups().setNotices({[this] {
                                return form_.ui().Label11->isHidden()
                                           ? QString()
@@ -132,9 +138,7 @@ void ShowMode::setOn(bool on) {
     frameStyle_ = form_.ui().Label1->styleSheet();
     form_.ui().Label1->setStyleSheet(QLatin1StringView(kShowFrame));
     qApp->installEventFilter(this);
-    explicitCheck_ = true;
-    broken_.check(true);
-    explicitCheck_ = false;
+    checkAll();
     next_.start();
     editor->setFocus();
   } else {
@@ -190,9 +194,22 @@ void ShowMode::stopAll() {
 }
 
 void ShowMode::checkCues() {
+  checkAll();
+}
+
+// The operator asked: the hosts are looked up again too (the network may
+// have changed); their old answers stand until the new ones come.
+void ShowMode::checkAll() {
+  hosts_.refresh();
   explicitCheck_ = true;
   broken_.check(true);
   explicitCheck_ = false;
+}
+
+// A host's answer changed the marks: a host that does not resolve is said
+// at once; one that now resolves only loses its mark.
+void ShowMode::hostAnswered(bool resolves, bool changed) {
+  if (changed) broken_.check(!resolves);
 }
 
 void ShowMode::scriptSaved() {
@@ -206,6 +223,10 @@ QString ShowMode::scriptFolder() const {
 
 bool ShowMode::isMissing(QStringView content) const {
   const QString kind = script::describeCue(content, scriptFolder(), form_.programFolder()).kind;
+  if (kind == QLatin1StringView("network")) {
+    const auto cue = script::readNetworkCue(script::trimBlanks(content));
+    return cue && hosts_.answer(cue->host) == platform::HostLookups::Answer::DoesNotResolve;
+  }
   return kind == QLatin1StringView("missing") || kind == QLatin1StringView("invalid");
 }
 
@@ -213,15 +234,26 @@ void ShowMode::announce(int cues, int broken, bool announce) {
   checkedFolder_ = scriptFolder();
   if (!announce) return;
   // The waits among the marked cues are told apart from the missing files.
+  // So are the network cues whose host does not resolve, named.
   int waits = 0;
+  int networkCues = 0;
+  QStringList hosts;
   for (const script::CueBounds& cue : marks_.broken()) {
     const QString content = form_.editor()->Mid(cue.contentStart(), cue.contentLength());
-    if (script::recogniseWait(script::trimBlanks(content))) ++waits;
+    const QString trimmed = script::trimBlanks(content);
+    if (script::recogniseWait(trimmed)) {
+      ++waits;
+    } else if (const auto network = script::readNetworkCue(trimmed)) {
+      ++networkCues;
+      if (!hosts.contains(network->host)) hosts << network->host;
+    }
   }
+  const int files = broken - waits - networkCues;
   QStringList said;
-  if (broken > waits)
-    said << text(kMissingCount) + QLatin1Char(' ') + QString::number(broken - waits);
+  if (files > 0) said << text(kMissingCount) + QLatin1Char(' ') + QString::number(files);
   if (waits > 0) said << text(kBadWaitCount) + QLatin1Char(' ') + QString::number(waits);
+  if (!hosts.isEmpty())
+    said << text(kHostUnknown) + QLatin1Char(' ') + hosts.join(QStringLiteral(", "));
   if (!said.isEmpty())
     form_.ShowNotice(said.join(QStringLiteral("  \u00b7  ")));
   else if (cues > 0 || explicitCheck_)

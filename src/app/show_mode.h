@@ -20,6 +20,7 @@
 // on. Clicks on cues fire them as always. Outside show mode nothing of this
 // acts, except the broken-cue marks, which also follow opening and editing.
 
+#include "platform/osc/host_lookups.h"
 #include "script/broken_cues.h"
 #include "script/cue_marks.h"
 
@@ -70,8 +71,10 @@ class ShowMode : public QObject {
   script::ScriptMarks& marks() { return marks_; }
 
   // Whether a cue with this content is a media cue whose file cannot be
-  // found, or a [[Wait s]] whose time cannot be used: the one place that
-  // looks cue files up for the marks.
+  // found, a [[Wait s]] whose time cannot be used, or a network cue whose
+  // host name is known not to resolve: the one place that looks cue files
+  // and hosts up for the marks. A host not yet known is looked up away
+  // from the window; its answer checks the marks again.
   bool isMissing(QStringView content) const;
 
  protected:
@@ -82,6 +85,8 @@ class ShowMode : public QObject {
   void lockEditing(bool lock);
   void applyTitleWord();
   void announce(int cues, int broken, bool announce);
+  void hostAnswered(bool resolves, bool changed);
+  void checkAll();
   QString text(int index) const;
   QString scriptFolder() const;
 
@@ -92,6 +97,8 @@ class ShowMode : public QObject {
   audio::LayerOperations& layers_;
   bool on_ = false;
   bool explicitCheck_ = false;  // the operator asked for the check
+  // Host answers are a cache that the const check fills.
+  mutable platform::HostLookups hosts_;
   script::ScriptMarks marks_;
   script::NextCue next_;
   script::BrokenCues broken_;

@@ -278,6 +278,22 @@ class TestShowMode : public QObject {
     QCOMPARE(f.show->marks().broken().size(), 2);
   }
 
+  // A network cue whose host name does not resolve is marked and named once
+  // its lookup has answered, away from the window; the file count is kept
+  // apart, and a numeric address is never marked.
+  void unresolvedHostsAreMarkedAndNamed() {
+    Fixture f(
+        "{\\rtf1\\ansi [[OSC no-such-host.invalid:9000 /go]] [[gone.wav]]\\par "
+        "[[OSC 127.0.0.1:9000 /go]] [[OSC no-such-host.invalid:9001 /stop]]\\par}");
+    // The file is marked at once, the host when its answer comes.
+    QTRY_COMPARE_WITH_TIMEOUT(f.show->marks().broken().size(), 3, 30000);
+    QCOMPARE(f.notice(), f.text(183) + QStringLiteral(" 1  \u00b7  ") + f.text(327) +
+                             QStringLiteral(" no-such-host.invalid"));
+    // The operator's check keeps the known answer while asking again.
+    f.form->ui().mnuCheckCues->trigger();
+    QCOMPARE(f.show->marks().broken().size(), 3);
+  }
+
   void escapeStopsTheVideoOnceItsPanelIsInUse() {
     Fixture f(kShow);
     const QString playing = f.text(8), idle = f.text(7);

@@ -119,9 +119,10 @@ class TestOscServer : public QObject {
     }
     qInfo("sent %d packets in %lld ms", sent, clock.elapsed());
     // The interface thread got at most a burst and the rate of the time the
-    // flood took; the rest was dropped and counted (what the system's own
-    // buffer dropped is not seen at all).
-    QTRY_VERIFY(server.dropped() >= 5000);
+    // flood took; the rest was dropped and counted. What the system's own
+    // buffer dropped is not seen at all, and on a busy machine that is most
+    // of the flood (about 10,000 are counted on an idle one).
+    QTRY_VERIFY(server.dropped() >= 1000);
     QTest::qWait(50);
     qInfo("%d delivered, %llu dropped", received, server.dropped());
     const double seconds = clock.elapsed() / 1000.0;
