@@ -6,8 +6,8 @@
 // tone's usual peak is a break. Each trial starts the sixteenth twice: a
 // file loaded ahead (a cue of the script) and one that was not.
 //
-// Run: build/bench/media/bench_layer_count (with PULSE_SERVER set, as
-// scripts/test-env.sh sets it).
+// Run: tests/with-full-volume.sh build/bench/media/bench_layer_count (with PULSE_SERVER
+// set, as scripts/test-env.sh sets it; the sink at full volume).
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -4,8 +4,8 @@
 // largest step between two neighbouring samples on the way down beside the
 // largest the tone itself has (a step well above it is a click).
 //
-// Run: build/bench/media/bench_layer_stop (with PULSE_SERVER set, as
-// scripts/test-env.sh sets it).
+// Run: tests/with-full-volume.sh build/bench/media/bench_layer_stop (with PULSE_SERVER
+// set, as scripts/test-env.sh sets it; the sink at full volume).
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
