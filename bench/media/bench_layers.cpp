@@ -7,8 +7,8 @@
 //     "[[Stop Sounds]]". Beside it, on the same WAV in the same run, the bare
 //     libmpv references: a player loaded and paused, unpaused (the engine
 //     alone, as the audio panel's click-to-sound benchmark has it), and an
-//     idle player told to load and play the file (what a layer has to do,
-//     since its file is not known before the click);
+//     idle player told to load and play the file (what a layer whose file
+//     was not loaded ahead has to do; the script's layer files wait loaded);
 //   CPU with eight layers playing (eight loops started by clicks): the
 //     program's CPU time over 10 s, the monitor recorder stopped first;
 //   memory per layer: the program's resident memory before and with the

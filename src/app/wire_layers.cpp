@@ -1,5 +1,6 @@
 #include "audio/output_choice.h"
 #include "audio/sound_layers.h"
+#include "layer_readiness.h"
 #include "platform/media/sound_outputs.h"
 #include "subsystems.h"
 #include "wiring.h"
@@ -14,6 +15,13 @@ void wireLayers(Subsystems& s) {
   };
   follow(s.output.current());
   QObject::connect(&s.output, &audio::OutputChoice::outputChanged, layers, follow);
+  // The files of the coming layer cues wait loaded: after each check of the
+  // script's cues, and after each layer cue fired (the next ones move up).
+  auto* readiness = new LayerReadiness(s.window, s.show, *layers);
+  QObject::connect(&s.show.brokenCues(), &script::BrokenCues::checked, readiness,
+                   [readiness] { readiness->update(); });
+  QObject::connect(layers, &audio::SoundLayers::layersChanged, readiness,
+                   &LayerReadiness::updateSoon);
 }
 
 }  // namespace scenova::app

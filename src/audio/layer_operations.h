@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace scenova::audio {
 
@@ -31,6 +32,9 @@ class LayerOperations {
   virtual Result level(const QString& path, double percent) = 0;
   // Stops every layer (the transport goes on).
   virtual void stopAll() = 0;
+  // The files of the layer cues likely to come, the likeliest first: the
+  // first few are loaded ahead so that their cues sound at once.
+  virtual void prepare(const QStringList& paths) = 0;
 
   static constexpr double kLevelSeconds = 2.0;
   static constexpr double kFadeSeconds = 2.0;
@@ -44,6 +48,7 @@ class NullLayers final : public LayerOperations {
   Result fade(const QString&, double) override { return Result::Unavailable; }
   Result level(const QString&, double) override { return Result::Unavailable; }
   void stopAll() override {}
+  void prepare(const QStringList&) override {}
 };
 
 }  // namespace scenova::audio

@@ -90,6 +90,10 @@ void SoundLayers::stopAll() {
   Q_EMIT layersChanged();
 }
 
+void SoundLayers::prepare(const QStringList& paths) {
+  voices_.prepare(paths);
+}
+
 void SoundLayers::setOutput(const QString& mpvAudioDevice) {
   voices_.setOutput(mpvAudioDevice);
 }

@@ -51,6 +51,7 @@ class SoundLayers : public QObject, public LayerOperations {
   Result fade(const QString& path, double seconds) override;
   Result level(const QString& path, double percent) override;
   void stopAll() override;
+  void prepare(const QStringList& paths) override;
 
   // The output the layers play to, the running ones too (the engine's
   // audio device name; empty: the sound server's default).

@@ -1,9 +1,11 @@
 #include "script/layer_cues.h"
 
+#include "script/cue_search.h"
 #include "script/markup.h"
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -91,6 +93,28 @@ LayerCue recogniseLayerCue(QStringView content) {
     return cue;
   }
   return {};
+}
+
+QStringList layerFilesAhead(const ScriptSource& source, int from,
+                            const std::function<QString(const QString& file)>& resolve, int limit) {
+  QStringList files;
+  QStringList seen;  // the cue files as written, looked up once each
+  auto collect = [&](int begin, int end) {
+    for (std::optional<CueBounds> cue = cueAtOrAfter(source, begin);
+         cue && cue->open < end && files.size() < limit; cue = cueAtOrAfter(source, cue->end())) {
+      const LayerCue layer =
+          recogniseLayerCue(source.read(cue->contentStart(), cue->contentLength()).trimmed());
+      if (!layer || (layer.verb != LayerVerb::Sound && layer.verb != LayerVerb::Loop)) continue;
+      if (seen.contains(layer.file)) continue;
+      seen << layer.file;
+      const QString found = resolve(layer.file);
+      if (!found.isEmpty() && !files.contains(found)) files << found;
+    }
+  };
+  const int start = std::clamp(from, 0, source.length());
+  collect(start, source.length() + 1);
+  collect(0, start);
+  return files;
 }
 
 }  // namespace scenova::script

@@ -15,7 +15,10 @@
 // meaning whether their panel is shown or not.
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
+
+#include <functional>
 
 namespace scenova::script {
 
@@ -39,6 +42,14 @@ bool namesMediaFile(QStringView name);
 
 // Recognises trimmed cue content as a layer cue.
 LayerCue recogniseLayerCue(QStringView content);
+
+class ScriptSource;
+
+// The files the layer cues that start a sound ([[Sound f]], [[Loop f]]) name,
+// from the cue at or after position from to the end of the script, then from
+// its start: each once, as resolve finds it (empty: left out), at most limit.
+QStringList layerFilesAhead(const ScriptSource& source, int from,
+                            const std::function<QString(const QString& file)>& resolve, int limit);
 
 inline constexpr double kLeastFadeSeconds = 0.1;
 inline constexpr double kLongestFadeSeconds = 600;

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
@@ -216,6 +217,25 @@ class TestShowMode : public QObject {
     QVERIFY(f.voices.playing.isEmpty());
     QVERIFY(rows->isHidden());
     QVERIFY(f.show->isOn());
+  }
+
+  // The files of the layer cues are loaded ahead from the next cue on: at
+  // opening, when show mode starts (a file that came since counts) and after
+  // a layer cue fired (the cues after it come first).
+  void layerFilesAreLoadedAheadFromTheNextCue() {
+    Fixture f(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 [[Sound tone.wav]]\\par [[Play "
+        "Audio]]\\par [[Loop later.wav]]\\par [[Stop tone.wav]]\\par [[Sound gone.wav]]\\par}");
+    auto path = [&f](const char* name) {
+      return QDir::cleanPath(QFileInfo(f.folder.file(QLatin1StringView(name))).absoluteFilePath());
+    };
+    QTRY_COMPARE(f.voices.prepared, QStringList{path("tone.wav")});
+    f.folder.write(QStringLiteral("later.wav"), QByteArrayLiteral("x"));
+    f.key(Qt::Key_F12);
+    QCOMPARE(f.voices.prepared, (QStringList{path("tone.wav"), path("later.wav")}));
+    f.key(Qt::Key_Space);
+    QCOMPARE(f.voices.playing.size(), 1);
+    QTRY_COMPARE(f.voices.prepared, (QStringList{path("later.wav"), path("tone.wav")}));
   }
 
   void escapeStopsAllAndTheWindowStaysOpen() {

@@ -3,6 +3,8 @@
 
 #include "script/layer_cues.h"
 
+#include "script/cue_search.h"
+
 #include <QTest>
 
 using namespace scenova;
@@ -87,6 +89,39 @@ class TestLayerCues : public QObject {
     double value = -1;
     QCOMPARE(cue.value(&value), valid);
     if (valid) QTEST(value, "value");
+  }
+
+  // The files loaded ahead: the sound-starting cues from the position on,
+  // then from the start, each file once, without the files that cannot be
+  // found, no more than asked for.
+  void filesAhead() {
+    const QString text =
+        u"[[Sound a.wav]] [[Stop b.wav]] [[Loop b.wav]] [[Fade c.wav 3]] "
+        u"[[Vol 20]] [[Sound gone.wav]] [[sound A.WAV]] [[Loop d.ogg]] "
+        u"[[Sound a.wav]] [[e.wav]] [[Level f.wav 40]]"_qs;
+    const script::StringSource source(text);
+    QStringList asked;
+    auto resolve = [&asked](const QString& file) {
+      asked << file;
+      return file == u"gone.wav"_qs ? QString() : u"/show/"_qs + file.toLower();
+    };
+    QCOMPARE(script::layerFilesAhead(source, 0, resolve, 10),
+             (QStringList{u"/show/a.wav"_qs, u"/show/b.wav"_qs, u"/show/d.ogg"_qs}));
+    // Each file as written is looked up once.
+    QCOMPARE(asked,
+             (QStringList{u"a.wav"_qs, u"b.wav"_qs, u"gone.wav"_qs, u"A.WAV"_qs, u"d.ogg"_qs}));
+    // From the fade on: what follows first, then the start of the script.
+    const int fade = int(text.indexOf(u"[[Fade"_qs));
+    QCOMPARE(script::layerFilesAhead(source, fade, resolve, 10),
+             (QStringList{u"/show/a.wav"_qs, u"/show/d.ogg"_qs, u"/show/b.wav"_qs}));
+    // From inside a cue: that cue first.
+    const int insideLoop = int(text.indexOf(u"Loop d"_qs));
+    QCOMPARE(script::layerFilesAhead(source, insideLoop, resolve, 2),
+             (QStringList{u"/show/d.ogg"_qs, u"/show/a.wav"_qs}));
+    QCOMPARE(script::layerFilesAhead(source, text.size() + 5, resolve, 1),
+             QStringList{u"/show/a.wav"_qs});
+    QVERIFY(script::layerFilesAhead(script::StringSource(u"[[Play Audio]] text"_qs), 0, resolve, 4)
+                .isEmpty());
   }
 };
 

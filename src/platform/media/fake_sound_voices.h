@@ -24,6 +24,7 @@ class FakeSoundVoices final : public SoundVoices {
   void stop(int voice) override;
   Status status(int voice) const override;
   void setOutput(const QString& device) override { output = device; }
+  void prepare(const QStringList& paths) override { prepared = paths; }
 
   // Ends a playing voice as its file would (why: a failure).
   void end(int voice, const QString& why = {});
@@ -33,6 +34,7 @@ class FakeSoundVoices final : public SoundVoices {
   QList<QString> started;  // paths in the order started
   QString refuse;          // non-empty: start fails with this reason
   QString output;
+  QStringList prepared;  // the last list asked to be made ready
 };
 
 }  // namespace scenova::platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -35,6 +36,11 @@ class SoundVoices {
   // Takes the voice down to silence within a few milliseconds and ends it.
   virtual void stop(int voice) = 0;
   virtual Status status(int voice) const = 0;
+  // Files likely to start soon, the likeliest first (absolute paths). The
+  // first few are kept loaded, paused at their start, so that starting one
+  // only lets it play; a file started this way is made ready again. Each
+  // call replaces the list; files no longer on it are let go.
+  virtual void prepare(const QStringList& paths) = 0;
   // The output every voice plays to from now on, the running ones too
   // (the engine's audio device name; empty: the sound server's default).
   virtual void setOutput(const QString& device) = 0;
@@ -62,6 +68,7 @@ class NullSoundVoices final : public SoundVoices {
   void setLevel(int, double) override {}
   void stop(int) override {}
   Status status(int) const override { return {}; }
+  void prepare(const QStringList&) override {}
   void setOutput(const QString&) override {}
 };
 

@@ -6,6 +6,7 @@
 #include "midi_stream.h"
 #include "mpv_session.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
@@ -67,6 +68,15 @@ struct MpvSoundVoices::Voice {
   QByteArray midiUrl;
 };
 
+// A file loaded ahead of its start, paused at its beginning.
+struct MpvSoundVoices::Ready {
+  QString path;  // absolute
+  qint64 size = -1;
+  QDateTime modified;
+  std::unique_ptr<MpvSession> session;
+  bool failed = false;  // the file did not load: a start loads it anew
+};
+
 namespace {
 
 // Ends the voice's core on a thread of its own. The MIDI registry the core
@@ -86,6 +96,9 @@ void endCore(V& v) {
 MpvSoundVoices::MpvSoundVoices(QObject* parent) : QObject(parent), positions_(new QTimer(this)) {
   positions_->setInterval(kPositionMs);
   connect(positions_, &QTimer::timeout, this, &MpvSoundVoices::askPositions);
+  readying_ = new QTimer(this);
+  readying_->setSingleShot(true);
+  connect(readying_, &QTimer::timeout, this, &MpvSoundVoices::makeReady);
   // The first start finds a core ready.
   QTimer::singleShot(0, this, &MpvSoundVoices::prepareSpare);
 }
@@ -98,6 +111,7 @@ MpvSoundVoices::~MpvSoundVoices() {
       (void)v->streams.release();
   }
   if (spare_) spare_->terminate(MpvSession::kEndWaitMs / 4);
+  for (const std::unique_ptr<Ready>& r : ready_) r->session->terminate(MpvSession::kEndWaitMs / 4);
 }
 
 void MpvSoundVoices::prepareSpare() {
@@ -117,6 +131,80 @@ std::unique_ptr<MpvSession> MpvSoundVoices::takeSpare() {
   // the processor from the one starting now.
   QTimer::singleShot(kSpareDelayMs, this, &MpvSoundVoices::prepareSpare);
   return s;
+}
+
+void MpvSoundVoices::prepare(const QStringList& paths) {
+  QStringList wanted;
+  for (const QString& p : paths) {
+    if (wanted.size() >= kMaxReady) break;
+    const QString path = QFileInfo(p).absoluteFilePath();
+    // MIDI plays through a stream made at its start: nothing to load ahead.
+    if (p.isEmpty() || isMidi(path) || wanted.contains(path)) continue;
+    wanted << path;
+  }
+  if (wanted == wanted_) return;
+  wanted_ = wanted;
+  const auto before = ready_.size();
+  std::erase_if(ready_, [this](const std::unique_ptr<Ready>& r) {
+    if (wanted_.contains(r->path)) return false;
+    r->session->abandon();
+    return true;
+  });
+  if (ready_.size() != before) releaseFreedMemorySoon();
+  if (!readying_->isActive()) readying_->start(0);
+}
+
+// Loads the first wanted file that has no core yet, then comes back for the
+// next one a moment later.
+void MpvSoundVoices::makeReady() {
+  for (const QString& path : std::as_const(wanted_)) {
+    if (std::any_of(ready_.cbegin(), ready_.cend(),
+                    [&path](const std::unique_ptr<Ready>& r) { return r->path == path; }))
+      continue;
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable()) continue;
+    MpvSession::Options options = voiceOptions(output_);
+    options.append(std::pair<QByteArray, QByteArray>("pause", "yes"));
+    auto r = std::make_unique<Ready>();
+    r->session = std::make_unique<MpvSession>(options);
+    if (!r->session->isValid()) return;  // no engine: a start says so
+    r->path = path;
+    r->size = info.size();
+    r->modified = info.lastModified();
+    Ready* raw = r.get();
+    connect(r->session.get(), &MpvSession::fileEnded, this, [raw](qint64, int reason, int) {
+      if (reason == MPV_END_FILE_REASON_ERROR) raw->failed = true;
+    });
+    if (r->session->commandAsync({"loadfile", QFile::encodeName(path), "replace"}) < 0)
+      r->failed = true;
+    ready_.push_back(std::move(r));
+    readying_->start(kReadyGapMs);
+    return;
+  }
+}
+
+// The file's ready core, when it loaded and the file has not changed since.
+std::unique_ptr<MpvSession> MpvSoundVoices::takeReady(const QString& path) {
+  const auto it =
+      std::find_if(ready_.begin(), ready_.end(),
+                   [&path](const std::unique_ptr<Ready>& r) { return r->path == path; });
+  if (it == ready_.end()) return {};
+  const std::unique_ptr<Ready> r = std::move(*it);
+  ready_.erase(it);
+  // Ready again for the next start, once this one is heard.
+  readying_->start(kSpareDelayMs);
+  disconnect(r->session.get(), nullptr, this, nullptr);
+  const QFileInfo info(path);
+  if (r->failed || info.size() != r->size || info.lastModified() != r->modified) {
+    r->session->abandon();
+    return {};
+  }
+  return std::move(r->session);
+}
+
+int MpvSoundVoices::readyCount() const {
+  return static_cast<int>(std::count_if(
+      ready_.cbegin(), ready_.cend(), [](const std::unique_ptr<Ready>& r) { return !r->failed; }));
 }
 
 QByteArray MpvSoundVoices::midiTarget(Voice& v, const QString& path, QString* why) {
@@ -159,7 +247,9 @@ int MpvSoundVoices::start(const QString& path, bool loop, double level, QString*
     return 0;
   }
   auto v = std::make_shared<Voice>();
-  v->session = takeSpare();
+  std::unique_ptr<MpvSession> loaded = isMidi(path) ? nullptr : takeReady(info.absoluteFilePath());
+  const bool ready = loaded != nullptr;
+  v->session = ready ? std::move(loaded) : takeSpare();
   if (!v->session) {
     if (why) *why = QStringLiteral("the media engine did not start");
     return 0;
@@ -178,7 +268,9 @@ int MpvSoundVoices::start(const QString& path, bool loop, double level, QString*
   // The requests reach the core in the order they are sent.
   s->setPropertyAsync("volume", volumeText(v->level));
   s->setPropertyAsync("loop-file", loop ? "inf" : "no");
-  if (const int rc = s->commandAsync({"loadfile", target, "replace"}); rc < 0) {
+  if (ready) {
+    s->setPropertyAsync("pause", "no");
+  } else if (const int rc = s->commandAsync({"loadfile", target, "replace"}); rc < 0) {
     if (why) *why = info.fileName() + QStringLiteral(": ") + MpvSession::errorName(rc);
     endCore(*v);
     return 0;
@@ -258,6 +350,7 @@ void MpvSoundVoices::setOutput(const QString& device) {
   for (const std::shared_ptr<Voice>& v : std::as_const(voices_))
     v->session->setPropertyAsync("audio-device", name);
   if (spare_) spare_->setPropertyAsync("audio-device", name);
+  for (const std::unique_ptr<Ready>& r : ready_) r->session->setPropertyAsync("audio-device", name);
 }
 
 }  // namespace scenova::platform

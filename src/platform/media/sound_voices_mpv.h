@@ -20,9 +20,11 @@ class MidiStreams;
 // MIDI files play through the same synthesiser as in the video player.
 //
 // A core takes a while to start, so one is kept ready ahead of the next
-// start. Stopping lowers the level in a few steps within kRampMs, lets the
-// output play what it holds, then ends the core on a thread of its own: the
-// window never waits for the engine or the sound server.
+// start; and loading a file takes a while more, so the files named by
+// prepare() wait loaded and paused at their start on cores of their own
+// (up to kMaxReady): starting one of them is only an unpause. Stopping lowers the level in a few
+// steps within kRampMs, lets the output play what it holds, then ends the core on a thread of its
+// own: the window never waits for the engine or the sound server.
 class MpvSoundVoices final : public QObject, public SoundVoices {
   Q_OBJECT
  public:
@@ -34,6 +36,10 @@ class MpvSoundVoices final : public QObject, public SoundVoices {
   static constexpr int kPositionMs = 200;
   // How long after a start the next core is made ready.
   static constexpr int kSpareDelayMs = 250;
+  // How many files are kept loaded ahead of their start, and the pause
+  // between making two of them ready (each takes the processor a moment).
+  static constexpr int kMaxReady = 6;
+  static constexpr int kReadyGapMs = 40;
   // MIDI files larger than this are refused.
   static constexpr qint64 kMaxMidiBytes = 16 << 20;
 
@@ -44,15 +50,21 @@ class MpvSoundVoices final : public QObject, public SoundVoices {
   void setLevel(int voice, double level) override;
   void stop(int voice) override;
   Status status(int voice) const override;
+  void prepare(const QStringList& paths) override;
   void setOutput(const QString& device) override;
 
   // How many voices play (for tests and benchmarks).
   int playing() const { return static_cast<int>(voices_.size()); }
+  // How many files wait loaded, ready to start (for tests).
+  int readyCount() const;
 
  private:
   struct Voice;
+  struct Ready;
 
   std::unique_ptr<MpvSession> takeSpare();
+  std::unique_ptr<MpvSession> takeReady(const QString& path);
+  void makeReady();
   void prepareSpare();
   QByteArray midiTarget(Voice& v, const QString& path, QString* why);
   void onEnded(int voice, int reason, int error);
@@ -60,6 +72,9 @@ class MpvSoundVoices final : public QObject, public SoundVoices {
 
   QHash<int, std::shared_ptr<Voice>> voices_;
   std::unique_ptr<MpvSession> spare_;
+  std::vector<std::unique_ptr<Ready>> ready_;
+  QStringList wanted_;  // the files to keep ready, the likeliest first
+  QTimer* readying_ = nullptr;
   QByteArray output_;
   QTimer* positions_ = nullptr;
   int next_ = 1;

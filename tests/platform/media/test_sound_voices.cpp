@@ -6,6 +6,7 @@
 #include "test_player_support.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +65,47 @@ class TestSoundVoices : public QObject {
     QCOMPARE(voices.playing(), 0);
     QTest::qWait(400);
     QCOMPARE(ends.voices, QList<int>{wav});  // a stopped voice is not reported
+  }
+
+  // Files named ahead wait loaded: a start plays the file from its start at
+  // the level and repeat asked for, the file is made ready again for the
+  // next start, a file changed or gone since is not played as it was, and
+  // files dropped from the list are let go.
+  void filesReadyAhead() {
+    platform::MpvSoundVoices voices;
+    Ends ends;
+    watch(voices, ends);
+    QVERIFY(writeFile(file("a.wav"), toneWav(1.0)));
+    QVERIFY(writeFile(file("b.wav"), toneWav(1.0)));
+    QVERIFY(writeFile(file("c.wav"), toneWav(1.0)));
+    voices.prepare({file("a.wav"), file("song.mid"), file("b.wav"), file("a.wav"), file("c.wav")});
+    QTRY_COMPARE_WITH_TIMEOUT(voices.readyCount(), 3, 5000);
+    QString why;
+    const int a = voices.start(file("a.wav"), true, 100, &why);
+    QVERIFY2(a > 0, qPrintable(why));
+    QCOMPARE(voices.readyCount(), 2);
+    // It plays (not left paused) and goes round past its end.
+    double furthest = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+          const double at = voices.status(a).positionSeconds;
+          furthest = std::max(furthest, at);
+          return furthest > 0.6 && at < 0.4;
+        }(),
+        5000);
+    QVERIFY(ends.voices.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(voices.readyCount(), 3, 5000);
+    // b.wav is rewritten three times as long: the start finds the new file.
+    QVERIFY(writeFile(file("b.wav"), toneWav(3.0)));
+    const int b = voices.start(file("b.wav"), false, 100, &why);
+    QVERIFY(b > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(voices.status(b).lengthSeconds > 2.5, 5000);
+    QVERIFY(QFile::remove(file("c.wav")));
+    QCOMPARE(voices.start(file("c.wav"), false, 100, &why), 0);
+    voices.stop(a);
+    voices.stop(b);
+    voices.prepare({file("b.wav")});
+    QTRY_COMPARE_WITH_TIMEOUT(voices.readyCount(), 1, 5000);
   }
 
   // Files that cannot play: refused at once, or ended with a reason.
