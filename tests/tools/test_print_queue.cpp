@@ -7,13 +7,19 @@
 #include "tools/pdf_text.h"
 #include "tools/print_script.h"
 #include "tools/tools_window.h"
+#include "ui/print_chooser.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPageRanges>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -60,9 +66,8 @@ bool lpadmin(const QStringList& args) {
 
 // Chooses the named queue in the print dialog, as the operator would.
 void choose(Window& w, const QString& name, std::function<void()> then = {}) {
-  w.dialogs.printChoice = [name, then](QPrinter& p) {
-    p.setOutputFormat(QPrinter::NativeFormat);
-    p.setPrinterName(name);
+  w.dialogs.printChoice = [name, then](platform::PrintChoice& c) {
+    c.printer = name;
     if (then) then();
   };
 }
@@ -97,6 +102,23 @@ pid_t privateCupsd() {
   return 0;
 }
 
+// How long the window takes to handle an event posted now.
+qint64 roundTrip() {
+  QElapsedTimer t;
+  t.start();
+  bool handled = false;
+  QTimer::singleShot(0, qApp, [&handled] { handled = true; });
+  while (!handled) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  return t.elapsed();
+}
+
+ui::PrintChooser* shownChooser() {
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (auto* dialog = qobject_cast<ui::PrintChooser*>(top); dialog && dialog->isVisible())
+      return dialog;
+  return nullptr;
+}
+
 }  // namespace
 
 class TestPrintQueue : public QObject {
@@ -111,7 +133,7 @@ class TestPrintQueue : public QObject {
 
   void theScriptComesOutOfTheQueue() {
     // The print support sees the environment's queue, and only that one.
-    QCOMPARE(tools::installedPrinters(), QStringList{queue()});
+    QCOMPARE(QPrinterInfo::availablePrinterNames(), QStringList{queue()});
     Window w;
     choose(w, queue());
     w.rtb().setHtml(test::script(150));
@@ -119,6 +141,9 @@ class TestPrintQueue : public QObject {
     QStringList before = jobFiles();
     w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
+    // The dialog offered the queue the print system has.
+    QCOMPARE(w.dialogs.printShown.value(0).printers, QStringList{queue()});
+    QCOMPARE(w.dialogs.printShown.value(0).printer, queue());
     QVERIFY2(!w.form->ui().Label11->caption().startsWith(w.form->lang()[173]),
              qPrintable(w.form->ui().Label11->caption()));
     const QString whole = nextJob(before);
@@ -194,12 +219,10 @@ class TestPrintQueue : public QObject {
   void onlyTheChosenPagesComeOut() {
     Window w;
     w.rtb().setHtml(test::script(300));
-    w.dialogs.printChoice = [this](QPrinter& p) {
-      p.setOutputFormat(QPrinter::NativeFormat);
-      p.setPrinterName(queue());
-      p.setPrintRange(QPrinter::PageRange);
-      p.setPageRanges(QPageRanges());
-      p.setFromTo(2, 3);
+    w.dialogs.printChoice = [](platform::PrintChoice& c) {
+      c.printer = queue();
+      c.pages = QPageRanges();
+      c.pages.addRange(2, 3);
     };
     w.dialogs.printAnswers = {true};
     const QStringList before = jobFiles();
@@ -256,6 +279,88 @@ class TestPrintQueue : public QObject {
         30000));
     QVERIFY(w.printed());
     QVERIFY(!nextJob(before).isEmpty());
+  }
+
+  // The print server stops while the print dialog is open: the dialog (the
+  // program's own) closes at once on OK, the window answers while the job
+  // waits for the server, a notice says that the print system does not
+  // answer; once the server goes on, the chosen pages come out.
+  void aPrintServerThatStopsDuringThePrintLeavesTheWindowFree() {
+    const pid_t server = privateCupsd();
+    QVERIFY2(server > 0, "the private print server is not running");
+    Window w;
+    w.rtb().setHtml(test::script(300));
+    QElapsedTimer clock;
+    qint64 opening = -1;
+    qint64 closing = -1;
+    w.dialogs.printAnswers = {true};
+    w.dialogs.printChoice = [&](platform::PrintChoice& c) {
+      if (::kill(server, SIGSTOP) != 0) return;
+      clock.start();
+      QTimer::singleShot(0, qApp, [&] {
+        ui::PrintChooser* dialog = shownChooser();
+        if (!dialog) return;
+        opening = clock.elapsed();
+        dialog->fromBox()->setValue(2);
+        dialog->toBox()->setValue(3);
+        clock.restart();
+        QTest::mouseClick(dialog->buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+      });
+      if (ui::choosePrint(w.form.get(), c)) closing = clock.elapsed();
+    };
+    const QStringList before = jobFiles();
+    w.form->ui().mnuStampa->trigger();
+    QElapsedTimer pressed;
+    pressed.start();
+    qint64 slowest = 0;
+    while (w.form->ui().Label11->caption() != w.form->lang()[176] && pressed.elapsed() < 20000)
+      slowest = std::max(slowest, roundTrip());
+    const bool waiting = w.printJob()->running();
+    ::kill(server, SIGCONT);
+    QVERIFY2(opening >= 0 && opening < 100, QByteArray::number(opening).constData());
+    QVERIFY2(closing >= 0 && closing < 100, QByteArray::number(closing).constData());
+    QVERIFY2(slowest < 100, QByteArray::number(slowest).constData());
+    QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[176]);
+    QVERIFY(waiting);
+    // The job was not lost: pages 2 and 3 come out once the server goes on.
+    QVERIFY(w.printed());
+    const QString job = nextJob(before);
+    QVERIFY2(!job.isEmpty(), "no job came out of the queue");
+    QCOMPARE(test::PdfInside(job).pages(), 2);
+    const QString text = run(QStringLiteral("pdftotext"), {job, QStringLiteral("-")});
+    QVERIFY(!text.contains(QStringLiteral("ACT ONE")));
+    QVERIFY(text.contains(QStringLiteral("Line 60 of the play")));
+  }
+
+  // The window closes while the print server keeps its job waiting: it
+  // closes at once, and the job goes out once the server goes on.
+  void closingWhileThePrintServerStallsEndsAtOnce() {
+    const pid_t server = privateCupsd();
+    QVERIFY2(server > 0, "the private print server is not running");
+    const QStringList before = jobFiles();
+    qint64 closing = -1;
+    {
+      Window w;
+      w.rtb().setHtml(test::script(10));
+      choose(w, queue(), [server] { ::kill(server, SIGSTOP); });
+      w.dialogs.printAnswers = {true};
+      w.form->ui().mnuStampa->trigger();
+      const bool stalled = QTest::qWaitFor(
+          [&] { return w.form->ui().Label11->caption() == w.form->lang()[176]; }, 20000);
+      if (!stalled) ::kill(server, SIGCONT);
+      QVERIFY(stalled);
+      QVERIFY(w.printJob()->running());
+      QElapsedTimer clock;
+      clock.start();
+      w.form.reset();
+      closing = clock.elapsed();
+    }
+    ::kill(server, SIGCONT);
+    QVERIFY2(closing < 1000, QByteArray::number(closing).constData());
+    const QString job = nextJob(before);
+    QVERIFY2(!job.isEmpty(), "the job left waiting did not come out");
+    QVERIFY(run(QStringLiteral("pdftotext"), {job, QStringLiteral("-")})
+                .contains(QStringLiteral("Line 9 of the play")));
   }
 
   void cleanupTestCase() {
