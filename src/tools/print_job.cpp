@@ -53,6 +53,11 @@ bool PrintJob::start(const QTextEdit& editor, const platform::PrintChoice& choic
           const PrintSystemWait::Scope asking(&run->wait);
           printer = makePrinter(choice);
         }
+        if (!printer) {
+          run->error = choice.printer;
+          delete doc;
+          return;
+        }
         run->ok = printDocument(
             *doc, *printer,
             [relay, job](int page, int pages) {

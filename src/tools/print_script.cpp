@@ -66,6 +66,9 @@ std::unique_ptr<QPrinter> makePrinter(const platform::PrintChoice& choice) {
   if (choice.file.isEmpty()) {
     printer->setOutputFormat(QPrinter::NativeFormat);
     printer->setPrinterName(choice.printer);
+    // An unknown name leaves another printer in place: the job would go
+    // there.
+    if (printer->printerName() != choice.printer) return nullptr;
   } else {
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(choice.file);

@@ -71,8 +71,9 @@ class PrintSystemWait {
   std::atomic<qint64> since_{0};
 };
 
-// A printer set up as chosen (printer or file, copies, pages). Asks the
-// print system: only on a worker.
+// A printer set up as chosen (printer or file, copies, pages); null when
+// the chosen printer is not installed (any more). Asks the print system:
+// only on a worker.
 std::unique_ptr<QPrinter> makePrinter(const platform::PrintChoice& choice);
 
 // A copy of what a print of the editor prints: its selection with its
