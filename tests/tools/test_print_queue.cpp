@@ -26,6 +26,10 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 using namespace scenova;
 using test::script;
@@ -101,6 +105,34 @@ pid_t privateCupsd() {
   }
   return 0;
 }
+
+// Lets the stopped print server go on after ms milliseconds at the latest
+// (or when it goes), so that a window frozen by it fails the test instead of
+// hanging it.
+class ResumeLater {
+ public:
+  ResumeLater(pid_t server, int ms)
+      : server_(server), waker_([this, ms] {
+          std::unique_lock<std::mutex> hold(lock_);
+          done_.wait_for(hold, std::chrono::milliseconds(ms), [this] { return over_; });
+          ::kill(server_, SIGCONT);
+        }) {}
+  ~ResumeLater() {
+    {
+      const std::lock_guard<std::mutex> hold(lock_);
+      over_ = true;
+    }
+    done_.notify_all();
+    waker_.join();
+  }
+
+ private:
+  pid_t server_;
+  std::mutex lock_;
+  std::condition_variable done_;
+  bool over_ = false;
+  std::thread waker_;
+};
 
 // How long the window takes to handle an event posted now.
 qint64 roundTrip() {
@@ -288,6 +320,7 @@ class TestPrintQueue : public QObject {
   void aPrintServerThatStopsDuringThePrintLeavesTheWindowFree() {
     const pid_t server = privateCupsd();
     QVERIFY2(server > 0, "the private print server is not running");
+    const ResumeLater resume(server, 15000);
     Window w;
     w.rtb().setHtml(test::script(300));
     QElapsedTimer clock;
@@ -341,6 +374,7 @@ class TestPrintQueue : public QObject {
     QVERIFY2(server > 0, "the private print server is not running");
     const QStringList before = jobFiles();
     qint64 closing = -1;
+    const ResumeLater resume(server, 15000);
     {
       Window w;
       w.rtb().setHtml(test::script(10));
