@@ -58,6 +58,7 @@ PrintChooser::PrintChooser(const platform::PrintChoice& choice, QWidget* owner)
   grid->addWidget(from_, 1, 1);
   grid->addWidget(toLabel, 1, 2);
   grid->addWidget(to_, 1, 3);
+  grid->setColumnStretch(4, 1);  // the boxes keep their size, side by side
   // A page typed in means a range; a range never ends before it starts.
   connect(from_, &QSpinBox::valueChanged, this, [this](int first) {
     to_->setMinimum(first);
