@@ -228,6 +228,20 @@ class TestPrintQueue : public QObject {
     QVERIFY(!nextJob(before).isEmpty());
   }
 
+  // The dialog opens on the printer the print system prefers.
+  void theDialogOpensOnThePreferredPrinter() {
+    const QString other = QStringLiteral("scenova-preferred");
+    QVERIFY(lpadmin({QStringLiteral("-p"), other, QStringLiteral("-E"), QStringLiteral("-v"),
+                     QStringLiteral("pdfout:") + outFolder()}));
+    QVERIFY(lpadmin({QStringLiteral("-d"), other}));
+    Window w;
+    w.form->ui().mnuStampa->trigger();  // cancelled
+    QTRY_COMPARE(w.dialogs.printCalls, 1);
+    lpadmin({QStringLiteral("-x"), other});
+    QCOMPARE(w.dialogs.printShown[0].printers.size(), 2);
+    QCOMPARE(w.dialogs.printShown[0].printer, other);
+  }
+
   void aStoppedQueueHoldsTheJob() {
     QVERIFY(succeeds(QStringLiteral("cupsdisable"), {queue()}));
     Window w;
