@@ -9,8 +9,6 @@
 #include "tools/print_script.h"
 #include "tools/show_color.h"
 
-#include <QPrinter>
-
 namespace scenova::app {
 
 PrintHelpCommands::PrintHelpCommands(Form1& form)
@@ -18,7 +16,8 @@ PrintHelpCommands::PrintHelpCommands(Form1& form)
       form_(form),
       links_(form.lang(), *form.services().system, form.programFolder(),
              [&form](const QString& text) { form.ShowNotice(text); }),
-      job_(new tools::PrintJob(this)),
+      chooser_(*form.services().dialogs),
+      job_(new tools::PrintJob(kPrintSystemWaitMs, this)),
       query_(new platform::PrinterQuery(this)) {
   job_->setObjectName(QStringLiteral("printJob"));
   query_->setObjectName(QStringLiteral("printerQuery"));
@@ -29,13 +28,15 @@ PrintHelpCommands::PrintHelpCommands(Form1& form)
     // Long scripts say how far the printing is.
     if (pages >= 5) form_.ShowNotice(form_.lang()[172].arg(page).arg(pages));
   });
+  // The job waits on: once the print system answers it goes out.
+  connect(job_, &tools::PrintJob::stalled, this, [this] { form_.ShowNotice(form_.lang()[176]); });
   connect(job_, &tools::PrintJob::finished, this, [this](bool ok, const QString& error) {
     if (!ok) form_.ShowNotice(form_.lang()[173] + QLatin1Char(' ') + error);
   });
 }
 
 PrintHelpCommands::~PrintHelpCommands() {
-  // The job prints on printer_: it ends before the printer goes.
+  // The job reports to this object: it ends first.
   delete job_;
 }
 
@@ -45,19 +46,19 @@ void PrintHelpCommands::print() {
     form_.ShowNotice(form_.lang()[175]);
     return;
   }
-  // The printer and the dialog ask the print system on this thread: only
-  // once it has answered in time, asked on a thread of its own, so that a
-  // stalled print server cannot freeze the window. A print already asked
-  // for is not asked again.
+  // The printers are asked for on a thread of its own, so that a stalled
+  // print server cannot freeze the window; the dialog shows once they are
+  // known. A print already asked for is not asked again.
   if (query_->pending()) return;
   if (!query_->ask(kPrintSystemWaitMs)) form_.ShowNotice(form_.lang()[176]);
 }
 
-void PrintHelpCommands::choosePrinter(const QStringList& names) {
-  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  tools::PrintDialog chooser(*form_.services().dialogs, *printer_, [&names] { return names; });
-  if (!chooser.ChoosePrinter(&form_, printer_->printerName(), 64)) return;
-  job_->start(*form_.editor(), *printer_);
+void PrintHelpCommands::choosePrinter(const QStringList& names, const QString& preferred) {
+  const std::optional<platform::PrintChoice> choice =
+      chooser_.choose(&form_, names, preferred, tools::printCaptions(form_.lang()));
+  if (!choice) return;
+  // The printer is set up and the job handed over on the job's worker.
+  job_->start(*form_.editor(), *choice);
 }
 
 void PrintHelpCommands::color() {

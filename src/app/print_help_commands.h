@@ -6,13 +6,12 @@
 
 #include "tools/about_box.h"
 #include "tools/help_links.h"
+#include "tools/print_script.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <memory>
-
-class QPrinter;
 
 namespace scenova::platform {
 class PrinterQuery;
@@ -35,8 +34,9 @@ class PrintHelpCommands : public QObject {
   // Ctrl+P, toolbar 3, mnuStampa: the printer dialog, then the script
   // prints in the background (a notice counts the pages of long scripts).
   void print();
-  // Once the print system has named its printers: the printer dialog.
-  void choosePrinter(const QStringList& names);
+  // Once the print system has named its printers (and the one it prefers):
+  // the print dialog.
+  void choosePrinter(const QStringList& names, const QString& preferred);
   // Toolbar 13: the colour dialog for the selection.
   void color();
   // Ctrl+F1, mnuInfo: the About box in place of the window.
@@ -50,8 +50,7 @@ class PrintHelpCommands : public QObject {
   Form1& form_;
   tools::HelpLinks links_;
   static constexpr int kPrintSystemWaitMs = 4000;
-  // Made at the first print (making one asks the print system).
-  std::unique_ptr<QPrinter> printer_;
+  tools::PrintDialog chooser_;
   tools::PrintJob* job_;
   platform::PrinterQuery* query_;
   QPointer<tools::FrmInfo> info_;

@@ -19,6 +19,7 @@
 #include "settings_file.h"
 #include "subsystems.h"
 #include "tools/about_box.h"
+#include "ui/print_chooser.h"
 
 #include <QApplication>
 #include <QDir>
@@ -166,7 +167,7 @@ int Main(int argc, char** argv, const DialogsFactory& makeDialogs, const ShownHo
   platform::LinuxSystemServices system;
   platform::LockFileInstanceGuard guard(env.programFolder());
   std::unique_ptr<platform::Dialogs> dialogs =
-      makeDialogs ? makeDialogs() : std::make_unique<platform::QtDialogs>();
+      makeDialogs ? makeDialogs() : std::make_unique<platform::QtDialogs>(&ui::choosePrint);
 
   StartupInputs in;
   in.programFolder = env.programFolder();

@@ -2,13 +2,13 @@
 
 #include <QColor>
 #include <QList>
+#include <QPageRanges>
 #include <QPair>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 class QWidget;
-class QPrinter;
 
 namespace scenova::platform {
 
@@ -34,6 +34,25 @@ struct FileDialogRequest {
   bool forOpen = true;
 };
 
+// The texts of the print dialog, in the interface language ("&" marks an
+// access key); noPrinter stands in the printer's place when none is
+// installed.
+struct PrintCaptions {
+  QString title, printer, copies, pages, allPages, from, to, ok, cancel, noPrinter;
+};
+
+// What the print dialog shows and what the operator chooses in it. Plain
+// values: neither the dialog nor its caller asks the print system for
+// anything while it is shown.
+struct PrintChoice {
+  QStringList printers;  // the installed printers, in their order
+  QString printer;       // the chosen one (selected when the dialog opens)
+  QString file;          // a PDF file printed into instead of a printer
+  int copies = 1;
+  QPageRanges pages;  // empty: all pages
+  PrintCaptions captions;
+};
+
 // Every modal interaction of the program goes through this interface, so that
 // tests answer it and never block. All members are called on the GUI thread.
 class Dialogs {
@@ -50,8 +69,10 @@ class Dialogs {
   // when the user cancelled. The current directory stays where it was.
   virtual QString fileDialog(const FileDialogRequest& request) = 0;
 
-  // Lets the user choose and set up a printer. False when cancelled.
-  virtual bool printDialog(QWidget* owner, QPrinter& printer) = 0;
+  // Lets the user choose a printer among choice.printers, the copies and
+  // the pages, starting from what choice holds; what was chosen is written
+  // back into it. False, and choice left as it was, when cancelled.
+  virtual bool printDialog(QWidget* owner, PrintChoice& choice) = 0;
 
   // Colour picker opening on initial; nullopt when cancelled. customColors
   // are the dialog's custom colours (at most 16, in their order): shown in

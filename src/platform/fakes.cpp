@@ -1,7 +1,5 @@
 #include "fakes.h"
 
-#include <QPrinter>
-
 #include <QFile>
 
 namespace scenova::platform {
@@ -34,14 +32,14 @@ QString FakeDialogs::fileDialog(const FileDialogRequest& request) {
   return a;
 }
 
-bool FakeDialogs::printDialog(QWidget*, QPrinter& printer) {
+bool FakeDialogs::printDialog(QWidget*, PrintChoice& choice) {
   ++printCalls;
-  printerNamesShown.append(printer.printerName());
+  printShown.append(choice);
   log(QStringLiteral("print"));
   if (printAnswers.empty()) return false;
   const bool a = printAnswers.front();
   printAnswers.pop_front();
-  if (a && printChoice) printChoice(printer);
+  if (a && printChoice) printChoice(choice);
   return a;
 }
 

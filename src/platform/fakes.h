@@ -37,9 +37,9 @@ class FakeDialogs final : public Dialogs {
   int printCalls = 0;
   int colorCalls = 0;
   // What the operator does in a confirmed print dialog (chooses a printer,
-  // a file, copies...); the printer as the dialog opened is recorded.
-  std::function<void(QPrinter&)> printChoice;
-  QStringList printerNamesShown;
+  // a file, copies, pages); each choice as the dialog opened is recorded.
+  std::function<void(PrintChoice&)> printChoice;
+  QList<PrintChoice> printShown;
   QList<QColor> colorInitials;
   // The custom colours each colour dialog was shown with, and what the
   // operator leaves there in a confirmed dialog (when set).
@@ -55,7 +55,7 @@ class FakeDialogs final : public Dialogs {
   MsgAnswer messageBox(QWidget* owner, const QString& text, const QString& title, MsgIcon icon,
                        MsgButtons buttons) override;
   QString fileDialog(const FileDialogRequest& request) override;
-  bool printDialog(QWidget* owner, QPrinter& printer) override;
+  bool printDialog(QWidget* owner, PrintChoice& choice) override;
   std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial,
                                     QList<QColor>& customColors) override;
   std::optional<int> choiceDialog(QWidget* owner, const QString& title, const QString& prompt,

@@ -13,7 +13,6 @@
 #include <QFontDatabase>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -112,9 +111,8 @@ QString QtDialogs::fileDialog(const FileDialogRequest& request) {
   return dialog.selectedFiles().constFirst();
 }
 
-bool QtDialogs::printDialog(QWidget* owner, QPrinter& printer) {
-  QPrintDialog dialog(&printer, owner);
-  return dialog.exec() == QDialog::Accepted;
+bool QtDialogs::printDialog(QWidget* owner, PrintChoice& choice) {
+  return print_ && print_(owner, choice);
 }
 
 std::optional<QColor> QtDialogs::colorDialog(QWidget* owner, const QColor& initial,

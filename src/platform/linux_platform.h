@@ -6,22 +6,30 @@
 #include "system_services.h"
 
 #include <QLockFile>
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace scenova::platform {
 
-// Real dialogs, built on Qt's own.
+// Real dialogs, built on Qt's own. The print dialog is the program's own
+// (Qt's asks the print system on the window's thread): the layer that
+// builds it hands it in.
 class QtDialogs final : public Dialogs {
  public:
+  using PrintDialogFn = std::function<bool(QWidget* owner, PrintChoice& choice)>;
+  explicit QtDialogs(PrintDialogFn printDialog) : print_(std::move(printDialog)) {}
   MsgAnswer messageBox(QWidget* owner, const QString& text, const QString& title, MsgIcon icon,
                        MsgButtons buttons) override;
   QString fileDialog(const FileDialogRequest& request) override;
-  bool printDialog(QWidget* owner, QPrinter& printer) override;
+  bool printDialog(QWidget* owner, PrintChoice& choice) override;
   std::optional<QColor> colorDialog(QWidget* owner, const QColor& initial,
                                     QList<QColor>& customColors) override;
   std::optional<int> choiceDialog(QWidget* owner, const QString& title, const QString& prompt,
                                   const QStringList& items, int current) override;
+
+ private:
+  PrintDialogFn print_;
 };
 
 class LinuxEnvironment final : public Environment {

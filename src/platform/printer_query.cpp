@@ -14,6 +14,7 @@ namespace scenova::platform {
 struct PrinterQuery::Answer {
   std::mutex lock;
   std::optional<QStringList> names;
+  QString preferred;
 };
 
 PrinterQuery::PrinterQuery(QObject* parent) : QObject(parent) {
@@ -35,7 +36,9 @@ bool PrinterQuery::ask(int ms) {
   std::thread([answer = answer_] {
     // Each thread has its own connection to the print system.
     QStringList names = QPrinterInfo::availablePrinterNames();
+    QString preferred = QPrinterInfo::defaultPrinterName();
     const std::lock_guard<std::mutex> hold(answer->lock);
+    answer->preferred = std::move(preferred);
     answer->names = std::move(names);
   }).detach();
   deadline_ = QDateTime::currentMSecsSinceEpoch() + ms;
@@ -45,13 +48,15 @@ bool PrinterQuery::ask(int ms) {
 
 void PrinterQuery::look() {
   std::optional<QStringList> names;
+  QString preferred;
   {
     const std::lock_guard<std::mutex> hold(answer_->lock);
     names = answer_->names;
+    preferred = answer_->preferred;
   }
   if (names) {
     poll_.stop();
-    Q_EMIT answered(*names);
+    Q_EMIT answered(*names, preferred);
   } else if (QDateTime::currentMSecsSinceEpoch() >= deadline_) {
     poll_.stop();
     Q_EMIT unanswered();

@@ -29,8 +29,9 @@ class PrinterQuery : public QObject {
   bool pending() const { return poll_.isActive(); }
 
  Q_SIGNALS:
-  // The installed printers, in the print system's order.
-  void answered(const QStringList& names);
+  // The installed printers, in the print system's order, and the one the
+  // print system prints on when none is named (empty when it has none).
+  void answered(const QStringList& names, const QString& preferred);
   // The print system did not answer within the time limit.
   void unanswered();
 

@@ -1,6 +1,7 @@
 #include "tools/print_script.h"
 
 #include "platform/dialogs.h"
+#include "ui/language_table.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
@@ -12,46 +13,70 @@
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 
 namespace scenova::tools {
 
-PrintDialog::PrintDialog(platform::Dialogs& dialogs, QPrinter& current,
-                         std::function<QStringList()> installed)
-    : dialogs_(dialogs), printer_(current), installed_(std::move(installed)) {}
-
-void PrintDialog::makeCurrent(const QString& name) {
-  if (printer_.outputFormat() == QPrinter::PdfFormat && !name.isEmpty())
-    printer_.setOutputFormat(QPrinter::NativeFormat);
-  printer_.setPrinterName(name);
+std::optional<platform::PrintChoice> PrintDialog::choose(QWidget* owner,
+                                                         const QStringList& installed,
+                                                         const QString& preferred,
+                                                         const platform::PrintCaptions& captions) {
+  platform::PrintChoice choice = last_;
+  choice.printers = installed;
+  choice.captions = captions;
+  if (!installed.contains(choice.printer))
+    choice.printer = installed.contains(preferred) ? preferred : installed.value(0);
+  if (!dialogs_.printDialog(owner, choice)) return std::nullopt;
+  last_ = choice;
+  return choice;
 }
 
-bool PrintDialog::ChoosePrinter(QWidget* owner, const QString& preferred, int) {
-  const QString before = printer_.printerName();
-  const QPrinter::OutputFormat formatBefore = printer_.outputFormat();
-  const QString fileBefore = printer_.outputFileName();
-  const QStringList names = installed_ ? installed_() : QStringList();
-  if (!preferred.isEmpty()) {
-    for (const QString& n : names) {
-      if (n.contains(preferred, Qt::CaseInsensitive)) {
-        makeCurrent(n);
-        break;
-      }
-    }
-  }
-  if (!dialogs_.printDialog(owner, printer_)) {
-    // Undo the pre-selection: the printer of before the call stays current.
-    printer_.setPrinterName(before);
-    printer_.setOutputFormat(formatBefore);
-    printer_.setOutputFileName(fileBefore);
-    return false;
-  }
-  // The dialog has set the chosen printer and its settings on printer_.
-  return true;
+platform::PrintCaptions printCaptions(const ui::LanguageTable& lang) {
+  return {lang[236], lang[237], lang[238], lang[239], lang[240],
+          lang[241], lang[242], lang[243], lang[195], lang[244]};
 }
 
-QStringList installedPrinters() {
-  return QPrinterInfo::availablePrinterNames();
+namespace {
+
+qint64 nowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+PrintSystemWait::Scope::Scope(PrintSystemWait* wait) : wait_(wait) {
+  if (wait_) wait_->since_ = std::max<qint64>(1, nowMs());
+}
+
+PrintSystemWait::Scope::~Scope() {
+  if (wait_) wait_->since_ = 0;
+}
+
+qint64 PrintSystemWait::waitingMs() const {
+  const qint64 since = since_;
+  return since == 0 ? 0 : std::max<qint64>(1, nowMs() - since);
+}
+
+std::unique_ptr<QPrinter> makePrinter(const platform::PrintChoice& choice) {
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  if (choice.file.isEmpty()) {
+    printer->setOutputFormat(QPrinter::NativeFormat);
+    printer->setPrinterName(choice.printer);
+    // An unknown name leaves another printer in place: the job would go
+    // there.
+    if (printer->printerName() != choice.printer) return nullptr;
+  } else {
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(choice.file);
+  }
+  printer->setCopyCount(choice.copies);
+  printer->setPrintRange(choice.pages.isEmpty() ? QPrinter::AllPages : QPrinter::PageRange);
+  printer->setPageRanges(choice.pages);
+  return printer;
 }
 
 std::unique_ptr<QTextDocument> printableCopy(const QTextEdit& editor) {
@@ -72,7 +97,8 @@ QString printerLabel(const QPrinter& printer) {
 
 // A system printer that was removed after it was chosen takes no job: the
 // print system would drop it without a word.
-bool printerGone(const QPrinter& printer) {
+bool printerGone(const QPrinter& printer, PrintSystemWait* wait) {
+  const PrintSystemWait::Scope asking(wait);
   return printer.outputFormat() == QPrinter::NativeFormat &&
          QPrinterInfo::printerInfo(printer.printerName()).isNull();
 }
@@ -94,9 +120,10 @@ QList<int> pagesToPrint(const QPrinter& printer, int pageCount) {
 }
 
 bool printDocument(QTextDocument& doc, QPrinter& printer,
-                   const std::function<void(int, int)>& progress, QString* error) {
+                   const std::function<void(int, int)>& progress, QString* error,
+                   PrintSystemWait* wait) {
   if (error) error->clear();
-  if (printerGone(printer)) return fail(printer, error);
+  if (printerGone(printer, wait)) return fail(printer, error);
   // Laid out for the printer's resolution and page: lines that do not fit
   // on a page move whole to the next one.
   const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
@@ -121,8 +148,12 @@ bool printDocument(QTextDocument& doc, QPrinter& printer,
     painter.restore();
     if (progress) progress(int(n + 1), int(pages.size()));
   }
-  if (!painter.end()) return fail(printer, error);
-  if (printerGone(printer)) return fail(printer, error);
+  {
+    // The job goes to the print system here.
+    const PrintSystemWait::Scope handing(wait);
+    if (!painter.end()) return fail(printer, error);
+  }
+  if (printerGone(printer, wait)) return fail(printer, error);
   return true;
 }
 

@@ -1,53 +1,80 @@
 #pragma once
 
-// Printing the script: choosing the printer (the platform's print dialog,
-// pre-set to a preferred printer and undone on cancel) and printing the
-// selection, or the whole script when nothing is selected, with its
-// formatting, page by page.
+// Printing the script: choosing the printer, the copies and the pages in
+// the program's own print dialog (the choice made last is offered again),
+// and printing the selection, or the whole script when nothing is
+// selected, with its formatting, page by page. Only a worker asks the print
+// system (the printer's page, its resolution, the job's hand-over): a
+// stalled print server holds the worker, never the window.
+
+#include "platform/dialogs.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <QList>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPrinter;
 class QTextDocument;
 class QTextEdit;
 class QWidget;
 
-namespace scenova::platform {
-class Dialogs;
+namespace scenova::ui {
+class LanguageTable;
 }
 
 namespace scenova::tools {
 
 class PrintDialog {
  public:
-  // current: the printer output goes to, kept by the caller between prints.
-  // installed: the names of the installed printers, in their order (Qt's
-  // list of the system's printers in the program).
-  PrintDialog(platform::Dialogs& dialogs, QPrinter& current,
-              std::function<QStringList()> installed);
+  explicit PrintDialog(platform::Dialogs& dialogs) : dialogs_(dialogs) {}
 
-  // Pre-selects the first installed printer whose name contains the
-  // preferred name (any case), shows the dialog and keeps what the operator
-  // chose there (printer, copies, duplex, orientation, paper size,
-  // resolution, colour mode, paper source). Cancel puts the printer from
-  // before the call back and returns false.
-  bool ChoosePrinter(QWidget* owner, const QString& preferred, int flags = 64);
+  // Shows the dialog with the installed printers, opening on the printer
+  // chosen last while it is installed, else on the print system's preferred
+  // one, else on the first; copies and pages as chosen last. The choice, or
+  // nullopt when cancelled (the last choice then stays).
+  std::optional<platform::PrintChoice> choose(QWidget* owner, const QStringList& installed,
+                                              const QString& preferred,
+                                              const platform::PrintCaptions& captions);
 
  private:
-  void makeCurrent(const QString& name);
-
   platform::Dialogs& dialogs_;
-  QPrinter& printer_;
-  std::function<QStringList()> installed_;
+  platform::PrintChoice last_;
 };
 
-// Names of the printers the system offers (through CUPS).
-QStringList installedPrinters();
+// The print dialog's texts in the interface language.
+platform::PrintCaptions printCaptions(const ui::LanguageTable& lang);
+
+// Since when a worker waits on the print system, so that the window can
+// tell a stalled print system from a long job.
+class PrintSystemWait {
+ public:
+  // Marks its lifetime as a wait (nothing when wait is null).
+  class Scope {
+   public:
+    explicit Scope(PrintSystemWait* wait);
+    ~Scope();
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+   private:
+    PrintSystemWait* wait_;
+  };
+  // How long the current wait has lasted, in ms; 0 while not waiting.
+  qint64 waitingMs() const;
+
+ private:
+  std::atomic<qint64> since_{0};
+};
+
+// A printer set up as chosen (printer or file, copies, pages); null when
+// the chosen printer is not installed (any more). Asks the print system:
+// only on a worker.
+std::unique_ptr<QPrinter> makePrinter(const platform::PrintChoice& choice);
 
 // A copy of what a print of the editor prints: its selection with its
 // formatting, or the whole script when nothing is selected. Edits made to
@@ -66,8 +93,10 @@ QList<int> pagesToPrint(const QPrinter& printer, int pageCount);
 // be opened, when the page range holds no page of the document or is no longer installed before or
 // after the job. Needs no widget: it may run on a worker thread while nothing else uses the
 // printer.
+// The calls into the print system are marked in *wait when given.
 bool printDocument(QTextDocument& doc, QPrinter& printer,
-                   const std::function<void(int, int)>& progress = {}, QString* error = nullptr);
+                   const std::function<void(int, int)>& progress = {}, QString* error = nullptr,
+                   PrintSystemWait* wait = nullptr);
 
 // Prints the editor's selection, or its whole text when nothing is
 // selected, on the printer, here and now (printableCopy + printDocument).

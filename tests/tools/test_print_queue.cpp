@@ -7,19 +7,29 @@
 #include "tools/pdf_text.h"
 #include "tools/print_script.h"
 #include "tools/tools_window.h"
+#include "ui/print_chooser.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPageRanges>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
 #include <signal.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 using namespace scenova;
 using test::script;
@@ -60,9 +70,8 @@ bool lpadmin(const QStringList& args) {
 
 // Chooses the named queue in the print dialog, as the operator would.
 void choose(Window& w, const QString& name, std::function<void()> then = {}) {
-  w.dialogs.printChoice = [name, then](QPrinter& p) {
-    p.setOutputFormat(QPrinter::NativeFormat);
-    p.setPrinterName(name);
+  w.dialogs.printChoice = [name, then](platform::PrintChoice& c) {
+    c.printer = name;
     if (then) then();
   };
 }
@@ -97,6 +106,51 @@ pid_t privateCupsd() {
   return 0;
 }
 
+// Lets the stopped print server go on after ms milliseconds at the latest
+// (or when it goes), so that a window frozen by it fails the test instead of
+// hanging it.
+class ResumeLater {
+ public:
+  ResumeLater(pid_t server, int ms)
+      : server_(server), waker_([this, ms] {
+          std::unique_lock<std::mutex> hold(lock_);
+          done_.wait_for(hold, std::chrono::milliseconds(ms), [this] { return over_; });
+          ::kill(server_, SIGCONT);
+        }) {}
+  ~ResumeLater() {
+    {
+      const std::lock_guard<std::mutex> hold(lock_);
+      over_ = true;
+    }
+    done_.notify_all();
+    waker_.join();
+  }
+
+ private:
+  pid_t server_;
+  std::mutex lock_;
+  std::condition_variable done_;
+  bool over_ = false;
+  std::thread waker_;
+};
+
+// How long the window takes to handle an event posted now.
+qint64 roundTrip() {
+  QElapsedTimer t;
+  t.start();
+  bool handled = false;
+  QTimer::singleShot(0, qApp, [&handled] { handled = true; });
+  while (!handled) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  return t.elapsed();
+}
+
+ui::PrintChooser* shownChooser() {
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (auto* dialog = qobject_cast<ui::PrintChooser*>(top); dialog && dialog->isVisible())
+      return dialog;
+  return nullptr;
+}
+
 }  // namespace
 
 class TestPrintQueue : public QObject {
@@ -111,7 +165,7 @@ class TestPrintQueue : public QObject {
 
   void theScriptComesOutOfTheQueue() {
     // The print support sees the environment's queue, and only that one.
-    QCOMPARE(tools::installedPrinters(), QStringList{queue()});
+    QCOMPARE(QPrinterInfo::availablePrinterNames(), QStringList{queue()});
     Window w;
     choose(w, queue());
     w.rtb().setHtml(test::script(150));
@@ -119,6 +173,9 @@ class TestPrintQueue : public QObject {
     QStringList before = jobFiles();
     w.form->ui().mnuStampa->trigger();
     QVERIFY(w.printed());
+    // The dialog offered the queue the print system has.
+    QCOMPARE(w.dialogs.printShown.value(0).printers, QStringList{queue()});
+    QCOMPARE(w.dialogs.printShown.value(0).printer, queue());
     QVERIFY2(!w.form->ui().Label11->caption().startsWith(w.form->lang()[173]),
              qPrintable(w.form->ui().Label11->caption()));
     const QString whole = nextJob(before);
@@ -171,6 +228,20 @@ class TestPrintQueue : public QObject {
     QVERIFY(!nextJob(before).isEmpty());
   }
 
+  // The dialog opens on the printer the print system prefers.
+  void theDialogOpensOnThePreferredPrinter() {
+    const QString other = QStringLiteral("scenova-preferred");
+    QVERIFY(lpadmin({QStringLiteral("-p"), other, QStringLiteral("-E"), QStringLiteral("-v"),
+                     QStringLiteral("pdfout:") + outFolder()}));
+    QVERIFY(lpadmin({QStringLiteral("-d"), other}));
+    Window w;
+    w.form->ui().mnuStampa->trigger();  // cancelled
+    QTRY_COMPARE(w.dialogs.printCalls, 1);
+    lpadmin({QStringLiteral("-x"), other});
+    QCOMPARE(w.dialogs.printShown[0].printers.size(), 2);
+    QCOMPARE(w.dialogs.printShown[0].printer, other);
+  }
+
   void aStoppedQueueHoldsTheJob() {
     QVERIFY(succeeds(QStringLiteral("cupsdisable"), {queue()}));
     Window w;
@@ -194,12 +265,10 @@ class TestPrintQueue : public QObject {
   void onlyTheChosenPagesComeOut() {
     Window w;
     w.rtb().setHtml(test::script(300));
-    w.dialogs.printChoice = [this](QPrinter& p) {
-      p.setOutputFormat(QPrinter::NativeFormat);
-      p.setPrinterName(queue());
-      p.setPrintRange(QPrinter::PageRange);
-      p.setPageRanges(QPageRanges());
-      p.setFromTo(2, 3);
+    w.dialogs.printChoice = [](platform::PrintChoice& c) {
+      c.printer = queue();
+      c.pages = QPageRanges();
+      c.pages.addRange(2, 3);
     };
     w.dialogs.printAnswers = {true};
     const QStringList before = jobFiles();
@@ -256,6 +325,93 @@ class TestPrintQueue : public QObject {
         30000));
     QVERIFY(w.printed());
     QVERIFY(!nextJob(before).isEmpty());
+  }
+
+  // The print server stops while the print dialog is open: the dialog (the
+  // program's own) closes at once on OK, the window answers while the job
+  // waits for the server, a notice says that the print system does not
+  // answer; once the server goes on, the chosen pages come out.
+  void aPrintServerThatStopsDuringThePrintLeavesTheWindowFree() {
+    const pid_t server = privateCupsd();
+    QVERIFY2(server > 0, "the private print server is not running");
+    const ResumeLater resume(server, 15000);
+    Window w;
+    w.rtb().setHtml(test::script(300));
+    QElapsedTimer clock;
+    qint64 opening = -1;
+    qint64 closing = -1;
+    w.dialogs.printAnswers = {true};
+    w.dialogs.printChoice = [&](platform::PrintChoice& c) {
+      if (::kill(server, SIGSTOP) != 0) return;
+      clock.start();
+      QTimer::singleShot(0, qApp, [&] {
+        ui::PrintChooser* dialog = shownChooser();
+        if (!dialog) return;
+        opening = clock.elapsed();
+        dialog->fromBox()->setValue(2);
+        dialog->toBox()->setValue(3);
+        clock.restart();
+        QTest::mouseClick(dialog->buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+      });
+      if (ui::choosePrint(w.form.get(), c)) closing = clock.elapsed();
+    };
+    const QStringList before = jobFiles();
+    w.form->ui().mnuStampa->trigger();
+    QElapsedTimer pressed;
+    pressed.start();
+    qint64 slowest = 0;
+    while (w.form->ui().Label11->caption() != w.form->lang()[176] && pressed.elapsed() < 20000)
+      slowest = std::max(slowest, roundTrip());
+    const bool waiting = w.printJob()->running();
+    ::kill(server, SIGCONT);
+    qInfo("dialog opened in %lld ms, closed in %lld ms; slowest event while stalled: %lld ms",
+          opening, closing, slowest);
+    QVERIFY2(opening >= 0 && opening < 100, QByteArray::number(opening).constData());
+    QVERIFY2(closing >= 0 && closing < 100, QByteArray::number(closing).constData());
+    QVERIFY2(slowest < 100, QByteArray::number(slowest).constData());
+    QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[176]);
+    QVERIFY(waiting);
+    // The job was not lost: pages 2 and 3 come out once the server goes on.
+    QVERIFY(w.printed());
+    const QString job = nextJob(before);
+    QVERIFY2(!job.isEmpty(), "no job came out of the queue");
+    QCOMPARE(test::PdfInside(job).pages(), 2);
+    const QString text = run(QStringLiteral("pdftotext"), {job, QStringLiteral("-")});
+    QVERIFY(!text.contains(QStringLiteral("ACT ONE")));
+    QVERIFY(text.contains(QStringLiteral("Line 60 of the play")));
+  }
+
+  // The window closes while the print server keeps its job waiting: it
+  // closes at once, and the job goes out once the server goes on.
+  void closingWhileThePrintServerStallsEndsAtOnce() {
+    const pid_t server = privateCupsd();
+    QVERIFY2(server > 0, "the private print server is not running");
+    const QStringList before = jobFiles();
+    qint64 closing = -1;
+    const ResumeLater resume(server, 15000);
+    {
+      Window w;
+      w.rtb().setHtml(test::script(10));
+      choose(w, queue(), [server] { ::kill(server, SIGSTOP); });
+      w.dialogs.printAnswers = {true};
+      w.form->ui().mnuStampa->trigger();
+      const bool stalled = QTest::qWaitFor(
+          [&] { return w.form->ui().Label11->caption() == w.form->lang()[176]; }, 20000);
+      if (!stalled) ::kill(server, SIGCONT);
+      QVERIFY(stalled);
+      QVERIFY(w.printJob()->running());
+      QElapsedTimer clock;
+      clock.start();
+      w.form.reset();
+      closing = clock.elapsed();
+    }
+    ::kill(server, SIGCONT);
+    qInfo("window closed in %lld ms", closing);
+    QVERIFY2(closing < 1000, QByteArray::number(closing).constData());
+    const QString job = nextJob(before);
+    QVERIFY2(!job.isEmpty(), "the job left waiting did not come out");
+    QVERIFY(run(QStringLiteral("pdftotext"), {job, QStringLiteral("-")})
+                .contains(QStringLiteral("Line 9 of the play")));
   }
 
   void cleanupTestCase() {

@@ -13,6 +13,7 @@
 #include "tools/print_script.h"
 #include "tools/show_color.h"
 #include "tools/tools_window.h"
+#include "ui/language_table.h"
 
 #include <QAction>
 #include <QApplication>
@@ -134,7 +135,7 @@ class TestTools : public QObject {
   }
 
   void qtColourDialogKeepsTheCustomColours() {
-    platform::QtDialogs dialogs;
+    platform::QtDialogs dialogs({});
     QList<QColor> custom(16, QColor(Qt::black));
     custom[0] = QColor(0x12, 0x34, 0x56);
     QColor seen;
@@ -194,10 +195,9 @@ class TestTools : public QObject {
     QTemporaryDir out;
     int n = 0;
     QString last;
-    w.dialogs.printChoice = [&](QPrinter& p) {
-      p.setOutputFormat(QPrinter::PdfFormat);
+    w.dialogs.printChoice = [&](platform::PrintChoice& c) {
       last = out.filePath(QStringLiteral("print%1.pdf").arg(++n));
-      p.setOutputFileName(last);
+      c.file = last;
     };
     w.rtb().setHtml(test::script(150));
     w.dialogs.printAnswers = {true};
@@ -225,10 +225,7 @@ class TestTools : public QObject {
     Window w;
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("long.pdf"));
-    w.dialogs.printChoice = [&](QPrinter& p) {
-      p.setOutputFormat(QPrinter::PdfFormat);
-      p.setOutputFileName(pdf);
-    };
+    w.dialogs.printChoice = [&](platform::PrintChoice& c) { c.file = pdf; };
     w.rtb().setHtml(test::script(600));
     w.dialogs.printAnswers = {true, true};
     w.form->ui().mnuStampa->trigger();
@@ -260,10 +257,7 @@ class TestTools : public QObject {
     const QString pdf = out.filePath(QStringLiteral("closing.pdf"));
     {
       Window w;
-      w.dialogs.printChoice = [&](QPrinter& p) {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(pdf);
-      };
+      w.dialogs.printChoice = [&](platform::PrintChoice& c) { c.file = pdf; };
       w.rtb().setHtml(test::script(600));
       w.dialogs.printAnswers = {true};
       w.form->ui().mnuStampa->trigger();
@@ -320,11 +314,9 @@ class TestTools : public QObject {
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("range.pdf"));
     QPageRanges chosen;
-    w.dialogs.printChoice = [&](QPrinter& p) {
-      p.setOutputFormat(QPrinter::PdfFormat);
-      p.setOutputFileName(pdf);
-      p.setPrintRange(chosen.isEmpty() ? QPrinter::AllPages : QPrinter::PageRange);
-      p.setPageRanges(chosen);
+    w.dialogs.printChoice = [&](platform::PrintChoice& c) {
+      c.file = pdf;
+      c.pages = chosen;
     };
     w.rtb().setHtml(test::script(300));
     w.dialogs.printAnswers = {true};
@@ -366,22 +358,64 @@ class TestTools : public QObject {
     QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[173] + u' ' + pdf);
   }
 
-  void cancelledPrintLeavesThePrinter() {
+  void theDialogOffersTheLastChoice() {
     platform::FakeDialogs dialogs;
-    QPrinter printer;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QStringLiteral("/tmp/before.pdf"));
-    tools::PrintDialog chooser(dialogs, printer, [] { return QStringList{}; });
-    QVERIFY(!chooser.ChoosePrinter(nullptr, QStringLiteral("office"), 64));
-    QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
-    QCOMPARE(printer.outputFileName(), QStringLiteral("/tmp/before.pdf"));
+    tools::PrintDialog chooser(dialogs);
+    const QStringList installed{QStringLiteral("hall"), QStringLiteral("office")};
+    const ui::LanguageTable& english = ui::LanguageTable::builtInEnglish();
+    // First the print system's preferred printer, with the texts of the
+    // interface language.
+    dialogs.printAnswers = {true};
+    dialogs.printChoice = [](platform::PrintChoice& c) {
+      c.copies = 3;
+      c.pages = QPageRanges();
+      c.pages.addRange(2, 4);
+    };
+    auto chosen =
+        chooser.choose(nullptr, installed, QStringLiteral("office"), tools::printCaptions(english));
+    QVERIFY(chosen);
+    QCOMPARE(dialogs.printShown[0].printers, installed);
+    QCOMPARE(dialogs.printShown[0].printer, QStringLiteral("office"));
+    QCOMPARE(dialogs.printShown[0].copies, 1);
+    QVERIFY(dialogs.printShown[0].pages.isEmpty());
+    QCOMPARE(dialogs.printShown[0].captions.title, english[236]);
+    QCOMPARE(dialogs.printShown[0].captions.cancel, english[195]);
+    QCOMPARE(dialogs.printShown[0].captions.noPrinter, english[244]);
+    QCOMPARE(chosen->copies, 3);
+    // Then what was chosen last, whatever the print system prefers...
+    dialogs.printChoice = [](platform::PrintChoice& c) {
+      c.printer = QStringLiteral("hall");
+      c.copies = 7;
+    };
+    dialogs.printAnswers = {true, false};
+    QVERIFY(chooser.choose(nullptr, installed, QStringLiteral("office"), {}));
+    QVERIFY(!chooser.choose(nullptr, installed, QStringLiteral("office"), {}));
+    QCOMPARE(dialogs.printShown[1].copies, 3);
+    QCOMPARE(dialogs.printShown[1].pages.firstPage(), 2);
+    QCOMPARE(dialogs.printShown[1].pages.lastPage(), 4);
+    QCOMPARE(dialogs.printShown[2].printer, QStringLiteral("hall"));
+    QCOMPARE(dialogs.printShown[2].copies, 7);
+    // ... a cancelled dialog changes nothing, and a printer that went away
+    // gives way to the preferred one, else to the first.
+    dialogs.printAnswers = {false, false};
+    QVERIFY(!chooser.choose(nullptr, {QStringLiteral("office")}, QStringLiteral("office"), {}));
+    QVERIFY(!chooser.choose(nullptr, {QStringLiteral("stage"), QStringLiteral("office")},
+                            QStringLiteral("gone"), {}));
+    QCOMPARE(dialogs.printShown[3].printer, QStringLiteral("office"));
+    QCOMPARE(dialogs.printShown[3].copies, 7);
+    QCOMPARE(dialogs.printShown[4].printer, QStringLiteral("stage"));
+  }
+
+  void aPrinterThatCannotBeOpenedIsReported() {
     // A printer that cannot be opened is reported, not a crash.
+    platform::PrintChoice choice;
+    choice.file = QStringLiteral("/nonexistent-folder/x.pdf");
+    const std::unique_ptr<QPrinter> printer = tools::makePrinter(choice);
     QTextEdit editor;
     editor.setPlainText(QStringLiteral("x"));
-    printer.setOutputFileName(QStringLiteral("/nonexistent-folder/x.pdf"));
     QString error;
-    QVERIFY(!tools::SelPrint(editor, printer, {}, &error));
-    QVERIFY(!error.isEmpty());
+    QVERIFY(!tools::SelPrint(editor, *printer, {}, &error));
+    QCOMPARE(error, choice.file);
   }
 
   void aboutBoxTexts() {

@@ -36,6 +36,7 @@ const QList<int>& usedIndexes() {
     for (int i = 248; i <= 254; ++i) list << i;  // Options, Audio output
     list << 232 << 233;  // a paste that takes nothing (owner silent, too large)
     list << 234 << 235;  // how far a long open or save has come
+    for (int i = 236; i <= 244; ++i) list << i;  // the print dialog, no printer
     for (int i = 300; i <= 328; ++i) list << i;  // remote control, network cues, MIDI
     for (int i = 280; i <= 287; ++i) list << i;  // sound layers
     return list;
