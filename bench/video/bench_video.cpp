@@ -76,18 +76,18 @@ struct Panel {
   std::unique_ptr<platform::MediaPlayer> wmp2 = platform::createMediaPlayer({});
   std::unique_ptr<video::VideoPanel> panel;
   Panel() {
-    video::VideoParts parts;
-    parts.ui = &rig.ui;
-    parts.currentCue = [this] { return rig.ui.Label2[15]->Tag; };
-    parts.lang = &rig.lang;
-    parts.Timer4 = &timer4;
-    parts.WMP2 = wmp2.get();
-    parts.monitorSystem = &screens;
-    parts.createPlayer = [](const platform::PlayerSettings& s) {
-      return platform::createMediaPlayer(s);
-    };
-    parts.programFolder = rig.folder.path();
-    panel = std::make_unique<video::VideoPanel>(std::move(parts));
+    panel = std::make_unique<video::VideoPanel>(video::VideoParts{
+        .ui = rig.ui,
+        .lang = rig.lang,
+        .Timer4 = timer4,
+        .WMP2 = *wmp2,
+        .monitorSystem = screens,
+        .createPlayer =
+            [](const platform::PlayerSettings& s) { return platform::createMediaPlayer(s); },
+        .currentCue = [this] { return rig.ui.Label2[15]->Tag; },
+        .notice = [](const QString&) {},
+        .programFolder = rig.folder.path(),
+    });
     panel->connectControls();
     panel->Form_Load();
     rig.window.show();

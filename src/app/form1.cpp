@@ -8,6 +8,7 @@
 #include "platform/media/player_route.h"
 #include "platform/media/sound_outputs.h"
 #include "platform/media/sound_voices.h"
+#include "platform/monitors.h"
 #include "platform/rtb/rtb.h"
 #include "platform/screen_saver.h"
 #include "settings_file.h"
@@ -56,6 +57,8 @@ Form1::Form1(Services services, LanguageTable table, QWidget* parent)
       orNull<platform::PlayerRoute, platform::PlayerRoute>(services_.playerRoute, ownPlayerRoute_);
   services_.screenSaver = orNull<platform::ScreenSaver, platform::NoScreenSaver>(
       services_.screenSaver, ownScreenSaver_);
+  services_.monitors =
+      orNull<platform::MonitorSystem, platform::QtMonitorSystem>(services_.monitors, ownMonitors_);
   screenSaver_ = services_.screenSaver;
   if (!services_.playerFactory) {
     services_.playerFactory = [](const platform::PlayerSettings&, QWidget* owner) {

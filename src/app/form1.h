@@ -174,6 +174,7 @@ class Form1 : public QMainWindow {
   std::unique_ptr<platform::SoundOutputs> ownOutputs_;
   std::unique_ptr<platform::PlayerRoute> ownPlayerRoute_;
   std::unique_ptr<platform::ScreenSaver> ownScreenSaver_;
+  std::unique_ptr<platform::MonitorSystem> ownMonitors_;
   platform::ScreenSaver* screenSaver_ = nullptr;
   LanguageTable lang_;
   DocumentState doc_;

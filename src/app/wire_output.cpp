@@ -9,16 +9,17 @@
 namespace scenova::app {
 
 audio::OutputParts outputParts(Form1& form) {
-  audio::OutputParts parts;
-  parts.outputs = form.services().outputs;
-  parts.device = form.services().audio;
-  parts.mixer = form.services().mixer;
-  parts.players = form.services().playerRoute;
-  parts.dialogs = form.services().dialogs;
-  parts.dialogOwner = &form;
-  parts.text = windowText(form);
-  parts.notice = windowNotice(form);
-  return parts;
+  const Services& services = form.services();
+  return audio::OutputParts{
+      .outputs = *services.outputs,
+      .device = *services.audio,
+      .mixer = *services.mixer,
+      .players = *services.playerRoute,
+      .dialogs = *services.dialogs,
+      .dialogOwner = &form,
+      .text = windowText(form),
+      .notice = windowNotice(form),
+  };
 }
 
 void wireOutput(Subsystems& s) {

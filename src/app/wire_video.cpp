@@ -6,18 +6,18 @@
 namespace scenova::app {
 
 video::VideoParts videoParts(Form1& form) {
-  video::VideoParts parts;
-  parts.ui = &form.ui();
-  parts.currentCue = [&form] { return form.ui().Label2[15]->Tag; };
-  parts.lang = &form.lang();
-  parts.Timer4 = &form.timers().Timer4;
-  parts.WMP2 = &form.mainPlayer();
-  parts.monitorSystem = form.services().monitors;
   const auto& factory = form.services().playerFactory;
-  parts.createPlayer = [factory](const platform::PlayerSettings& s) { return factory(s, nullptr); };
-  parts.notice = [&form](const QString& text) { form.ShowNotice(text); };
-  parts.programFolder = form.programFolder();
-  return parts;
+  return video::VideoParts{
+      .ui = form.ui(),
+      .lang = form.lang(),
+      .Timer4 = form.timers().Timer4,
+      .WMP2 = form.mainPlayer(),
+      .monitorSystem = *form.services().monitors,
+      .createPlayer = [factory](const platform::PlayerSettings& s) { return factory(s, nullptr); },
+      .currentCue = [&form] { return form.ui().Label2[15]->Tag; },
+      .notice = [&form](const QString& text) { form.ShowNotice(text); },
+      .programFolder = form.programFolder(),
+  };
 }
 
 void wireVideo(Subsystems& s) {

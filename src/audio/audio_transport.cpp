@@ -71,7 +71,7 @@ AudioTransport::~AudioTransport() {
 }
 
 void AudioTransport::showNotice(const QString& text) {
-  if (p_.notice) p_.notice(text);
+  p_.notice(text);
 }
 
 void AudioTransport::onDeviceEvent(platform::AudioDevice::Event e, quint32 code) {

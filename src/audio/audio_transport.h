@@ -43,7 +43,7 @@ struct TransportParts {
   platform::AudioDevice* device = nullptr;              // required (a null device: none)
   TransportButtons* buttons = nullptr;                  // required: the buttons' look
   std::function<platform::MediaPlayer*()> videoPlayer;  // WMP2, asked each tick
-  std::function<void(const QString&)> notice;           // Label11 for 6 s; may be empty
+  std::function<void(const QString&)> notice;           // Label11 for 6 s; required
   QString programFolder;
 };
 

@@ -63,12 +63,7 @@ QStringList entries(const QList<SoundOutput>& list) {
 
 OutputChoice::OutputChoice(OutputParts parts, QObject* parent)
     : QObject(parent), parts_(std::move(parts)) {
-  outputs_ = parts_.outputs;
-  if (!outputs_) {
-    none_ = std::make_unique<platform::NoSoundOutputs>();
-    outputs_ = none_.get();
-  }
-  connect(outputs_, &platform::SoundOutputs::changed, this, &OutputChoice::checkStillThere);
+  connect(&parts_.outputs, &platform::SoundOutputs::changed, this, &OutputChoice::checkStillThere);
 }
 
 OutputChoice::~OutputChoice() = default;
@@ -81,24 +76,23 @@ QString OutputChoice::text(int index) const {
 void OutputChoice::restore(const QString& rememberedName) {
   remembered_ = rememberedName;
   if (rememberedName.isEmpty()) return;
-  const QList<SoundOutput> list = outputs_->list(kListWaitMs);
+  const QList<SoundOutput> list = parts_.outputs.list(kListWaitMs);
   if (const SoundOutput* o = find(list, rememberedName)) {
     apply(o->name, o->description);
     return;
   }
   // Kept for the next start: the interface may be plugged in by then.
-  if (parts_.notice) parts_.notice(text(kAbsentNotice).arg(rememberedName));
+  parts_.notice(text(kAbsentNotice).arg(rememberedName));
 }
 
 void OutputChoice::choose() {
-  if (!parts_.dialogs) return;
-  const QList<SoundOutput> list = outputs_->list(kListWaitMs);
+  const QList<SoundOutput> list = parts_.outputs.list(kListWaitMs);
   QStringList items{text(kDefaultName)};
   items << entries(list);
   int current = 0;
   for (qsizetype i = 0; i < list.size(); ++i)
     if (list[i].name == current_) current = static_cast<int>(i) + 1;
-  const std::optional<int> chosen = parts_.dialogs->choiceDialog(
+  const std::optional<int> chosen = parts_.dialogs.choiceDialog(
       parts_.dialogOwner, text(kDialogTitle), text(kDialogPrompt), items, current);
   if (!chosen || *chosen < 0 || *chosen >= items.size()) return;
   if (*chosen == 0) {
@@ -107,7 +101,7 @@ void OutputChoice::choose() {
     const SoundOutput& o = list[*chosen - 1];
     apply(o.name, o.description);
   }
-  if (parts_.notice) parts_.notice(text(kChosenNotice).arg(items[*chosen]));
+  parts_.notice(text(kChosenNotice).arg(items[*chosen]));
   if (remembered_ != current_) {
     remembered_ = current_;
     Q_EMIT rememberedChanged();
@@ -119,20 +113,20 @@ void OutputChoice::choose() {
 void OutputChoice::apply(const QString& name, const QString& description) {
   current_ = name;
   currentDescription_ = description;
-  if (parts_.device) parts_.device->setOutput(name);
-  if (parts_.players) parts_.players->setOutput(name);
-  if (parts_.mixer) parts_.mixer->setOutput(name);
+  parts_.device.setOutput(name);
+  parts_.players.setOutput(name);
+  parts_.mixer.setOutput(name);
   Q_EMIT outputChanged(name);
 }
 
 void OutputChoice::checkStillThere() {
-  if (current_.isEmpty() || !outputs_->known()) return;
-  if (find(outputs_->list(0), current_)) return;
+  if (current_.isEmpty() || !parts_.outputs.known()) return;
+  if (find(parts_.outputs.list(0), current_)) return;
   // The sound server has already moved what played there to its default
   // output; from now on everything goes there by choice.
   const QString gone = currentDescription_.isEmpty() ? current_ : currentDescription_;
   apply({}, {});
-  if (parts_.notice) parts_.notice(text(kLostNotice).arg(gone));
+  parts_.notice(text(kLostNotice).arg(gone));
 }
 
 }  // namespace scenova::audio

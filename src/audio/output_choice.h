@@ -18,16 +18,17 @@ class SoundOutputs;
 
 namespace scenova::audio {
 
-// What the choice of output reaches. Everything but the texts may be
-// missing: what is not there is simply not routed.
+// What the choice of output reaches. All of it is there: a system without
+// a sound server gives null objects (platform::NoSoundOutputs lists none,
+// a NullAudioDevice or NullMixer routes nowhere).
 struct OutputParts {
-  platform::SoundOutputs* outputs = nullptr;  // the server's outputs; null: none to list
-  platform::AudioDevice* device = nullptr;    // the audio transport
-  platform::Mixer* mixer = nullptr;           // the master volume knob
-  platform::PlayerRoute* players = nullptr;   // the video's (and MIDI's) sound
-  platform::Dialogs* dialogs = nullptr;
-  QWidget* dialogOwner = nullptr;
-  std::function<QString(int)> text;            // the window's language texts
+  platform::SoundOutputs& outputs;  // the server's outputs
+  platform::AudioDevice& device;    // the audio transport
+  platform::Mixer& mixer;           // the master volume knob
+  platform::PlayerRoute& players;   // the video's (and MIDI's) sound
+  platform::Dialogs& dialogs;
+  QWidget* dialogOwner = nullptr;              // the dialog's parent; null: none
+  std::function<QString(int)> text;            // the window's language texts; empty: built-in
   std::function<void(const QString&)> notice;  // the window's notice line
 };
 
@@ -86,8 +87,6 @@ class OutputChoice final : public QObject {
   void checkStillThere();
 
   OutputParts parts_;
-  std::unique_ptr<platform::SoundOutputs> none_;  // when there is no list of outputs
-  platform::SoundOutputs* outputs_ = nullptr;
   QString current_;             // the output in use; empty: default
   QString currentDescription_;  // its description, for the notice when it goes
   QString remembered_;

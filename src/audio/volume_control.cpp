@@ -142,12 +142,8 @@ void VolumeControl::ApplyVolume() {
   percent = std::min(percent, 100);
   v_.setPercentCaption(blankNumber(percent));
   if (mixerOpen_ && Max > 0) SetMixerValue(mixer_, volumeControl, static_cast<quint32>(value));
-  if (platform::MediaPlayer* wmp2 = parts_.mainPlayer ? parts_.mainPlayer() : nullptr)
-    wmp2->setVolume(percent);
-  if (v_.projectorTicked()) {
-    if (platform::MediaPlayer* wmp1 = parts_.projectorPlayer ? parts_.projectorPlayer() : nullptr)
-      wmp1->setVolume(percent);
-  }
+  parts_.mainPlayer()->setVolume(percent);
+  if (v_.projectorTicked()) parts_.projectorPlayer()->setVolume(percent);
 }
 
 // ---- Start-up -------------------------------------------------------------

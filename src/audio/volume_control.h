@@ -39,11 +39,13 @@ constexpr quint32 kVolumeControl = 0x50030001;
 // come and go.
 struct VolumeParts {
   std::unique_ptr<VolumeView> view;
-  QTimer* dragTimer = nullptr;                              // Timer2
-  QTimer* fadeTimer = nullptr;                              // Timer3
-  platform::Mixer* mixer = nullptr;                         // required (a null mixer: none)
-  std::function<platform::MediaPlayer*()> mainPlayer;       // WMP2, may give null
-  std::function<platform::MediaPlayer*()> projectorPlayer;  // WMP1, may give null
+  QTimer* dragTimer = nullptr;       // Timer2
+  QTimer* fadeTimer = nullptr;       // Timer3
+  platform::Mixer* mixer = nullptr;  // required (a null mixer: none)
+  // The players the knob sets too: required, and never giving null (a null
+  // player where there is no video engine).
+  std::function<platform::MediaPlayer*()> mainPlayer;       // WMP2
+  std::function<platform::MediaPlayer*()> projectorPlayer;  // WMP1
   platform::Dialogs* dialogs = nullptr;
   QWidget* dialogOwner = nullptr;
   std::function<QString(int)> text;  // language texts by number

@@ -8,7 +8,7 @@ namespace scenova::video {
 ProjectorWindow::ProjectorWindow(std::unique_ptr<platform::MediaPlayer> wmp1)
     : ShowWindow(QStringLiteral("Form2")), wmp1_(std::move(wmp1)) {
   Timer1.setTimerType(Qt::PreciseTimer);
-  if (QWidget* view = wmp1_ ? wmp1_->widget() : nullptr) {
+  if (QWidget* view = wmp1_->widget()) {
     view->setParent(this);
     view->setObjectName(QStringLiteral("WMP1"));
     view->setCursor(Qt::BlankCursor);
@@ -27,7 +27,7 @@ ProjectorWindow::~ProjectorWindow() {
 }
 
 void ProjectorWindow::Form_Resize() {
-  if (QWidget* view = wmp1_ ? wmp1_->widget() : nullptr) view->setGeometry(rect());
+  if (QWidget* view = wmp1_->widget()) view->setGeometry(rect());
 }
 
 void ProjectorWindow::resizeEvent(QResizeEvent* event) {

@@ -19,11 +19,12 @@ namespace scenova::video {
 class ProjectorWindow final : public ShowWindow {
   Q_OBJECT
  public:
-  // Takes the player; its widget becomes the window's only child.
+  // Takes the player (never null: a null player where there is no video
+  // engine); its widget becomes the window's only child.
   explicit ProjectorWindow(std::unique_ptr<platform::MediaPlayer> wmp1);
   ~ProjectorWindow() override;
 
-  platform::MediaPlayer* WMP1() const { return wmp1_.get(); }
+  platform::MediaPlayer& WMP1() const { return *wmp1_; }
   QTimer Timer1;  // counter tick of WMP1
 
   // WMP1 fills the window.

@@ -38,17 +38,18 @@ double progressWidth(double track, double duration, double position) {
 }  // namespace
 
 VideoPanel::VideoPanel(VideoParts parts, QObject* parent)
-    : QObject(parent), p_(std::move(parts)), ui_(*p_.ui), lang_(*p_.lang), timer4_(p_.Timer4) {
-  if (!p_.monitorSystem) {
-    ownMonitors_ = std::make_unique<platform::QtMonitorSystem>();
-    p_.monitorSystem = ownMonitors_.get();
-  }
-}
+    : QObject(parent),
+      p_(std::move(parts)),
+      ui_(p_.ui),
+      lang_(p_.lang),
+      timer4_(&p_.Timer4),
+      monitors_(p_.monitorSystem) {}
 
 void VideoPanel::Form_Load() {
-  if (monitors_) return;
-  monitors_ = std::make_unique<clsMonitors>(*p_.monitorSystem);
-  connect(p_.monitorSystem, &platform::MonitorSystem::changed, this, &VideoPanel::monitorsChanged);
+  if (followingMonitors_) return;
+  followingMonitors_ = true;
+  monitors_.Refresh();
+  connect(&p_.monitorSystem, &platform::MonitorSystem::changed, this, &VideoPanel::monitorsChanged);
 }
 
 VideoPanel::~VideoPanel() {
@@ -72,15 +73,14 @@ void VideoPanel::connectControls() {
   connect(ui_.mnuBacVideo, &QAction::triggered, this, &VideoPanel::cmdBacV_Click);
   connect(ui_.Check1, &QCheckBox::toggled, this, &VideoPanel::Check1_Click);
   connect(ui_.Label5, &Control::Click, this, &VideoPanel::Label5_Click);
-  if (p_.Timer4) connect(p_.Timer4, &QTimer::timeout, this, &VideoPanel::Timer4_Timer);
+  connect(&p_.Timer4, &QTimer::timeout, this, &VideoPanel::Timer4_Timer);
   connectFailures(p_.WMP2);
 }
 
-void VideoPanel::connectFailures(platform::MediaPlayer* player) {
-  if (!player || !p_.notice) return;
+void VideoPanel::connectFailures(platform::MediaPlayer& player) {
   // A file the player cannot open says so, as a failed audio open does.
   // The engine's own words are English: the language's text comes first.
-  connect(player, &platform::MediaPlayer::loadFailed, this,
+  connect(&player, &platform::MediaPlayer::loadFailed, this,
           [this](const QString& error) { p_.notice(lang_[221] + QLatin1Char(' ') + error); });
 }
 
@@ -89,7 +89,7 @@ bool VideoPanel::projectorOn() const {
 }
 
 int VideoPanel::monitorCount() const {
-  return monitors_ ? monitors_->Count() : 1;
+  return monitors_.Count();
 }
 
 bool VideoPanel::projectorMode() const {
@@ -101,7 +101,7 @@ ProjectorWindow& VideoPanel::Form2() {
     platform::PlayerSettings s;
     s.autoStart = true;
     s.fullScreen = true;
-    form2_ = std::make_unique<ProjectorWindow>(p_.createPlayer ? p_.createPlayer(s) : nullptr);
+    form2_ = std::make_unique<ProjectorWindow>(p_.createPlayer(s));
     connect(&form2_->Timer1, &QTimer::timeout, this, &VideoPanel::Form2_Timer1_Timer);
     connect(form2_.get(), &ShowWindow::escapePressed, this, [this] {
       setBusy(false);
@@ -128,11 +128,15 @@ ZoomWindow& VideoPanel::frmZoom() {
 }
 
 platform::MediaPlayer* VideoPanel::projectorPlayer() {
-  return Form2().WMP1();
+  return &Form2().WMP1();
 }
 
 platform::MediaPlayer* VideoPanel::activePlayer() {
-  return projectorMode() ? projectorPlayer() : p_.WMP2;
+  return &active();
+}
+
+platform::MediaPlayer& VideoPanel::active() {
+  return projectorMode() ? Form2().WMP1() : p_.WMP2;
 }
 
 void VideoPanel::setBusy(bool busy) {
@@ -159,7 +163,6 @@ void VideoPanel::relabel() {
 }
 
 void VideoPanel::placeWMP2() {
-  if (!ui_.WMP2) return;
   ui::twips::setTop(ui_.WMP2, ui::twips::top(ui_.Picture3) + ui::design::kVideoPreviewOffset);
   ui::twips::setLeft(ui_.WMP2, ui::twips::left(ui_.Picture3));
   ui::twips::setWidth(ui_.WMP2, ui::twips::width(ui_.Picture3));
@@ -170,14 +173,14 @@ void VideoPanel::placeWMP2() {
 }
 
 bool VideoPanel::projectorMonitorThere() const {
-  const clsMonitor* m = monitors_ ? monitors_->ProjectorMonitor() : nullptr;
-  return m && p_.monitorSystem->monitorInfo(m->Handle);
+  const clsMonitor* m = monitors_.ProjectorMonitor();
+  return m && p_.monitorSystem.monitorInfo(m->Handle);
 }
 
 bool VideoPanel::placeOnProjector(ShowWindow& window) {
-  const clsMonitor* m = monitors_ ? monitors_->ProjectorMonitor() : nullptr;
+  const clsMonitor* m = monitors_.ProjectorMonitor();
   // Asked again: the monitor may have gone since the list was built.
-  const auto info = m ? p_.monitorSystem->monitorInfo(m->Handle) : std::nullopt;
+  const auto info = m ? p_.monitorSystem.monitorInfo(m->Handle) : std::nullopt;
   if (!info) {
     // Never put the window over the operator's monitor.
     window.hide();
@@ -189,26 +192,25 @@ bool VideoPanel::placeOnProjector(ShowWindow& window) {
 }
 
 void VideoPanel::fallBackToMainWindow(const QString& why) {
-  platform::MediaPlayer* wmp1 = form2_ ? form2_->WMP1() : nullptr;
   const bool playing = ui_.cmdPlayV->Tag == lang_[8];
-  const double at = wmp1 && !wmp1->url().isEmpty() ? wmp1->currentPosition() : 0;
+  const double at =
+      form2_ && !form2_->WMP1().url().isEmpty() ? form2_->WMP1().currentPosition() : 0;
   hideForm2();
   if (zoom_) zoom_->hide();
   // Runs Check1_Click: both players emptied (the video remembered), the
   // panel's player shown.
   if (ui_.Check1->isChecked()) ui_.Check1->setChecked(false);
-  if (p_.notice) p_.notice(why);
+  p_.notice(why);
   if (!playing) return;
   ui_.cmdPlayV->Tag = lang_[7];
   cmdPlayV_Click();
-  if (at > 0 && p_.WMP2 && !p_.WMP2->url().isEmpty()) p_.WMP2->setCurrentPosition(at);
+  if (at > 0 && !p_.WMP2.url().isEmpty()) p_.WMP2.setCurrentPosition(at);
 }
 
 void VideoPanel::monitorsChanged() {
-  if (!monitors_) return;
-  monitors_->Refresh();
+  monitors_.Refresh();
   if (placedOn_ == 0) return;  // nothing was put on a projector
-  if (const auto placed = p_.monitorSystem->monitorInfo(placedOn_)) {
+  if (const auto placed = p_.monitorSystem.monitorInfo(placedOn_)) {
     // Moved or given another resolution: the show windows follow it.
     for (ShowWindow* w :
          {static_cast<ShowWindow*>(form2_.get()), static_cast<ShowWindow*>(zoom_.get())})
@@ -236,11 +238,11 @@ bool VideoPanel::isShowWindow(const QWidget* window) const {
 }
 
 void VideoPanel::endShow() {
-  if (p_.Timer4) p_.Timer4->stop();
-  if (p_.WMP2) p_.WMP2->close();
+  p_.Timer4.stop();
+  p_.WMP2.close();
   if (form2_) {
     form2_->Timer1.stop();
-    if (form2_->WMP1()) form2_->WMP1()->close();
+    form2_->WMP1().close();
     form2_->close();
   }
   if (zoom_) zoom_->close();
@@ -249,7 +251,7 @@ void VideoPanel::endShow() {
 }
 
 void VideoPanel::cmdPlayV_Click() {
-  platform::MediaPlayer* wmp2 = p_.WMP2;
+  platform::MediaPlayer& wmp2 = p_.WMP2;
   // A projector that cannot be shown never takes the video out of sight.
   if (ui_.cmdPlayV->Tag == lang_[7] && projectorMode() && !projectorMonitorThere())
     fallBackToMainWindow(lang_[124]);
@@ -258,14 +260,14 @@ void VideoPanel::cmdPlayV_Click() {
     setBusy(true);
     if (projectorMode()) {
       ProjectorWindow& form2 = Form2();
-      if (p_.Timer4) p_.Timer4->stop();
-      if (wmp2) wmp2->stop();
-      platform::MediaPlayer* wmp1 = form2.WMP1();
+      p_.Timer4.stop();
+      wmp2.stop();
+      platform::MediaPlayer& wmp1 = form2.WMP1();
       const QString cue = videoToReload();
-      if (wmp1 && ui::twips::width(ui_.Shape7) < 21 && !cue.isEmpty() && cue != wmp1->url())
-        wmp1->setUrl(cue);
+      if (ui::twips::width(ui_.Shape7) < 21 && !cue.isEmpty() && cue != wmp1.url())
+        wmp1.setUrl(cue);
       if (shown(ui_.imgZoom)) ui_.imgZoom->hide();
-      if (wmp1) wmp1->play();
+      wmp1.play();
       if (placeOnProjector(form2)) {
         form2.show();
         form2.raise();
@@ -274,28 +276,26 @@ void VideoPanel::cmdPlayV_Click() {
     } else {
       if (form2_) {
         form2_->Timer1.stop();
-        if (form2_->WMP1()) form2_->WMP1()->stop();
+        form2_->WMP1().stop();
       }
       placeWMP2();
       if (shown(ui_.imgZoom)) ui_.imgZoom->hide();
       // Emptied by the switch: the video it took from the players comes back.
-      if (wmp2 && wmp2->url().isEmpty() && !lastVideo_.isEmpty()) wmp2->setUrl(lastVideo_);
-      if (wmp2) wmp2->play();
+      if (wmp2.url().isEmpty() && !lastVideo_.isEmpty()) wmp2.setUrl(lastVideo_);
+      wmp2.play();
       ui::twips::setLeft(ui_.lblContatoreV, ui::twips::left(ui_.Shape8));
       ui::twips::setWidth(ui_.lblContatoreV, ui::twips::width(ui_.Shape8));
-      if (p_.Timer4) p_.Timer4->start(kTickMs);
+      p_.Timer4.start(kTickMs);
     }
   } else {
     ui_.cmdPlayV->Tag = lang_[7];
     // Both players pause, whichever is active.
-    platform::MediaPlayer* wmp1 = form2_ ? form2_->WMP1() : nullptr;
-    if (wmp1) wmp1->pause();
-    if (wmp2) wmp2->pause();
-    if (projectorMode()) {
-      if (form2_) form2_->Timer1.stop();
-    } else if (p_.Timer4) {
-      p_.Timer4->stop();
-    }
+    if (form2_) form2_->WMP1().pause();
+    wmp2.pause();
+    if (!projectorMode())
+      p_.Timer4.stop();
+    else if (form2_)
+      form2_->Timer1.stop();
     setBusy(false);
   }
   relabel();
@@ -306,11 +306,11 @@ void VideoPanel::cmdStopV_Click() {
   if (projectorMode()) {
     ProjectorWindow& form2 = Form2();
     form2.Timer1.stop();
-    if (form2.WMP1()) form2.WMP1()->stop();
+    form2.WMP1().stop();
     form2.hide();
   } else {
-    if (p_.Timer4) p_.Timer4->stop();
-    if (p_.WMP2) p_.WMP2->stop();
+    p_.Timer4.stop();
+    p_.WMP2.stop();
   }
   ui_.lblContatoreV->setCaption(kResetCounter);
   ui_.cmdPlayV->Tag = lang_[7];
@@ -320,8 +320,8 @@ void VideoPanel::cmdStopV_Click() {
 }
 
 void VideoPanel::cmdForV_Click() {
-  if (platform::MediaPlayer* player = activePlayer())
-    player->setCurrentPosition(player->currentPosition() + 5);
+  platform::MediaPlayer& player = active();
+  player.setCurrentPosition(player.currentPosition() + 5);
   if (projectorMode())
     Form2_Timer1_Timer();
   else
@@ -329,8 +329,8 @@ void VideoPanel::cmdForV_Click() {
 }
 
 void VideoPanel::cmdBacV_Click() {
-  if (platform::MediaPlayer* player = activePlayer())
-    player->setCurrentPosition(player->currentPosition() - 5);
+  platform::MediaPlayer& player = active();
+  player.setCurrentPosition(player.currentPosition() - 5);
   if (projectorMode())
     Form2_Timer1_Timer();
   else
@@ -339,10 +339,9 @@ void VideoPanel::cmdBacV_Click() {
 }
 
 void VideoPanel::lblContatoreV_MouseMove(int, int, double x, double) {
-  platform::MediaPlayer* player = activePlayer();
   const double width = ui::twips::width(ui_.lblContatoreV);
-  if (!player || !(width > 0)) return;
-  const double at = player->duration() / width * x;
+  if (!(width > 0)) return;
+  const double at = active().duration() / width * x;
   if (std::isfinite(at)) ui_.lblContatoreV->Tag = ui::signedDecimal(at);
 }
 
@@ -350,20 +349,20 @@ void VideoPanel::lblContatoreV_Click() {
   bool ok = false;
   const double seconds = ui_.lblContatoreV->Tag.trimmed().toDouble(&ok);
   if (!ok || !std::isfinite(seconds)) return;  // nothing stored: no seek
-  if (platform::MediaPlayer* player = activePlayer()) player->setCurrentPosition(seconds);
+  active().setCurrentPosition(seconds);
 }
 
-void VideoPanel::counterTick(platform::MediaPlayer* player, bool endOfMedia) {
-  const QString at = player ? player->currentPositionString() : QString();
+void VideoPanel::counterTick(platform::MediaPlayer& player, bool endOfMedia) {
+  const QString at = player.currentPositionString();
   if (at.isEmpty()) {
     ui_.Shape7->hide();
     return;
   }
-  const QString length = player->durationString();
+  const QString length = player.durationString();
   const QString caption = at + QStringLiteral(" / ") + length;
   if (ui_.lblContatoreV->caption() != caption) ui_.lblContatoreV->setCaption(caption);
   const double fill =
-      progressWidth(ui::twips::width(ui_.Shape8), player->duration(), player->currentPosition());
+      progressWidth(ui::twips::width(ui_.Shape8), player.duration(), player.currentPosition());
   if (ui::twips::width(ui_.Shape7) != fill) ui::twips::setWidth(ui_.Shape7, fill);
   if (ui_.Shape7->isHidden()) {
     ui_.Shape7->show();
@@ -385,7 +384,12 @@ void VideoPanel::Timer4_Timer() {
 }
 
 void VideoPanel::Form2_Timer1_Timer() {
-  counterTick(form2_ ? form2_->WMP1() : nullptr, false);
+  // Before the projector window was first used there is nothing to count.
+  if (!form2_) {
+    ui_.Shape7->hide();
+    return;
+  }
+  counterTick(form2_->WMP1(), false);
 }
 
 void VideoPanel::setProjector(bool on) {
@@ -396,25 +400,25 @@ void VideoPanel::setProjector(bool on) {
 QString VideoPanel::videoToReload() const {
   // The last cue clicked may be a command ("Play Video"): only a file is
   // worth loading; otherwise the video the players last had.
-  const QString cue = p_.currentCue ? p_.currentCue() : QString();
+  const QString cue = p_.currentCue();
   if (!cue.isEmpty() && QFileInfo(cue).isFile()) return cue;
   return lastVideo_;
 }
 
 void VideoPanel::Check1_Click() {
   // Both players are emptied; the projector reloads the video on Play.
-  for (platform::MediaPlayer* p : {p_.WMP2, form2_ ? form2_->WMP1() : nullptr})
-    if (p && !p->url().isEmpty()) lastVideo_ = p->url();
-  if (p_.WMP2) p_.WMP2->close();
-  if (form2_ && form2_->WMP1()) form2_->WMP1()->close();
+  if (!p_.WMP2.url().isEmpty()) lastVideo_ = p_.WMP2.url();
+  if (form2_ && !form2_->WMP1().url().isEmpty()) lastVideo_ = form2_->WMP1().url();
+  p_.WMP2.close();
+  if (form2_) form2_->WMP1().close();
   ui::twips::setWidth(ui_.Shape7, 1);
   if (projectorMode()) {
-    if (ui_.WMP2) ui_.WMP2->hide();
+    ui_.WMP2->hide();
     ProjectorWindow& form2 = Form2();
     if (!placeOnProjector(form2)) {
       // As with one monitor: the switch goes back (running this again).
       ui_.Check1->setChecked(false);
-      if (p_.notice) p_.notice(lang_[124]);
+      p_.notice(lang_[124]);
       return;
     }
     form2.show();
@@ -427,9 +431,9 @@ void VideoPanel::Check1_Click() {
     // One monitor: the switch goes back by itself (running this again for
     // the unticked switch), and the operator is told why.
     ui_.Check1->setChecked(false);
-    if (p_.notice) p_.notice(lang_[124]);
+    p_.notice(lang_[124]);
   }
-  if (p_.Timer4) p_.Timer4->start(1000);
+  p_.Timer4.start(1000);
   if (form2_) form2_->Timer1.stop();
   hideForm2();
   placeWMP2();
@@ -454,13 +458,13 @@ void VideoPanel::loadPicture(const QString& path) {
   if (!picture) {
     // The previous picture and its preview stay; the operator learns why
     // this one did not come.
-    if (p_.notice) p_.notice(lang_[222] + QLatin1Char(' ') + error);
+    p_.notice(lang_[222] + QLatin1Char(' ') + error);
     return;
   }
   ui_.imgZoom->hide();
-  if (p_.WMP2) p_.WMP2->close();
+  p_.WMP2.close();
   if (form2_ && form2_->isVisible()) {
-    if (form2_->WMP1()) form2_->WMP1()->close();
+    form2_->WMP1().close();
     form2_->hide();
   }
   ZoomWindow& zoom = frmZoom();
@@ -474,7 +478,7 @@ void VideoPanel::loadPicture(const QString& path) {
       return;
     }
     // The projector cannot be shown: the picture comes up in the main window.
-    if (p_.notice) p_.notice(lang_[124]);
+    p_.notice(lang_[124]);
   }
   // One monitor: the preview under the video panel, as wide as the panel
   // for a landscape picture, three quarters of that high otherwise.

@@ -13,6 +13,7 @@
 // their monitor, and when it goes away (or the projector cannot be shown)
 // the switch goes back, video plays in the main window and a notice says why.
 
+#include "video/monitor_list.h"
 #include "video/video_operations.h"
 
 #include <QObject>
@@ -37,24 +38,25 @@ struct PlayerSettings;
 
 namespace scenova::video {
 
-class clsMonitors;
 class ProjectorWindow;
 class ShowWindow;
 class ZoomWindow;
 
+// Everything the panel works on. Nothing here is optional: where the system
+// has no video engine the caller passes platform::NullMediaPlayer (and a
+// factory making them), and Qt's screens as the monitors.
 struct VideoParts {
-  ui::VideoPanelControls* ui = nullptr;
-  // The cue clicked last (a file name or a command); empty when none.
-  std::function<QString()> currentCue;
-  const ui::LanguageTable* lang = nullptr;
-  QTimer* Timer4 = nullptr;               // counter tick of WMP2
-  platform::MediaPlayer* WMP2 = nullptr;  // may be null: no player
-  // The monitors; null: the panel asks Qt's screens.
-  const platform::MonitorSystem* monitorSystem = nullptr;
+  ui::VideoPanelControls& ui;
+  const ui::LanguageTable& lang;
+  QTimer& Timer4;               // counter tick of WMP2
+  platform::MediaPlayer& WMP2;  // the main window's player
+  const platform::MonitorSystem& monitorSystem;
   // Makes the projector's player (WMP1) when the projector window is first
-  // used; empty: the window has no player.
+  // used; it always gives a player.
   std::function<std::unique_ptr<platform::MediaPlayer>(const platform::PlayerSettings&)>
       createPlayer;
+  // The cue clicked last (a file name or a command); empty when none.
+  std::function<QString()> currentCue;
   std::function<void(const QString&)> notice;  // Label11 for 6 seconds
   QString programFolder;
 };
@@ -65,10 +67,10 @@ class VideoPanel final : public QObject, public VideoOperations {
   explicit VideoPanel(VideoParts parts, QObject* parent = nullptr);
   ~VideoPanel() override;
 
-  // Builds the monitor list (start-up step 1) and follows the system's
-  // reports of monitors changing from then on.
+  // Reads the monitor list again (start-up step 1) and follows the
+  // system's reports of monitors changing from then on.
   void Form_Load();
-  const clsMonitors* monitors() const { return monitors_.get(); }
+  const clsMonitors& monitors() const { return monitors_; }
 
   // Connects the panel's buttons, counter, menu, switch, Timer4 and the
   // players' failure notices to their handlers.
@@ -82,7 +84,7 @@ class VideoPanel final : public QObject, public VideoOperations {
   bool projectorOn() const override;
   int monitorCount() const override;
   platform::MediaPlayer* activePlayer() override;
-  platform::MediaPlayer* mainPlayer() override { return p_.WMP2; }
+  platform::MediaPlayer* mainPlayer() override { return &p_.WMP2; }
   platform::MediaPlayer* projectorPlayer() override;
   void showPicture(bool show) override;
   void loadPicture(const QString& path) override;
@@ -124,17 +126,19 @@ class VideoPanel final : public QObject, public VideoOperations {
   void fallBackToMainWindow(const QString& why);
   void monitorsChanged();
   void hideForm2();
-  void counterTick(platform::MediaPlayer* player, bool endOfMedia);
+  // The player video cues and the transport act on (see activePlayer).
+  platform::MediaPlayer& active();
+  void counterTick(platform::MediaPlayer& player, bool endOfMedia);
   void setPlayPicture(const char* name);
-  void connectFailures(platform::MediaPlayer* player);
+  void connectFailures(platform::MediaPlayer& player);
   QString videoToReload() const;
 
   VideoParts p_;
   ui::VideoPanelControls& ui_;
   const ui::LanguageTable& lang_;
-  QPointer<QTimer> timer4_;
-  std::unique_ptr<platform::MonitorSystem> ownMonitors_;
-  std::unique_ptr<clsMonitors> monitors_;
+  QPointer<QTimer> timer4_;  // the window's timer may go before the panel
+  clsMonitors monitors_;
+  bool followingMonitors_ = false;
   std::unique_ptr<ProjectorWindow> form2_;
   std::unique_ptr<ZoomWindow> zoom_;
   bool busy_ = false;

@@ -8,6 +8,7 @@
 #include "platform/media/audio_device_mpv.h"
 #include "platform/media/audio_test_support.h"
 #include "platform/media/mixer_pulse.h"
+#include "platform/media/player_route.h"
 #include "platform/media/sound_outputs_pulse.h"
 
 #include <QElapsedTimer>
@@ -72,13 +73,17 @@ class TestOutputSound : public QObject {
     mixer.setValue(65536);
     platform::FakeDialogs dialogs;
     QStringList notices;
-    audio::OutputParts parts;
-    parts.outputs = &outputs;
-    parts.device = &device;
-    parts.mixer = &mixer;
-    parts.dialogs = &dialogs;
-    parts.notice = [&notices](const QString& text) { notices << text; };
-    OutputChoice choice(std::move(parts));
+    platform::PlayerRoute players;  // no video here: its sound goes nowhere
+    OutputChoice choice(audio::OutputParts{
+        .outputs = outputs,
+        .device = device,
+        .mixer = mixer,
+        .players = players,
+        .dialogs = dialogs,
+        .dialogOwner = nullptr,
+        .text = {},  // the built-in texts
+        .notice = [&notices](const QString& text) { notices << text; },
+    });
 
     QCOMPARE(device.sendString(QStringLiteral("open \"%1\" alias wav1")
                                    .arg(dir_.filePath(QStringLiteral("tone.wav")))),

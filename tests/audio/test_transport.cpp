@@ -245,6 +245,7 @@ class TestTransport : public QObject {
     parts.device = &r.device;
     parts.buttons = r.buttons.get();
     parts.videoPlayer = [&wmp2] { return &wmp2; };
+    parts.notice = [](const QString&) {};
     audio::AudioTransport transport(std::move(parts));
     r.open(180000);
     transport.Timer1_Timer();

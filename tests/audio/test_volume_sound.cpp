@@ -35,6 +35,7 @@ class TestVolumeSound : public QObject {
   struct RealSlider {
     platform::PulseMixer mixer;
     QTimer timer2, timer3;
+    platform::FakeMediaPlayer wmp2, wmp1;  // the players follow the knob too
     test::MemoryVolumeView* view = nullptr;
     std::unique_ptr<audio::VolumeControl> v;
     RealSlider() {
@@ -45,6 +46,8 @@ class TestVolumeSound : public QObject {
       parts.dragTimer = &timer2;
       parts.fadeTimer = &timer3;
       parts.mixer = &mixer;
+      parts.mainPlayer = [this] { return &wmp2; };
+      parts.projectorPlayer = [this] { return &wmp1; };
       v = std::make_unique<audio::VolumeControl>(std::move(parts));
       v->OpenMixer();
       v->LayoutVolumeKnob();

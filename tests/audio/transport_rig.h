@@ -55,7 +55,7 @@ struct TransportRig : PanelRig {
   explicit TransportRig(std::function<void(const QString&)> notice = {}) : PanelRig(new QWidget) {
     buttons = std::make_unique<audio::TransportButtons>(ui.transport(), lang, folder.path());
     audio::TransportParts parts;
-    parts.notice = std::move(notice);
+    parts.notice = notice ? std::move(notice) : [](const QString&) {};
     parts.ui = &ui;
     parts.videoPanel = &ui;
     parts.lang = &lang;

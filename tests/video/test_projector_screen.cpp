@@ -119,19 +119,18 @@ class TestProjectorScreen : public QObject {
     QTimer timer4;
     QStringList notices;
     std::unique_ptr<platform::MediaPlayer> wmp2 = platform::createMediaPlayer({});
-    video::VideoParts parts;
-    parts.ui = &rig.ui;
-    parts.currentCue = [&rig] { return rig.ui.Label2[15]->Tag; };
-    parts.lang = &rig.lang;
-    parts.Timer4 = &timer4;
-    parts.WMP2 = wmp2.get();
-    parts.monitorSystem = &screens;
-    parts.createPlayer = [](const platform::PlayerSettings& s) {
-      return platform::createMediaPlayer(s);
-    };
-    parts.notice = [&notices](const QString& t) { notices << t; };
-    parts.programFolder = rig.folder.path();
-    video::VideoPanel panel(std::move(parts));
+    video::VideoPanel panel(video::VideoParts{
+        .ui = rig.ui,
+        .lang = rig.lang,
+        .Timer4 = timer4,
+        .WMP2 = *wmp2,
+        .monitorSystem = screens,
+        .createPlayer =
+            [](const platform::PlayerSettings& s) { return platform::createMediaPlayer(s); },
+        .currentCue = [&rig] { return rig.ui.Label2[15]->Tag; },
+        .notice = [&notices](const QString& t) { notices << t; },
+        .programFolder = rig.folder.path(),
+    });
     panel.connectControls();
     panel.Form_Load();
     rig.window.show();

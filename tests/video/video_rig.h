@@ -28,21 +28,22 @@ struct VideoRig : PanelRig {
   explicit VideoRig(QList<QRect> screens = {kLeftMonitor, kRightMonitor})
       : PanelRig(new QWidget), monitors(std::move(screens)) {
     ui::twips::setWidth(ui.Shape7, 1);
-    video::VideoParts parts;
-    parts.ui = &ui;
-    parts.currentCue = [this] { return ui.Label2[15]->Tag; };
-    parts.lang = &lang;
-    parts.Timer4 = &Timer4;
-    parts.WMP2 = &wmp2;
-    parts.monitorSystem = &monitors;
-    parts.createPlayer = [this](const platform::PlayerSettings& s) {
-      auto p = std::make_unique<platform::FakeMediaPlayer>(s);
-      wmp1 = p.get();
-      return p;
-    };
-    parts.notice = [this](const QString& text) { notices << text; };
-    parts.programFolder = folder.path();
-    panel = std::make_unique<video::VideoPanel>(std::move(parts));
+    panel = std::make_unique<video::VideoPanel>(video::VideoParts{
+        .ui = ui,
+        .lang = lang,
+        .Timer4 = Timer4,
+        .WMP2 = wmp2,
+        .monitorSystem = monitors,
+        .createPlayer =
+            [this](const platform::PlayerSettings& s) {
+              auto p = std::make_unique<platform::FakeMediaPlayer>(s);
+              wmp1 = p.get();
+              return p;
+            },
+        .currentCue = [this] { return ui.Label2[15]->Tag; },
+        .notice = [this](const QString& text) { notices << text; },
+        .programFolder = folder.path(),
+    });
     panel->connectControls();
     panel->Form_Load();
   }

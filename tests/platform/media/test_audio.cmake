@@ -9,3 +9,5 @@ scenova_add_test(test_audio_device_faults SOURCES test_audio_device_faults.cpp a
   LIBS scenova_media SOUND TIMEOUT 240)
 scenova_add_test(test_audio_device_cues SOURCES test_audio_device_cues.cpp audio_test_support.h
   LIBS scenova_media SOUND TIMEOUT 120)
+scenova_add_test(test_audio_device_states SOURCES test_audio_device_states.cpp audio_test_support.h
+  LIBS scenova_media SOUND TIMEOUT 120)
