@@ -15,8 +15,8 @@
 #include <optional>
 
 #include "audio_test_support.h"
+#include "fakes/media/fake_audio_device.h"
 #include "platform/media/audio_device_mpv.h"
-#include "platform/media/fake_audio_device.h"
 #include "support/without_root.h"
 
 using namespace scenova::platform;

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/media/fake_media_player.h"
+#include "fakes/media/fake_media_player.h"
 #include "platform/media/mpv_player.h"
 #include "test_player_support.h"
 
