@@ -7,7 +7,7 @@
 // otherwise)
 
 #include "audio/volume_operations.h"
-#include "platform/media/fake_audio_device.h"
+#include "fakes/media/fake_audio_device.h"
 #include "platform/rtb/rtb.h"
 #include "script/cue_engine.h"
 #include "support/quiet_cue_host.h"
@@ -28,7 +28,6 @@
 using namespace scenova;
 
 namespace {
-
 
 // A script of about `chars` characters: prose in paragraphs, a command cue
 // every few dozen words.

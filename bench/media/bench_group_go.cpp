@@ -14,43 +14,19 @@
 // SCENOVA_EXECUTABLE naming the program).
 
 #include <QApplication>
-#include <QFile>
-#include <QProcess>
 #include <QTest>
 
-#include <algorithm>
 #include <clocale>
 #include <cstdio>
 
-#include "../../tests/platform/media/audio_test_support.h"
-#include "../../tests/support/program_folder.h"
+#include "../support/show_trials.h"
 
 // Last: Xlib defines macros (None, Bool...) that clash with names above.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-using namespace scenova::testing;
+using namespace scenova::bench;
 
 namespace {
-
-QString run(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.start(program, args);
-  p.waitForFinished(10000);
-  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-double ms(Clock::duration d) {
-  return std::chrono::duration<double, std::milli>(d).count();
-}
-
-void report(const char* what, std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  if (v.empty()) return;
-  std::printf("%-34s median %6.1f ms  worst %6.1f ms  best %6.1f ms  (n=%zu)\n", what,
-              v[v.size() / 2], v.back(), v.front(), v.size());
-}
 
 // The tone's amplitude (segmentedWav) and what counts as full level.
 constexpr int kToneAmplitude = 16383;
@@ -65,61 +41,26 @@ int main(int argc, char** argv) {
     std::fputs("needs the test X server and sound server (scripts/test-env.sh)\n", stderr);
     return 77;
   }
-  scenova::test::ProgramFolder folder;
-  const QString exe = folder.file(QStringLiteral("scenova"));
-  QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), exe);
-  QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  folder.write(QStringLiteral("tone.wav"), segmentedWav({{20000, 440}}));
-  folder.write(QStringLiteral("show.rtf"),
-               "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 [[Vol 20]]\\par [[tone.wav]] + "
-               "[[Vol 100]] + [[Play Audio]]\\par [[Stop Audio]]\\par [[tone.wav]] + [[Play "
-               "Audio]]\\par [[Stop Audio]]\\par [[Play Audio]]\\par [[Stop Audio]]\\par}");
-
-  SinkRecorder rec;
-  if (!rec.start({}, 1)) return 1;
-  QProcess program;
-  program.setWorkingDirectory(folder.path());
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("XDG_STATE_HOME"), folder.file(QStringLiteral("state")));
-  program.setProcessEnvironment(env);
-  program.start(exe, {folder.file(QStringLiteral("show.rtf"))});
-  if (!program.waitForStarted()) return 1;
-  QString id;
-  for (int i = 0; i < 200 && id.isEmpty(); ++i) {
-    id = run(QStringLiteral("xdotool"),
-             {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-              QString::number(program.processId()), QStringLiteral("--name"),
-              QStringLiteral("^Scenova - show")})
-             .section(QLatin1Char('\n'), 0, 0);
-    if (id.isEmpty()) QTest::qWait(100);
-  }
-  if (id.isEmpty()) return 1;
-  run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
-  QTest::qWait(800);
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return 1;
-  // Presses and releases the key; returns when the press left for the X server.
-  auto key = [&](KeySym sym) {
-    const KeyCode code = XKeysymToKeycode(display, sym);
-    const Clock::time_point t = Clock::now();
-    XTestFakeKeyEvent(display, code, True, CurrentTime);
-    XFlush(display);
-    XTestFakeKeyEvent(display, code, False, CurrentTime);
-    XSync(display, False);
-    return t;
-  };
+  ShowTrials show;
+  show.folder().write(QStringLiteral("tone.wav"), scenova::testing::segmentedWav({{20000, 440}}));
+  if (!show.start("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 [[Vol 20]]\\par [[tone.wav]] + "
+                  "[[Vol 100]] + [[Play Audio]]\\par [[Stop Audio]]\\par [[tone.wav]] + [[Play "
+                  "Audio]]\\par [[Stop Audio]]\\par [[Play Audio]]\\par [[Stop Audio]]\\par}",
+                  12))
+    return 1;
+  SinkRecorder& rec = show.recorder();
+  run(QStringLiteral("xdotool"),
+      {QStringLiteral("windowfocus"), QStringLiteral("--sync"), show.windowId()});
+  auto key = [&](unsigned long sym) { return show.key(sym); };
   key(XK_F12);  // show mode
   QTest::qWait(500);
 
   std::vector<double> full, first, withoutLevel, loaded;
   int quiet = 0;
-  // GO, and the first sample louder than `level` after it (-1: none).
-  auto go = [&](int level) {
-    const qint64 mark = rec.sampleCount();
-    const Clock::time_point t = key(XK_space);
-    QTest::qWait(500);
-    const qint64 at = rec.firstLoud(mark, level);
-    return at < 0 ? -1.0 : ms(rec.arrival(at) - t);
+  // GO, and its onset (the first sample louder than 300) into `into`.
+  auto go = [&](std::vector<double>& into) {
+    show.trial(
+        into, [&] { return key(XK_space); }, 500, 300);
   };
   auto stop = [&] {
     key(XK_space);
@@ -131,27 +72,23 @@ int main(int argc, char** argv) {
     QTest::qWait(400);
     const qint64 mark = rec.sampleCount();
     const Clock::time_point t = key(XK_space);  // the group
-    QTest::qWait(500);
-    const qint64 loud = rec.firstLoud(mark, 300);
-    const qint64 atFull = rec.firstLoud(mark, kFullLevel);
-    if (loud >= 0) first.push_back(ms(rec.arrival(loud) - t));
+    const double atFull = show.onsetAfter(mark, t, 500, kFullLevel);
+    const double loud = show.onsetAfter(mark, t, 0, 300);
+    if (loud >= 0) first.push_back(loud);
     if (atFull >= 0)
-      full.push_back(ms(rec.arrival(atFull) - t));
+      full.push_back(atFull);
     else
       ++quiet;
     stop();
-    if (const double o = go(300); o >= 0) withoutLevel.push_back(o);
+    go(withoutLevel);
     stop();
-    if (const double o = go(300); o >= 0) loaded.push_back(o);
+    go(loaded);
     stop();
   }
-  report("GO on the group to full level", full);
-  report("GO on the group to any sound", first);
-  report("  without the level cue", withoutLevel);
-  report("  Play Audio, the file loaded", loaded);
+  report("GO on the group to full level", full, 34);
+  report("GO on the group to any sound", first, 34);
+  report("  without the level cue", withoutLevel, 34);
+  report("  Play Audio, the file loaded", loaded, 34);
   if (quiet > 0) std::printf("trials never at full level: %d\n", quiet);
-  XCloseDisplay(display);
-  program.kill();
-  program.waitForFinished(5000);
   return 0;
 }

@@ -21,6 +21,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/media/audio_test_support.h"
 #include "platform/media/midi_file.h"
 #include "platform/media/midi_render.h"
 #include "platform/media/midi_stream.h"
@@ -79,20 +80,20 @@ QByteArray longSong(int seconds) {
 }
 
 // Pumps until the monitor hears a sample above threshold; ms or -1.
-double untilHeard(MonitorRecorder& mon, int limitMs, int threshold = 200) {
+double untilHeard(const SinkRecorder& mon, int limitMs, int threshold = 200) {
+  const qint64 from = mon.sampleCount();
   QElapsedTimer t;
   t.start();
   while (t.elapsed() < limitMs) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-    const QByteArray got = mon.take();
-    if (peak(got) > threshold) return double(t.nsecsElapsed()) / 1e6;
+    if (mon.firstLoud(from, threshold) >= 0) return double(t.nsecsElapsed()) / 1e6;
   }
   return -1;
 }
 
 void measure(MpvMediaPlayer& player, const QString& file, int seconds) {
   const char* name = seconds >= 3 * 3600 ? "3 h" : "1 h";
-  MonitorRecorder mon;
+  SinkRecorder mon;
   mon.start();
   pump(300);
   resetPeak();
@@ -104,7 +105,8 @@ void measure(MpvMediaPlayer& player, const QString& file, int seconds) {
   std::printf("%s: setUrl to loaded %.0f ms, duration %.3f s (song %d s + 1 s tail)\n", name,
               double(t.nsecsElapsed()) / 1e6, player.duration(), seconds);
   pump(500);
-  const int quiet = peak(mon.take());
+  int quiet = 0;
+  for (const qint16 v : mon.samples()) quiet = std::max(quiet, std::abs(int(v)));
   t.restart();
   player.play();
   const double heard = untilHeard(mon, 3000);

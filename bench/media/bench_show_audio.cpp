@@ -39,8 +39,7 @@
 #include <memory>
 #include <thread>
 
-#include "../../tests/platform/media/audio_test_support.h"
-#include "../../tests/support/program_folder.h"
+#include "../support/show_trials.h"
 #include "platform/media/audio_device_mpv.h"
 
 // Last: Xlib defines macros (None, Bool...) that clash with names above.
@@ -48,43 +47,9 @@
 #include <X11/extensions/XTest.h>
 
 using namespace scenova::testing;
+using namespace scenova::bench;
 
 namespace {
-
-QString run(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.start(program, args);
-  p.waitForFinished(10000);
-  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-double ms(Clock::duration d) {
-  return std::chrono::duration<double, std::milli>(d).count();
-}
-
-// The CPU time (user + system) a process has used, in seconds.
-double cpuSeconds(qint64 pid) {
-  QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-  if (!f.open(QIODevice::ReadOnly)) return 0;
-  const QByteArray line = f.readAll();
-  const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-  // utime and stime are fields 14 and 15 of the line, 12 and 13 after ")".
-  return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
-}
-
-void report(const char* what, std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  if (v.empty()) return;
-  std::printf("%-28s median %6.1f ms  worst %6.1f ms  best %6.1f ms  (n=%zu)\n", what,
-              v[v.size() / 2], v.back(), v.front(), v.size());
-}
-
-// When sound first reached the monitor after `t`, in ms (-1: none in 1 s).
-double onsetAfter(SinkRecorder& rec, qint64 mark, Clock::time_point t) {
-  QTest::qWait(400);
-  const qint64 i = rec.firstLoud(mark, 1000);
-  return i < 0 ? -1 : ms(rec.arrival(i) - t);
-}
 
 // A bare libmpv player: the file loaded and paused, then unpaused on demand.
 class BareMpv {
@@ -167,70 +132,18 @@ int main(int argc, char** argv) {
     std::fputs("needs the test X server and sound server (scripts/test-env.sh)\n", stderr);
     return 77;
   }
-  scenova::test::ProgramFolder folder;
-  const QString exe = folder.file(QStringLiteral("scenova"));
-  QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), exe);
-  QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  ShowTrials show;
+  scenova::test::ProgramFolder& folder = show.folder();
   folder.write(QStringLiteral("tone.wav"), segmentedWav({{20000, 440}}));
-  folder.write(QStringLiteral("show.rtf"),
-               "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[tone.wav]]\\par [[Play "
-               "Audio]]\\par [[Stop Audio]]\\par}");
-
-  SinkRecorder rec;
-  // 1 ms deliveries: the arrival of the first loud block is known to ~1 ms.
-  if (!rec.start({}, 1)) return 1;
-  QProcess program;
-  program.setWorkingDirectory(folder.path());
-  // A state folder of its own: the recovery copy of an earlier run, killed
-  // at its end, would otherwise greet this one with the restore question.
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("XDG_STATE_HOME"), folder.file(QStringLiteral("state")));
-  program.setProcessEnvironment(env);
-  program.start(exe, {folder.file(QStringLiteral("show.rtf"))});
-  if (!program.waitForStarted()) return 1;
-  QString id;
-  for (int i = 0; i < 200 && id.isEmpty(); ++i) {
-    id = run(QStringLiteral("xdotool"),
-             {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-              QString::number(program.processId()), QStringLiteral("--name"),
-              QStringLiteral("^Scenova - show")})
-             .section(QLatin1Char('\n'), 0, 0);
-    if (id.isEmpty()) QTest::qWait(100);
-  }
-  if (id.isEmpty()) return 1;
-  QTest::qWait(800);
-  int x = 0, y = 0;
-  for (const QString& l : run(QStringLiteral("xdotool"),
-                              {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id})
-                              .split(QLatin1Char('\n'))) {
-    if (l.startsWith(QLatin1StringView("X="))) x = l.mid(2).toInt();
-    if (l.startsWith(QLatin1StringView("Y="))) y = l.mid(2).toInt();
-  }
-  QMenuBar bar;
-  bar.addMenu(QStringLiteral("&File"));
-  const double menu = bar.sizeHint().height();
-  const double lineHeight = QFontMetricsF(QFont(QStringLiteral("Arial"), 48)).lineSpacing();
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return 1;
-  // Clicks at (cx, cy); returns when the press left for the X server.
-  auto clickAt = [&](int cx, int cy, bool throughXdotool = false) {
-    XTestFakeMotionEvent(display, -1, cx, cy, CurrentTime);
-    XSync(display, False);
-    QTest::qWait(50);
-    const Clock::time_point t = Clock::now();
-    if (throughXdotool) {
-      run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
-    } else {
-      XTestFakeButtonEvent(display, 1, True, CurrentTime);
-      XFlush(display);
-      XTestFakeButtonEvent(display, 1, False, CurrentTime);
-      XSync(display, False);
-    }
-    return t;
-  };
-  // Clicks line `line` of the script.
+  if (!show.start("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[tone.wav]]\\par [[Play "
+                  "Audio]]\\par [[Stop Audio]]\\par}",
+                  48))
+    return 1;
+  SinkRecorder& rec = show.recorder();
+  QProcess& program = show.program();
+  auto clickAt = [&](int cx, int cy) { return show.clickAt(cx, cy); };
   auto click = [&](int line, bool throughXdotool = false) {
-    return clickAt(x + 62, y + int(menu + 46 + 6 + (line + 0.5) * lineHeight), throughXdotool);
+    return show.click(line, throughXdotool);
   };
 
   click(0);  // load the cue
@@ -238,25 +151,20 @@ int main(int argc, char** argv) {
   std::vector<double> ours, viaXdotool, bareClick, bare, reference, stops;
   auto bareMpv = std::make_unique<BareMpv>(folder.file(QStringLiteral("tone.wav")));
   // On the second monitor, away from the program's window.
-  const int bareX = DisplayWidth(display, DefaultScreen(display)) - 400, bareY = 200;
+  const int bareX = show.screenWidth() - 400, bareY = 200;
   auto bareClickPlayer = std::make_unique<BareClickPlayer>(*bareMpv, bareX, bareY);
   QTest::qWait(500);
   // One reference trial: `start` starts the sound and says when it was asked
   // for; its onset goes to `into`; `silence` ends it.
   auto measure = [&](std::vector<double>& into, const std::function<Clock::time_point()>& start,
                      const std::function<void()>& silence) {
-    const qint64 mark = rec.sampleCount();
-    const double onset = onsetAfter(rec, mark, start());
-    if (onset >= 0) into.push_back(onset);
+    show.trial(into, start);
     silence();
     QTest::qWait(300);
   };
   for (int trial = 0; trial < 20; ++trial) {
     for (bool xdotool : {false, true}) {
-      const qint64 mark = rec.sampleCount();
-      const Clock::time_point t = click(1, xdotool);
-      const double o = onsetAfter(rec, mark, t);
-      if (o >= 0) (xdotool ? viaXdotool : ours).push_back(o);
+      const double o = show.trial(xdotool ? viaXdotool : ours, [&] { return click(1, xdotool); });
       // Stop: how long the sound goes on after the click.
       const qint64 stopMark = rec.sampleCount();
       const Clock::time_point stopAt = click(2);
@@ -338,8 +246,5 @@ int main(int argc, char** argv) {
       "CPU while playing: program %.2f %% of a core, its audio engine alone %.2f %%, paplay alone "
       "%.2f %%\n",
       programCpu, engineCpu, paplayCpu);
-  XCloseDisplay(display);
-  program.kill();
-  program.waitForFinished(5000);
   return 0;
 }

@@ -7,7 +7,7 @@
 // otherwise)
 
 #include "audio/volume_operations.h"
-#include "platform/media/fake_audio_device.h"
+#include "fakes/media/fake_audio_device.h"
 #include "platform/rtb/rtb.h"
 #include "script/broken_cues.h"
 #include "script/cue_engine.h"
@@ -32,7 +32,6 @@
 using namespace scenova;
 
 namespace {
-
 
 // About `chars` characters of prose in paragraphs with a cue every few
 // dozen words, the cue made by cue(n) for the n-th one.

@@ -5,7 +5,7 @@
 // else, and the rig that joins them to the window's controls.
 
 #include "audio/volume_operations.h"
-#include "platform/media/fake_audio_device.h"
+#include "fakes/media/fake_audio_device.h"
 #include "platform/media/null_media.h"
 #include "platform/rtb/rtb.h"
 #include "script/cue_context.h"

@@ -21,8 +21,8 @@
 
 #include "audio/volume_control.h"
 #include "audio_test_support.h"
-#include "platform/media/fake_media_player.h"
-#include "platform/media/fake_mixer.h"
+#include "fakes/media/fake_media_player.h"
+#include "fakes/media/fake_mixer.h"
 #include "platform/media/mixer_pulse.h"
 
 using namespace scenova;

@@ -4,7 +4,7 @@
 #include "app/editing_tools.h"
 #include "app/form1.h"
 #include "app/subsystems.h"
-#include "platform/fakes.h"
+#include "fakes/fakes.h"
 #include "platform/rtb/rtb.h"
 #include "script/add_command_dialog.h"
 #include "support/form_fixture.h"

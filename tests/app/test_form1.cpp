@@ -1,6 +1,6 @@
 #include "app/form1.h"
 #include "app/settings_file.h"
-#include "platform/fakes.h"
+#include "fakes/fakes.h"
 #include "platform/rtb/rtb.h"
 #include "support/form_fixture.h"
 #include "support/program_folder.h"

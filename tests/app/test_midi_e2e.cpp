@@ -6,6 +6,7 @@
 
 #include "support/osc_client.h"
 #include "support/program_folder.h"
+#include "support/program_run.h"
 #include "support/program_window.h"
 #include "support/sink_recorder.h"
 
@@ -33,7 +34,7 @@ class TestMidiEndToEnd : public QObject {
   Q_OBJECT
 
   test::ProgramFolder folder_;
-  QProcess program_;
+  std::unique_ptr<QProcess> program_;
   test::ProgramWindow window_;
   quint16 port_ = 0;
   std::unique_ptr<RtMidiOut> midi_;
@@ -43,14 +44,15 @@ class TestMidiEndToEnd : public QObject {
   bool showMode() {
     for (int attempt = 0; attempt < 3; ++attempt) {
       xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_.id});
-      QTest::qWait(200);
       xdotool({QStringLiteral("key"), QStringLiteral("F12")});
-      for (int i = 0; i < 20; ++i) {
-        if (test::run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window_.id})
-                .endsWith(QStringLiteral("[SHOW]")))
-          return true;
-        QTest::qWait(100);
-      }
+      if (QTest::qWaitFor(
+              [&] {
+                return test::run(QStringLiteral("xdotool"),
+                                 {QStringLiteral("getwindowname"), window_.id})
+                    .endsWith(QStringLiteral("[SHOW]"));
+              },
+              2000))
+        return true;
     }
     return false;
   }
@@ -63,26 +65,16 @@ class TestMidiEndToEnd : public QObject {
     for (const char* tool : {"xdotool", "parec"})
       if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty())
         QSKIP("needs xdotool and parec");
-    const QString exe = folder_.file(QStringLiteral("scenova"));
-    QVERIFY(QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), exe));
-    QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(test::installTestProgram(folder_));
     folder_.write(QStringLiteral("tone.wav"), test::toneWav(440, 8));
     folder_.write(QStringLiteral("show.rtf"),
                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[tone.wav]]\\par "
                   "[[Play Audio]]\\par [[Stop Audio]]\\par}");
     port_ = test::OscClient::freePort();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"),
-               folder_.file(QStringLiteral("dialogs.log")));
-    test::ProgramWindow::announceShown(env);
-    program_.setProcessEnvironment(env);
-    program_.setWorkingDirectory(folder_.path());
-    program_.start(exe, {QStringLiteral("--remote"), QString::number(port_),
-                         folder_.file(QStringLiteral("show.rtf"))});
-    QVERIFY(program_.waitForStarted());
-    QVERIFY2(window_.find(program_, QStringLiteral("^Scenova - show")),
+    program_ = test::startProgram(folder_, {QStringLiteral("--remote"), QString::number(port_),
+                                            folder_.file(QStringLiteral("show.rtf"))});
+    QVERIFY(program_->waitForStarted());
+    QVERIFY2(window_.find(*program_, QStringLiteral("^Scenova - show")),
              "the program's window did not come up");
 
     // This test's own JACK client, connected to the program's input port.
@@ -91,7 +83,7 @@ class TestMidiEndToEnd : public QObject {
     for (int tries = 0; tries < 100 && found < 0; ++tries) {
       for (unsigned i = 0; i < midi_->getPortCount(); ++i)
         if (midi_->getPortName(i).find("Scenova:Scenova") != std::string::npos) found = int(i);
-      if (found < 0) QTest::qWait(100);
+      if (found < 0) QTest::qWait(100);  // polling: the port comes up
     }
     QVERIFY2(found >= 0, "the program's MIDI input port did not come up");
     midi_->openPort(unsigned(found), "to-scenova");
@@ -99,13 +91,14 @@ class TestMidiEndToEnd : public QObject {
 
   void cleanupTestCase() {
     midi_.reset();
-    program_.kill();
-    program_.waitForFinished(5000);
+    if (!program_) return;
+    program_->kill();
+    program_->waitForFinished(5000);
   }
 
   void showControlAndNotesRunTheShow() {
-    test::Recorder sound;
-    QVERIFY(sound.running());
+    test::SinkRecorder sound;
+    QVERIFY(sound.start());
     test::OscClient watch;
     QVERIFY(watch.roundTrip(port_, 10000) >= 0);
     watch.send(port_, "/scenova/subscribe");
@@ -116,7 +109,8 @@ class TestMidiEndToEnd : public QObject {
     send({0xf0, 0x7f, 0x7f, 0x02, 0x01, 0x01, 0xf7});
     send({0x90, 60, 100});
     send({0x90, 62, 100});
-    QTest::qWait(500);  // the time a sound or a state would take
+    // Time let pass on purpose: nothing may sound or change in it.
+    QTest::qWait(500);
     QCOMPARE(sound.loudMs(t, Clock::now()), 0.0);
     QCOMPARE(state(watch), QStringLiteral("|0"));
 

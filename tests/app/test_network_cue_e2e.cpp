@@ -5,6 +5,7 @@
 
 #include "support/osc_client.h"
 #include "support/program_folder.h"
+#include "support/program_run.h"
 #include "support/program_window.h"
 #include "support/sink_recorder.h"
 
@@ -21,14 +22,12 @@ namespace {
 // One program from a portable folder of its own, taking remote control.
 struct Program {
   test::ProgramFolder folder;
-  QProcess process;
+  std::unique_ptr<QProcess> process;
   test::ProgramWindow window;
   quint16 port = 0;
 
   bool prepare(const QByteArray& script) {
-    const QString exe = folder.file(QStringLiteral("scenova"));
-    if (!QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), exe)) return false;
-    QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!test::installTestProgram(folder)) return false;
     folder.write(QStringLiteral("Files/Portable.ini"), "");
     folder.write(QStringLiteral("tone.wav"), test::toneWav(440, 8));
     folder.write(QStringLiteral("show.rtf"),
@@ -37,19 +36,9 @@ struct Program {
   }
   bool start() {
     port = test::OscClient::freePort();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"),
-               folder.file(QStringLiteral("dialogs.log")));
-    test::ProgramWindow::announceShown(env);
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(folder.path());
-    process.start(folder.file(QStringLiteral("scenova")),
-                  {QStringLiteral("--remote"), QString::number(port),
-                   folder.file(QStringLiteral("show.rtf"))});
-    return process.waitForStarted() &&
-           window.find(process, QStringLiteral("^Scenova - show"));
+    process = test::startProgram(folder, {QStringLiteral("--remote"), QString::number(port),
+                                          folder.file(QStringLiteral("show.rtf"))});
+    return process->waitForStarted() && window.find(*process, QStringLiteral("^Scenova - show"));
   }
   QString title() const {
     return test::run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window.id});
@@ -60,18 +49,16 @@ struct Program {
   bool showMode() {
     for (int attempt = 0; attempt < 3; ++attempt) {
       xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window.id});
-      QTest::qWait(200);
       xdotool({QStringLiteral("key"), QStringLiteral("F12")});
-      for (int i = 0; i < 20; ++i) {
-        if (title().endsWith(QStringLiteral("[SHOW]"))) return true;
-        QTest::qWait(100);
-      }
+      if (QTest::qWaitFor([&] { return title().endsWith(QStringLiteral("[SHOW]")); }, 2000))
+        return true;
     }
     return false;
   }
   ~Program() {
-    process.kill();
-    process.waitForFinished(5000);
+    if (!process) return;
+    process->kill();
+    process->waitForFinished(5000);
   }
 };
 
@@ -91,8 +78,8 @@ class TestNetworkCueEndToEnd : public QObject {
     for (const char* tool : {"xdotool", "parec"})
       if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty())
         QSKIP("needs xdotool and parec");
-    test::Recorder sound;
-    QVERIFY(sound.running());
+    test::SinkRecorder sound;
+    QVERIFY(sound.start());
 
     // The second machine: the sound, in show mode, the tone loaded and the
     // mark on Play Audio.
@@ -117,7 +104,7 @@ class TestNetworkCueEndToEnd : public QObject {
     QVERIFY2(first.showMode(), "the first program did not go into show mode");
     desk.send(first.port, "/scenova/subscribe");
     QTRY_COMPARE(nextCue(desk), QStringLiteral("osc 127.0.0.1:%1 /scenova/go").arg(second.port));
-    QTest::qWait(300);
+    QTest::qWait(300);  // time let pass on purpose: nothing may sound in it
     QCOMPARE(sound.loudMs(Clock::now() - std::chrono::milliseconds(300), Clock::now()), 0.0);
 
     // GO in the first program: the second plays.

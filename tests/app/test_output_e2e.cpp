@@ -5,6 +5,7 @@
 // is unplugged during a show.
 
 #include "support/program_folder.h"
+#include "support/program_run.h"
 #include "support/program_window.h"
 #include "support/sink_recorder.h"
 
@@ -64,7 +65,7 @@ bool within(int ms, F condition) {
   t.start();
   while (!condition()) {
     if (t.elapsed() > ms) return false;
-    QTest::qWait(20);
+    QTest::qWait(20);  // polling
   }
   return true;
 }
@@ -81,18 +82,9 @@ class TestOutputEndToEnd : public QObject {
   QString log() const { return QString::fromUtf8(folder_.read(QStringLiteral("dialogs.log"))); }
 
   bool start(const QString& choices) {
-    program_ = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"),
-               folder_.file(QStringLiteral("dialogs.log")));
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_CHOICES"), choices);
-    test::ProgramWindow::announceShown(env);
-    program_->setProcessEnvironment(env);
-    program_->setWorkingDirectory(folder_.path());
-    program_->start(folder_.file(QStringLiteral("scenova")),
-                    {folder_.file(QStringLiteral("show.rtf"))});
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("SCENOVA_TEST_DIALOG_CHOICES"), choices);
+    program_ = test::startProgram(folder_, {folder_.file(QStringLiteral("show.rtf"))}, {}, extra);
     if (!program_->waitForStarted()) return false;
     if (!window_.find(*program_, QStringLiteral("^Scenova - show"))) return false;
     xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_.id});
@@ -122,14 +114,14 @@ class TestOutputEndToEnd : public QObject {
     QVERIFY(within(3000, [&] { return log().count(QStringLiteral("choice\t")) > before; }));
   }
   // Whether the recorder hears the sound from t on within ms.
-  static bool heardAfter(const test::Recorder& r, Clock::time_point t, int ms = 2000) {
+  static bool heardAfter(const test::SinkRecorder& r, Clock::time_point t, int ms = 2000) {
     return within(ms, [&] { return r.onsetMsAfter(t) >= 0; });
   }
   // Milliseconds of sound each recorder heard over the next ms.
-  static std::pair<double, double> listen(const test::Recorder& a, const test::Recorder& b,
+  static std::pair<double, double> listen(const test::SinkRecorder& a, const test::SinkRecorder& b,
                                           int ms) {
     const Clock::time_point from = Clock::now();
-    QTest::qWait(ms);
+    QTest::qWait(ms);  // listens for that long on purpose
     const Clock::time_point to = Clock::now();
     return {a.loudMs(from, to), b.loudMs(from, to)};
   }
@@ -142,9 +134,7 @@ class TestOutputEndToEnd : public QObject {
       if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty())
         QSKIP("needs xdotool, parec and pactl");
     QVERIFY2(loadSecond(), "the test sound server has no second sink");
-    const QString exe = folder_.file(QStringLiteral("scenova"));
-    QVERIFY(QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), exe));
-    QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(test::installTestProgram(folder_));
     folder_.write(QStringLiteral("low.wav"), test::toneWav(440, 20));
     folder_.write(QStringLiteral("high.wav"), test::toneWav(1000, 20));
     folder_.write(QStringLiteral("show.rtf"),
@@ -171,8 +161,8 @@ class TestOutputEndToEnd : public QObject {
     folder_.writeSettings("English.lng\r\n");
     QVERIFY2(start(kSecondDescription + QLatin1Char('|') + kSecondDescription),
              "the program's window did not come up");
-    const test::Recorder first, second("test_sink2.monitor");
-    QVERIFY(first.running() && second.running());
+    test::SinkRecorder first, second;
+    QVERIFY(first.start() && second.startOn(kSecond + QStringLiteral(".monitor")));
 
     click(0);
     Clock::time_point t = click(1);
@@ -222,8 +212,8 @@ class TestOutputEndToEnd : public QObject {
 
     // Back, and chosen again: the sound goes there again.
     QVERIFY(loadSecond());
-    const test::Recorder again("test_sink2.monitor");
-    QVERIFY(again.running());
+    test::SinkRecorder again;
+    QVERIFY(again.startOn(kSecond + QStringLiteral(".monitor")));
     t = Clock::now();
     chooseOutput();
     QVERIFY2(heardAfter(again, t), "chosen again, the output did not get the sound");
@@ -247,8 +237,8 @@ class TestOutputEndToEnd : public QObject {
     folder_.writeSettings(
         "English.lng\r\n\r\n\r\n0\r\n0\r\n1\r\n\r\n0\r\nAudioOutput=" + saved.toUtf8() + "\r\n");
     QVERIFY2(start({}), "the program's window did not come up");
-    const test::Recorder first, second("test_sink2.monitor");
-    QVERIFY(first.running() && second.running());
+    test::SinkRecorder first, second;
+    QVERIFY(first.start() && second.startOn(kSecond + QStringLiteral(".monitor")));
     click(0);
     const Clock::time_point t = click(1);
     QVERIFY(heardAfter(atSecond ? second : first, t));

@@ -18,15 +18,10 @@ namespace {
 struct Installed : test::ProgramFolder {
   Installed() { test::installTestProgram(*this); }
   std::unique_ptr<QProcess> start(const QString& locale, const QString& dialogLog) const {
-    auto p = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), locale);
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"), dialogLog);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    test::ProgramWindow::announceShown(env);
-    p->setProcessEnvironment(env);
-    p->start(file(QStringLiteral("scenova")), {});
-    return p;
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("LC_ALL"), locale);
+    extra.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"), dialogLog);
+    return test::startProgram(*this, {}, {}, extra);
   }
 };
 

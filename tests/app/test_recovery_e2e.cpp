@@ -37,18 +37,9 @@ struct Installed : test::ProgramFolder {
     return state.filePath(QStringLiteral("scenova/recovery-%1.rtf").arg(pid));
   }
   std::unique_ptr<QProcess> start(const QString& answers) const {
-    auto p = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"), file(QStringLiteral("dialogs.log")));
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_ANSWERS"), answers);
-    test::ProgramWindow::announceShown(env);
-    p->setProcessEnvironment(env);
-    p->setWorkingDirectory(path());
-    p->start(file(QStringLiteral("scenova")), {});
-    return p;
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
+    return test::startProgram(*this, {}, answers, extra);
   }
 };
 

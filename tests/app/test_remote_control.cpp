@@ -7,7 +7,7 @@
 #include "app/remote_control.h"
 #include "app/remote_dialog.h"
 #include "app/subsystems.h"
-#include "platform/fakes.h"
+#include "fakes/fakes.h"
 #include "support/osc_client.h"
 #include "support/program_folder.h"
 

@@ -5,6 +5,7 @@
 
 #include "support/osc_client.h"
 #include "support/program_folder.h"
+#include "support/program_run.h"
 #include "support/program_window.h"
 #include "support/sink_recorder.h"
 
@@ -27,18 +28,8 @@ class TestRemoteEndToEnd : public QObject {
 
   bool start() {
     port_ = test::OscClient::freePort();
-    program_ = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"),
-               folder_.file(QStringLiteral("dialogs.log")));
-    test::ProgramWindow::announceShown(env);
-    program_->setProcessEnvironment(env);
-    program_->setWorkingDirectory(folder_.path());
-    program_->start(folder_.file(QStringLiteral("scenova")),
-                    {QStringLiteral("--remote"), QString::number(port_),
-                     folder_.file(QStringLiteral("show.rtf"))});
+    program_ = test::startProgram(folder_, {QStringLiteral("--remote"), QString::number(port_),
+                                            folder_.file(QStringLiteral("show.rtf"))});
     if (!program_->waitForStarted()) return false;
     if (!window_.find(*program_, QStringLiteral("^Scenova - show"))) return false;
     xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_.id});
@@ -59,9 +50,7 @@ class TestRemoteEndToEnd : public QObject {
     for (const char* tool : {"xdotool", "parec"})
       if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty())
         QSKIP("needs xdotool and parec");
-    const QString exe = folder_.file(QStringLiteral("scenova"));
-    QVERIFY(QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), exe));
-    QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(test::installTestProgram(folder_));
     folder_.write(QStringLiteral("tone.wav"), test::toneWav(440, 8));
     folder_.write(QStringLiteral("show.rtf"),
                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[tone.wav]]\\par "
@@ -76,8 +65,8 @@ class TestRemoteEndToEnd : public QObject {
 
   void oscRunsTheShow() {
     QVERIFY2(start(), "the program's window did not come up");
-    test::Recorder sound;
-    QVERIFY(sound.running());
+    test::SinkRecorder sound;
+    QVERIFY(sound.start());
     test::OscClient client;
     QVERIFY2(client.roundTrip(port_, 10000) >= 0, "no pong: the program does not listen");
 
@@ -91,7 +80,7 @@ class TestRemoteEndToEnd : public QObject {
       client.send(port_, a);
     client.send(port_, "/scenova/cue", {OscArg::string(QStringLiteral("play audio"))});
     QVERIFY(client.roundTrip(port_) >= 0);
-    QTest::qWait(300);  // the time a sound would take to be heard
+    QTest::qWait(300);  // time let pass on purpose: no sound may come in it
     QCOMPARE(sound.loudMs(t, Clock::now()), 0.0);
     QCOMPARE(describe(client.last("/scenova/state")), QStringLiteral("||0"));
 
@@ -112,9 +101,7 @@ class TestRemoteEndToEnd : public QObject {
     client.send(port_, "/scenova/stop");
     QTRY_COMPARE(describe(client.last("/scenova/state")),
                  QStringLiteral("Stop Audio|Play Audio|0"));
-    t = Clock::now() + std::chrono::milliseconds(150);
-    QTest::qWait(400);
-    QCOMPARE(sound.loudMs(t, Clock::now()), 0.0);
+    QTRY_VERIFY_WITH_TIMEOUT(sound.quietFor(std::chrono::milliseconds(300)), 3000);
 
     // The mark moves back, to the first cue and on.
     client.send(port_, "/scenova/previous");
@@ -139,7 +126,8 @@ class TestRemoteEndToEnd : public QObject {
 
   void aFloodLeavesTheWindowAnswering() {
     QVERIFY(program_);
-    test::Recorder sound;
+    test::SinkRecorder sound;
+    QVERIFY(sound.start());
     test::OscClient client;
     test::OscClient flooder;
     // 20,000 packets in about a second, four in five malformed.
@@ -165,7 +153,7 @@ class TestRemoteEndToEnd : public QObject {
           break;
       }
       if (i % 2000 == 1999)
-        while (clock.elapsed() < (i + 1) / 20) QTest::qWait(1);
+        while (clock.elapsed() < (i + 1) / 20) QTest::qWait(1);  // paces the flood
     }
     qInfo("flood of 20000 packets sent in %lld ms", clock.elapsed());
     // The window answers within 100 ms...

@@ -148,8 +148,8 @@ class TestShowEndToEnd : public QObject {
 
   void theShowRunsFromTheKeyboard() {
     QVERIFY2(start(), "the program's window did not come up");
-    test::Recorder sound;
-    QVERIFY(sound.running());
+    test::SinkRecorder sound;
+    QVERIFY(sound.start());
     const QString plainTitle = title();
     QCOMPARE(markedLine(), -1);
 
@@ -227,8 +227,8 @@ class TestShowEndToEnd : public QObject {
   // wait inside a group, and Escape during it.
   void oneGoFiresACueGroup() {
     QVERIFY2(start(QStringLiteral("group")), "the program's window did not come up");
-    test::Recorder sound;
-    QVERIFY(sound.running());
+    test::SinkRecorder sound;
+    QVERIFY(sound.start());
     const QString plainTitle = title();
     key("F12");
     QTRY_COMPARE(title(), plainTitle + QStringLiteral(" [SHOW]"));

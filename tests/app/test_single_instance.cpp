@@ -53,19 +53,20 @@ struct Folder : test::ProgramFolder {
 
 // One start of the program: its own dialog log and answers.
 struct Start {
-  QProcess process;
+  std::unique_ptr<QProcess> started;
+  QProcess& process;
   QString log;
   Start(const Folder& folder, const QString& script, const QString& dialogLog,
-        const QString& answers = {}, const QString& bus = {}) {
-    log = dialogLog;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"), log);
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_ANSWERS"), answers);
+        const QString& answers = {}, const QString& bus = {})
+      : started(test::startProgram(folder, {script}, answers, environment(dialogLog, bus))),
+        process(*started),
+        log(dialogLog) {}
+  static QProcessEnvironment environment(const QString& dialogLog, const QString& bus) {
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"), dialogLog);
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     if (!bus.isEmpty()) env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
-    test::ProgramWindow::announceShown(env);
-    process.setProcessEnvironment(env);
-    process.start(folder.file(QStringLiteral("scenova")), {script});
+    return env;
   }
   ~Start() {
     if (process.state() == QProcess::NotRunning) return;

@@ -1,5 +1,5 @@
 #include "app/startup.h"
-#include "platform/fakes.h"
+#include "fakes/fakes.h"
 #include "platform/linux_platform.h"
 #include "support/program_folder.h"
 

@@ -5,6 +5,7 @@
 // panel's transport (440 Hz) are told apart by their pitches.
 
 #include "support/program_folder.h"
+#include "support/program_run.h"
 #include "support/program_window.h"
 #include "support/sink_recorder.h"
 
@@ -66,13 +67,17 @@ class TestLayersEndToEnd : public QObject {
   Clock::time_point click(int line) {
     const QPoint p = window_.line(line);
     test::xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-    QTest::qWait(50);
     const Clock::time_point t = Clock::now();
     test::xdotool({QStringLiteral("click"), QStringLiteral("1")});
     return t;
   }
-  static double level(const test::Recorder& r, Clock::time_point from, double lengthMs, double hz) {
+  static double level(const test::SinkRecorder& r, Clock::time_point from, double lengthMs,
+                      double hz) {
     return test::amplitudeAt(r.between(from, from + ms(lengthMs)), hz);
+  }
+  // The level of hz over the last quarter second heard.
+  static double levelNow(const test::SinkRecorder& r, double hz) {
+    return level(r, Clock::now() - ms(280), 250, hz);
   }
 
  private Q_SLOTS:
@@ -82,9 +87,7 @@ class TestLayersEndToEnd : public QObject {
     for (const char* tool : {"xdotool", "parec"})
       if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty())
         QSKIP("needs xdotool and parec");
-    const QString exe = folder_.file(QStringLiteral("scenova"));
-    QVERIFY(QFile::copy(qEnvironmentVariable("SCENOVA_EXECUTABLE"), exe));
-    QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(test::installTestProgram(folder_));
     folder_.write(QStringLiteral("loop.wav"), test::toneWav(kLoopHz, 1));
     folder_.write(QStringLiteral("shot.wav"), test::toneWav(kShotHz, 6));
     folder_.write(QStringLiteral("tone.wav"), test::toneWav(kTransportHz, 20));
@@ -92,16 +95,7 @@ class TestLayersEndToEnd : public QObject {
                   "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs96 [[loop loop.wav]]\\par "
                   "[[SOUND shot.wav]]\\par [[Fade loop.wav 2]]\\par [[Stop Sounds]]\\par "
                   "[[tone.wav]]\\par [[Play Audio]]\\par [[Stop Audio]]\\par}");
-    program_ = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"),
-               folder_.file(QStringLiteral("dialogs.log")));
-    test::ProgramWindow::announceShown(env);
-    program_->setProcessEnvironment(env);
-    program_->setWorkingDirectory(folder_.path());
-    program_->start(exe, {folder_.file(QStringLiteral("show.rtf"))});
+    program_ = test::startProgram(folder_, {folder_.file(QStringLiteral("show.rtf"))});
     QVERIFY(program_->waitForStarted());
     QVERIFY2(window_.find(*program_, QStringLiteral("^Scenova - show")),
              "the program's window did not come up");
@@ -114,9 +108,8 @@ class TestLayersEndToEnd : public QObject {
   }
 
   void loopAndOneShotTogether() {
-    test::Recorder sound;
-    QVERIFY(sound.running());
-    QTest::qWait(300);
+    test::SinkRecorder sound;
+    QVERIFY(sound.start());
 
     // The loop alone, across its loop point (the file lasts one second).
     const Clock::time_point loopAt = click(0);
@@ -136,11 +129,14 @@ class TestLayersEndToEnd : public QObject {
                             .arg(100 + 1000.0 * double(jumpAt) / kRate)));
 
     // The one-shot beside it: both pitches in one spectrum.
-    const Clock::time_point shotAt = click(1);
-    QTest::qWait(1000);
-    const double shotLevel = level(sound, shotAt + ms(300), 300, kShotHz);
+    click(1);
+    QTRY_VERIFY_WITH_TIMEOUT(levelNow(sound, kShotHz) > 1000, 5000);
+    // Measured once it is well under way.
+    const Clock::time_point both = Clock::now() + ms(100);
+    QTRY_VERIFY(sound.reached(both + ms(300)));
+    const double shotLevel = level(sound, both, 300, kShotHz);
     QVERIFY2(shotLevel > 1000, qPrintable(QStringLiteral("one-shot level %1").arg(shotLevel)));
-    const double loopBeside = level(sound, shotAt + ms(300), 300, kLoopHz);
+    const double loopBeside = level(sound, both, 300, kLoopHz);
 
     QVERIFY2(std::abs(loopBeside - loopLevel) < 0.1 * loopLevel,
              qPrintable(QStringLiteral("loop %1 beside the one-shot, %2 alone")
@@ -151,7 +147,8 @@ class TestLayersEndToEnd : public QObject {
     // amplitude) to silence over the fade's time; the one-shot keeps its
     // level.
     const Clock::time_point fadeAt = click(2);
-    QTest::qWait(static_cast<int>(kFadeSeconds * 1000) + 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(sound.reached(fadeAt + ms(kFadeSeconds * 1000 + 900)),
+                             static_cast<int>(kFadeSeconds * 1000) + 5000);
     // Timed on the sink's own clock (the samples), not on when they reached
     // the recorder: from 80 % of the level (a fifth of the fade's time) to
     // 0.8 % (four fifths) is three fifths of the fade.
@@ -185,29 +182,23 @@ class TestLayersEndToEnd : public QObject {
   }
 
   void stopSoundsLeavesTheTransport() {
-    test::Recorder sound;
-    QVERIFY(sound.running());
-    QTest::qWait(300);
+    test::SinkRecorder sound;
+    QVERIFY(sound.start());
     click(4);  // tone.wav into the audio panel
-    QTest::qWait(500);
     click(5);  // Play Audio
-    QTest::qWait(300);
+    QTRY_VERIFY_WITH_TIMEOUT(levelNow(sound, kTransportHz) > 1000, 5000);
     click(0);  // the loop again
     click(1);  // and the one-shot
-    QTest::qWait(600);
-    const Clock::time_point before = Clock::now() - ms(300);
-    QVERIFY(level(sound, before, 250, kTransportHz) > 1000);
-    QVERIFY(level(sound, before, 250, kLoopHz) > 1000);
-    QVERIFY(level(sound, before, 250, kShotHz) > 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(levelNow(sound, kLoopHz) > 1000 && levelNow(sound, kShotHz) > 1000,
+                             5000);
+    QVERIFY(levelNow(sound, kTransportHz) > 1000);
 
-    const Clock::time_point stopAt = click(3);  // Stop Sounds
-    QTest::qWait(700);
-    const Clock::time_point after = stopAt + ms(300);
-    QVERIFY2(level(sound, after, 300, kLoopHz) < 30, "the loop went on after Stop Sounds");
-    QVERIFY2(level(sound, after, 300, kShotHz) < 30, "the one-shot went on after Stop Sounds");
-    QVERIFY2(level(sound, after, 300, kTransportHz) > 1000, "Stop Sounds stopped the transport");
+    click(3);  // Stop Sounds
+    QTRY_VERIFY2_WITH_TIMEOUT(levelNow(sound, kLoopHz) < 30 && levelNow(sound, kShotHz) < 30,
+                              "the layers went on after Stop Sounds", 5000);
+    QVERIFY2(levelNow(sound, kTransportHz) > 1000, "Stop Sounds stopped the transport");
     click(6);  // Stop Audio
-    QTest::qWait(300);
+    QTRY_VERIFY_WITH_TIMEOUT(sound.quietFor(std::chrono::milliseconds(300)), 5000);
   }
 };
 

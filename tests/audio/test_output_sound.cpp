@@ -4,7 +4,7 @@
 // notice comes and the cue goes on at the default output.
 
 #include "audio/output_choice.h"
-#include "platform/fakes.h"
+#include "fakes/fakes.h"
 #include "platform/media/audio_device_mpv.h"
 #include "platform/media/audio_test_support.h"
 #include "platform/media/mixer_pulse.h"

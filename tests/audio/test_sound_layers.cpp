@@ -4,7 +4,7 @@
 
 #include "audio/layer_rows.h"
 #include "audio/sound_layers.h"
-#include "platform/media/fake_sound_voices.h"
+#include "fakes/media/fake_sound_voices.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

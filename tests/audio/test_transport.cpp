@@ -2,7 +2,7 @@
 // operation sends, the state it leaves, the counter and the hover look.
 
 #include "audio/transport_rig.h"
-#include "platform/media/fake_media_player.h"
+#include "fakes/media/fake_media_player.h"
 
 #include <QAction>
 #include <QTest>

@@ -5,7 +5,7 @@
 
 #include "audio/audio_transport.h"
 #include "audio/transport_buttons.h"
-#include "platform/media/fake_audio_device.h"
+#include "fakes/media/fake_audio_device.h"
 #include "support/program_folder.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"

@@ -4,9 +4,9 @@
 // track, a fake mixer, two fake players and fake dialogs.
 
 #include "audio/volume_control.h"
-#include "platform/fakes.h"
-#include "platform/media/fake_media_player.h"
-#include "platform/media/fake_mixer.h"
+#include "fakes/fakes.h"
+#include "fakes/media/fake_media_player.h"
+#include "fakes/media/fake_mixer.h"
 #include "platform/media/null_media.h"
 
 #include <QTimer>

@@ -40,8 +40,8 @@ using test::Clock;
 namespace {
 
 using test::kRate;
-using test::Recorder;
 using test::run;
+using test::SinkRecorder;
 using test::xdotool;
 
 // A 16-bit mono WAV: one second each of 440, 660 and 880 Hz.
@@ -54,8 +54,14 @@ QByteArray toneWav() {
   return test::wavFile(pcm);
 }
 
-void pause(int ms) {
+// Lets time pass on purpose, to show that something does not happen in it
+// (no sound, a counter standing still).
+void letTimePass(int ms) {
   QTest::qWait(ms);
+}
+
+constexpr std::chrono::milliseconds operator""_ms(unsigned long long ms) {
+  return std::chrono::milliseconds(ms);
 }
 
 }  // namespace
@@ -86,7 +92,6 @@ class TestCuesEndToEnd : public QObject {
   Clock::time_point click(int n, int times = 1) {
     const QPoint p = line(n);
     xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-    pause(50);
     const Clock::time_point t = Clock::now();
     if (times == 1)
       xdotool({QStringLiteral("click"), QStringLiteral("1")});
@@ -126,13 +131,14 @@ class TestCuesEndToEnd : public QObject {
   }
 
   void theShow() {
-    Recorder sound;
-    QVERIFY(sound.running());
-    pause(300);
+    SinkRecorder sound;
+    QVERIFY(sound.start());
+    const QImage empty = counter();
 
     // The media cue loads the tone stopped: nothing sounds.
     Clock::time_point t = click(0);
-    pause(700);
+    QTRY_VERIFY(counter() != empty);  // the track's length is shown
+    letTimePass(500);
     QCOMPARE(sound.loudMs(t, Clock::now()), 0.0);
     const QImage loaded = counter(), offersPlay = playButton();
 
@@ -143,61 +149,64 @@ class TestCuesEndToEnd : public QObject {
     const double onset = sound.onsetMsAfter(t);
     qInfo("Play Audio sounded %.1f ms after the click began", onset);
     const auto heard = t + std::chrono::microseconds(static_cast<qint64>(onset * 1000));
-    QTRY_VERIFY(std::abs(sound.pitch(heard + std::chrono::milliseconds(50),
-                                     heard + std::chrono::milliseconds(250)) -
-                         440) < 40);
+    QTRY_VERIFY(sound.reached(heard + 250_ms));
+    const double low = sound.pitch(heard + 50_ms, heard + 250_ms);
+    QVERIFY2(std::abs(low - 440) < 40, qPrintable(QStringLiteral("pitch %1").arg(low)));
     QTRY_VERIFY(playButton() != offersPlay);  // it offers Pause now
 
     // Pause Audio: silence, and the counter stands still.
-    t = click(2);
-    pause(400);
-    QCOMPARE(sound.loudMs(t + std::chrono::milliseconds(100), Clock::now()), 0.0);
+    click(2);
+    QTRY_VERIFY_WITH_TIMEOUT(sound.quietFor(300_ms), 3000);
+    QTRY_COMPARE(playButton(), offersPlay);
     const QImage paused = counter();
-    pause(300);
+    t = Clock::now();
+    letTimePass(400);
     QCOMPARE(counter(), paused);
-    QCOMPARE(playButton(), offersPlay);
+    QCOMPARE(sound.loudMs(t, Clock::now()), 0.0);
 
     // Seek Audio 2 while paused: it stays paused at second 2 (moving a
     // stopped device means playing from the target and stopping at once,
     // which may let a few milliseconds through)...
     t = click(3);
-    pause(400);
+    QTRY_VERIFY(counter() != paused);  // the counter shows second 2
+    letTimePass(400);
     QVERIFY(sound.loudMs(t, Clock::now()) < 10);
-    QCOMPARE(sound.loudMs(t + std::chrono::milliseconds(100), Clock::now()), 0.0);
-    QVERIFY(counter() != loaded);
+    QVERIFY(sound.quietFor(300_ms));
+    QCOMPARE(playButton(), offersPlay);
     // ...which the next Play Audio proves: the third second's pitch.
     t = click(1);
-    pause(400);
-    const double high =
-        sound.pitch(t + std::chrono::milliseconds(100), t + std::chrono::milliseconds(300));
+    QTRY_VERIFY2_WITH_TIMEOUT(sound.onsetMsAfter(t) >= 0, "Play Audio made no sound", 3000);
+    Clock::time_point from =
+        t + 50_ms + std::chrono::microseconds(qint64(sound.onsetMsAfter(t) * 1000));
+    QTRY_VERIFY(sound.reached(from + 200_ms));
+    const double high = sound.pitch(from, from + 200_ms);
     QVERIFY2(std::abs(high - 880) < 60, qPrintable(QStringLiteral("pitch %1").arg(high)));
 
     // Played to its end, the track rewinds and the button offers Play again.
-    pause(1200);
-    const Clock::time_point afterEnd = Clock::now();
-    pause(300);
-    QCOMPARE(sound.loudMs(afterEnd, Clock::now()), 0.0);
-    QCOMPARE(counter(), loaded);
-    QCOMPARE(playButton(), offersPlay);
+    QTRY_VERIFY_WITH_TIMEOUT(sound.quietFor(300_ms), 3000);
+    QTRY_COMPARE(counter(), loaded);
+    QTRY_COMPARE(playButton(), offersPlay);
 
     // Stop Audio while playing: silence, back at the start.
-    click(1);
-    pause(500);
-    t = click(4);
-    pause(300);
-    QCOMPARE(sound.loudMs(t + std::chrono::milliseconds(100), Clock::now()), 0.0);
-    QCOMPARE(counter(), loaded);
+    t = click(1);
+    QTRY_VERIFY2_WITH_TIMEOUT(sound.onsetMsAfter(t) >= 0, "Play Audio made no sound", 3000);
+    click(4);
+    // Quiet well before the three-second tone would end by itself.
+    QTRY_VERIFY_WITH_TIMEOUT(sound.quietFor(300_ms), 1500);
+    QTRY_COMPARE(counter(), loaded);
+    QTRY_COMPARE(playButton(), offersPlay);
 
     // A double-click on the media cue loads it and starts it.
     t = click(0, 2);
-    pause(400);
-    QVERIFY2(sound.onsetMsAfter(t) >= 0, "the double-click started nothing");
-    const double start =
-        sound.pitch(t + std::chrono::milliseconds(150), t + std::chrono::milliseconds(350));
+    QTRY_VERIFY2_WITH_TIMEOUT(sound.onsetMsAfter(t) >= 0, "the double-click started nothing", 3000);
+    from = t + 50_ms + std::chrono::microseconds(qint64(sound.onsetMsAfter(t) * 1000));
+    QTRY_VERIFY(sound.reached(from + 200_ms));
+    const double start = sound.pitch(from, from + 200_ms);
     QVERIFY2(std::abs(start - 440) < 40, qPrintable(QStringLiteral("pitch %1").arg(start)));
-    pause(3200);
-    QCOMPARE(counter(), loaded);
-    QCOMPARE(playButton(), offersPlay);
+    // Played to its end: rewound.
+    QTRY_VERIFY_WITH_TIMEOUT(sound.quietFor(300_ms), 5000);
+    QTRY_COMPARE(counter(), loaded);
+    QTRY_COMPARE(playButton(), offersPlay);
   }
 
   // Real pointer moves over the audio buttons: one lit at a time, and a
@@ -205,30 +214,30 @@ class TestCuesEndToEnd : public QObject {
   void buttonsLightUnderThePointer() {
     // Loading lights the play button (it offers the next step); the pointer
     // rests on the script.
+    // (The show above ended loaded and stopped, as a load leaves it.)
+    const QImage loaded = counter();
     click(0);
-    pause(400);
+    QTRY_COMPARE(counter(), loaded);
     const QRect playArea = panelArea(68, 134, 32, 32), stopArea = panelArea(112, 134, 32, 32);
     auto stopButton = [&] { return grab(stopArea); };
     const QImage stopNormal = stopButton();
     auto moveTo = [](const QPoint& p) {
       xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-      pause(300);
     };
     moveTo(stopArea.center());
+    QTRY_VERIFY(stopButton() != stopNormal);
     const QImage stopLit = stopButton(), playNormal = playButton();
-    QVERIFY(stopLit != stopNormal);
     moveTo(playArea.center());
+    QTRY_VERIFY(playButton() != playNormal);
     const QImage playLit = playButton();
-    QVERIFY(playLit != playNormal);
-    QCOMPARE(stopButton(), stopNormal);
+    QTRY_COMPARE(stopButton(), stopNormal);
+    QVERIFY(stopLit != stopNormal);
     // Play pressed with the pointer on it, then Stop Audio from the script.
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
-    pause(300);
-    QVERIFY(playButton() != playLit);  // it offers Pause now
+    QTRY_VERIFY(playButton() != playLit);  // it offers Pause now
     click(4);
-    pause(300);
-    QCOMPARE(playButton(), playLit);
-    QCOMPARE(stopButton(), stopNormal);
+    QTRY_COMPARE(playButton(), playLit);
+    QTRY_COMPARE(stopButton(), stopNormal);
   }
 };
 

@@ -2,7 +2,7 @@
 // canonical form in blue, and the notices for every cue that cannot act.
 
 #include "audio/sound_layers.h"
-#include "platform/media/fake_sound_voices.h"
+#include "fakes/media/fake_sound_voices.h"
 #include "script/cue_rig.h"
 
 #include <QDir>

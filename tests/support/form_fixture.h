@@ -5,7 +5,7 @@
 
 #include "app/form1.h"
 #include "app/subsystems.h"
-#include "platform/fakes.h"
+#include "fakes/fakes.h"
 #include "platform/rtb/rtb.h"
 #include "support/program_folder.h"
 

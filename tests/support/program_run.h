@@ -27,15 +27,18 @@ inline bool installTestProgram(const ProgramFolder& folder) {
 // Starts the program installed in the folder with `args`, in British English
 // on the X server, its questions logged to dialogs.log in the folder and
 // answered in turn by `answers` ("yes,no"). It announces its shown window
-// for ProgramWindow::find.
+// for ProgramWindow::find. `extra` adds to its environment or overrides it
+// (the choices its dialogs make, a state folder of the test's own...).
 inline std::unique_ptr<QProcess> startProgram(const ProgramFolder& folder, const QStringList& args,
-                                              const QString& answers = {}) {
+                                              const QString& answers = {},
+                                              const QProcessEnvironment& extra = {}) {
   auto program = std::make_unique<QProcess>();
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
   env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_LOG"), folder.file(QStringLiteral("dialogs.log")));
   env.insert(QStringLiteral("SCENOVA_TEST_DIALOG_ANSWERS"), answers);
+  env.insert(extra);
   ProgramWindow::announceShown(env);
   program->setProcessEnvironment(env);
   program->setWorkingDirectory(folder.path());

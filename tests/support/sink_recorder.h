@@ -1,8 +1,8 @@
 #pragma once
 
-// For tests of the real program under the test X server and the null sink:
-// the sink's monitor recorded on its own thread with arrival times, a tone
-// file, and xdotool.
+// For tests and benchmarks that listen to the test sound server's null
+// sinks: the one recorder of a sink's monitor (samples in order, with the
+// time each was heard), tone files, and xdotool for the test X server.
 
 #include <QByteArray>
 #include <QProcess>
@@ -10,19 +10,13 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
-
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <csignal>
-
-extern char** environ;
 
 namespace scenova::test {
 
@@ -57,127 +51,230 @@ inline QByteArray toneWav(double hz, int seconds) {
   return wavFile(pcm);
 }
 
-// Records the sink's monitor on its own thread, each chunk stamped on arrival
-// (another sink's monitor when given, e.g. "test_sink2.monitor").
-class Recorder {
+// Records a sink's monitor (s16le, 48 kHz, mono) with parec on a thread of
+// its own. The samples are kept without a gap, in the order heard, and each
+// block of them is stamped when it reached this process, so that a test can
+// ask both "what was heard" and "when": the last sample of a block is taken
+// as heard at its arrival, the ones before it one sample period apart.
+class SinkRecorder {
  public:
-  explicit Recorder(const char* source = "test_sink.monitor") {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    const char* args[] = {"parec",        "--raw",        "--format=s16le",
-                          "--rate=48000", "--channels=1", "--latency-msec=5",
-                          "-d",           source,         nullptr};
-    if (posix_spawnp(&pid_, "parec", &actions, nullptr, const_cast<char**>(args), environ) != 0)
-      pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    fd_ = fds[0];
-    reader_ = std::thread([this] { read(); });
+  static constexpr int kRate = 48000;
+
+  SinkRecorder() = default;
+  SinkRecorder(const SinkRecorder&) = delete;
+  SinkRecorder& operator=(const SinkRecorder&) = delete;
+  ~SinkRecorder() { stop(); }
+
+  // Starts parec and returns once samples flow (false if they never do).
+  // server: a PulseAudio server address; empty for the one in PULSE_SERVER.
+  // latencyMs: how often the monitor delivers (and so how finely arrival
+  // times are known); it also sets how often the null sink renders.
+  // source: the monitor recorded (another sink's, for tests of outputs).
+  bool start(const QString& server = {}, int latencyMs = 5,
+             const QString& source = QStringLiteral("test_sink.monitor")) {
+    server_ = server;
+    source_ = source;
+    latencyMs_ = latencyMs;
+    running_ = true;
+    thread_ = std::thread([this] { run(); });
+    const auto until = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < until && !failed_) {
+      if (sampleCount() > kRate / 50) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    stop();
+    return false;
   }
-  ~Recorder() {
-    if (pid_ > 0) kill(pid_, SIGTERM);
-    if (reader_.joinable()) reader_.join();
-    if (pid_ > 0) waitpid(pid_, nullptr, 0);
-    if (fd_ >= 0) close(fd_);
+  // Records another sink's monitor, e.g. "test_sink2.monitor".
+  bool startOn(const QString& source) { return start({}, 5, source); }
+
+  void stop() {
+    running_ = false;
+    if (thread_.joinable()) thread_.join();
   }
 
-  // When the first sample louder than the threshold came after t, or -1 ms.
-  double onsetMsAfter(Clock::time_point t) const {
+  // Whether parec runs and delivers.
+  bool running() const { return running_ && !failed_ && sampleCount() > 0; }
+
+  qint64 sampleCount() const {
     std::lock_guard lock(mutex_);
-    for (const Sample& s : samples_)
-      if (s.at >= t && std::abs(s.value) > kLoud)
-        return std::chrono::duration<double, std::milli>(s.at - t).count();
+    return qint64(samples_.size());
+  }
+
+  // Samples from index `from` on.
+  std::vector<qint16> samples(qint64 from = 0) const {
+    std::lock_guard lock(mutex_);
+    if (from >= qint64(samples_.size())) return {};
+    return {samples_.begin() + from, samples_.end()};
+  }
+
+  // When sample `index` reached this process (the end of its block arrived).
+  Clock::time_point arrival(qint64 index) const {
+    std::lock_guard lock(mutex_);
+    for (const Block& b : blocks_) {
+      if (index < b.end) return b.at;
+    }
+    return Clock::now();
+  }
+
+  // The last sample at or after `from` louder than `threshold`; -1 if none.
+  qint64 lastLoud(qint64 from, int threshold = 2000) const {
+    std::lock_guard lock(mutex_);
+    for (qint64 i = qint64(samples_.size()) - 1; i >= from; --i) {
+      if (std::abs(samples_[size_t(i)]) > threshold) return i;
+    }
     return -1;
   }
-  // Milliseconds of loud samples between the two times.
-  double loudMs(Clock::time_point from, Clock::time_point to) const {
+
+  // The first sample at or after `from` louder than `threshold`; -1 if none.
+  qint64 firstLoud(qint64 from, int threshold = 2000) const {
     std::lock_guard lock(mutex_);
-    int n = 0;
-    for (const Sample& s : samples_)
-      if (s.at >= from && s.at < to && std::abs(s.value) > kLoud) ++n;
-    return n * 1000.0 / kRate;
+    for (qint64 i = from; i < qint64(samples_.size()); ++i) {
+      if (std::abs(samples_[size_t(i)]) > threshold) return i;
+    }
+    return -1;
   }
-  // The largest sample value between the two times.
-  double peak(Clock::time_point from, Clock::time_point to) const {
+
+  // The samples heard between the two times, in order and without a gap:
+  // from the first one heard at `from` or later up to the first one heard at
+  // `to`. (A block that arrived late overlaps the one before in time, so
+  // picking each sample by its own time would drop some and cut the sound
+  // where it has no cut.)
+  std::vector<qint16> between(Clock::time_point from, Clock::time_point to) const {
     std::lock_guard lock(mutex_);
+    const qint64 a = indexAt(from), b = std::max(a, indexAt(to));
+    return {samples_.begin() + a, samples_.begin() + b};
+  }
+
+  // How many milliseconds after t the first sample louder than kLoud was
+  // heard, or -1 when none was heard yet.
+  double onsetMsAfter(Clock::time_point t) const {
+    std::lock_guard lock(mutex_);
+    for (qint64 i = indexAt(t); i < qint64(samples_.size()); ++i) {
+      if (std::abs(samples_[size_t(i)]) > kLoud)
+        return std::max(0.0, std::chrono::duration<double, std::milli>(heardAt(i) - t).count());
+    }
+    return -1;
+  }
+  // Milliseconds of loud samples heard between the two times.
+  double loudMs(Clock::time_point from, Clock::time_point to) const {
+    const std::vector<qint16> s = between(from, to);
+    return double(std::count_if(s.begin(), s.end(), [](qint16 v) { return std::abs(v) > kLoud; })) *
+           1000.0 / kRate;
+  }
+  // The largest sample value heard between the two times.
+  double peak(Clock::time_point from, Clock::time_point to) const {
     int most = 0;
-    for (const Sample& s : samples_)
-      if (s.at >= from && s.at < to) most = std::max(most, std::abs(int(s.value)));
+    for (const qint16 v : between(from, to)) most = std::max(most, std::abs(int(v)));
     return most;
   }
-  // The pitch between the two times, from its zero crossings.
+  // The pitch heard between the two times, from its zero crossings.
   double pitch(Clock::time_point from, Clock::time_point to) const {
-    std::lock_guard lock(mutex_);
-    int crossings = 0, n = 0;
-    int previous = 0;
-    for (const Sample& s : samples_) {
-      if (s.at < from || s.at >= to) continue;
-      ++n;
-      const int sign = s.value > 0 ? 1 : s.value < 0 ? -1 : 0;
+    const std::vector<qint16> s = between(from, to);
+    int crossings = 0, previous = 0;
+    for (const qint16 v : s) {
+      const int sign = v > 0 ? 1 : v < 0 ? -1 : 0;
       if (sign != 0 && previous != 0 && sign != previous) ++crossings;
       if (sign != 0) previous = sign;
     }
-    return n ? crossings / 2.0 / (static_cast<double>(n) / kRate) : 0;
+    return s.empty() ? 0 : crossings / 2.0 / (double(s.size()) / kRate);
+  }
+  // Whether the recording has reached t: samples heard at t or later are
+  // in. What a test waits for before it looks at a stretch that ends at t.
+  bool reached(Clock::time_point t) const {
+    std::lock_guard lock(mutex_);
+    return !blocks_.empty() && blocks_.back().at >= t;
   }
   // Whether the last `span` was silent: samples arrived up to at least half
   // of it ago, and none of that span is loud. The condition tests wait for
   // once the sound should have stopped.
   bool quietFor(Clock::duration span) const {
     const Clock::time_point now = Clock::now();
-    std::lock_guard lock(mutex_);
-    if (samples_.empty() || samples_.back().at < now - span / 2) return false;
-    for (auto s = samples_.rbegin(); s != samples_.rend() && s->at >= now - span; ++s)
-      if (std::abs(s->value) > kLoud) return false;
-    return true;
-  }
-  bool running() const { return pid_ > 0; }
-  // The samples heard between the two times, in order and without a gap:
-  // from the first one stamped at `from` or later, up to the first one at
-  // `to`. (The stamps of a chunk that arrived late overlap the chunk before,
-  // so picking each sample by its own stamp would drop some and cut the
-  // sound where it has no cut.)
-  std::vector<qint16> between(Clock::time_point from, Clock::time_point to) const {
-    std::lock_guard lock(mutex_);
-    std::vector<qint16> out;
-    size_t i = 0;
-    while (i < samples_.size() && samples_[i].at < from) ++i;
-    for (; i < samples_.size() && samples_[i].at < to; ++i) out.push_back(samples_[i].value);
-    return out;
+    {
+      std::lock_guard lock(mutex_);
+      if (blocks_.empty() || blocks_.back().at < now - span / 2) return false;
+    }
+    return loudMs(now - span, now + std::chrono::hours(1)) == 0;
   }
 
  private:
   static constexpr int kLoud = 300;
-  struct Sample {
+  struct Block {
+    qint64 end;  // one past the last sample of the block
     Clock::time_point at;
-    qint16 value;
   };
-  void read() {
-    char buffer[960];
-    while (true) {
-      const ssize_t got = ::read(fd_, buffer, sizeof buffer);
-      if (got <= 0) return;
-      const Clock::time_point now = Clock::now();
-      const ssize_t count = got / 2;
-      std::lock_guard lock(mutex_);
-      for (ssize_t i = 0; i < count; ++i) {
-        qint16 v;
-        std::memcpy(&v, buffer + 2 * i, 2);
-        // The last sample of a chunk is the one heard just now.
-        const auto back = std::chrono::duration_cast<Clock::duration>(
-            std::chrono::duration<double>((count - 1 - i) / double(kRate)));
-        samples_.push_back({now - back, v});
+
+  static Clock::duration samplesLong(qint64 n) {
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(double(n) / kRate));
+  }
+  // When sample i was heard (mutex held).
+  Clock::time_point heardAt(qint64 i) const {
+    const auto b =
+        std::upper_bound(blocks_.begin(), blocks_.end(), i,
+                         [](qint64 index, const Block& block) { return index < block.end; });
+    if (b == blocks_.end()) return Clock::now();
+    return b->at - samplesLong(b->end - 1 - i);
+  }
+  // The first sample heard at t or later, in recording order; the sample
+  // count when none was (mutex held).
+  qint64 indexAt(Clock::time_point t) const {
+    qint64 start = 0;
+    for (const Block& b : blocks_) {
+      if (b.at >= t) {
+        const auto late = std::chrono::duration<double>(b.at - t).count();
+        return std::max(start, b.end - 1 - qint64(std::floor(late * kRate)));
       }
+      start = b.end;
+    }
+    return qint64(samples_.size());
+  }
+
+  void run() {
+    QProcess parec;
+    QStringList serverArg;
+    if (!server_.isEmpty()) serverArg << QStringLiteral("--server=") + server_;
+    parec.start(
+        QStringLiteral("parec"),
+        serverArg + QStringList{QStringLiteral("-d"), source_,
+                                QStringLiteral("--latency-msec=%1").arg(latencyMs_),
+                                QStringLiteral("--format=s16le"), QStringLiteral("--rate=48000"),
+                                QStringLiteral("--channels=1"), QStringLiteral("--raw")});
+    if (!parec.waitForStarted(3000)) {
+      failed_ = true;
+      return;
+    }
+    QByteArray carry;
+    while (running_ && parec.state() == QProcess::Running) {
+      if (!parec.waitForReadyRead(20)) continue;
+      const auto at = Clock::now();
+      QByteArray data = carry + parec.readAllStandardOutput();
+      carry = data.size() % 2 ? data.right(1) : QByteArray();
+      data.chop(carry.size());
+      std::lock_guard lock(mutex_);
+      for (qsizetype i = 0; i + 1 < data.size(); i += 2) {
+        samples_.push_back(qint16(quint8(data[i]) | (quint8(data[i + 1]) << 8)));
+      }
+      if (blocks_.empty() || qint64(samples_.size()) > blocks_.back().end)
+        blocks_.push_back({qint64(samples_.size()), at});
+    }
+    if (parec.state() != QProcess::Running) failed_ = true;
+    parec.terminate();
+    if (!parec.waitForFinished(2000)) {
+      parec.kill();
+      parec.waitForFinished(2000);
     }
   }
-  pid_t pid_ = -1;
-  int fd_ = -1;
-  std::thread reader_;
+
+  QString server_;
+  QString source_;
+  int latencyMs_ = 5;
   mutable std::mutex mutex_;
-  std::vector<Sample> samples_;
+  std::vector<qint16> samples_;
+  std::vector<Block> blocks_;
+  std::thread thread_;
+  std::atomic<bool> running_{false};
+  std::atomic<bool> failed_{false};
 };
 
 // The amplitude of one pitch in the samples (Goertzel), in sample units.

@@ -11,7 +11,7 @@
 // times the program up to there.
 
 #include "app/startup.h"
-#include "platform/fakes.h"
+#include "fakes/fakes.h"
 
 #include <cstdio>
 #include <memory>

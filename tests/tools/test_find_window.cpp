@@ -2,7 +2,7 @@
 // their messages, Replace finding first, the line-break flag, Replace All
 // with its count and its undo, the histories and dropped text.
 
-#include "platform/fakes.h"
+#include "fakes/fakes.h"
 #include "platform/rtb/rtb.h"
 #include "tools/frm_find.h"
 #include "tools/script_undo.h"

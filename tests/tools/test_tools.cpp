@@ -2,7 +2,7 @@
 // real window with fake dialogs and a fake shell.
 
 #include "app/form1.h"
-#include "platform/fakes.h"
+#include "fakes/fakes.h"
 #include "platform/linux_platform.h"
 #include "platform/rtb/rtb.h"
 #include "support/program_folder.h"

@@ -4,7 +4,7 @@
 // for the printing, colour, About box and help tests.
 
 #include "app/form1.h"
-#include "platform/fakes.h"
+#include "fakes/fakes.h"
 #include "platform/printer_query.h"
 #include "platform/rtb/rtb.h"
 #include "support/form_fixture.h"

@@ -1,7 +1,7 @@
 // The monitor list: probing the virtual desktop, the single-monitor
 // fallback, and centring a form on a monitor.
 
-#include "platform/fake_monitors.h"
+#include "fakes/fake_monitors.h"
 #include "video/monitor_list.h"
 
 #include <QTest>

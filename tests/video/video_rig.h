@@ -3,8 +3,8 @@
 // The video panel on the real controls, with fake players and monitors.
 
 #include "audio/transport_rig.h"
-#include "platform/fake_monitors.h"
-#include "platform/media/fake_media_player.h"
+#include "fakes/fake_monitors.h"
+#include "fakes/media/fake_media_player.h"
 #include "video/projector_window.h"
 #include "video/video_panel.h"
 #include "video/zoom_window.h"

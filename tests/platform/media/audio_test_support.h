@@ -1,8 +1,9 @@
 #pragma once
 
 // Helpers for the audio device and mixer tests and benchmarks: tone files
-// written at test time and a recorder of the test sink's monitor that knows
-// when each sample arrived. Header-only.
+// written at test time and a sound server of the test's own. The recorder of
+// a sink's monitor is the shared one in tests/support/sink_recorder.h.
+// Header-only.
 
 #include <QByteArray>
 #include <QDir>
@@ -23,9 +24,12 @@
 #include <utility>
 #include <vector>
 
+#include "../../support/sink_recorder.h"
+
 namespace scenova::testing {
 
-using Clock = std::chrono::steady_clock;
+using test::Clock;
+using test::SinkRecorder;
 
 // A stretch of a test tone: a sine of `hz` (0 for silence) lasting `ms`.
 struct ToneSegment {
@@ -96,7 +100,7 @@ class PrivatePulse {
     if (!proc_.waitForStarted(3000)) return false;
     for (int i = 0; i < 100; ++i) {
       if (pactl({QStringLiteral("info")}).first) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));  // polling
     }
     stop();
     return false;
@@ -131,130 +135,6 @@ class PrivatePulse {
  private:
   QProcess proc_;
   QString dir_;
-};
-
-// Records the test sink's monitor (s16le, 48 kHz, mono) with parec on a
-// thread of its own, noting when each block of samples arrived.
-class SinkRecorder {
- public:
-  static constexpr int kRate = 48000;
-
-  ~SinkRecorder() { stop(); }
-
-  // Starts parec and returns once samples flow (false if they never do).
-  // server: a PulseAudio server address; empty for the one in PULSE_SERVER.
-  // latencyMs: how often the monitor delivers (and so how finely arrival
-  // times are known); it also sets how often the null sink renders.
-  // source: the monitor recorded (another sink's, for tests of outputs).
-  bool start(const QString& server = {}, int latencyMs = 5,
-             const QString& source = QStringLiteral("test_sink.monitor")) {
-    server_ = server;
-    source_ = source;
-    latencyMs_ = latencyMs;
-    running_ = true;
-    thread_ = std::thread([this] { run(); });
-    const auto until = Clock::now() + std::chrono::seconds(5);
-    while (Clock::now() < until && !failed_) {
-      if (sampleCount() > kRate / 50) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    stop();
-    return false;
-  }
-
-  void stop() {
-    running_ = false;
-    if (thread_.joinable()) thread_.join();
-  }
-
-  qint64 sampleCount() const {
-    std::lock_guard lock(mutex_);
-    return qint64(samples_.size());
-  }
-
-  // Samples from index `from` on.
-  std::vector<qint16> samples(qint64 from = 0) const {
-    std::lock_guard lock(mutex_);
-    if (from >= qint64(samples_.size())) return {};
-    return {samples_.begin() + from, samples_.end()};
-  }
-
-  // When sample `index` reached this process (the end of its block arrived).
-  Clock::time_point arrival(qint64 index) const {
-    std::lock_guard lock(mutex_);
-    for (const Block& b : blocks_) {
-      if (index < b.end) return b.at;
-    }
-    return Clock::now();
-  }
-
-  // The last sample at or after `from` louder than `threshold`; -1 if none.
-  qint64 lastLoud(qint64 from, int threshold = 2000) const {
-    std::lock_guard lock(mutex_);
-    for (qint64 i = qint64(samples_.size()) - 1; i >= from; --i) {
-      if (std::abs(samples_[size_t(i)]) > threshold) return i;
-    }
-    return -1;
-  }
-
-  // The first sample at or after `from` louder than `threshold`; -1 if none.
-  qint64 firstLoud(qint64 from, int threshold = 2000) const {
-    std::lock_guard lock(mutex_);
-    for (qint64 i = from; i < qint64(samples_.size()); ++i) {
-      if (std::abs(samples_[size_t(i)]) > threshold) return i;
-    }
-    return -1;
-  }
-
- private:
-  struct Block {
-    qint64 end;  // one past the last sample of the block
-    Clock::time_point at;
-  };
-
-  void run() {
-    QProcess parec;
-    QStringList serverArg;
-    if (!server_.isEmpty()) serverArg << QStringLiteral("--server=") + server_;
-    parec.start(
-        QStringLiteral("parec"),
-        serverArg + QStringList{QStringLiteral("-d"), source_,
-                                QStringLiteral("--latency-msec=%1").arg(latencyMs_),
-                                QStringLiteral("--format=s16le"), QStringLiteral("--rate=48000"),
-                                QStringLiteral("--channels=1"), QStringLiteral("--raw")});
-    if (!parec.waitForStarted(3000)) {
-      failed_ = true;
-      return;
-    }
-    QByteArray carry;
-    while (running_ && parec.state() == QProcess::Running) {
-      if (!parec.waitForReadyRead(20)) continue;
-      const auto at = Clock::now();
-      QByteArray data = carry + parec.readAllStandardOutput();
-      carry = data.size() % 2 ? data.right(1) : QByteArray();
-      data.chop(carry.size());
-      std::lock_guard lock(mutex_);
-      for (qsizetype i = 0; i + 1 < data.size(); i += 2) {
-        samples_.push_back(qint16(quint8(data[i]) | (quint8(data[i + 1]) << 8)));
-      }
-      blocks_.push_back({qint64(samples_.size()), at});
-    }
-    parec.terminate();
-    if (!parec.waitForFinished(2000)) {
-      parec.kill();
-      parec.waitForFinished(2000);
-    }
-  }
-
-  QString server_;
-  QString source_;
-  int latencyMs_ = 5;
-  mutable std::mutex mutex_;
-  std::vector<qint16> samples_;
-  std::vector<Block> blocks_;
-  std::thread thread_;
-  std::atomic<bool> running_{false};
-  std::atomic<bool> failed_{false};
 };
 
 // The frequency of a steady tone in samples [from, from + count), by counting

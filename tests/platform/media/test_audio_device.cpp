@@ -15,8 +15,8 @@
 #include <optional>
 
 #include "audio_test_support.h"
+#include "fakes/media/fake_audio_device.h"
 #include "platform/media/audio_device_mpv.h"
-#include "platform/media/fake_audio_device.h"
 #include "support/without_root.h"
 
 using namespace scenova::platform;
@@ -113,7 +113,7 @@ class TestAudioDevice : public QObject {
     while ((rc = d.sendString(QStringLiteral("status wav1 length"), reply)) ==
                code(MciError::Timeout) &&
            t.elapsed() < 3000) {
-      QTest::qWait(5);
+      QTest::qWait(5);  // polling
     }
     return rc;
   }
@@ -152,13 +152,13 @@ class TestAudioDevice : public QObject {
     QCOMPARE(lengthWhenLoaded(d), 0u);
     const qint64 mark = recorder_->sampleCount();
     QCOMPARE(d.sendString(QStringLiteral("play wav1 from ") + QString::number(from)), 0u);
-    QTest::qWait(250);
+    QTest::qWait(250);  // plays for a quarter second on purpose
     QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
     const qint64 stoppedAt = position(d);
     QVERIFY2(stoppedAt >= from + 150 && stoppedAt <= from + 350,
              qPrintable(QString::number(stoppedAt)));
     const qint64 stopMark = recorder_->sampleCount();
-    QTest::qWait(150);
+    QTRY_VERIFY(recorder_->sampleCount() > stopMark + SinkRecorder::kRate * 15 / 100);
 
     const qint64 onset = recorder_->firstLoud(mark);
     QVERIFY(onset >= 0);
@@ -182,10 +182,10 @@ class TestAudioDevice : public QObject {
     QCOMPARE(d.sendString(QStringLiteral("play wav1 from 800")), 0u);
     QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
     QCOMPARE(position(d), 800);
-    QTest::qWait(100);
+    QTest::qWait(100);  // time let pass on purpose: stopped, it must not move
     QCOMPARE(position(d), 800);
     QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-    QTest::qWait(300);
+    QTest::qWait(300);  // plays for that long on purpose
     const qint64 playing = position(d);
     QVERIFY2(playing > 950 && playing < 1250, qPrintable(QString::number(playing)));
     // The pause the transport does: "play from" the position, then "stop".
@@ -194,7 +194,7 @@ class TestAudioDevice : public QObject {
       QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
       QCOMPARE(position(d), at);
       QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-      QTest::qWait(60);
+      QTest::qWait(60);  // plays a moment on purpose before the next pause
     }
     QCOMPARE(d.sendString(QStringLiteral("seek wav1 to start")), 0u);
     QCOMPARE(position(d), 0);
@@ -210,9 +210,10 @@ class TestAudioDevice : public QObject {
       QCOMPARE(d.sendString(QStringLiteral("play wav1 from ") + QString::number(at)), 0u);
       QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
       QCOMPARE(position(d), at);
-      QTest::qWait(50);
+      QTest::qWait(50);  // time let pass on purpose: paused, nothing may sound
     }
-    QTest::qWait(150);
+    const qint64 end = recorder_->sampleCount();
+    QTRY_VERIFY(recorder_->sampleCount() > end + SinkRecorder::kRate * 15 / 100);
     QCOMPARE(recorder_->firstLoud(mark), qint64(-1));
   }
 
@@ -220,8 +221,7 @@ class TestAudioDevice : public QObject {
     MpvAudioDevice d;
     QCOMPARE(d.sendString(openText(steps_)), 0u);
     QCOMPARE(d.sendString(QStringLiteral("play wav1 from 3850")), 0u);
-    QTest::qWait(400);
-    QCOMPARE(position(d), kStepsLength);
+    QTRY_COMPARE(position(d), kStepsLength);
     QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);  // nothing left to play
     QCOMPARE(position(d), kStepsLength);
     QCOMPARE(d.sendString(QStringLiteral("seek wav1 to start")), 0u);
@@ -387,8 +387,7 @@ class TestAudioDevice : public QObject {
     QCOMPARE(lengthWhenLoaded(d), 0u);
     QVERIFY(QFile::remove(copy));
     QCOMPARE(d.sendString(QStringLiteral("play wav1 from 1000")), 0u);
-    QTest::qWait(200);
-    QVERIFY(position(d) > 1050);
+    QTRY_VERIFY(position(d) > 1050);
     QCOMPARE(d.sendString(QStringLiteral("close all")), 0u);
 
     // Cut short in place while open: playing on may fail, but only with a code.
@@ -400,7 +399,7 @@ class TestAudioDevice : public QObject {
          {"play wav1 from 3000", "status wav1 position", "stop wav1", "play wav1"}) {
       const quint32 rc = d.sendString(QString::fromUtf8(c));
       QVERIFY2(rc == 0 || rc == code(MciError::MediaLost), c);
-      QTest::qWait(100);
+      QTest::qWait(100);  // one command after another, a while apart on purpose
     }
     QCOMPARE(d.sendString(QStringLiteral("close all")), 0u);
     QCOMPARE(d.sendString(openText(steps_)), 0u);
@@ -412,14 +411,14 @@ class TestAudioDevice : public QObject {
     MpvAudioDevice d;
     QCOMPARE(d.sendString(openText(steps_)), 0u);
     QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-    QTest::qWait(100);
+    QTRY_VERIFY(position(d) > 0);
     recorder_.reset();
     pulse_.stop();
     // Soon every command but "close all" reports the failed device.
     QElapsedTimer failing;
     failing.start();
     while (d.sendString(QStringLiteral("status wav1 position")) == 0 && failing.elapsed() < 2000) {
-      QTest::qWait(20);
+      QTest::qWait(20);  // polling
     }
     for (const char* c : {"status wav1 position", "stop wav1", "play wav1 from 2000",
                           "seek wav1 to start", "play wav1"}) {
@@ -434,8 +433,7 @@ class TestAudioDevice : public QObject {
     QCOMPARE(d.sendString(openText(steps_)), 0u);
     const qint64 mark = recorder_->sampleCount();
     QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-    QTest::qWait(300);
-    QVERIFY(recorder_->firstLoud(mark) >= 0);
+    QTRY_VERIFY(recorder_->firstLoud(mark) >= 0);
     QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
   }
 
@@ -455,9 +453,8 @@ class TestAudioDevice : public QObject {
     const int files = countEntries("/proc/self/fd");
     cycle();
     cycle();
-    QTest::qWait(100);
-    QVERIFY2(countEntries("/proc/self/task") <= threads + 1, "threads left behind");
-    QVERIFY2(countEntries("/proc/self/fd") <= files + 1, "files left open");
+    QTRY_VERIFY2(countEntries("/proc/self/task") <= threads + 1, "threads left behind");
+    QTRY_VERIFY2(countEntries("/proc/self/fd") <= files + 1, "files left open");
   }
 };
 

@@ -31,7 +31,7 @@ class TestAudioDeviceCues : public QObject {
     quint32 rc = code(MciError::Timeout);
     for (int i = 0; i < 1000 && rc == code(MciError::Timeout); ++i) {
       rc = d.sendString(QStringLiteral("status wav1 length"));
-      if (rc == code(MciError::Timeout)) QTest::qWait(5);
+      if (rc == code(MciError::Timeout)) QTest::qWait(5);  // polling
     }
     return rc;
   }
@@ -89,7 +89,7 @@ class TestAudioDeviceCues : public QObject {
     QCOMPARE(refused, code(MciError::UnsupportedFormat));
     QVERIFY(d.sendString(QStringLiteral("play wav1")) != 0);
     const qint64 mark = recorder_.sampleCount();
-    QTest::qWait(400);
+    QTest::qWait(400);  // time let pass on purpose: nothing may sound in it
     QVERIFY2(recorder_.firstLoud(mark, 300) < 0, "the playlist's entry was played");
 
     for (int i = 0; i < 2; ++i) QVERIFY2(cueHeard(d, tone_), qPrintable(QString::number(i)));
@@ -117,7 +117,7 @@ class TestAudioDeviceCues : public QObject {
     }
     pulse_.usePulse();
     QVERIFY2(cueHeard(d, tone_), "the server that started is not reached");
-    QTest::qWait(200);
+    QTest::qWait(200);  // time let pass on purpose: no further notice may come
     QCOMPARE(noOutput, 3);
   }
 };

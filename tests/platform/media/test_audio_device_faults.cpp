@@ -87,7 +87,7 @@ class TestAudioDeviceFaults : public QObject {
     quint32 rc = 0;
     while ((rc = d.sendString(QStringLiteral("status wav1 length"))) == code(MciError::Timeout) &&
            t.elapsed() < 5000) {
-      QTest::qWait(5);
+      QTest::qWait(5);  // polling
     }
     return rc;
   }
@@ -96,7 +96,7 @@ class TestAudioDeviceFaults : public QObject {
     recorder_ = std::make_unique<SinkRecorder>();
     return recorder_->start(pulse_.server());
   }
-  // Plays for a second and a bit from what `start` sends, and checks the
+  // Plays from what `start` sends until a second of it is recorded, and checks the
   // recording from the first loud sample on.
   // A recorder starved by a busy machine can drop a block of its own, so a
   // break is only believed when it is also in the second recording, of
@@ -107,14 +107,20 @@ class TestAudioDeviceFaults : public QObject {
       const qint64 at = position(d);
       const qint64 mark = recorder_->sampleCount();
       for (const QString& c : start) QCOMPARE(d.sendString(c), 0u);
-      QTest::qWait(1300);
+      // Heard, and the second that breakIn looks at recorded.
+      QTRY_VERIFY_WITH_TIMEOUT(
+          [&] {
+            const qint64 heard = recorder_->firstLoud(mark, 300);
+            return heard >= 0 && recorder_->sampleCount() > heard + SinkRecorder::kRate * 11 / 10;
+          }(),
+          5000);
       QCOMPARE(d.sendString(QStringLiteral("play wav1 from ") + QString::number(at)), 0u);
       QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
       const qint64 onset = recorder_->firstLoud(mark, 300);
       QVERIFY2(onset >= 0, "nothing heard");
       why = breakIn(recorder_->samples(0), size_t(onset), 500);
       if (why.isEmpty()) return;
-      QTest::qWait(100);
+      QTest::qWait(100);  // a moment before the second try
     }
     QFAIL(qPrintable(start.join(QStringLiteral(", ")) + QStringLiteral(": ") + why));
   }
@@ -141,20 +147,20 @@ class TestAudioDeviceFaults : public QObject {
       QCOMPARE(lengthWhenLoaded(d), 0u);
       expectCleanStart(d, {play, stop, play});
       QCOMPARE(d.sendString(QStringLiteral("seek wav1 to start")), 0u);
-      QTest::qWait(100);
+      QTRY_COMPARE(position(d), qint64(0));
       expectCleanStart(d, {play, stop, play});
 
       // Pause the way the transport does, then resume: the sound goes on
       // from where it stopped (the same phase, so within a period).
       QCOMPARE(d.sendString(QStringLiteral("seek wav1 to start")), 0u);
       QCOMPARE(d.sendString(play), 0u);
-      QTest::qWait(700);
+      QTRY_VERIFY(position(d) >= 700);
       const qint64 mark = recorder_->sampleCount();
       const qint64 at = position(d);
       QCOMPARE(d.sendString(QStringLiteral("play wav1 from ") + QString::number(at)), 0u);
       QCOMPARE(d.sendString(stop), 0u);
       QCOMPARE(position(d), at);
-      QTest::qWait(300);
+      QTest::qWait(300);  // time let pass on purpose: paused, it must not move
       QCOMPARE(position(d), at);
       const qint64 resumeMark = recorder_->sampleCount();
       expectCleanStart(d, {play});
@@ -192,13 +198,12 @@ class TestAudioDeviceFaults : public QObject {
       QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
       QElapsedTimer t;
       t.start();
-      while (position(d) < 300 && t.elapsed() < 3000) QTest::qWait(5);
+      while (position(d) < 300 && t.elapsed() < 3000) QTest::qWait(5);  // polling
       QVERIFY2(position(d) == 300, qPrintable(QStringLiteral("round %1").arg(round)));
       // Played through, not taken for ended by the notice of the last end.
       QVERIFY2(t.elapsed() >= 250, qPrintable(QStringLiteral("round %1 ended at once").arg(round)));
-      QTest::qWait(60);
-      QVERIFY2(recorder_->firstLoud(mark, 300) >= 0,
-               qPrintable(QStringLiteral("round %1 silent").arg(round)));
+      QTRY_VERIFY2(recorder_->firstLoud(mark, 300) >= 0,
+                   qPrintable(QStringLiteral("round %1 silent").arg(round)));
     }
   }
 
@@ -212,12 +217,12 @@ class TestAudioDeviceFaults : public QObject {
     QVERIFY(engine);
     QCOMPARE(d.sendString(QStringLiteral("seek wav1 to start")), 0u);
     QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-    QTest::qWait(100);
+    QTRY_VERIFY(position(d) > 0);
     Q_EMIT engine->propertyChanged("eof-reached", true);
     QVERIFY2(position(d) < 300, "a late end notice put the device at the end");
     QElapsedTimer t;
     t.start();
-    while (position(d) < 300 && t.elapsed() < 3000) QTest::qWait(5);
+    while (position(d) < 300 && t.elapsed() < 3000) QTest::qWait(5);  // polling
     QCOMPARE(position(d), qint64(300));
     QVERIFY2(t.elapsed() >= 100, "the playback ended at once");
   }
@@ -237,7 +242,7 @@ class TestAudioDeviceFaults : public QObject {
       QCOMPARE(d.sendString(openText(tone_)), 0u);
       QCOMPARE(lengthWhenLoaded(d), 0u);
       QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-      QTest::qWait(150);
+      QTRY_VERIFY(position(d) > 0);
       QCOMPARE(::kill(pid_t(pulse_.pid()), SIGSTOP), 0);
       // The server goes on whatever this round finds.
       const auto resume = qScopeGuard([this] { ::kill(pid_t(pulse_.pid()), SIGCONT); });
@@ -247,7 +252,7 @@ class TestAudioDeviceFaults : public QObject {
         worst.start();
         d.sendString(c);
         longest = std::max(longest, worst.elapsed());
-        QTest::qWait(20);
+        QTest::qWait(20);  // one command after another, a while apart on purpose
       };
       for (const char* c : {"play wav1 from 1000", "stop wav1", "status wav1 position", "play wav1",
                             "status wav1 length", "play wav1 from 2000", "stop wav1",
@@ -257,9 +262,9 @@ class TestAudioDeviceFaults : public QObject {
       timed(openText(tone_));
       timed(QStringLiteral("play wav1"));
       timed(QStringLiteral("status wav1 length"));
-      QTest::qWait(MpvAudioDevice::kStallMs + 100);
+      QTRY_VERIFY_WITH_TIMEOUT(events.contains(AudioDevice::Event::NotResponding),
+                               MpvAudioDevice::kStallMs + 3000);
       QVERIFY2(longest <= 50, qPrintable(QString::number(longest)));
-      QVERIFY(events.contains(AudioDevice::Event::NotResponding));
       QCOMPARE(::kill(pid_t(pulse_.pid()), SIGCONT), 0);
 
       // The cue after the stall plays.
@@ -283,7 +288,7 @@ class TestAudioDeviceFaults : public QObject {
     QCOMPARE(d.sendString(openText(tone_)), 0u);
     QCOMPARE(lengthWhenLoaded(d), 0u);
     QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-    QTest::qWait(150);
+    QTRY_VERIFY(position(d) > 0);
     recorder_.reset();
     QCOMPARE(::kill(pid_t(pulse_.pid()), SIGKILL), 0);
     pulse_.stop();

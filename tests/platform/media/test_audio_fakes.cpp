@@ -3,8 +3,8 @@
 
 #include <QTest>
 
-#include "platform/media/fake_audio_device.h"
-#include "platform/media/fake_mixer.h"
+#include "fakes/media/fake_audio_device.h"
+#include "fakes/media/fake_mixer.h"
 
 using namespace scenova::platform;
 

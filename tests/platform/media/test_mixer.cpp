@@ -37,7 +37,7 @@ class TestMixer : public QObject {
     do {
       const QList<quint32> v = sinkVolumes();
       if (!v.isEmpty() && *std::max_element(v.begin(), v.end()) == value) return true;
-      QTest::qWait(20);
+      QTest::qWait(20);  // polling
     } while (t.elapsed() < timeoutMs);
     return false;
   }
@@ -115,15 +115,14 @@ class TestMixer : public QObject {
     PulseMixer m;
     QVERIFY(m.open());
     pulse_.stop();
-    QTest::qWait(100);
-    QVERIFY(!m.setValue(1000));
+    QTRY_VERIFY(!m.setValue(1000));
     QVERIFY(pulse_.start(dir_.filePath(QStringLiteral("pulse"))));
     QElapsedTimer t;
     t.start();
     bool applied = false;
     while (!applied && t.elapsed() < 4000) {
       m.setValue(4321);  // what a running fade would keep doing
-      QTest::qWait(10);
+      QTest::qWait(10);  // polling
       const QList<quint32> v = sinkVolumes();
       applied = !v.isEmpty() && v.first() == 4321;
     }

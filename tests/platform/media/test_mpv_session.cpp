@@ -25,9 +25,10 @@ class TestMpvSession : public QObject {
   void catchUpHandlesWhatCameMeanwhile() {
     MpvSession session(quiet());
     QVERIFY2(session.isValid(), qPrintable(session.errorText()));
+    QSignalSpy first(&session, &MpvSession::propertyChanged);
     session.observe("volume", MPV_FORMAT_DOUBLE);
     // The first report of the observed value comes through the event loop.
-    QTest::qWait(200);
+    QTRY_VERIFY(!first.isEmpty());
     QSignalSpy changed(&session, &MpvSession::propertyChanged);
     // Nothing announced: nothing to do.
     session.drainIfPending();
@@ -36,7 +37,7 @@ class TestMpvSession : public QObject {
     // Without the event loop: the engine announces the change from its own
     // thread, and only a drain can hand it over.
     for (int i = 0; i < 100 && changed.isEmpty(); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));  // polling
       session.drainIfPending();
     }
     QCOMPARE(changed.count(), 1);

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/media/fake_media_player.h"
+#include "fakes/media/fake_media_player.h"
 #include "platform/media/mpv_player.h"
 #include "test_player_support.h"
 
@@ -144,7 +144,7 @@ class TestPlayerOffscreen : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(p->currentPosition() > 1.8, 3000);
     p->pause();
     const double paused = p->currentPosition();
-    QTest::qWait(250);
+    QTest::qWait(250);  // time let pass on purpose: paused, it must not move
     // Pause keeps the position (the reading taken while the sound server
     // still held some audio may lag by up to its buffer).
     QVERIFY(std::abs(p->currentPosition() - paused) < 0.06);
@@ -293,7 +293,7 @@ class TestPlayerOffscreen : public QObject {
       p->play();
       p->setCurrentPosition(1);
       QVERIFY(!p->isPlaying());
-      QTest::qWait(50);
+      QTest::qWait(50);  // time let pass on purpose: nothing may load meanwhile
       QVERIFY(!p->hasMedia());
       // The operator is told, once for each load.
       QTRY_COMPARE_WITH_TIMEOUT(failed.count(), round + 1, 6000);
@@ -378,13 +378,13 @@ class TestPlayerOffscreen : public QObject {
 
   void playersLeaveNoThreadsBehind() {
     { auto warm = player(); }  // libraries loaded once
-    QTest::qWait(100);
+    QTest::qWait(100);         // on purpose: the warm-up's threads end before the count
     const int threads = threadCount();
     for (int i = 0; i < 3; ++i) {
       auto p = player();
       p->setUrl(i % 2 ? wav_ : mid_);
       p->play();
-      QTest::qWait(100);
+      QTest::qWait(100);  // plays a moment on purpose: deleted while playing
       QElapsedTimer t;
       t.start();
       p.reset();  // while playing

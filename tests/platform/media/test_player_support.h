@@ -109,47 +109,6 @@ inline bool makeVideo(const QString& path, const QStringList& lavfiInputs, doubl
          ff.exitCode() == 0 && QFile::exists(path);
 }
 
-// Records the test sink's monitor (16-bit mono, 48 kHz) with parec.
-class MonitorRecorder {
- public:
-  static constexpr int kRate = 48000;
-
-  ~MonitorRecorder() { stop(); }
-  bool start(const QString& source = QStringLiteral("test_sink.monitor")) {
-    proc_.start(QStringLiteral("parec"),
-                {QStringLiteral("-d"), source, QStringLiteral("--raw"),
-                 QStringLiteral("--format=s16le"), QStringLiteral("--rate=48000"),
-                 QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=5")});
-    return proc_.waitForStarted(5000);
-  }
-  void stop() {
-    if (proc_.state() == QProcess::NotRunning) return;
-    proc_.terminate();
-    if (!proc_.waitForFinished(2000)) proc_.kill(), proc_.waitForFinished(2000);
-  }
-  // Every whole sample recorded since the last call.
-  QByteArray take() {
-    proc_.waitForReadyRead(50);
-    QByteArray out = carry_ + proc_.readAllStandardOutput();
-    carry_ = out.size() % 2 ? out.right(1) : QByteArray();
-    out.chop(carry_.size());
-    return out;
-  }
-  QProcess& process() { return proc_; }
-
- private:
-  QProcess proc_;
-  QByteArray carry_;
-};
-
-// The largest absolute sample of 16-bit mono data.
-inline int peak(const QByteArray& s16) {
-  int top = 0;
-  for (qsizetype i = 0; i + 1 < s16.size(); i += 2)
-    top = std::max(top, std::abs(int(qFromLittleEndian<qint16>(s16.constData() + i))));
-  return top;
-}
-
 inline int countEntries(const QString& dir) {
   return int(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size());
 }

@@ -77,14 +77,14 @@ class TestSoundOutputs : public QObject {
     t.start();
     while (t.elapsed() < timeoutMs) {
       if (r.firstLoud(from) >= 0) return true;
-      QTest::qWait(10);
+      QTest::qWait(10);  // polling
     }
     return false;
   }
   // Whether the recorder stays silent for ms from now on.
   static bool staysSilent(SinkRecorder& r, int ms) {
     const qint64 from = r.sampleCount();
-    QTest::qWait(ms);
+    QTest::qWait(ms);  // time let pass on purpose: nothing may sound in it
     return r.firstLoud(from) < 0;
   }
 
@@ -127,7 +127,7 @@ class TestSoundOutputs : public QObject {
     QVERIFY(m.open());
     for (quint32 v = 30000; v < 30100; v += 10) m.setValue(v);
     QTRY_COMPARE(sinkVolume(QStringLiteral("test_sink")), 30090u);
-    QTest::qWait(100);
+    QTest::qWait(100);  // time let pass on purpose: no change may be reported
     QCOMPARE(changed.count(), 0);
   }
 

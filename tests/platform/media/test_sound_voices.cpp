@@ -63,7 +63,7 @@ class TestSoundVoices : public QObject {
     voices.setLevel(midi, 20);
     voices.stop(midi);
     QCOMPARE(voices.playing(), 0);
-    QTest::qWait(400);
+    QTest::qWait(400);                       // time let pass on purpose: no end may be reported
     QCOMPARE(ends.voices, QList<int>{wav});  // a stopped voice is not reported
   }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sound_voices.h"
+#include "platform/media/sound_voices.h"
 
 #include <QList>
 #include <QMap>

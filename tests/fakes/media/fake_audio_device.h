@@ -1,7 +1,7 @@
 #pragma once
 
-#include "audio_device.h"
-#include "mci_command.h"
+#include "platform/media/audio_device.h"
+#include "platform/media/mci_command.h"
 
 #include <QStringList>
 

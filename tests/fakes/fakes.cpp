@@ -1,4 +1,4 @@
-#include "fakes.h"
+#include "fakes/fakes.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "fake_media_player.h"
+#include "fakes/media/fake_media_player.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "fake_sound_voices.h"
+#include "fakes/media/fake_sound_voices.h"
 
 namespace scenova::platform {
 

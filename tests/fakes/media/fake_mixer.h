@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mixer.h"
+#include "platform/media/mixer.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "fake_audio_device.h"
+#include "fakes/media/fake_audio_device.h"
 
-#include "audio_device_file.h"
+#include "platform/media/audio_device_file.h"
 
 namespace scenova::platform {
 

@@ -5,7 +5,7 @@
 
 #include <QPointer>
 
-#include "media_player.h"
+#include "platform/media/media_player.h"
 
 namespace scenova::platform {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitors.h"
+#include "platform/monitors.h"
 
 #include <QList>
 

@@ -3,10 +3,10 @@
 // Stand-ins for the platform used by tests. They record what the program
 // asked and answer from a script, never showing anything.
 
-#include "dialogs.h"
-#include "environment.h"
-#include "instance_guard.h"
-#include "system_services.h"
+#include "platform/dialogs.h"
+#include "platform/environment.h"
+#include "platform/instance_guard.h"
+#include "platform/system_services.h"
 
 #include <QStringList>
 #include <deque>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sound_outputs.h"
+#include "platform/media/sound_outputs.h"
 
 namespace scenova::platform {
 

@@ -1,4 +1,4 @@
-#include "fake_monitors.h"
+#include "fakes/fake_monitors.h"
 
 #include <QWidget>
 
