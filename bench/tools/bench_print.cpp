@@ -9,6 +9,7 @@
 //
 // Run: bench_print (offscreen unless QT_QPA_PLATFORM says otherwise)
 
+#include "platform/dialogs.h"
 #include "support/widget_bench_main.h"
 #include "tools/print_job.h"
 #include "tools/print_script.h"
@@ -70,10 +71,9 @@ void PrintJobKeepsTheWindowAlive(benchmark::State& state) {
   int pages = 0;
   qint64 longestStallMs = 0;
   for (auto _ : state) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath(QStringLiteral("script.pdf")));
-    tools::PrintJob job;
+    scenova::platform::PrintChoice choice;
+    choice.file = dir.filePath(QStringLiteral("script.pdf"));
+    tools::PrintJob job(60000);
     QEventLoop loop;
     QObject::connect(&job, &tools::PrintJob::progress, [&](int page, int) { pages = page; });
     QObject::connect(&job, &tools::PrintJob::finished, &loop, &QEventLoop::quit);
@@ -84,7 +84,7 @@ void PrintJobKeepsTheWindowAlive(benchmark::State& state) {
                      [&] { longestStallMs = std::max(longestStallMs, gap.restart()); });
     gap.start();
     tick.start();
-    job.start(editor, printer);  // the copy of the script is part of the stall
+    job.start(editor, choice);  // the copy of the script is part of the stall
     loop.exec();
     longestStallMs = std::max(longestStallMs, gap.restart());
   }
