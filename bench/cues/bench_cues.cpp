@@ -75,11 +75,11 @@ void BM_ClickCommandCue(benchmark::State& state) {
   for (int p = middle; at < 0; ++p)
     if (s.editor->Mid(p, 10) == QStringLiteral("[[FadeIn]]")) at = p + 4;
   s.editor->SetSelStart(at);
-  s.engine->activation()->RTB_Click();  // the first click makes the cue canonical
+  s.engine->activation().RTB_Click();  // the first click makes the cue canonical
   const int before = s.volume.fades;
   for (auto _ : state) {
     s.editor->SetSelStart(at);
-    s.engine->activation()->RTB_Click();
+    s.engine->activation().RTB_Click();
   }
   if (s.volume.fades - before != static_cast<int>(state.iterations()))
     state.SkipWithError("the cue did not fire");

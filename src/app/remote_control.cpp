@@ -246,9 +246,8 @@ remote::ShowState RemoteControl::state() const {
     if (const auto mark = show_.nextCue().mark())
       s.nextCue = script::trimBlanks(editor.Mid(mark->contentStart(), mark->contentLength()));
   }
-  if (script::CueActivation* activation = cues_.activation())
-    if (const auto fired = activation->firedCue())
-      s.lastCue = script::trimBlanks(editor.Mid(fired->start, fired->end - fired->start));
+  if (const auto fired = cues_.activation().firedCue())
+    s.lastCue = script::trimBlanks(editor.Mid(fired->start, fired->end - fired->start));
   const QString playing = form_.lang()[8];
   s.audio = !playing.isEmpty() && form_.ui().cmdPlayA->Tag == playing;
   s.video = !playing.isEmpty() && form_.ui().cmdPlayV->Tag == playing;

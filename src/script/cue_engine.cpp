@@ -32,11 +32,10 @@ CueEngine::CueEngine(CueParts parts, QObject* parent)
       transport_(new audio::AudioTransport(transportParts(parts_, buttons_), this)),
       context_{*parts_.ui,   *parts_.ui,   *parts_.ui, *parts_.ui, parts_.ui->mnuModifica,
                *parts_.lang, *parts_.host, state_,     *transport_},
-      interpreter_(context_, parts_.editor),
-      loader_(context_) {
-  if (parts_.editor)
-    activation_ = std::make_unique<CueActivation>(context_, *parts_.editor, interpreter_, loader_);
-}
+      interpreter_(context_, *parts_.editor),
+      loader_(context_),
+      activation_(
+          std::make_unique<CueActivation>(context_, *parts_.editor, interpreter_, loader_)) {}
 
 CueEngine::~CueEngine() = default;
 
@@ -44,7 +43,6 @@ void CueEngine::connectControls() {
   buttons_->connectControls();
   transport_->connectControls();
   platform::RTB* editor = parts_.editor;
-  if (!editor) return;
   CueActivation* a = activation_.get();
   connect(editor, &platform::RTB::Click, this, [a] { a->RTB_Click(); });
   connect(editor, &platform::RTB::DblClick, this, [a] { a->RTB_DblClick(); });

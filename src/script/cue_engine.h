@@ -28,7 +28,7 @@ struct CueParts {
   const ui::LanguageTable* lang = nullptr;
   QTimer* Timer1 = nullptr;
   std::unique_ptr<CueHost> host;
-  platform::RTB* editor = nullptr;  // null: no script editor, cues cannot be clicked
+  platform::RTB* editor = nullptr;  // the script's editor: required
 };
 
 class CueEngine : public QObject {
@@ -46,8 +46,7 @@ class CueEngine : public QObject {
   audio::AudioTransport& transport() { return *transport_; }
   Interpreter& interpreter() { return interpreter_; }
   MediaLoader& loader() { return loader_; }
-  // Null without an editor.
-  CueActivation* activation() { return activation_.get(); }
+  CueActivation& activation() { return *activation_; }
 
  private:
   CueParts parts_;

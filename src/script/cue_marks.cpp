@@ -103,7 +103,7 @@ void ScriptMarks::apply() {
 
 // ---- NextCue -----------------------------------------------------------------
 
-NextCue::NextCue(platform::RTB& editor, ScriptMarks& marks, CueActivation* activation,
+NextCue::NextCue(platform::RTB& editor, ScriptMarks& marks, CueActivation& activation,
                  QObject* parent)
     : QObject(parent),
       editor_(editor),
@@ -189,7 +189,7 @@ bool NextCue::fireGroupCue(const GroupCue& cue) {
 
 void NextCue::clicked() {
   if (firingGroup_) return;
-  const std::optional<CueSpan> fired = activation_ ? activation_->firedCue() : std::nullopt;
+  const std::optional<CueSpan> fired = activation_.firedCue();
   if (!fired) return;  // a click beside the cues leaves the mark
   // The fired cue as it reads now (firing may have rewritten it), then the
   // one after it.

@@ -68,9 +68,8 @@ class ScriptMarks {
 class NextCue : public QObject {
   Q_OBJECT
  public:
-  // activation: the click handling whose fired cues the mark follows (null:
-  // clicks leave the mark).
-  NextCue(platform::RTB& editor, ScriptMarks& marks, CueActivation* activation,
+  // activation: the click handling whose fired cues the mark follows.
+  NextCue(platform::RTB& editor, ScriptMarks& marks, CueActivation& activation,
           QObject* parent = nullptr);
 
   // Marks the first cue from the caret on (the cue the caret stands in, or
@@ -110,7 +109,7 @@ class NextCue : public QObject {
 
   platform::RTB& editor_;
   ScriptMarks& marks_;
-  CueActivation* activation_;
+  CueActivation& activation_;
   bool active_ = false;
   bool firingGroup_ = false;  // the clicks of a group leave the mark alone
   QPointer<QTextDocument> document_;

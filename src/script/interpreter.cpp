@@ -4,8 +4,8 @@
 #include "audio/layer_operations.h"
 #include "audio/volume_operations.h"
 #include "platform/rtb/rtb.h"
-#include "script/network_cue.h"
 #include "script/media_loader.h"
+#include "script/network_cue.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
 #include "video/video_operations.h"
@@ -82,7 +82,7 @@ audio::LayerOperations& CueHost::layers() const {
   return none;
 }
 
-Interpreter::Interpreter(CueContext context, platform::RTB* editor)
+Interpreter::Interpreter(CueContext context, platform::RTB& editor)
     : c_(context), editor_(editor) {}
 
 Interpreter::~Interpreter() = default;
@@ -274,22 +274,22 @@ void Interpreter::placeKnob(double percent) {
 
 void Interpreter::rewriteCue(const QString& text, int start, int end) {
   // A script that is read-only (show mode) keeps its characters and colours.
-  if (!editor_ || editor_->isReadOnly() || start < 3 || end < start) return;
+  if (editor_.isReadOnly() || start < 3 || end < start) return;
   const int at = start - 1, length = end - start;
   // A cue that already reads so keeps its characters: clicking a cue during
   // a show does not count as a change to the script.
-  if (editor_->Mid(at, length) != text) {
-    editor_->Select(at, length);
-    editor_->SetSelText(text);
+  if (editor_.Mid(at, length) != text) {
+    editor_.Select(at, length);
+    editor_.SetSelText(text);
   }
   // The whole new cue: both opening brackets, the text and the closing
   // brackets that follow it (one while the second is still being typed).
-  const QString after = editor_->Mid(at + static_cast<int>(text.size()), 2);
+  const QString after = editor_.Mid(at + static_cast<int>(text.size()), 2);
   const int closing = after == QStringLiteral("]]")        ? 2
                       : after.startsWith(QLatin1Char(']')) ? 1
                                                            : 0;
-  editor_->Select(start - 3, 2 + static_cast<int>(text.size()) + closing);
-  if (editor_->SelColor() != kCueBlue) editor_->SetSelColor(kCueBlue);
+  editor_.Select(start - 3, 2 + static_cast<int>(text.size()) + closing);
+  if (editor_.SelColor() != kCueBlue) editor_.SetSelColor(kCueBlue);
 }
 
 }  // namespace scenova::script

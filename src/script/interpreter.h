@@ -27,8 +27,8 @@ QString typedCanonical(const RecognisedCommand& command);
 
 class Interpreter {
  public:
-  // editor may be null: commands then run without rewriting the script.
-  Interpreter(CueContext context, platform::RTB* editor);
+  // Recognised cues are rewritten in editor, the script's editor.
+  Interpreter(CueContext context, platform::RTB& editor);
   ~Interpreter();
 
   // text: the cue content trimmed of blanks; on return the canonical form
@@ -37,8 +37,6 @@ class Interpreter {
   // closing "]". Returns whether the text was a command; CommandDone is set
   // (never cleared) when it was one and execute is true.
   bool RunCommand(QString& text, int start, int end, bool execute);
-
-  void setEditor(platform::RTB* editor) { editor_ = editor; }
 
  private:
   void carryOut(const RecognisedCommand& command, QString& text, bool execute);
@@ -50,7 +48,7 @@ class Interpreter {
   bool runNetworkCue(QString& text, int start, int end, bool execute);
 
   CueContext c_;
-  platform::RTB* editor_;
+  platform::RTB& editor_;
   std::unique_ptr<NetworkCues> network_;  // [[OSC host:port /address ...]]
 };
 

@@ -120,7 +120,7 @@ struct CueRig : PanelRig {
   // Clicks with the caret at pos.
   void clickAt(int pos) {
     editor->SetSelStart(pos);
-    engine->activation()->RTB_Click();
+    engine->activation().RTB_Click();
   }
   void clickIn(const QString& text, const QString& marker, int offset = 1) {
     clickAt(static_cast<int>(text.indexOf(marker)) + offset);

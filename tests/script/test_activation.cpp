@@ -195,8 +195,8 @@ class TestActivation : public QObject {
     r.folder.write(QStringLiteral("tone.wav"), QByteArrayLiteral("x"));
     r.editor->SetText(QStringLiteral("[[tone.wav]] x"));
     r.editor->SetSelStart(4);
-    r.engine->activation()->RTB_Click();
-    r.engine->activation()->RTB_DblClick();
+    r.engine->activation().RTB_Click();
+    r.engine->activation().RTB_DblClick();
     QVERIFY(r.device.playing);
     QCOMPARE(r.ui.cmdPlayA->Tag, r.lang[8]);
     QCOMPARE(r.ui.mnuPlayAudio->text(), r.lang[8]);
@@ -209,8 +209,8 @@ class TestActivation : public QObject {
     Rig r;
     r.editor->SetText(QStringLiteral("[[fadein]] x"));
     r.editor->SetSelStart(4);
-    r.engine->activation()->RTB_Click();
-    r.engine->activation()->RTB_DblClick();
+    r.engine->activation().RTB_Click();
+    r.engine->activation().RTB_DblClick();
     QCOMPARE(r.volume.calls, (QStringList{QStringLiteral("fade 0"), QStringLiteral("fade 0")}));
   }
 
@@ -219,7 +219,7 @@ class TestActivation : public QObject {
     r.folder.write(QStringLiteral("p.JPG"), QByteArrayLiteral("x"));
     r.editor->SetText(QStringLiteral("[[p.JPG]] x"));
     r.editor->SetSelStart(4);
-    r.engine->activation()->RTB_DblClick();
+    r.engine->activation().RTB_DblClick();
     QCOMPARE(r.video.calls, QStringList{QStringLiteral("loadPicture ") + r.folder.path() +
                                         QStringLiteral("/p.JPG")});
     QCOMPARE(r.state().LoadedKind, QStringLiteral("I"));
@@ -251,9 +251,9 @@ class TestActivation : public QObject {
   void rightButtonOpensTheEditMenu() {
     Rig r;
     r.editor->SetText(QStringLiteral("[[fadein]]"));
-    r.engine->activation()->RTB_MouseDown(1, 0, 150, 150);
+    r.engine->activation().RTB_MouseDown(1, 0, 150, 150);
     QVERIFY(!r.ui.mnuModifica->isVisible());
-    r.engine->activation()->RTB_MouseDown(2, 0, 150, 150);
+    r.engine->activation().RTB_MouseDown(2, 0, 150, 150);
     QVERIFY(r.ui.mnuModifica->isVisible());
     r.ui.mnuModifica->close();
     QVERIFY(r.volume.calls.isEmpty());

@@ -31,7 +31,7 @@ class TestVideoCues : public QObject {
     QCOMPARE(r.state().MediaKind, qint16(2));
     QVERIFY(r.ui.mnuVideo->menuAction()->isVisible());
     // The double-click starts it.
-    r.engine->activation()->RTB_DblClick();
+    r.engine->activation().RTB_DblClick();
     QCOMPARE(r.video.calls.last(), QStringLiteral("cmdPlayV_Click"));
     QCOMPARE(r.ui.cmdPlayV->Tag, r.lang[7]);
   }

@@ -84,13 +84,15 @@ class TestSoundVoices : public QObject {
     const int a = voices.start(file("a.wav"), true, 100, &why);
     QVERIFY2(a > 0, qPrintable(why));
     QCOMPARE(voices.readyCount(), 2);
-    // It plays (not left paused) and goes round past its end.
+    // It plays (not left paused) and goes round past its end: the position
+    // (what is heard, so it lags the engine by the output's buffer) drops
+    // back after it has come a good way.
     double furthest = 0;
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
           const double at = voices.status(a).positionSeconds;
           furthest = std::max(furthest, at);
-          return furthest > 0.6 && at < 0.4;
+          return furthest > 0.4 && at < furthest - 0.3;
         }(),
         5000);
     QVERIFY(ends.voices.isEmpty());
