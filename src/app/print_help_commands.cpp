@@ -29,7 +29,9 @@ PrintHelpCommands::PrintHelpCommands(Form1& form)
     if (pages >= 5) form_.ShowNotice(form_.lang()[172].arg(page).arg(pages));
   });
   // The job waits on: once the print system answers it goes out.
-  connect(job_, &tools::PrintJob::stalled, this, [this] { form_.ShowNotice(form_.lang()[176]); });
+  // A job kept waiting is not lost: it prints once the print system answers.
+  connect(job_, &tools::PrintJob::stalled, this,
+          [this] { form_.ShowNotice(form_.lang()[kPrintWaits]); });
   connect(job_, &tools::PrintJob::finished, this, [this](bool ok, const QString& error) {
     if (!ok) form_.ShowNotice(form_.lang()[173] + QLatin1Char(' ') + error);
   });

@@ -50,6 +50,8 @@ class PrintHelpCommands : public QObject {
   Form1& form_;
   tools::HelpLinks links_;
   static constexpr int kPrintSystemWaitMs = 4000;
+  // The notice of a job that the print system keeps waiting.
+  static constexpr int kPrintWaits = 288;
   tools::PrintDialog chooser_;
   tools::PrintJob* job_;
   platform::PrinterQuery* query_;

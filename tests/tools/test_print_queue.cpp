@@ -329,8 +329,8 @@ class TestPrintQueue : public QObject {
 
   // The print server stops while the print dialog is open: the dialog (the
   // program's own) closes at once on OK, the window answers while the job
-  // waits for the server, a notice says that the print system does not
-  // answer; once the server goes on, the chosen pages come out.
+  // waits for the server, a notice says that it will print once the print
+  // system answers; once the server goes on, the chosen pages come out.
   void aPrintServerThatStopsDuringThePrintLeavesTheWindowFree() {
     const pid_t server = privateCupsd();
     QVERIFY2(server > 0, "the private print server is not running");
@@ -360,7 +360,7 @@ class TestPrintQueue : public QObject {
     QElapsedTimer pressed;
     pressed.start();
     qint64 slowest = 0;
-    while (w.form->ui().Label11->caption() != w.form->lang()[176] && pressed.elapsed() < 20000)
+    while (w.form->ui().Label11->caption() != w.form->lang()[288] && pressed.elapsed() < 20000)
       slowest = std::max(slowest, roundTrip());
     const bool waiting = w.printJob()->running();
     ::kill(server, SIGCONT);
@@ -369,7 +369,7 @@ class TestPrintQueue : public QObject {
     QVERIFY2(opening >= 0 && opening < 100, QByteArray::number(opening).constData());
     QVERIFY2(closing >= 0 && closing < 100, QByteArray::number(closing).constData());
     QVERIFY2(slowest < 100, QByteArray::number(slowest).constData());
-    QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[176]);
+    QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[288]);
     QVERIFY(waiting);
     // The job was not lost: pages 2 and 3 come out once the server goes on.
     QVERIFY(w.printed());
@@ -396,7 +396,7 @@ class TestPrintQueue : public QObject {
       w.dialogs.printAnswers = {true};
       w.form->ui().mnuStampa->trigger();
       const bool stalled = QTest::qWaitFor(
-          [&] { return w.form->ui().Label11->caption() == w.form->lang()[176]; }, 20000);
+          [&] { return w.form->ui().Label11->caption() == w.form->lang()[288]; }, 20000);
       if (!stalled) ::kill(server, SIGCONT);
       QVERIFY(stalled);
       QVERIFY(w.printJob()->running());

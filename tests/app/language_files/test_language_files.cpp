@@ -39,6 +39,7 @@ const QList<int>& usedIndexes() {
     for (int i = 236; i <= 244; ++i) list << i;  // the print dialog, no printer
     for (int i = 300; i <= 328; ++i) list << i;  // remote control, network cues, MIDI
     for (int i = 280; i <= 287; ++i) list << i;  // sound layers
+    list << 288;  // a print job that waits for the print system
     return list;
   }();
   return used;
