@@ -57,94 +57,6 @@ quint64 loadReplyId(quint64 load, quint64 query) {
 
 }  // namespace
 
-// What each input does in each state (a dot leaves the state as it is):
-//
-// clang-format off
-// state \ input Open  Loadd OpFl  LdFl  Play  Sound Stop  Seek  ToEnd Ended Lost  Close
-// Closed        Load  .     .     .     .     .     .     .     .     .     .     Closd
-// Loading       .     Stopd Closd Brk   LoadP .     .     .     .     .     BrkL  Closd
-// LoadingToPlay .     Start Closd Brk   .     .     Load  .     .     .     BrkL  Closd
-// Stopped       .     .     .     .     Start .     .     .     AtEnd .     Brk   Closd
-// Starting      .     .     .     .     .     Play  Stopd .     AtEnd .     Brk   Closd
-// Playing       .     .     .     .     .     .     Stopd .     AtEnd AtEnd Brk   Closd
-// AtEnd         .     .     .     .     .     .     .     Stopd .     .     Brk   Closd
-// BrokenLoading .     Brk   Closd Brk   .     .     .     .     .     .     .     Closd
-// Broken        .     .     .     .     .     .     .     .     .     .     .     Closd
-// clang-format on
-//
-// Closd Closed, Load Loading, LoadP LoadingToPlay, Stopd Stopped, Start Starting,
-// Play Playing, AtEnd AtEnd, BrkL BrokenLoading, Brk Broken; Loadd Loaded,
-// OpFl OpenFailed, LdFl LoadFailed, Close CloseAll.
-//
-// The commands as inputs: "open" is Open; "play" is Play (nothing at the
-// end); "play ... from" is Seek then Play, or Seek, Stop and ToEnd for the
-// length itself (while loading: Play, the seek kept for Loaded); "stop" is
-// Stop; "seek ... to start" is Stop then Seek; "close all" is CloseAll.
-// Opening, a file that failed and a lost file refuse every other command
-// before it becomes an input (checkAlias).
-MpvAudioDevice::State MpvAudioDevice::transition(State state, Input input) {
-  using S = State;
-  using I = Input;
-  if (input == I::CloseAll) return S::Closed;
-  switch (state) {
-    case S::Closed:
-      return input == I::Open ? S::Loading : state;
-    case S::Loading:
-    case S::LoadingToPlay:
-      switch (input) {
-        case I::Loaded:
-          return state == S::Loading ? S::Stopped : S::Starting;
-        case I::OpenFailed:
-          return S::Closed;
-        case I::LoadFailed:
-          return S::Broken;
-        case I::Play:
-          return S::LoadingToPlay;
-        case I::Stop:
-          return S::Loading;
-        case I::Lost:
-          return S::BrokenLoading;
-        default:
-          return state;
-      }
-    case S::Stopped:
-    case S::Starting:
-    case S::Playing:
-    case S::AtEnd:
-      switch (input) {
-        case I::Play:
-          return state == S::Stopped ? S::Starting : state;
-        case I::Sound:
-          return state == S::Starting ? S::Playing : state;
-        case I::Stop:
-          return state == S::AtEnd ? state : S::Stopped;
-        case I::Seek:
-          return state == S::AtEnd ? S::Stopped : state;
-        case I::ToEnd:
-          return state == S::AtEnd ? state : S::AtEnd;
-        case I::Ended:
-          return state == S::Playing ? S::AtEnd : state;
-        case I::Lost:
-          return S::Broken;
-        default:
-          return state;
-      }
-    case S::BrokenLoading:
-      switch (input) {
-        case I::Loaded:
-        case I::LoadFailed:
-          return S::Broken;
-        case I::OpenFailed:
-          return S::Closed;
-        default:
-          return state;
-      }
-    case S::Broken:
-      return state;
-  }
-  return state;
-}
-
 MpvAudioDevice::MpvAudioDevice(QObject* parent) : QObject(parent), stallTimer_(new QTimer(this)) {
   stallTimer_->setSingleShot(true);
   connect(stallTimer_, &QTimer::timeout, this, &MpvAudioDevice::onStallCheck);
@@ -154,7 +66,7 @@ MpvAudioDevice::MpvAudioDevice(QObject* parent) : QObject(parent), stallTimer_(n
 
 MpvAudioDevice::~MpvAudioDevice() {
   // An engine held up by a hung sound server would hold the exit up too.
-  if (stalled_ || loading()) dropSession();
+  if (stalled_ || load_ == Load::Loading) dropSession();
 }
 
 QString MpvAudioDevice::errorString(quint32 code) const {
@@ -223,7 +135,7 @@ MciError MpvAudioDevice::checkAlias(const QString& alias) const {
   if (alias_.isEmpty() || alias.compare(alias_, Qt::CaseInsensitive) != 0) {
     return MciError::NoSuchAlias;
   }
-  if (broken()) return brokenError_;
+  if (broken_ != MciError::None) return broken_;
   if (!session_) return MciError::DeviceFailed;
   return MciError::None;
 }
@@ -233,10 +145,10 @@ MciError MpvAudioDevice::open(const QString& path, const QString& alias) {
   QString resolved;
   if (const MciError e = checkAudioFile(path, &resolved); e != MciError::None) return e;
   if (const MciError e = ensureSession(); e != MciError::None) return e;
-  seekWanted_ = false;
+  playing_ = unpaused_ = startQueued_ = atEnd_ = seekWanted_ = false;
   pausedMs_ = 0;
   lengthMs_ = 0;
-  brokenError_ = MciError::None;
+  broken_ = MciError::None;
   loadError_ = MciError::None;
   started_ = false;
   noOutputSaid_ = false;
@@ -246,42 +158,42 @@ MciError MpvAudioDevice::open(const QString& path, const QString& alias) {
   // The engine numbers the files it is given: events of a file given
   // before (one still loading, or closed) carry an older number.
   entry_ = ++entries_;
-  move(Input::Open);
+  load_ = Load::Loading;
   // The load ends like a seek to 0: with the output filled and ready to sound.
   seekPending_ = true;
   seekTaken_ = true;
   watch();
-  session_->waitFor([this] { return !loading(); }, kWaitMs);
-  if (state_ == State::Closed) return loadError_;
+  session_->waitFor([this] { return load_ != Load::Loading; }, kWaitMs);
+  if (load_ == Load::None) return loadError_;
   // Loaded, or still loading in the background: the alias is taken either
   // way, and a load that ends later is reported.
   alias_ = alias;
-  reportLoad_ = loading();
+  reportLoad_ = load_ == Load::Loading;
   return MciError::None;
 }
 
 MciError MpvAudioDevice::awaitLoad() {
-  if (loading()) session_->waitFor([this] { return !loading(); }, kWaitMs);
-  if (loaded()) return MciError::None;
-  if (broken()) return brokenError_;
+  if (load_ == Load::Loading) {
+    session_->waitFor([this] { return load_ != Load::Loading; }, kWaitMs);
+  }
+  if (load_ == Load::Ready) return MciError::None;
+  if (load_ == Load::None && loadError_ != MciError::None) return loadError_;
   return MciError::Timeout;
 }
 
 void MpvAudioDevice::loadFailed(MciError e) {
   loadError_ = e;
-  if (alias_.isEmpty()) {
-    move(Input::OpenFailed);  // still inside "open", which answers it
-    return;
-  }
-  brokenError_ = e;
-  move(Input::LoadFailed);
+  load_ = Load::None;
+  playing_ = startQueued_ = false;
+  if (alias_.isEmpty()) return;  // still inside "open", which answers it
+  broken_ = e;
   if (std::exchange(reportLoad_, false)) report(Event::LoadFailed, code(e));
 }
 
 void MpvAudioDevice::loadDone(qint64 lengthMs) {
   lengthMs_ = lengthMs;
-  move(Input::Loaded);
-  if (seekWanted_ && loaded()) {
+  load_ = Load::Ready;
+  if (seekWanted_) {
     // A "play ... from" while the file loaded.
     seekWanted_ = false;
     if (pausedMs_ > 0 && pausedMs_ < lengthMs_) {
@@ -332,17 +244,17 @@ void MpvAudioDevice::dropSession() {
 }
 
 void MpvAudioDevice::onStartFile(qint64 entry) {
-  if (loading() && entry == entry_) started_ = true;
+  if (load_ == Load::Loading && entry == entry_) started_ = true;
 }
 
 void MpvAudioDevice::onFileLoaded() {
-  if (!loading() || !started_) return;
+  if (load_ != Load::Loading || !started_) return;
   session_->getDoubleAsync("current-tracks/audio/id", loadReplyId(loadId_, kTrackQuery));
   session_->getDoubleAsync("duration", loadReplyId(loadId_, kLengthQuery));
 }
 
 void MpvAudioDevice::onReply(quint64 id, int error, double value) {
-  if (!loading()) return;
+  if (load_ != Load::Loading) return;
   if (id == loadReplyId(loadId_, kTrackQuery)) {
     if (error < 0) loadError_ = MciError::UnsupportedFormat;
   } else if (id == loadReplyId(loadId_, kLengthQuery)) {
@@ -359,58 +271,63 @@ void MpvAudioDevice::onReply(quint64 id, int error, double value) {
 }
 
 void MpvAudioDevice::closeAll() {
-  if (state_ != State::Closed) releaseFreedMemorySoon();
+  if (!alias_.isEmpty() || load_ != Load::None) releaseFreedMemorySoon();
   // An engine that dropped its file, or hangs on the last one, is not
   // trusted with the next one.
-  if (broken() || (loading() && stalled_)) {
+  if (broken_ != MciError::None || (load_ == Load::Loading && stalled_)) {
     dropSession();
-  } else if (session_ && loaded()) {
+  } else if (session_ && load_ == Load::Ready) {
     session_->commandAsync({"stop"});
   }
-  move(Input::CloseAll);
   alias_.clear();
+  load_ = Load::None;
   reportLoad_ = seekWanted_ = false;
   loadError_ = MciError::None;
-  brokenError_ = MciError::None;
-  seekPending_ = false;
+  broken_ = MciError::None;
+  playing_ = unpaused_ = startQueued_ = seekPending_ = atEnd_ = false;
   pausedMs_ = 0;
   lengthMs_ = 0;
 }
 
 void MpvAudioDevice::requestStart() {
+  playing_ = true;
+  atEnd_ = false;
   // A "stop" before the event loop turns cancels the start unheard.
-  move(Input::Play);
+  startQueued_ = true;
   QTimer::singleShot(0, this, &MpvAudioDevice::startNow);
 }
 
 void MpvAudioDevice::startNow() {
-  if (state_ != State::Starting || !session_) return;
+  if (!startQueued_ || !playing_ || !session_) return;
   // Unpausing before a seek or a load has filled the output would let a few
   // milliseconds from the old position sound first: the restart starts it.
-  if (seekPending_) return;
-  move(Input::Sound);
+  if (load_ != Load::Ready || seekPending_) return;
+  startQueued_ = false;
   session_->setPropertyAsync("pause", "no");
+  unpaused_ = true;
   playStartMs_ = pausedMs_;
   playClock_.start();
   watch();
 }
 
 void MpvAudioDevice::pauseEngine() {
-  if (state_ == State::Playing) {
+  if (unpaused_) {
     session_->setPropertyAsync("pause", "yes");
     watch();
   }
-  move(Input::Stop);
+  unpaused_ = false;
+  startQueued_ = false;
+  playing_ = false;
 }
 
 MciError MpvAudioDevice::play() {
-  if (state_ == State::Stopped || state_ == State::Loading) requestStart();
+  if (!playing_ && !atEnd_) requestStart();
   return MciError::None;
 }
 
 MciError MpvAudioDevice::playFrom(qint64 ms) {
   if (ms > lengthMs_) return MciError::OutOfRange;
-  if (state_ == State::Playing) {
+  if (playing_ && unpaused_) {
     // Asked for where the sound already is (a pause reads the position
     // and plays from it before it stops): no seek, no splice.
     const qint64 here = countedPosition();
@@ -429,9 +346,9 @@ MciError MpvAudioDevice::playFrom(qint64 ms) {
     // Nothing is left to play: stay stopped at the end.
     pauseEngine();
     session_->setPropertyAsync("pause", "yes");
-    move(Input::ToEnd);
+    atEnd_ = true;
     seekPending_ = false;
-  } else if (state_ != State::Playing) {
+  } else if (!(playing_ && unpaused_)) {
     requestStart();
   }
   return MciError::None;
@@ -440,13 +357,13 @@ MciError MpvAudioDevice::playFrom(qint64 ms) {
 MciError MpvAudioDevice::playFromWhileLoading(qint64 ms) {
   pausedMs_ = ms;
   seekWanted_ = true;
-  if (!playing()) requestStart();
+  if (!playing_) requestStart();
   return MciError::None;
 }
 
 MciError MpvAudioDevice::stop() {
-  if (!playing()) return MciError::None;
-  if (state_ == State::Playing) pausedMs_ = sameSpotMs_ >= 0 ? sameSpotMs_ : countedPosition();
+  if (!playing_) return MciError::None;
+  if (unpaused_) pausedMs_ = sameSpotMs_ >= 0 ? sameSpotMs_ : countedPosition();
   sameSpotMs_ = -1;
   pauseEngine();
   return MciError::None;
@@ -465,7 +382,7 @@ void MpvAudioDevice::seekTo(qint64 ms) {
   session_->commandAsync({"seek", seconds(ms), "absolute+exact"}, kSeekBase + ++seekId_);
   seekPending_ = true;
   pausedMs_ = ms;
-  move(Input::Seek);
+  atEnd_ = false;
   watch();
 }
 
@@ -478,8 +395,8 @@ qint64 MpvAudioDevice::countedPosition() const {
 }
 
 qint64 MpvAudioDevice::position() {
-  if (state_ == State::AtEnd) return lengthMs_;
-  if (state_ != State::Playing) return pausedMs_;
+  if (atEnd_) return lengthMs_;
+  if (!playing_ || !unpaused_) return pausedMs_;
   // An end the engine never reported (its notice of the end is merged away
   // when a short file ends twice in quick succession): the clock decides.
   if (!stalled_ && playStartMs_ + playClock_.elapsed() > lengthMs_ + 1000) {
@@ -490,7 +407,8 @@ qint64 MpvAudioDevice::position() {
 }
 
 void MpvAudioDevice::finishAtEnd() {
-  move(Input::Ended);
+  atEnd_ = true;
+  playing_ = unpaused_ = startQueued_ = false;
   pausedMs_ = lengthMs_;
 }
 
@@ -523,7 +441,7 @@ void MpvAudioDevice::onStallCheck() {
 void MpvAudioDevice::onEndFile(qint64 entry, int reason, int /*error*/) {
   // The end of a file given before ours.
   if (entry != entry_) return;
-  if (loading() && reason == MPV_END_FILE_REASON_REDIRECT) {
+  if (load_ == Load::Loading && reason == MPV_END_FILE_REASON_REDIRECT) {
     // A playlist (whatever its name): a cue is one sound, never a list of
     // files the engine would go on to open. Refused, and the engine stops
     // before it starts on the entries.
@@ -531,22 +449,22 @@ void MpvAudioDevice::onEndFile(qint64 entry, int reason, int /*error*/) {
     loadFailed(MciError::UnsupportedFormat);
     return;
   }
-  if (loading()) {
+  if (load_ == Load::Loading) {
     // Ours could not be loaded.
     loadFailed(MciError::UnsupportedFormat);
     return;
   }
   // Our own "close all" leaves no load; any other end means the engine gave
   // the file up (cut short, unreadable, output gone).
-  if (!loaded()) return;
-  brokenError_ = MciError::MediaLost;
-  move(Input::Lost);
+  if (load_ != Load::Ready) return;
+  broken_ = MciError::MediaLost;
+  playing_ = unpaused_ = startQueued_ = false;
 }
 
 void MpvAudioDevice::onRestart() {
   if (!seekTaken_) return;
   seekPending_ = false;
-  if (state_ == State::Playing) {
+  if (playing_ && unpaused_) {
     // A seek while sounding: the count goes on from its target.
     playStartMs_ = pausedMs_;
     playClock_.start();
@@ -562,13 +480,12 @@ void MpvAudioDevice::onProperty(const QByteArray& name, const QVariant& value) {
     // starts a new engine that reaches the server again once it is back.
     const bool lost = ao == "null" && !output_.isEmpty() && output_ != "null";
     if (!ao.isEmpty()) output_ = ao;
-    if (lost && state_ != State::Closed) {
-      brokenError_ = MciError::DeviceFailed;
+    if (lost && load_ != Load::None) {
+      broken_ = MciError::DeviceFailed;
       pauseEngine();
       session_->setPropertyAsync("pause", "yes");
-      move(Input::Lost);
       report(Event::ServerLost);
-    } else if (ao == "null" && state_ != State::Closed && !std::exchange(noOutputSaid_, true)) {
+    } else if (ao == "null" && load_ != Load::None && !std::exchange(noOutputSaid_, true)) {
       // No sound server to play to: the file runs on the silent output.
       // Each file gets an output of its own, so the next open reaches a
       // server that has started meanwhile.
@@ -576,11 +493,11 @@ void MpvAudioDevice::onProperty(const QByteArray& name, const QVariant& value) {
     }
     return;
   }
-  if (name != "eof-reached" || !value.toBool()) return;
+  if (name != "eof-reached" || !value.toBool() || load_ != Load::Ready) return;
   // Only an end that belongs to the playback going on now counts: a notice
   // of an end that was overtaken by a rewind and a new start must not put
   // the device back at the end.
-  if (state_ != State::Playing || seekPending_) return;
+  if (!playing_ || !unpaused_ || seekPending_) return;
   const qint64 played = playStartMs_ + playClock_.elapsed();
   if (played < lengthMs_ - std::min<qint64>(500, lengthMs_ / 2)) return;
   finishAtEnd();

@@ -58,48 +58,7 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   bool isResponding() const { return !stalled_; }
 
  private:
-  // The open file's state; every change goes through move(), and the
-  // table of what each input does in each state is beside transition().
-  enum class State {
-    Closed,         // no file open
-    Loading,        // a file given to the engine, its load not ended
-    LoadingToPlay,  // ... and a start asked for meanwhile
-    Stopped,        // loaded, silent at pausedMs_
-    Starting,       // loaded, a start waiting for the event loop or the output
-    Playing,        // the engine was told to sound
-    AtEnd,          // played or sought to its end, silent there
-    BrokenLoading,  // lost while its load goes on (the end of it is reported)
-    Broken,         // lost: every command but "close all" answers brokenError_
-  };
-  enum class Input {
-    Open,        // "open": a file given to the engine
-    Loaded,      // the engine has the file and its length
-    OpenFailed,  // the load failed before "open" returned
-    LoadFailed,  // ... or after it
-    Play,        // "play", "play ... from": a start asked for
-    Sound,       // the start reaches the engine (event loop turned, output filled)
-    Stop,        // "stop", "seek ... to start", a lost output: silent where it is
-    Seek,        // a seek sent: the end is no longer where it stands
-    ToEnd,       // "play ... from" the length: nothing left to play
-    Ended,       // the sound played to its end
-    Lost,        // the engine gave the file up, or its output went away
-    CloseAll,    // "close all"
-  };
-  static State transition(State state, Input input);
-  void move(Input input) { state_ = transition(state_, input); }
-  bool loading() const {
-    return state_ == State::Loading || state_ == State::LoadingToPlay ||
-           state_ == State::BrokenLoading;
-  }
-  bool loaded() const {
-    return state_ == State::Stopped || state_ == State::Starting || state_ == State::Playing ||
-           state_ == State::AtEnd;
-  }
-  bool broken() const { return state_ == State::Broken || state_ == State::BrokenLoading; }
-  // Asked to play: a start is waiting or the engine sounds.
-  bool playing() const {
-    return state_ == State::LoadingToPlay || state_ == State::Starting || state_ == State::Playing;
-  }
+  enum class Load { None, Loading, Ready };
 
   MciError open(const QString& path, const QString& alias);
   void closeAll();
@@ -133,26 +92,30 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   void onStallCheck();
 
   std::unique_ptr<MpvSession> session_;
-  State state_ = State::Closed;
   QString alias_;  // empty while no file is open
-  // Set on entering Broken or BrokenLoading: why the open file stopped
-  // being playable (MediaLost, DeviceFailed, or why its load failed).
-  MciError brokenError_ = MciError::None;
-  bool started_ = false;                 // the engine started our file (its START_FILE came)
-  qint64 entries_ = 0;                   // files given to the engine
-  qint64 entry_ = 0;                     // the engine's number for the open file
-  MciError loadError_ = MciError::None;  // the load's verdict so far
-  bool reportLoad_ = false;              // open returned before the load ended
-  bool seekWanted_ = false;              // a "play ... from" (pausedMs_) waits for the load
-  quint64 loadId_ = 0;                   // tags the replies of the current load
-  qint64 lengthMs_ = 0;                  // fixed when the file is loaded
-  qint64 pausedMs_ = 0;                  // the position while not sounding
-  qint64 sameSpotMs_ = -1;               // a pause's position, for the stop that follows
-  qint64 playStartMs_ = 0;               // where the sound last started, and when
+  Load load_ = Load::None;
+  bool started_ = false;  // the engine started our file (its START_FILE came)
+  qint64 entries_ = 0;    // files given to the engine
+  qint64 entry_ = 0;      // the engine's number for the open file
+  MciError loadError_ = MciError::None;
+  bool reportLoad_ = false;   // open returned before the load ended
+  bool seekWanted_ = false;   // a "play ... from" (pausedMs_) waits for the load
+  quint64 loadId_ = 0;        // tags the replies of the current load
+  qint64 lengthMs_ = 0;       // fixed when the file is loaded
+  bool playing_ = false;      // playing as far as the caller knows
+  bool unpaused_ = false;     // the engine was told to sound
+  bool startQueued_ = false;  // a start waiting for the event loop/a seek
+  qint64 pausedMs_ = 0;       // the position while not sounding
+  qint64 sameSpotMs_ = -1;    // a pause's position, for the stop that follows
+  qint64 playStartMs_ = 0;    // where the sound last started, and when
   QElapsedTimer playClock_;
   bool seekPending_ = false;  // the output is not yet filled from pausedMs_
   bool seekTaken_ = false;    // the engine has taken the last seek sent
   quint64 seekId_ = 0;
+  bool atEnd_ = false;
+  // Set when the open file stopped being playable (MediaLost) or its output
+  // went away (DeviceFailed): every command but "close all" answers it.
+  MciError broken_ = MciError::None;
   QByteArray output_;          // the engine's last real audio output ("pulse", "null")
   bool noOutputSaid_ = false;  // NoOutput was reported for the open file
   // The engine's audio device: the output chosen ("auto": the default).
