@@ -3,6 +3,7 @@
 // editor pastes with its formatting. A program that holds the clipboard and
 // never answers, and a paste far too large, leave the window answering.
 
+#include "support/event_round_trip.h"
 #include "support/form_fixture.h"
 
 #include <QAction>
@@ -72,16 +73,7 @@ struct SilentOwner {
   }
 };
 
-// How long the window takes to handle an event posted to it: a frozen
-// window takes as long as it is frozen.
-qint64 roundTrip() {
-  QElapsedTimer t;
-  t.start();
-  bool handled = false;
-  QTimer::singleShot(0, qApp, [&handled] { handled = true; });
-  while (!handled) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-  return t.elapsed();
-}
+using test::roundTrip;
 
 // The slowest answer of the window while the paste is pending.
 qint64 slowestWhilePasting(platform::RTB& rtb) {

@@ -4,6 +4,7 @@
 // with pdftotext and pdffonts. Queues that disappear or stop are made and
 // removed here with lpadmin, on that daemon only.
 
+#include "support/event_round_trip.h"
 #include "tools/pdf_text.h"
 #include "tools/print_script.h"
 #include "tools/tools_window.h"
@@ -134,15 +135,7 @@ class ResumeLater {
   std::thread waker_;
 };
 
-// How long the window takes to handle an event posted now.
-qint64 roundTrip() {
-  QElapsedTimer t;
-  t.start();
-  bool handled = false;
-  QTimer::singleShot(0, qApp, [&handled] { handled = true; });
-  while (!handled) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-  return t.elapsed();
-}
+using test::roundTrip;
 
 ui::PrintChooser* shownChooser() {
   for (QWidget* top : QApplication::topLevelWidgets())

@@ -5,6 +5,7 @@
 #include "fakes/fakes.h"
 #include "platform/linux_platform.h"
 #include "platform/rtb/rtb.h"
+#include "support/event_round_trip.h"
 #include "support/program_folder.h"
 #include "tools/about_box.h"
 #include "tools/help_links.h"
@@ -65,16 +66,7 @@ struct StalledServer {
   }
 };
 
-// How long the window takes to handle an event posted to it: a frozen
-// window takes as long as it is frozen.
-qint64 roundTrip() {
-  QElapsedTimer t;
-  t.start();
-  bool handled = false;
-  QTimer::singleShot(0, qApp, [&handled] { handled = true; });
-  while (!handled) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-  return t.elapsed();
-}
+using test::roundTrip;
 
 }  // namespace
 
