@@ -193,8 +193,7 @@ class TestTools : public QObject {
     };
     w.rtb().setHtml(test::script(150));
     w.dialogs.printAnswers = {true};
-    w.form->ui().mnuStampa->trigger();
-    QVERIFY(w.printed());
+    QVERIFY(w.printFromMenu());
     test::PdfInside whole(last);
     QVERIFY2(whole.pages() >= 3, QByteArray::number(whole.pages()).constData());
     QVERIFY(whole.hasBoldFont());
@@ -204,8 +203,7 @@ class TestTools : public QObject {
     w.rtb().SetSelStart(0);
     w.rtb().SetSelLength(20);
     w.dialogs.printAnswers = {true};
-    Q_EMIT w.form->ui().Label2[3]->Click();
-    QVERIFY(w.printed());
+    QVERIFY(w.printVia([&w] { Q_EMIT w.form->ui().Label2[3]->Click(); }));
     test::PdfInside part(last);
     QCOMPARE(part.pages(), 1);
     QVERIFY(part.hasBoldFont());
@@ -312,15 +310,13 @@ class TestTools : public QObject {
     };
     w.rtb().setHtml(test::script(300));
     w.dialogs.printAnswers = {true};
-    w.form->ui().mnuStampa->trigger();
-    QVERIFY(w.printed());
+    QVERIFY(w.printFromMenu());
     const int all = test::PdfInside(pdf).pages();
     QVERIFY2(all >= 5, QByteArray::number(all).constData());
     // Pages 2-3: two pages, neither the first nor the last.
     chosen.addRange(2, 3);
     w.dialogs.printAnswers = {true};
-    w.form->ui().mnuStampa->trigger();
-    QVERIFY(w.printed());
+    QVERIFY(w.printFromMenu());
     test::PdfInside part(pdf);
     QCOMPARE(part.pages(), 2);
     QVERIFY(!part.fillsWith("1 0 0"));  // the red title is on page 1
@@ -329,23 +325,20 @@ class TestTools : public QObject {
     chosen.addPage(1);
     chosen.addRange(4, 5);
     w.dialogs.printAnswers = {true};
-    w.form->ui().mnuStampa->trigger();
-    QVERIFY(w.printed());
+    QVERIFY(w.printFromMenu());
     QCOMPARE(test::PdfInside(pdf).pages(), 3);
     QVERIFY(test::PdfInside(pdf).fillsWith("1 0 0"));
     chosen = QPageRanges();
     chosen.addRange(all, all + 5);
     w.dialogs.printAnswers = {true};
-    w.form->ui().mnuStampa->trigger();
-    QVERIFY(w.printed());
+    QVERIFY(w.printFromMenu());
     QCOMPARE(test::PdfInside(pdf).pages(), 1);
     // A range beyond the last page prints nothing and says so.
     QFile::remove(pdf);
     chosen = QPageRanges();
     chosen.addRange(all + 1, all + 3);
     w.dialogs.printAnswers = {true};
-    w.form->ui().mnuStampa->trigger();
-    QVERIFY(w.printed());
+    QVERIFY(w.printFromMenu());
     QVERIFY(!QFile::exists(pdf));
     QCOMPARE(w.form->ui().Label11->caption(), w.form->lang()[173] + u' ' + pdf);
   }

@@ -278,6 +278,9 @@ class TestPlayerOffscreen : public QObject {
     auto p = player();
     p->setUrl(wav_);  // the core is warm and a file was playing
     p->play();
+    // Counted once the sound really plays: its output's threads and files
+    // are open by then, and the counts are what a playing player holds.
+    QTRY_VERIFY_WITH_TIMEOUT(p->isPlaying() && p->currentPosition() > 0.05, 5000);
     const int threads = threadCount(), files = openFileCount();
     QSignalSpy failed(p.get(), &MediaPlayer::loadFailed);
     for (int round = 0; round < 3; ++round) {
