@@ -18,6 +18,17 @@ namespace scenova::platform {
 
 namespace {
 
+// The filter that fades a stopped voice out; until then it passes every
+// sample untouched. Its clock counts the samples it has seen since the
+// file's start (or the loop's), in step with the file's own times.
+QByteArray stopFilter() {
+  return QByteArrayLiteral("@stop:lavfi=[afade=t=out:st=86400:d=") +
+         QByteArray::number(MpvSoundVoices::kRampMs / 1000.0, 'f', 3) + "]:fix-pts=yes";
+}
+
+// The reply to the question of what a stopping voice plays.
+constexpr quint64 kHeardReply = 2;
+
 MpvSession::Options voiceOptions(const QByteArray& output) {
   return {
       {"config", "no"},
@@ -29,6 +40,8 @@ MpvSession::Options voiceOptions(const QByteArray& output) {
       {"audio-device", output.isEmpty() ? QByteArray("auto") : output},
       {"audio-fallback-to-null", "yes"},
       {"pulse-buffer", QByteArray::number(MpvSoundVoices::kBufferMs)},
+      {"audio-buffer", QByteArray::number(MpvSoundVoices::kEngineBufferMs / 1000.0, 'f', 3)},
+      {"af", stopFilter()},
       {"audio-client-name", "Scenova"},
       {"volume-max", "100"},
       {"idle", "yes"},
@@ -65,6 +78,9 @@ struct MpvSoundVoices::Voice {
   double level = 100;
   double position = 0;
   double length = 0;
+  bool loop = false;
+  bool ended = false;
+  int id = 0;
   QByteArray midiUrl;
 };
 
@@ -104,12 +120,14 @@ MpvSoundVoices::MpvSoundVoices(QObject* parent) : QObject(parent), positions_(ne
 }
 
 MpvSoundVoices::~MpvSoundVoices() {
-  for (const std::shared_ptr<Voice>& v : std::as_const(voices_)) {
-    if (v->song) v->song->abandon();
-    // A core held up by a hung sound server must not hold the exit up.
-    if (v->session && !v->session->terminate(MpvSession::kEndWaitMs / 4))
-      (void)v->streams.release();
-  }
+  // A core held up by a hung sound server must not hold the exit up.
+  const auto endNow = [](Voice& v) {
+    if (v.song) v.song->abandon();
+    if (v.session && !v.session->terminate(MpvSession::kEndWaitMs / 4)) (void)v.streams.release();
+  };
+  for (const std::shared_ptr<Voice>& v : std::as_const(voices_)) endNow(*v);
+  // Voices on their way out end now too, wherever their fade is.
+  for (const std::shared_ptr<Voice>& v : std::as_const(stopping_)) endNow(*v);
   if (spare_) spare_->terminate(MpvSession::kEndWaitMs / 4);
   for (const std::unique_ptr<Ready>& r : ready_) r->session->terminate(MpvSession::kEndWaitMs / 4);
 }
@@ -255,6 +273,7 @@ int MpvSoundVoices::start(const QString& path, bool loop, double level, QString*
     return 0;
   }
   v->level = std::clamp(level, 0.0, 100.0);
+  v->loop = loop;
   QByteArray target = QFile::encodeName(info.absoluteFilePath());
   if (isMidi(path)) {
     target = midiTarget(*v, info.absoluteFilePath(), &reason);
@@ -276,6 +295,7 @@ int MpvSoundVoices::start(const QString& path, bool loop, double level, QString*
     return 0;
   }
   const int id = next_++;
+  v->id = id;
   s->observe("duration", MPV_FORMAT_DOUBLE);
   Voice* raw = v.get();
   connect(s, &MpvSession::propertyChanged, this,
@@ -318,15 +338,58 @@ void MpvSoundVoices::stop(int voice) {
   std::shared_ptr<Voice> v = *it;
   voices_.erase(it);
   disconnect(v->session.get(), nullptr, this, nullptr);
-  // A few steps down, then what the output holds plays out before the core
-  // lets the sound server's stream go.
+  stopping_.insert(v->id, v);
+  fadeOut(v);
+  // A core that does not say what it plays is ended all the same.
+  QTimer::singleShot(kStopGiveUpMs, this, [this, v] { end(v); });
+}
+
+void MpvSoundVoices::end(const std::shared_ptr<Voice>& v) {
+  if (v->ended) return;
+  v->ended = true;
+  stopping_.remove(v->id);
+  endCore(*v);
+}
+
+// Asks the core what is heard now; the fade is placed from the answer.
+void MpvSoundVoices::fadeOut(const std::shared_ptr<Voice>& v) {
+  MpvSession* s = v->session.get();
+  connect(s, &MpvSession::doubleReply, this, [this, v](quint64 reply, int error, double heard) {
+    if (reply != kHeardReply) return;
+    disconnect(v->session.get(), &MpvSession::doubleReply, this, nullptr);
+    if (v->ended) return;
+    if (error != 0) return end(v);  // nothing heard yet
+    placeFade(v, heard);
+  });
+  if (s->getDoubleAsync("audio-pts", kHeardReply) < 0) end(v);
+}
+
+void MpvSoundVoices::placeFade(const std::shared_ptr<Voice>& v, double heard) {
+  const double lead = kStopLeadMs / 1000.0, margin = 0.05;
+  const double at = heard + lead;
+  if (v->loop && at > v->length - margin) {
+    if (v->length < 2 * (lead + margin)) return stepDown(v);
+    // The filters may already work on the loop's next round, which starts
+    // them afresh: the fade is placed once the loop point is heard.
+    const int untilLoop = int((v->length - heard) * 1000) + 20;
+    QTimer::singleShot(std::max(untilLoop, 1), this, [this, v] { fadeOut(v); });
+    return;
+  }
+  v->session->commandAsync(
+      {"af-command", "stop", "st", QByteArray::number(std::max(at, 0.0), 'f', 4)});
+  QTimer::singleShot(kStopLeadMs + kRampMs + kBufferMs / 2, this, [this, v] { end(v); });
+}
+
+// A loop shorter than what the filters work ahead: its level is taken
+// down in a few steps instead, then what the output holds plays out.
+void MpvSoundVoices::stepDown(const std::shared_ptr<Voice>& v) {
   constexpr int kSteps = 4;
   for (int i = 1; i <= kSteps; ++i) {
     const double level = v->level * (1.0 - double(i) / kSteps);
     QTimer::singleShot((kRampMs * (i - 1)) / (kSteps - 1), Qt::PreciseTimer, this,
                        [v, level] { v->session->setPropertyAsync("volume", volumeText(level)); });
   }
-  QTimer::singleShot(kRampMs + 2 * kBufferMs, this, [v] { endCore(*v); });
+  QTimer::singleShot(kRampMs + 2 * kBufferMs, this, [this, v] { end(v); });
 }
 
 void MpvSoundVoices::askPositions() {

@@ -2,6 +2,7 @@
 // start and end by themselves, files that cannot play are refused or end
 // with a reason, and without a sound server nothing hangs or crashes.
 
+#include "audio_test_support.h"
 #include "platform/media/sound_voices_mpv.h"
 #include "test_player_support.h"
 
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace scenova;
 using namespace scenova::testing;
@@ -19,6 +22,14 @@ struct Ends {
   QList<int> voices;
   QStringList reasons;
 };
+
+// The largest step between two neighbouring samples in [from, to).
+int largestStep(const std::vector<qint16>& s, size_t from, size_t to) {
+  int step = 0;
+  for (size_t i = std::max<size_t>(from, 1); i < std::min(to, s.size()); ++i)
+    step = std::max(step, std::abs(int(s[i]) - int(s[i - 1])));
+  return step;
+}
 
 void watch(platform::SoundVoices& v, Ends& ends) {
   v.setEndHandler([&ends](int voice, const QString& why) {
@@ -108,6 +119,46 @@ class TestSoundVoices : public QObject {
     voices.stop(b);
     voices.prepare({file("b.wav")});
     QTRY_COMPARE_WITH_TIMEOUT(voices.readyCount(), 1, 5000);
+  }
+
+  // A stop fades the sound out without a click: on the way down no step
+  // between two samples is larger than the tone's own, wherever in its
+  // loop and in whichever round the voice is stopped (also just before the
+  // loop point, where the
+  // engine already works on the loop's next round). Heard at the sink.
+  void stoppingNeverClicks() {
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) QSKIP("needs the test sound server");
+    // One second of 440 Hz: whole periods, so the loop point has no step.
+    QVERIFY(writeFile(file("loop.wav"), segmentedWav({{1000, 440}})));
+    SinkRecorder rec;
+    QVERIFY(rec.start());
+    platform::MpvSoundVoices voices;
+    voices.prepare({file("loop.wav")});
+    QTRY_COMPARE_WITH_TIMEOUT(voices.readyCount(), 1, 5000);
+    for (const int stopAfterMs : {400, 2780, 2940}) {
+      const qint64 before = rec.sampleCount();
+      QString why;
+      const int v = voices.start(file("loop.wav"), true, 100, &why);
+      QVERIFY2(v > 0, qPrintable(why));
+      qint64 onset = -1;
+      QTRY_VERIFY_WITH_TIMEOUT((onset = rec.firstLoud(before)) >= 0, 5000);
+      // Stopped once the given part of the loop has been heard.
+      const qint64 stopAt = onset + stopAfterMs * SinkRecorder::kRate / 1000;
+      QTRY_VERIFY_WITH_TIMEOUT(rec.sampleCount() >= stopAt, 5000);
+      voices.stop(v);
+      QTRY_VERIFY_WITH_TIMEOUT(rec.quietFor(std::chrono::milliseconds(300)), 5000);
+      const std::vector<qint16> s = rec.samples(before);
+      const size_t stopIndex = size_t(stopAt - before);
+      const int tone = largestStep(s, size_t(onset - before) + 48, stopIndex);
+      const int down = largestStep(s, stopIndex, s.size());
+      QVERIFY2(tone > 500, qPrintable(QString::number(tone)));
+      QVERIFY2(down <= tone + tone / 4,
+               qPrintable(QStringLiteral("stopped %1 ms into the loop: a step "
+                                         "of %2 against the tone's %3")
+                              .arg(stopAfterMs)
+                              .arg(down)
+                              .arg(tone)));
+    }
   }
 
   // Files that cannot play: refused at once, or ended with a reason.
