@@ -122,10 +122,10 @@ class TestSoundVoices : public QObject {
   }
 
   // A stop fades the sound out without a click: on the way down no step
-  // between two samples is larger than the tone's own, wherever in its
-  // loop and in whichever round the voice is stopped (also just before the
-  // loop point, where the
-  // engine already works on the loop's next round). Heard at the sink.
+  // between two samples is larger than the tone's own, wherever in its loop
+  // and in whichever round the voice is stopped (also just before the loop
+  // point, where the engine already works on the next round). Heard at the
+  // sink.
   void stoppingNeverClicks() {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) QSKIP("needs the test sound server");
     // One second of 440 Hz: whole periods, so the loop point has no step.
