@@ -34,10 +34,18 @@ namespace {
 const QRect kPrimary(0, 0, 1024, 768);
 const QRect kSecond(1024, 0, 1024, 768);
 
+// The X server now and then refuses a change of layout while it still
+// applies the one before: asked again, it takes it.
 bool xrandr(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral("xrandr"), args);
-  return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    QProcess p;
+    p.start(QStringLiteral("xrandr"), args);
+    if (p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+      return true;
+    qWarning("xrandr %s: %s", qUtf8Printable(args.join(u' ')),
+             p.readAllStandardError().trimmed().constData());
+  }
+  return false;
 }
 
 bool layout(const QString& args) {
