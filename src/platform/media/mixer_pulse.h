@@ -4,9 +4,6 @@
 
 #include <optional>
 
-struct pa_context;
-struct pa_threaded_mainloop;
-
 namespace scenova::platform {
 
 // The master volume of the sound server's default output (PulseAudio, or
@@ -43,11 +40,9 @@ class PulseMixer final : public Mixer {
   struct Shared;  // state also touched on the connection thread
 
  private:
-  bool connectContext(bool wait);
   std::optional<quint32> readValueLocked(int timeoutMs);
   void disconnect();
 
-  pa_threaded_mainloop* loop_ = nullptr;
   Shared* shared_ = nullptr;
   bool opened_ = false;
 };

@@ -2,8 +2,6 @@
 
 #include "sound_outputs.h"
 
-struct pa_threaded_mainloop;
-
 namespace scenova::platform {
 
 // The outputs (sinks) of the PulseAudio server, or of PipeWire through its
@@ -27,9 +25,6 @@ class PulseSoundOutputs final : public SoundOutputs {
   struct Shared;  // state also touched on the connection thread
 
  private:
-  void stop();
-
-  pa_threaded_mainloop* loop_ = nullptr;
   Shared* shared_ = nullptr;
 };
 
