@@ -104,12 +104,22 @@ class TestOutputEndToEnd : public QObject {
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
     return t;
   }
-  // Options, Audio output... from the keyboard; returns once the dialog
-  // has been answered.
+  // The visible windows of the program (its main window, an open menu).
+  int windows() const {
+    return static_cast<int>(
+        test::run(QStringLiteral("xdotool"),
+                  {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                   QStringLiteral("--pid"), QString::number(program_->processId())})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+            .size());
+  }
+  // Options, Audio output... from the keyboard, once the menu is open;
+  // returns once the dialog has been answered.
   void chooseOutput() {
     const int before = static_cast<int>(log().count(QStringLiteral("choice\t")));
+    const int shown = windows();
     xdotool({QStringLiteral("key"), QStringLiteral("alt+o")});
-    QTest::qWait(300);
+    QTRY_VERIFY2_WITH_TIMEOUT(windows() > shown, "Alt+O opened no menu", 5000);
     xdotool({QStringLiteral("key"), QStringLiteral("o")});
     QVERIFY(within(3000, [&] { return log().count(QStringLiteral("choice\t")) > before; }));
   }

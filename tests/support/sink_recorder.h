@@ -80,7 +80,7 @@ class SinkRecorder {
     const auto until = Clock::now() + std::chrono::seconds(5);
     while (Clock::now() < until && !failed_) {
       if (sampleCount() > kRate / 50) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));  // polling
     }
     stop();
     return false;

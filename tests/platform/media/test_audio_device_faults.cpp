@@ -120,7 +120,7 @@ class TestAudioDeviceFaults : public QObject {
       QVERIFY2(onset >= 0, "nothing heard");
       why = breakIn(recorder_->samples(0), size_t(onset), 500);
       if (why.isEmpty()) return;
-      QTest::qWait(100);  // a moment before the second try
+      QTest::qWait(100);  // on purpose: a moment for the recorder before the second try
     }
     QFAIL(qPrintable(start.join(QStringLiteral(", ")) + QStringLiteral(": ") + why));
   }
