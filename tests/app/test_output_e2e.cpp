@@ -13,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -105,24 +104,14 @@ class TestOutputEndToEnd : public QObject {
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
     return t;
   }
-  // The visible windows of the program (its main window, an open menu, a
-  // tooltip over the script).
-  QSet<QString> windows() const {
-    const QStringList ids =
-        test::run(QStringLiteral("xdotool"),
-                  {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                   QStringLiteral("--pid"), QString::number(program_->processId())})
-            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return {ids.begin(), ids.end()};
-  }
-  // Options, Audio output... from the keyboard, once the menu is open (a
-  // window that was not shown before: a tooltip may go as the menu comes);
+  // Options, Audio output... from the keyboard, once the menu is open;
   // returns once the dialog has been answered.
   void chooseOutput() {
     const int before = static_cast<int>(log().count(QStringLiteral("choice\t")));
-    const QSet<QString> shown = windows();
+    const QSet<QString> shown = test::visibleWindowsOf(program_->processId());
     xdotool({QStringLiteral("key"), QStringLiteral("alt+o")});
-    QTRY_VERIFY2_WITH_TIMEOUT(!(windows() - shown).isEmpty(), "Alt+O opened no menu", 5000);
+    QTRY_VERIFY2_WITH_TIMEOUT(!(test::visibleWindowsOf(program_->processId()) - shown).isEmpty(),
+                              "Alt+O opened no menu", 5000);
     xdotool({QStringLiteral("key"), QStringLiteral("o")});
     QVERIFY(within(3000, [&] { return log().count(QStringLiteral("choice\t")) > before; }));
   }
