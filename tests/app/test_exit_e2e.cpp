@@ -41,16 +41,6 @@ bool showWindowUp(qint64 pid) {
               .isEmpty();
 }
 
-// The visible windows of the process (its main window, show windows, an
-// open menu).
-int windowsOf(qint64 pid) {
-  return static_cast<int>(
-      run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                      QStringLiteral("--pid"), QString::number(pid)})
-          .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
-          .size());
-}
-
 }  // namespace
 
 class TestExitEndToEnd : public QObject {
@@ -145,9 +135,10 @@ class TestExitEndToEnd : public QObject {
     focusMainWindow();
     QElapsedTimer took;
     if (way == QLatin1StringView("menu")) {
-      const int before = windowsOf(pid);
+      const QSet<QString> before = test::visibleWindowsOf(pid);
       xdotool({QStringLiteral("key"), QStringLiteral("alt+f")});
-      QTRY_VERIFY2_WITH_TIMEOUT(windowsOf(pid) > before, "Alt+F opened no menu", 5000);
+      QTRY_VERIFY2_WITH_TIMEOUT(!(test::visibleWindowsOf(pid) - before).isEmpty(),
+                                "Alt+F opened no menu", 5000);
       xdotool({QStringLiteral("key"), QStringLiteral("Up")});
       took.start();
       xdotool({QStringLiteral("key"), QStringLiteral("Return")});

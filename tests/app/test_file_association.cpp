@@ -61,7 +61,7 @@ struct Home {
               {QStringLiteral("search"), QStringLiteral("--pid"), QString::number(p.processId())});
       x.waitForFinished(5000);
       if (!x.readAllStandardOutput().trimmed().isEmpty()) break;
-      QTest::qWait(100);
+      QTest::qWait(100);  // polling
     }
     p.terminate();
     if (!p.waitForFinished(5000)) p.kill();
@@ -157,7 +157,7 @@ class TestFileAssociation : public QObject {
     QString type;
     for (int i = 0; i < 50 && type != QLatin1String(kScriptMimeType); ++i) {
       type = home.xdgMime({QStringLiteral("query"), QStringLiteral("filetype"), script});
-      QTest::qWait(100);
+      QTest::qWait(100);  // polling
     }
     QCOMPARE(type, QString::fromLatin1(kScriptMimeType));
     QCOMPARE(home.xdgMime({QStringLiteral("query"), QStringLiteral("default"), type}),

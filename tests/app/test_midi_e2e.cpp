@@ -110,7 +110,7 @@ class TestMidiEndToEnd : public QObject {
     send({0x90, 60, 100});
     send({0x90, 62, 100});
     // Time let pass on purpose: nothing may sound or change in it.
-    QTest::qWait(500);
+    QTest::qWait(500);  // on purpose
     QCOMPARE(sound.loudMs(t, Clock::now()), 0.0);
     QCOMPARE(state(watch), QStringLiteral("|0"));
 

@@ -104,12 +104,14 @@ class TestOutputEndToEnd : public QObject {
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
     return t;
   }
-  // Options, Audio output... from the keyboard; returns once the dialog
-  // has been answered.
+  // Options, Audio output... from the keyboard, once the menu is open;
+  // returns once the dialog has been answered.
   void chooseOutput() {
     const int before = static_cast<int>(log().count(QStringLiteral("choice\t")));
+    const QSet<QString> shown = test::visibleWindowsOf(program_->processId());
     xdotool({QStringLiteral("key"), QStringLiteral("alt+o")});
-    QTest::qWait(300);
+    QTRY_VERIFY2_WITH_TIMEOUT(!(test::visibleWindowsOf(program_->processId()) - shown).isEmpty(),
+                              "Alt+O opened no menu", 5000);
     xdotool({QStringLiteral("key"), QStringLiteral("o")});
     QVERIFY(within(3000, [&] { return log().count(QStringLiteral("choice\t")) > before; }));
   }

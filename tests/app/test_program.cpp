@@ -49,7 +49,7 @@ QString waitForTitle(qint64 pid, int ms = 20000) {
   while (t.elapsed() < ms) {
     const QStringList titles = windowTitles(pid);
     if (!titles.isEmpty()) return titles.first();
-    QTest::qWait(100);
+    QTest::qWait(100);  // polling
   }
   return {};
 }

@@ -76,7 +76,7 @@ QString waitForCopy(const QString& path, const QString& what, int ms) {
       const QString text = platform::rtf::plainText(f.readAll());
       if (text.contains(what)) return text;
     }
-    QTest::qWait(200);
+    QTest::qWait(200);  // polling
   }
   return {};
 }

@@ -35,8 +35,7 @@ class ScreenSaverService final : public QObject {
 };
 
 bool waitFor(const std::function<bool()>& done) {
-  for (int i = 0; i < 200 && !done(); ++i) QTest::qWait(10);
-  return done();
+  return QTest::qWaitFor(done, 2000);
 }
 
 }  // namespace

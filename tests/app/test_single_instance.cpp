@@ -42,7 +42,7 @@ QString windowOf(qint64 pid, const QString& title) {
                  QString::number(pid), QStringLiteral("--name"), title})
             .section(QLatin1Char('\n'), 0, 0);
     if (!id.isEmpty()) return id;
-    QTest::qWait(100);
+    QTest::qWait(100);  // polling
   }
   return {};
 }

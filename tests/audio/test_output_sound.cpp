@@ -11,7 +11,6 @@
 #include "platform/media/player_route.h"
 #include "platform/media/sound_outputs_pulse.h"
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,13 +39,7 @@ class TestOutputSound : public QObject {
     return ok ? index.trimmed() : QString();
   }
   static bool hears(const SinkRecorder& r, qint64 from, int timeoutMs = 2000) {
-    QElapsedTimer t;
-    t.start();
-    while (r.firstLoud(from) < 0) {
-      if (t.elapsed() > timeoutMs) return false;
-      QTest::qWait(10);
-    }
-    return true;
+    return QTest::qWaitFor([&] { return r.firstLoud(from) >= 0; }, timeoutMs);
   }
 
  private Q_SLOTS:

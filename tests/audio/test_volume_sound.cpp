@@ -81,7 +81,9 @@ class TestVolumeSound : public QObject {
     QProcess player;
     player.start(u"paplay"_s, {u"--server="_s + pulse_.server(), wav});
     QVERIFY(QTest::qWaitFor([&] { return recorder.firstLoud(0) >= 0; }, 3000));
-    QTest::qWait(200);
+    // A fifth of a second of the tone at full volume recorded before the fade.
+    const qint64 toneFrom = recorder.firstLoud(0);
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.sampleCount() >= toneFrom + SinkRecorder::kRate / 5, 3000);
 
     const qint64 fadeFrom = recorder.sampleCount();
     const auto start = Clock::now();
@@ -93,10 +95,13 @@ class TestVolumeSound : public QObject {
       if (sinkVolume() == 0)
         silentAfterMs = sinkClock.elapsed();
       else
-        QTest::qWait(5);
+        QTest::qWait(5);  // polling
     }
     const double fadeSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-    QTest::qWait(300);
+    // Three tenths of a second recorded after the sink went silent.
+    const qint64 silentFrom = recorder.sampleCount();
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.sampleCount() >= silentFrom + SinkRecorder::kRate * 3 / 10,
+                             3000);
     recorder.stop();
     player.kill();
     player.waitForFinished();

@@ -175,7 +175,7 @@ class TestInstalled : public QObject {
                     QStringLiteral("--pid"), QString::number(p.processId()),
                     QStringLiteral("--name"), title})
                .section(QLatin1Char('\n'), 0, 0);
-      if (id.isEmpty()) QTest::qWait(100);
+      if (id.isEmpty()) QTest::qWait(100);  // polling: the window comes up
     }
     QVERIFY2(!id.isEmpty(), "no window in German came up");
     // Closed as an operator closes it: Escape in its window.

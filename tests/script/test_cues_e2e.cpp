@@ -57,7 +57,7 @@ QByteArray toneWav() {
 // Lets time pass on purpose, to show that something does not happen in it
 // (no sound, a counter standing still).
 void letTimePass(int ms) {
-  QTest::qWait(ms);
+  QTest::qWait(ms);  // on purpose
 }
 
 constexpr std::chrono::milliseconds operator""_ms(unsigned long long ms) {

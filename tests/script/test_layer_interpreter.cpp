@@ -94,7 +94,7 @@ class TestLayerInterpreter : public QObject {
     const auto before = r.voices.playing;
     QVERIFY(runOn(r, content, true));
     QCOMPARE(r.host->notices, QStringList{r.lang[notice]});
-    QTest::qWait(3 * audio::SoundLayers::kStepMs);
+    QTest::qWait(3 * audio::SoundLayers::kStepMs);  // on purpose: no level step may come
     QCOMPARE(r.voices.playing.keys(), before.keys());
     QVERIFY(r.voices.playing.first().levels.isEmpty());
     QCOMPARE(r.voices.started.size(), 1);

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QProcess>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -80,7 +81,7 @@ class SinkRecorder {
     const auto until = Clock::now() + std::chrono::seconds(5);
     while (Clock::now() < until && !failed_) {
       if (sampleCount() > kRate / 50) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));  // polling
     }
     stop();
     return false;
@@ -300,6 +301,18 @@ inline QString run(const QString& program, const QStringList& args) {
 
 inline void xdotool(const QStringList& args) {
   run(QStringLiteral("xdotool"), args);
+}
+
+// The ids of the visible windows of a process (its main window, show
+// windows, an open menu, a tooltip). A menu is open once an id comes that
+// was not there before: counting them is not enough, as a tooltip may go
+// while the menu comes.
+inline QSet<QString> visibleWindowsOf(qint64 pid) {
+  const QStringList ids =
+      run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                      QStringLiteral("--pid"), QString::number(pid)})
+          .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  return {ids.begin(), ids.end()};
 }
 
 }  // namespace scenova::test

@@ -246,7 +246,7 @@ class TestPrintQueue : public QObject {
     // Handed over without waiting for the printer, and not lost.
     QVERIFY(w.printed());
     QVERIFY(!w.form->ui().Label11->caption().startsWith(w.form->lang()[173]));
-    QTest::qWait(500);
+    QTest::qWait(500);  // time let pass on purpose: the stopped queue prints nothing in it
     QCOMPARE(jobFiles(), before);
     QVERIFY(succeeds(QStringLiteral("cupsenable"), {queue()}));
     const QString held = nextJob(before);

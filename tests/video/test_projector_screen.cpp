@@ -5,6 +5,7 @@
 #include "audio/transport_rig.h"
 #include "platform/media/media_player.h"
 #include "platform/monitors.h"
+#include "support/sink_recorder.h"
 #include "video/monitor_list.h"
 #include "video/projector_window.h"
 #include "video/video_panel.h"
@@ -60,7 +61,15 @@ int barColours(const QImage& img) {
   return found;
 }
 
-// The loudest sample the null sink plays during ms milliseconds.
+// Whether the null sink plays a sample louder than `above` within `ms`
+// milliseconds; it answers as soon as one is heard.
+bool sinkHears(int above, int ms) {
+  test::SinkRecorder rec;
+  return rec.start() && QTest::qWaitFor([&] { return rec.firstLoud(0, above) >= 0; }, ms);
+}
+
+// The loudest sample the null sink plays during ms milliseconds: it listens
+// for that long on purpose, to tell that nothing sounds in it.
 int sinkPeak(int ms) {
   QProcess rec;
   rec.start(QStringLiteral("parec"),
@@ -68,7 +77,7 @@ int sinkPeak(int ms) {
              QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"),
              QStringLiteral("--rate=8000")});
   if (!rec.waitForStarted(3000)) return -1;
-  QTest::qWait(ms);
+  QTest::qWait(ms);  // listens for that long on purpose
   rec.terminate();
   rec.waitForFinished(3000);
   const QByteArray pcm = rec.readAllStandardOutput();
@@ -148,7 +157,8 @@ class TestProjectorScreen : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(form2.frameGeometry(), kSecond, 3000);
     QVERIFY(form2.windowFlags() & Qt::FramelessWindowHint);
     QTRY_VERIFY_WITH_TIMEOUT(!panel.projectorPlayer()->currentPositionString().isEmpty(), 5000);
-    QTest::qWait(1200);
+    // The bars reach the second monitor once the first frames are drawn.
+    QTRY_VERIFY_WITH_TIMEOUT(barColours(grab(kSecond)) >= 5, 5000);
     const QImage shot = grab(kSecond);
     if (qEnvironmentVariableIsSet("SCENOVA_KEEP_SHOTS"))
       shot.save(QStringLiteral("/tmp/projector.png"));
@@ -156,14 +166,14 @@ class TestProjectorScreen : public QObject {
     QVERIFY2(barColours(shot) >= 5, "the colour bars are not on the second monitor");
     // Nothing of the video on the operator's monitor.
     QVERIFY(barColours(grab(QRect(0, 0, 1024, 768))) < 3);
-    QVERIFY2(sinkPeak(800) > 200, "no sound at the null sink");
+    QVERIFY2(sinkHears(200, 3000), "no sound at the null sink");
     panel.Form2_Timer1_Timer();
     QVERIFY(rig.ui.lblContatoreV->caption().endsWith(QStringLiteral(" / 00:08")));
 
     // Escape hides the window; the video goes on.
     QTest::keyClick(&form2, Qt::Key_Escape);
     QVERIFY(form2.isHidden());
-    QVERIFY(sinkPeak(500) > 200);
+    QVERIFY(sinkHears(200, 3000));
     panel.cmdStopV_Click();
     QCOMPARE(rig.ui.lblContatoreV->caption(), QStringLiteral("00:00 / 00:00"));
     QTRY_VERIFY_WITH_TIMEOUT(sinkPeak(400) < 30, 3000);
@@ -179,15 +189,17 @@ class TestProjectorScreen : public QObject {
     video::ZoomWindow& zoom = panel.frmZoom();
     QVERIFY(QTest::qWaitForWindowExposed(&zoom));
     QTRY_COMPARE_WITH_TIMEOUT(zoom.frameGeometry(), kSecond, 3000);
-    QTest::qWait(300);
-    const QRect box = litArea(grab(kSecond));
-    QVERIFY2(std::abs(box.left() - 0) <= 1 && std::abs(box.width() - 1024) <= 1 &&
-                 std::abs(box.top() - 128) <= 1 && std::abs(box.height() - 512) <= 1,
-             qPrintable(QStringLiteral("%1,%2 %3x%4")
-                            .arg(box.left())
-                            .arg(box.top())
-                            .arg(box.width())
-                            .arg(box.height())));
+    QRect box;
+    const auto centred = [&box] {
+      box = litArea(grab(kSecond));
+      return std::abs(box.left() - 0) <= 1 && std::abs(box.width() - 1024) <= 1 &&
+             std::abs(box.top() - 128) <= 1 && std::abs(box.height() - 512) <= 1;
+    };
+    QVERIFY2(QTest::qWaitFor(centred, 3000), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                            .arg(box.left())
+                                                            .arg(box.top())
+                                                            .arg(box.width())
+                                                            .arg(box.height())));
     zoom.hide();
   }
 };

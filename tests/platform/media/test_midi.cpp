@@ -458,8 +458,9 @@ class TestMidi : public QObject {
     Samples out(8192);
     QVERIFY(synthesis.seek(0, cancel));  // the soundfont is loaded
     std::thread canceller([&] {
-      // Cancels while the seek runs: the seek must stop on it.
-      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      // Cancels while the seek runs: the seek must stop on it. The wait lets
+      // the render start first, on purpose.
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));  // on purpose
       cancel = true;
     });
     QElapsedTimer t;
