@@ -61,6 +61,8 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
  private:
   using State = audio_device_state::State;
   using Input = audio_device_state::Input;
+  // Every change of state_ goes through here (the list of changes is in
+  // audio_device_state.cpp); the rest of the device only asks the state.
   void move(Input input) { state_ = audio_device_state::next(state_, input); }
   bool loading() const {
     return state_ == State::Loading || state_ == State::LoadPlay || state_ == State::LostLoad;

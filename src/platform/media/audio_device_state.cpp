@@ -69,7 +69,8 @@ constexpr Table makeTable() {
 
 constexpr Table kTable = makeTable();
 
-// Each state and input named at most once.
+// Each state and input named at most once, and never "close all" (which
+// closes from every state).
 constexpr bool eachChangeOnce() {
   for (const Change& a : kChanges) {
     int seen = 0;
