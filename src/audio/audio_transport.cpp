@@ -288,11 +288,10 @@ void AudioTransport::Timer1_Timer() {
   }
   if (ui_.Shape1->isHidden()) ui_.Shape1->show();
 
-  platform::MediaPlayer* video = p_.videoPlayer ? p_.videoPlayer() : nullptr;
-  if (!video) return;
-  const QString at = video->currentPositionString();
+  const platform::MediaPlayer& video = p_.videoPlayer();
+  const QString at = video.currentPositionString();
   if (at.isEmpty()) return;
-  setCaption(video_.lblContatoreV, at + QStringLiteral(" / ") + video->durationString());
+  setCaption(video_.lblContatoreV, at + QStringLiteral(" / ") + video.durationString());
   if (video_.Shape8->isHidden()) video_.Shape8->show();
 }
 

@@ -42,7 +42,7 @@ struct TransportParts {
   QTimer* Timer1 = nullptr;                             // the counter tick
   platform::AudioDevice* device = nullptr;              // required (a null device: none)
   TransportButtons* buttons = nullptr;                  // required: the buttons' look
-  std::function<platform::MediaPlayer*()> videoPlayer;  // WMP2, asked each tick
+  std::function<platform::MediaPlayer&()> videoPlayer;  // WMP2, asked each tick; required
   std::function<void(const QString&)> notice;           // Label11 for 6 s; required
   QString programFolder;
 };

@@ -16,7 +16,7 @@ audio::TransportParts transportParts(const CueParts& parts, audio::TransportButt
   t.device = &parts.host->audioDevice();
   t.buttons = buttons;
   CueHost* host = parts.host.get();
-  t.videoPlayer = [host] { return &host->mainPlayer(); };
+  t.videoPlayer = [host]() -> platform::MediaPlayer& { return host->mainPlayer(); };
   t.notice = [host](const QString& text) { host->ShowNotice(text); };
   t.programFolder = parts.host->programFolder();
   return t;

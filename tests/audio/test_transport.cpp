@@ -244,7 +244,7 @@ class TestTransport : public QObject {
     parts.Timer1 = &r.Timer1;
     parts.device = &r.device;
     parts.buttons = r.buttons.get();
-    parts.videoPlayer = [&wmp2] { return &wmp2; };
+    parts.videoPlayer = [&wmp2]() -> platform::MediaPlayer& { return wmp2; };
     parts.notice = [](const QString&) {};
     audio::AudioTransport transport(std::move(parts));
     r.open(180000);

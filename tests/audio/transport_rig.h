@@ -6,6 +6,7 @@
 #include "audio/audio_transport.h"
 #include "audio/transport_buttons.h"
 #include "fakes/media/fake_audio_device.h"
+#include "platform/media/null_media.h"
 #include "support/program_folder.h"
 #include "ui/language_table.h"
 #include "ui/main_controls.h"
@@ -48,6 +49,7 @@ struct PanelRig {
 
 struct TransportRig : PanelRig {
   platform::FakeAudioDevice device;
+  platform::NullMediaPlayer noPlayer;  // a window without a video side
   std::unique_ptr<audio::TransportButtons> buttons;
   std::unique_ptr<audio::AudioTransport> transport;
 
@@ -62,6 +64,7 @@ struct TransportRig : PanelRig {
     parts.Timer1 = &Timer1;
     parts.device = &device;
     parts.buttons = buttons.get();
+    parts.videoPlayer = [this]() -> platform::MediaPlayer& { return noPlayer; };
     parts.programFolder = folder.path();
     transport = std::make_unique<audio::AudioTransport>(std::move(parts));
   }

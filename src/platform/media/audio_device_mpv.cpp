@@ -66,7 +66,7 @@ MpvAudioDevice::MpvAudioDevice(QObject* parent) : QObject(parent), stallTimer_(n
 
 MpvAudioDevice::~MpvAudioDevice() {
   // An engine held up by a hung sound server would hold the exit up too.
-  if (stalled_ || load_ == Load::Loading) dropSession();
+  if (stalled_ || loading()) dropSession();
 }
 
 QString MpvAudioDevice::errorString(quint32 code) const {
@@ -135,7 +135,7 @@ MciError MpvAudioDevice::checkAlias(const QString& alias) const {
   if (alias_.isEmpty() || alias.compare(alias_, Qt::CaseInsensitive) != 0) {
     return MciError::NoSuchAlias;
   }
-  if (broken_ != MciError::None) return broken_;
+  if (broken()) return brokenError_;
   if (!session_) return MciError::DeviceFailed;
   return MciError::None;
 }
@@ -145,10 +145,10 @@ MciError MpvAudioDevice::open(const QString& path, const QString& alias) {
   QString resolved;
   if (const MciError e = checkAudioFile(path, &resolved); e != MciError::None) return e;
   if (const MciError e = ensureSession(); e != MciError::None) return e;
-  playing_ = unpaused_ = startQueued_ = atEnd_ = seekWanted_ = false;
+  seekWanted_ = false;
   pausedMs_ = 0;
   lengthMs_ = 0;
-  broken_ = MciError::None;
+  brokenError_ = MciError::None;
   loadError_ = MciError::None;
   started_ = false;
   noOutputSaid_ = false;
@@ -158,41 +158,41 @@ MciError MpvAudioDevice::open(const QString& path, const QString& alias) {
   // The engine numbers the files it is given: events of a file given
   // before (one still loading, or closed) carry an older number.
   entry_ = ++entries_;
-  load_ = Load::Loading;
+  move(Input::Open);
   // The load ends like a seek to 0: with the output filled and ready to sound.
   seekPending_ = true;
   seekTaken_ = true;
   watch();
-  session_->waitFor([this] { return load_ != Load::Loading; }, kWaitMs);
-  if (load_ == Load::None) return loadError_;
+  session_->waitFor([this] { return !loading(); }, kWaitMs);
+  if (state_ == State::Closed) return loadError_;
   // Loaded, or still loading in the background: the alias is taken either
   // way, and a load that ends later is reported.
   alias_ = alias;
-  reportLoad_ = load_ == Load::Loading;
+  reportLoad_ = loading();
   return MciError::None;
 }
 
 MciError MpvAudioDevice::awaitLoad() {
-  if (load_ == Load::Loading) {
-    session_->waitFor([this] { return load_ != Load::Loading; }, kWaitMs);
-  }
-  if (load_ == Load::Ready) return MciError::None;
-  if (load_ == Load::None && loadError_ != MciError::None) return loadError_;
+  if (loading()) session_->waitFor([this] { return !loading(); }, kWaitMs);
+  if (loaded()) return MciError::None;
+  if (broken()) return brokenError_;
   return MciError::Timeout;
 }
 
 void MpvAudioDevice::loadFailed(MciError e) {
   loadError_ = e;
-  load_ = Load::None;
-  playing_ = startQueued_ = false;
-  if (alias_.isEmpty()) return;  // still inside "open", which answers it
-  broken_ = e;
+  if (alias_.isEmpty()) {
+    move(Input::OpenFailed);  // still inside "open", which answers it
+    return;
+  }
+  brokenError_ = e;
+  move(Input::LoadFailed);
   if (std::exchange(reportLoad_, false)) report(Event::LoadFailed, code(e));
 }
 
 void MpvAudioDevice::loadDone(qint64 lengthMs) {
   lengthMs_ = lengthMs;
-  load_ = Load::Ready;
+  move(Input::Loaded);
   if (seekWanted_) {
     // A "play ... from" while the file loaded.
     seekWanted_ = false;
@@ -244,17 +244,17 @@ void MpvAudioDevice::dropSession() {
 }
 
 void MpvAudioDevice::onStartFile(qint64 entry) {
-  if (load_ == Load::Loading && entry == entry_) started_ = true;
+  if (loading() && entry == entry_) started_ = true;
 }
 
 void MpvAudioDevice::onFileLoaded() {
-  if (load_ != Load::Loading || !started_) return;
+  if (!loading() || !started_) return;
   session_->getDoubleAsync("current-tracks/audio/id", loadReplyId(loadId_, kTrackQuery));
   session_->getDoubleAsync("duration", loadReplyId(loadId_, kLengthQuery));
 }
 
 void MpvAudioDevice::onReply(quint64 id, int error, double value) {
-  if (load_ != Load::Loading) return;
+  if (!loading()) return;
   if (id == loadReplyId(loadId_, kTrackQuery)) {
     if (error < 0) loadError_ = MciError::UnsupportedFormat;
   } else if (id == loadReplyId(loadId_, kLengthQuery)) {
@@ -271,63 +271,58 @@ void MpvAudioDevice::onReply(quint64 id, int error, double value) {
 }
 
 void MpvAudioDevice::closeAll() {
-  if (!alias_.isEmpty() || load_ != Load::None) releaseFreedMemorySoon();
+  if (state_ != State::Closed) releaseFreedMemorySoon();
   // An engine that dropped its file, or hangs on the last one, is not
   // trusted with the next one.
-  if (broken_ != MciError::None || (load_ == Load::Loading && stalled_)) {
+  if (brokenError_ != MciError::None || (loading() && stalled_)) {
     dropSession();
-  } else if (session_ && load_ == Load::Ready) {
+  } else if (session_ && loaded()) {
     session_->commandAsync({"stop"});
   }
+  move(Input::CloseAll);
   alias_.clear();
-  load_ = Load::None;
   reportLoad_ = seekWanted_ = false;
   loadError_ = MciError::None;
-  broken_ = MciError::None;
-  playing_ = unpaused_ = startQueued_ = seekPending_ = atEnd_ = false;
+  brokenError_ = MciError::None;
+  seekPending_ = false;
   pausedMs_ = 0;
   lengthMs_ = 0;
 }
 
 void MpvAudioDevice::requestStart() {
-  playing_ = true;
-  atEnd_ = false;
   // A "stop" before the event loop turns cancels the start unheard.
-  startQueued_ = true;
+  move(Input::Play);
   QTimer::singleShot(0, this, &MpvAudioDevice::startNow);
 }
 
 void MpvAudioDevice::startNow() {
-  if (!startQueued_ || !playing_ || !session_) return;
+  if (state_ != State::Starting || !session_) return;
   // Unpausing before a seek or a load has filled the output would let a few
   // milliseconds from the old position sound first: the restart starts it.
-  if (load_ != Load::Ready || seekPending_) return;
-  startQueued_ = false;
+  if (seekPending_) return;
+  move(Input::Sound);
   session_->setPropertyAsync("pause", "no");
-  unpaused_ = true;
   playStartMs_ = pausedMs_;
   playClock_.start();
   watch();
 }
 
 void MpvAudioDevice::pauseEngine() {
-  if (unpaused_) {
+  if (state_ == State::Playing) {
     session_->setPropertyAsync("pause", "yes");
     watch();
   }
-  unpaused_ = false;
-  startQueued_ = false;
-  playing_ = false;
+  move(Input::Stop);
 }
 
 MciError MpvAudioDevice::play() {
-  if (!playing_ && !atEnd_) requestStart();
+  if (state_ == State::Stopped || state_ == State::Loading) requestStart();
   return MciError::None;
 }
 
 MciError MpvAudioDevice::playFrom(qint64 ms) {
   if (ms > lengthMs_) return MciError::OutOfRange;
-  if (playing_ && unpaused_) {
+  if (state_ == State::Playing) {
     // Asked for where the sound already is (a pause reads the position
     // and plays from it before it stops): no seek, no splice.
     const qint64 here = countedPosition();
@@ -346,9 +341,9 @@ MciError MpvAudioDevice::playFrom(qint64 ms) {
     // Nothing is left to play: stay stopped at the end.
     pauseEngine();
     session_->setPropertyAsync("pause", "yes");
-    atEnd_ = true;
+    move(Input::ToEnd);
     seekPending_ = false;
-  } else if (!(playing_ && unpaused_)) {
+  } else if (state_ != State::Playing) {
     requestStart();
   }
   return MciError::None;
@@ -357,13 +352,13 @@ MciError MpvAudioDevice::playFrom(qint64 ms) {
 MciError MpvAudioDevice::playFromWhileLoading(qint64 ms) {
   pausedMs_ = ms;
   seekWanted_ = true;
-  if (!playing_) requestStart();
+  if (!playing()) requestStart();
   return MciError::None;
 }
 
 MciError MpvAudioDevice::stop() {
-  if (!playing_) return MciError::None;
-  if (unpaused_) pausedMs_ = sameSpotMs_ >= 0 ? sameSpotMs_ : countedPosition();
+  if (!playing()) return MciError::None;
+  if (state_ == State::Playing) pausedMs_ = sameSpotMs_ >= 0 ? sameSpotMs_ : countedPosition();
   sameSpotMs_ = -1;
   pauseEngine();
   return MciError::None;
@@ -382,7 +377,7 @@ void MpvAudioDevice::seekTo(qint64 ms) {
   session_->commandAsync({"seek", seconds(ms), "absolute+exact"}, kSeekBase + ++seekId_);
   seekPending_ = true;
   pausedMs_ = ms;
-  atEnd_ = false;
+  move(Input::Seek);
   watch();
 }
 
@@ -395,8 +390,8 @@ qint64 MpvAudioDevice::countedPosition() const {
 }
 
 qint64 MpvAudioDevice::position() {
-  if (atEnd_) return lengthMs_;
-  if (!playing_ || !unpaused_) return pausedMs_;
+  if (state_ == State::AtEnd) return lengthMs_;
+  if (state_ != State::Playing) return pausedMs_;
   // An end the engine never reported (its notice of the end is merged away
   // when a short file ends twice in quick succession): the clock decides.
   if (!stalled_ && playStartMs_ + playClock_.elapsed() > lengthMs_ + 1000) {
@@ -407,8 +402,7 @@ qint64 MpvAudioDevice::position() {
 }
 
 void MpvAudioDevice::finishAtEnd() {
-  atEnd_ = true;
-  playing_ = unpaused_ = startQueued_ = false;
+  move(Input::Ended);
   pausedMs_ = lengthMs_;
 }
 
@@ -441,7 +435,7 @@ void MpvAudioDevice::onStallCheck() {
 void MpvAudioDevice::onEndFile(qint64 entry, int reason, int /*error*/) {
   // The end of a file given before ours.
   if (entry != entry_) return;
-  if (load_ == Load::Loading && reason == MPV_END_FILE_REASON_REDIRECT) {
+  if (loading() && reason == MPV_END_FILE_REASON_REDIRECT) {
     // A playlist (whatever its name): a cue is one sound, never a list of
     // files the engine would go on to open. Refused, and the engine stops
     // before it starts on the entries.
@@ -449,22 +443,22 @@ void MpvAudioDevice::onEndFile(qint64 entry, int reason, int /*error*/) {
     loadFailed(MciError::UnsupportedFormat);
     return;
   }
-  if (load_ == Load::Loading) {
+  if (loading()) {
     // Ours could not be loaded.
     loadFailed(MciError::UnsupportedFormat);
     return;
   }
   // Our own "close all" leaves no load; any other end means the engine gave
   // the file up (cut short, unreadable, output gone).
-  if (load_ != Load::Ready) return;
-  broken_ = MciError::MediaLost;
-  playing_ = unpaused_ = startQueued_ = false;
+  if (!loaded() && state_ != State::Lost) return;
+  brokenError_ = MciError::MediaLost;
+  move(Input::Lost);
 }
 
 void MpvAudioDevice::onRestart() {
   if (!seekTaken_) return;
   seekPending_ = false;
-  if (playing_ && unpaused_) {
+  if (state_ == State::Playing) {
     // A seek while sounding: the count goes on from its target.
     playStartMs_ = pausedMs_;
     playClock_.start();
@@ -480,12 +474,13 @@ void MpvAudioDevice::onProperty(const QByteArray& name, const QVariant& value) {
     // starts a new engine that reaches the server again once it is back.
     const bool lost = ao == "null" && !output_.isEmpty() && output_ != "null";
     if (!ao.isEmpty()) output_ = ao;
-    if (lost && load_ != Load::None) {
-      broken_ = MciError::DeviceFailed;
+    if (lost && holdsFile()) {
+      brokenError_ = MciError::DeviceFailed;
       pauseEngine();
       session_->setPropertyAsync("pause", "yes");
+      move(Input::Lost);
       report(Event::ServerLost);
-    } else if (ao == "null" && load_ != Load::None && !std::exchange(noOutputSaid_, true)) {
+    } else if (ao == "null" && holdsFile() && !std::exchange(noOutputSaid_, true)) {
       // No sound server to play to: the file runs on the silent output.
       // Each file gets an output of its own, so the next open reaches a
       // server that has started meanwhile.
@@ -493,11 +488,11 @@ void MpvAudioDevice::onProperty(const QByteArray& name, const QVariant& value) {
     }
     return;
   }
-  if (name != "eof-reached" || !value.toBool() || load_ != Load::Ready) return;
+  if (name != "eof-reached" || !value.toBool()) return;
   // Only an end that belongs to the playback going on now counts: a notice
   // of an end that was overtaken by a rewind and a new start must not put
   // the device back at the end.
-  if (!playing_ || !unpaused_ || seekPending_) return;
+  if (state_ != State::Playing || seekPending_) return;
   const qint64 played = playStartMs_ + playClock_.elapsed();
   if (played < lengthMs_ - std::min<qint64>(500, lengthMs_ / 2)) return;
   finishAtEnd();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio_device.h"
+#include "audio_device_state.h"
 #include "mci_command.h"
 
 #include <QElapsedTimer>
@@ -58,7 +59,28 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   bool isResponding() const { return !stalled_; }
 
  private:
-  enum class Load { None, Loading, Ready };
+  using State = audio_device_state::State;
+  using Input = audio_device_state::Input;
+  // Every change of state_ goes through here (the list of changes is in
+  // audio_device_state.cpp); the rest of the device only asks the state.
+  void move(Input input) { state_ = audio_device_state::next(state_, input); }
+  bool loading() const {
+    return state_ == State::Loading || state_ == State::LoadPlay || state_ == State::LostLoad;
+  }
+  bool loaded() const {
+    return state_ == State::Stopped || state_ == State::Starting || state_ == State::Playing ||
+           state_ == State::AtEnd;
+  }
+  // A file the engine has or is loading, playable or lost (not one whose
+  // load failed).
+  bool holdsFile() const { return loading() || loaded() || state_ == State::Lost; }
+  bool broken() const {
+    return state_ == State::LostLoad || state_ == State::Lost || state_ == State::Failed;
+  }
+  // Asked to play: a start is waiting or the engine sounds.
+  bool playing() const {
+    return state_ == State::LoadPlay || state_ == State::Starting || state_ == State::Playing;
+  }
 
   MciError open(const QString& path, const QString& alias);
   void closeAll();
@@ -92,30 +114,27 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   void onStallCheck();
 
   std::unique_ptr<MpvSession> session_;
-  QString alias_;  // empty while no file is open
-  Load load_ = Load::None;
+  State state_ = State::Closed;
+  QString alias_;         // empty while no file is open
   bool started_ = false;  // the engine started our file (its START_FILE came)
   qint64 entries_ = 0;    // files given to the engine
   qint64 entry_ = 0;      // the engine's number for the open file
   MciError loadError_ = MciError::None;
-  bool reportLoad_ = false;   // open returned before the load ended
-  bool seekWanted_ = false;   // a "play ... from" (pausedMs_) waits for the load
-  quint64 loadId_ = 0;        // tags the replies of the current load
-  qint64 lengthMs_ = 0;       // fixed when the file is loaded
-  bool playing_ = false;      // playing as far as the caller knows
-  bool unpaused_ = false;     // the engine was told to sound
-  bool startQueued_ = false;  // a start waiting for the event loop/a seek
-  qint64 pausedMs_ = 0;       // the position while not sounding
-  qint64 sameSpotMs_ = -1;    // a pause's position, for the stop that follows
-  qint64 playStartMs_ = 0;    // where the sound last started, and when
+  bool reportLoad_ = false;  // open returned before the load ended
+  bool seekWanted_ = false;  // a "play ... from" (pausedMs_) waits for the load
+  quint64 loadId_ = 0;       // tags the replies of the current load
+  qint64 lengthMs_ = 0;      // fixed when the file is loaded
+  qint64 pausedMs_ = 0;      // the position while not sounding
+  qint64 sameSpotMs_ = -1;   // a pause's position, for the stop that follows
+  qint64 playStartMs_ = 0;   // where the sound last started, and when
   QElapsedTimer playClock_;
   bool seekPending_ = false;  // the output is not yet filled from pausedMs_
   bool seekTaken_ = false;    // the engine has taken the last seek sent
   quint64 seekId_ = 0;
-  bool atEnd_ = false;
-  // Set when the open file stopped being playable (MediaLost) or its output
-  // went away (DeviceFailed): every command but "close all" answers it.
-  MciError broken_ = MciError::None;
+  // Why the open file stopped being playable (MediaLost, DeviceFailed, or
+  // why its load failed), set on the way into LostLoad, Lost or Failed: every
+  // command but "close all" answers it.
+  MciError brokenError_ = MciError::None;
   QByteArray output_;          // the engine's last real audio output ("pulse", "null")
   bool noOutputSaid_ = false;  // NoOutput was reported for the open file
   // The engine's audio device: the output chosen ("auto": the default).

@@ -304,6 +304,40 @@ class TestAudioDeviceFaults : public QObject {
     QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
     QTRY_VERIFY_WITH_TIMEOUT(recorder_->firstLoud(mark, 300) >= 0, 3000);
   }
+
+  // A sound server that dies while the engine loads the next file (the
+  // load held up behind the stopped server): the load ends on the silent
+  // output, the loss is reported, and every command but "close all"
+  // answers that the device failed, never a silent success.
+  void serverDiesWhileAFileLoads() {
+    MpvAudioDevice d;
+    QList<AudioDevice::Event> events;
+    d.setEventHandler([&events](AudioDevice::Event e, quint32) { events << e; });
+    QCOMPARE(d.sendString(openText(tone_)), 0u);
+    QCOMPARE(lengthWhenLoaded(d), 0u);
+    QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
+    QTRY_VERIFY(position(d) > 0);
+    recorder_.reset();
+    const pid_t server = pid_t(pulse_.pid());
+    QCOMPARE(::kill(server, SIGSTOP), 0);
+    QCOMPARE(d.sendString(QStringLiteral("close all")), 0u);
+    QCOMPARE(d.sendString(openText(tone_)), 0u);
+    QVERIFY2(d.sendString(QStringLiteral("status wav1 length")) == code(MciError::Timeout),
+             "the load did not wait for the sound server");
+    QCOMPARE(::kill(server, SIGKILL), 0);
+    pulse_.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(events.contains(AudioDevice::Event::ServerLost), 5000);
+    for (const char* c : {"status wav1 length", "play wav1", "status wav1 position"})
+      QCOMPARE(d.sendString(QString::fromUtf8(c)), code(MciError::DeviceFailed));
+
+    QVERIFY(startServer());
+    QCOMPARE(d.sendString(QStringLiteral("close all")), 0u);
+    QCOMPARE(d.sendString(openText(tone_)), 0u);
+    QCOMPARE(lengthWhenLoaded(d), 0u);
+    const qint64 mark = recorder_->sampleCount();
+    QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
+    QTRY_VERIFY_WITH_TIMEOUT(recorder_->firstLoud(mark, 300) >= 0, 3000);
+  }
 };
 
 QTEST_GUILESS_MAIN(TestAudioDeviceFaults)

@@ -1,12 +1,15 @@
 // The audio command device's changes of state that a show depends on,
 // against the real engine at a null sink of a private sound server: a start
-// taken back before it reached the engine, a file that fails to open, and a
-// file played to its end and then played again. Needs PulseAudio (skips
-// without PULSE_SERVER).
+// taken back before it reached the engine, a start asked for while the file
+// still loads, a file that fails to open, and a file played to its end and
+// then played again. Needs PulseAudio (skips without PULSE_SERVER).
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 #include "audio_test_support.h"
 #include "platform/media/audio_device_mpv.h"
@@ -98,6 +101,50 @@ class TestAudioDeviceStates : public QObject {
     const qint64 again = recorder_.sampleCount();
     QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
     QVERIFY(heardWithin(again, 2000));
+    QTRY_VERIFY(position(d) > 0);
+    QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
+  }
+
+  // "play" while the engine still loads the file (it waits on a sound
+  // server that has stopped answering): the file starts once it has
+  // loaded, from its start; a "stop" after the "play" keeps it silent, and
+  // the next "play" sounds.
+  void startAskedForWhileLoading_data() {
+    QTest::addColumn<bool>("takenBack");
+    QTest::newRow("play") << false;
+    QTest::newRow("play, stop") << true;
+  }
+  void startAskedForWhileLoading() {
+    QFETCH(bool, takenBack);
+    MpvAudioDevice d;
+    QCOMPARE(d.sendString(openText(tone_)), 0u);
+    QCOMPARE(loaded(d), 0u);
+    QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
+    QTRY_VERIFY(position(d) > 0);
+    // With the server stopped under a sounding file, the engine waits for
+    // it on "close all", and the next file's load waits behind that.
+    const pid_t server = pid_t(pulse_.pid());
+    QCOMPARE(::kill(server, SIGSTOP), 0);
+    const auto resume = qScopeGuard([server] { ::kill(server, SIGCONT); });
+    QCOMPARE(d.sendString(QStringLiteral("close all")), 0u);
+    QCOMPARE(d.sendString(openText(tone_)), 0u);
+    QVERIFY2(d.sendString(QStringLiteral("status wav1 length")) == code(MciError::Timeout),
+             "the load did not wait for the sound server");
+    QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
+    if (takenBack) QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
+    QCOMPARE(::kill(server, SIGCONT), 0);
+    QCOMPARE(loaded(d), 0u);
+
+    if (takenBack) {
+      letTheSinkRun(SinkRecorder::kRate / 4);
+      QCOMPARE(position(d), 0);
+      const qint64 mark = recorder_.sampleCount();
+      QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
+      QVERIFY(heardWithin(mark, 2000));
+    } else {
+      const qint64 mark = recorder_.sampleCount();
+      QVERIFY(heardWithin(mark, 2000));
+    }
     QTRY_VERIFY(position(d) > 0);
     QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
   }
