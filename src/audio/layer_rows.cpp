@@ -88,9 +88,15 @@ void LayerRows::rebuild() {
     box->setSpacing(6);
     auto* name = new NameLabel(QFileInfo(l.path).fileName(), r.widget);
     name->setToolTip(l.path);
+    // The figures in a smaller type, so that the name has room in a row as
+    // narrow as the audio panel.
     r.time = label(r.widget, "layerTime", {}, Qt::AlignRight);
     r.level = label(r.widget, "layerLevel", {}, Qt::AlignRight);
-    r.level->setMinimumWidth(r.level->fontMetrics().horizontalAdvance(QStringLiteral("100 %")));
+    QFont small = r.widget->font();
+    small.setPointSizeF(small.pointSizeF() * kFiguresScale);
+    r.time->setFont(small);
+    r.level->setFont(small);
+    r.level->setMinimumWidth(r.level->fontMetrics().horizontalAdvance(QStringLiteral("100%")));
     auto* stop = new QToolButton(r.widget);
     stop->setObjectName(QStringLiteral("layerStop"));
     stop->setText(QStringLiteral("\u25A0"));
@@ -124,10 +130,10 @@ void LayerRows::refresh() {
   for (const Row& r : std::as_const(rows_)) {
     for (const SoundLayers::Layer& l : layers) {
       if (l.id != r.id) continue;
-      r.time->setText(clock(l.positionSeconds) + QStringLiteral(" / ") +
+      r.time->setText(clock(l.positionSeconds) + u'/' +
                       (l.lengthSeconds > 0 ? clock(l.lengthSeconds) : clock(-1)) +
                       (l.loop ? QStringLiteral(" \u21BB") : QString()));
-      r.level->setText(QString::number(std::lround(l.level)) + QStringLiteral(" %"));
+      r.level->setText(QString::number(std::lround(l.level)) + u'%');
     }
   }
 }

@@ -23,6 +23,8 @@ class LayerRows : public QWidget {
   Q_OBJECT
  public:
   static constexpr int kRowHeight = 22;
+  // The elapsed time and the level, in this much of the row's type size.
+  static constexpr double kFiguresScale = 0.85;
   static constexpr int kRefreshMs = 200;
 
   // anchor: the audio panel; below: what lies under it and moves down.

@@ -5,6 +5,8 @@
 #include "audio/layer_rows.h"
 #include "audio/sound_layers.h"
 #include "fakes/media/fake_sound_voices.h"
+#include "ui/controls.h"
+#include "ui/main_controls.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -203,9 +205,9 @@ class TestSoundLayers : public QObject {
     QCOMPARE(names[0]->text(), QStringLiteral("rain.wav"));
     QCOMPARE(names[0]->toolTip(), QStringLiteral("/show/rain.wav"));
     QTRY_COMPARE(rows.findChildren<QLabel*>(QStringLiteral("layerTime"))[0]->text(),
-                 QStringLiteral("1:05 / 2:05 \u21BB"));
+                 QStringLiteral("1:05/2:05 \u21BB"));
     QCOMPARE(rows.findChildren<QLabel*>(QStringLiteral("layerLevel"))[1]->text(),
-             QStringLiteral("100 %"));
+             QStringLiteral("100%"));
 
     QTest::mouseClick(names[0], Qt::LeftButton);
     QTest::mouseDClick(names[0], Qt::LeftButton);
@@ -226,6 +228,16 @@ class TestSoundLayers : public QObject {
     QVERIFY(cut->text().endsWith(QStringLiteral(".wav")));
     QVERIFY(cut->fontMetrics().horizontalAdvance(cut->text()) <= cut->width());
     r.voices.end(r.voiceOf(QStringLiteral("/show/") + longName));
+
+    // In a row as narrow as the program's audio panel, with a long time
+    // and the level at its widest, a short name is shown whole.
+    r.voices.playing[r.voiceOf(QStringLiteral("/show/rain.wav"))].status = {605.4, 725};
+    panel->resize(ui::twips::toPixels(ui::design::kPanelWidth), panel->height());
+    QTRY_COMPARE(rows.width(), panel->width());
+    QTRY_COMPARE(rows.findChildren<QLabel*>(QStringLiteral("layerTime"))[0]->text(),
+                 QStringLiteral("10:05/12:05 \u21BB"));
+    QTRY_COMPARE(rows.findChildren<QLabel*>(QStringLiteral("layerName"))[0]->text(),
+                 QStringLiteral("rain.wav"));
 
     r.voices.end(r.voiceOf(QStringLiteral("/show/rain.wav")));
     QVERIFY(rows.isHidden());
