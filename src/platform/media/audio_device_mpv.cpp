@@ -35,6 +35,12 @@ MpvSession::Options engineOptions() {
       // back is reached again by the next open.
       {"gapless-audio", "no"},
       {"load-scripts", "no"},
+      // Nor the engine's own scripts: each would be a script engine and a
+      // thread of its own in every core, woken by its events.
+      {"load-stats-overlay", "no"},
+      {"load-osd-console", "no"},
+      {"load-auto-profiles", "no"},
+      {"osc", "no"},
       {"ytdl", "no"},
       {"resume-playback", "no"},
   };

@@ -52,6 +52,12 @@ MpvSession::Options voiceOptions(const QByteArray& output) {
       {"demuxer-max-bytes", "1MiB"},
       {"demuxer-max-back-bytes", "0"},
       {"load-scripts", "no"},
+      // Nor the engine's own scripts: each would be a script engine and a
+      // thread of its own in every core, woken by its events.
+      {"load-stats-overlay", "no"},
+      {"load-osd-console", "no"},
+      {"load-auto-profiles", "no"},
+      {"osc", "no"},
       {"ytdl", "no"},
       {"resume-playback", "no"},
       {"input-default-bindings", "no"},
