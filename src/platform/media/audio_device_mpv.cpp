@@ -199,6 +199,7 @@ MciError MpvAudioDevice::openReady(AudioFileAhead::Ready ready, const QString& a
   seekTaken_ = true;
   alias_ = alias;
   reportLoad_ = false;
+  watch();
   loadDone(ready.lengthMs);
   return MciError::None;
 }

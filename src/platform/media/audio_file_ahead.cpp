@@ -13,6 +13,7 @@ namespace scenova::platform {
 namespace {
 
 constexpr quint64 kLengthReply = 1;
+constexpr quint64 kTrackReply = 2;
 
 // One spelling for the same file, however it was named.
 QString normal(const QString& path) {
@@ -55,8 +56,13 @@ void AudioFileAhead::load(const QString& named) {
     return;
   }
   MpvSession* s = session_.get();
-  connect(s, &MpvSession::fileLoaded, this, [s] { s->getDoubleAsync("duration", kLengthReply); });
+  // As the device's own load: a file with a sound track and a length.
+  connect(s, &MpvSession::fileLoaded, this, [s] {
+    s->getDoubleAsync("current-tracks/audio/id", kTrackReply);
+    s->getDoubleAsync("duration", kLengthReply);
+  });
   connect(s, &MpvSession::doubleReply, this, [this](quint64 id, int error, double value) {
+    if (id == kTrackReply && error < 0) failed_ = true;
     if (id != kLengthReply) return;
     if (error < 0 || !std::isfinite(value) || value <= 0)
       failed_ = true;
@@ -83,7 +89,10 @@ std::optional<AudioFileAhead::Ready> AudioFileAhead::take(const QString& named) 
   if (session_) session_->drainIfPending();
   const QFileInfo info(path);
   if (!isReady() || info.size() != size_ || info.lastModified() != modified_) {
-    reload();
+    // Opened as if nothing had been loaded ahead; the next cue's file is
+    // loaded when the next cue is known.
+    drop();
+    path_.clear();
     return std::nullopt;
   }
   session_->disconnect(this);

@@ -38,7 +38,7 @@ class AudioFileAhead final : public QObject {
   void load(const QString& path);
   // The core of the file, when it is that file, it loaded, it has not
   // changed since, and it plays to a real output; otherwise nothing (and
-  // the file is loaded anew for the next time).
+  // the core waiting for it is let go).
   std::optional<Ready> take(const QString& path);
   // Lets the core go and loads the file again (the output changed).
   void reload();

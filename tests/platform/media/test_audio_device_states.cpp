@@ -50,7 +50,7 @@ class TestAudioDeviceStates : public QObject {
     t.start();
     while ((rc = d.sendString(QStringLiteral("status wav1 length"))) == code(MciError::Timeout) &&
            t.elapsed() < 3000)
-      QTest::qWait(5);
+      QTest::qWait(5);  // polling
     return rc;
   }
   // Whether anything reaches the sink after `mark` within `ms`.
