@@ -354,6 +354,8 @@ void MpvSoundVoices::end(const std::shared_ptr<Voice>& v) {
   if (v->ended) return;
   v->ended = true;
   stopping_.remove(v->id);
+  // The answer asked for holds the voice; it will not be needed.
+  disconnect(v->session.get(), nullptr, this, nullptr);
   endCore(*v);
 }
 
