@@ -42,13 +42,27 @@ QByteArray xclip(const QStringList& args, const QByteArray& input = {}) {
 // Starts xclip serving data on the clipboard (it goes on in the background
 // until another program takes the clipboard).
 void offer(const QByteArray& data, const QString& type = QStringLiteral("UTF8_STRING")) {
+  Display* display = XOpenDisplay(nullptr);
+  QVERIFY(display);
+  const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
+  const Window before = XGetSelectionOwner(display, clipboard);
   QProcess p;
   p.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
                                     QStringLiteral("-t"), type, QStringLiteral("-i")});
   p.write(data);
   p.closeWriteChannel();
-  // xclip forks once it has read its input and holds the clipboard.
+  // xclip forks once it has read its input; the child's claim on the
+  // clipboard reaches the X server a moment later (on a busy machine, after
+  // a paste that would then read the owner before it).
   QVERIFY(p.waitForFinished(30000));
+  const bool owned = QTest::qWaitFor(
+      [&] {
+        const Window now = XGetSelectionOwner(display, clipboard);
+        return now != None && now != before;
+      },
+      10000);
+  XCloseDisplay(display);
+  QVERIFY2(owned, "xclip did not take the clipboard");
 }
 
 // A program that takes the clipboard and the primary selection and then
@@ -89,6 +103,16 @@ qint64 slowestWhilePasting(platform::RTB& rtb) {
 class TestClipboardX11 : public QObject {
   Q_OBJECT
  private Q_SLOTS:
+  // Whatever a test left (a failed one too), the clipboard is taken back,
+  // so that an xclip still holding megabytes lets go and ends before the
+  // next test, or the next test program, uses the X server.
+  void cleanup() {
+    QGuiApplication::clipboard()->setText(QStringLiteral("done"));
+    QCOMPARE(
+        xclip({QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")}),
+        QByteArray("done"));
+  }
+
   void copiedFormattingReachesOtherPrograms() {
     test::FormFixture f;
     f.form->show();
@@ -221,12 +245,7 @@ class TestClipboardX11 : public QObject {
     QCOMPARE(f.form->ui().Label11->caption(),
              f.text(233).arg(platform::ClipboardReader::kLargestPaste / (1024 * 1024)));
     QCOMPARE(rtb.Text(), QStringLiteral("ACT ONE"));
-    // Taken back, so that the xclip holding the 50 MB lets it go and ends:
-    // the X server has this program as the owner once its text is read.
-    QGuiApplication::clipboard()->setText(QStringLiteral("done"));
-    QCOMPARE(
-        xclip({QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")}),
-        QByteArray("done"));
+    // cleanup() takes the clipboard back from the xclip holding the 50 MB.
   }
 };
 
