@@ -51,12 +51,6 @@ MpvSession::Options coreOptions(int volume) {
       {"ytdl", "no"},
       {"osc", "no"},
       {"load-scripts", "no"},
-      // Nor the engine's own scripts: each would be a script engine and a
-      // thread of its own in every core, woken by its events.
-      {"load-stats-overlay", "no"},
-      {"load-osd-console", "no"},
-      {"load-auto-profiles", "no"},
-      {"osc", "no"},
       {"load-stats-overlay", "no"},
       {"load-osd-console", "no"},
       {"load-auto-profiles", "no"},
