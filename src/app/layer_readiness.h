@@ -4,23 +4,26 @@
 #include <QTimer>
 
 namespace scenova::audio {
+class AudioTransport;
 class LayerOperations;
-}
+}  // namespace scenova::audio
 
 namespace scenova::app {
 
 class Form1;
 class ShowMode;
 
-// Keeps the files of the coming layer cues loaded ahead, so that a click or
-// a GO on one sounds at once: after every check of the script's cues and
-// after every layer that starts or stops, the layers are told the files of
-// the [[Sound f]] and [[Loop f]] cues from the next cue of show mode on
-// (outside show mode: from the start of the script).
+// Keeps the files of the coming cues loaded ahead, so that a click or a GO
+// on one sounds at once: after every check of the script's cues, every
+// layer that starts or stops and every move of show mode's next-cue mark,
+// the layers are told the files of the [[Sound f]] and [[Loop f]] cues from
+// the next cue on (outside show mode: from the start of the script), and
+// the audio panel the sound file of the first plain file cue from there.
 class LayerReadiness : public QObject {
   Q_OBJECT
  public:
-  LayerReadiness(Form1& form, ShowMode& show, audio::LayerOperations& layers);
+  LayerReadiness(Form1& form, ShowMode& show, audio::LayerOperations& layers,
+                 audio::AudioTransport& transport);
 
   // Tells the layers a short while from now (each call starts the while
   // again, so that a burst of changes is looked at once).
@@ -36,6 +39,7 @@ class LayerReadiness : public QObject {
   Form1& form_;
   ShowMode& show_;
   audio::LayerOperations& layers_;
+  audio::AudioTransport& transport_;
   QTimer soon_;
 };
 

@@ -17,10 +17,13 @@ void wireLayers(Subsystems& s) {
   QObject::connect(&s.output, &audio::OutputChoice::outputChanged, layers, follow);
   // The files of the coming layer cues wait loaded: after each check of the
   // script's cues, and after each layer cue fired (the next ones move up).
-  auto* readiness = new LayerReadiness(s.window, s.show, *layers);
+  auto* readiness = new LayerReadiness(s.window, s.show, *layers, s.cues.transport());
   QObject::connect(&s.show.brokenCues(), &script::BrokenCues::checked, readiness,
                    [readiness] { readiness->update(); });
   QObject::connect(layers, &audio::SoundLayers::layersChanged, readiness,
+                   &LayerReadiness::updateSoon);
+  // And the next plain file cue's sound waits loaded for the audio panel.
+  QObject::connect(&s.show.nextCue(), &script::NextCue::moved, readiness,
                    &LayerReadiness::updateSoon);
 }
 

@@ -202,6 +202,10 @@ void AudioTransport::rewind() {
   send(QStringLiteral("seek wav1 to start"));
 }
 
+void AudioTransport::prepareFile(const QString& path) {
+  device_.prepare(path);
+}
+
 void AudioTransport::closeDevice() {
   send(QStringLiteral("close all"));
 }

@@ -73,6 +73,9 @@ class AudioTransport : public QObject, public AudioOperations {
   void rewind();
   // The program ends: the device stops and lets go of every file.
   void closeDevice();
+  // The sound file a coming cue will likely open (an absolute path; empty:
+  // none): the device may load it ahead, so that the cue sounds sooner.
+  void prepareFile(const QString& path);
 
   // The position of wav1 in milliseconds; 0 when the query fails.
   double CurPos();

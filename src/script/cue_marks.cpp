@@ -139,6 +139,7 @@ void NextCue::place(std::optional<CueBounds> cue) {
   if (cue) groupEnd = groupFrom(EditorSource(editor_), *cue).constLast().end();
   marks_.setNextCue(cue, groupEnd);
   keepInView();
+  Q_EMIT moved();
 }
 
 // Whether the cue is still where it was found: the mark and the click must

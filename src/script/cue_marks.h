@@ -99,6 +99,10 @@ class NextCue : public QObject {
   CueGroupRunner& groups() { return groups_; }
   int cancelWaits() { return groups_.cancel(); }
 
+ Q_SIGNALS:
+  // The mark was placed (on a cue, or on none).
+  void moved();
+
  private:
   void clicked();
   void changed();

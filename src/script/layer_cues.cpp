@@ -117,4 +117,20 @@ QStringList layerFilesAhead(const ScriptSource& source, int from,
   return files;
 }
 
+QString fileCueAhead(const ScriptSource& source, int from,
+                     const std::function<QString(const QString& file)>& resolve) {
+  auto find = [&](int begin, int end) {
+    for (std::optional<CueBounds> cue = cueAtOrAfter(source, begin); cue && cue->open < end;
+         cue = cueAtOrAfter(source, cue->end())) {
+      const QString content = source.read(cue->contentStart(), cue->contentLength()).trimmed();
+      if (content.isEmpty() || recogniseLayerCue(content)) continue;
+      if (QString found = resolve(content); !found.isEmpty()) return found;
+    }
+    return QString();
+  };
+  const int start = std::clamp(from, 0, source.length());
+  const QString ahead = find(start, source.length() + 1);
+  return ahead.isEmpty() ? find(0, start) : ahead;
+}
+
 }  // namespace scenova::script

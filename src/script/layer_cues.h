@@ -51,6 +51,12 @@ class ScriptSource;
 QStringList layerFilesAhead(const ScriptSource& source, int from,
                             const std::function<QString(const QString& file)>& resolve, int limit);
 
+// The file the first plain file cue ([[rain.wav]], not a layer cue) at or
+// after position from names, as resolve finds it (empty: passed over), then
+// from the script's start; empty when there is none.
+QString fileCueAhead(const ScriptSource& source, int from,
+                     const std::function<QString(const QString& file)>& resolve);
+
 inline constexpr double kLeastFadeSeconds = 0.1;
 inline constexpr double kLongestFadeSeconds = 600;
 

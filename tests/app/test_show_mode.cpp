@@ -238,6 +238,24 @@ class TestShowMode : public QObject {
     QTRY_COMPARE(f.voices.prepared, (QStringList{path("later.wav"), path("tone.wav")}));
   }
 
+  // The audio panel is told the sound file of the first plain file cue
+  // from the next cue on, whenever the mark moves.
+  void theNextSoundFileIsLoadedAhead() {
+    Fixture f(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 [[tone.wav]] + [[Play Audio]]\\par "
+        "[[Sound tone.wav]]\\par [[Vol 20]]\\par [[later.wav]]\\par}");
+    f.folder.write(QStringLiteral("later.wav"), QByteArrayLiteral("x"));
+    auto path = [&f](const char* name) {
+      return QDir::cleanPath(QFileInfo(f.folder.file(QLatin1StringView(name))).absoluteFilePath());
+    };
+    QTRY_COMPARE(f.audio.prepared.value(f.audio.prepared.size() - 1), path("tone.wav"));
+    f.key(Qt::Key_F12);
+    f.key(Qt::Key_Space);  // the group: the mark moves past it, to a layer cue
+    QTRY_COMPARE(f.audio.prepared.constLast(), path("later.wav"));
+    f.key(Qt::Key_Home);
+    QTRY_COMPARE(f.audio.prepared.constLast(), path("tone.wav"));
+  }
+
   void escapeStopsAllAndTheWindowStaysOpen() {
     Fixture f(kShow);
     f.key(Qt::Key_F12);

@@ -123,6 +123,27 @@ class TestLayerCues : public QObject {
     QVERIFY(script::layerFilesAhead(script::StringSource(u"[[Play Audio]] text"_qs), 0, resolve, 4)
                 .isEmpty());
   }
+
+  // The audio panel's file ahead: the first plain file cue from the
+  // position on (not a layer cue, not a command nor a file that is not
+  // found), then from the start.
+  void fileCueAhead() {
+    const QString text =
+        u"[[rain.wav]] [[Sound a.wav]] [[Vol 20]] [[gone.wav]] "
+        u"[[ door.wav ]] + [[Play Audio]] [[Loop b.wav]]"_qs;
+    const script::StringSource source(text);
+    auto resolve = [](const QString& file) {
+      return file.endsWith(u".wav"_qs) && file != u"gone.wav"_qs ? u"/show/"_qs + file : QString();
+    };
+    QCOMPARE(script::fileCueAhead(source, 0, resolve), u"/show/rain.wav"_qs);
+    QCOMPARE(script::fileCueAhead(source, int(text.indexOf(u"[[Sound"_qs)), resolve),
+             u"/show/door.wav"_qs);
+    QCOMPARE(script::fileCueAhead(source, int(text.indexOf(u"[[Play"_qs)), resolve),
+             u"/show/rain.wav"_qs);
+    QCOMPARE(
+        script::fileCueAhead(script::StringSource(u"[[Sound a.wav]] [[Vol 3]]"_qs), 0, resolve),
+        QString());
+  }
 };
 
 QTEST_APPLESS_MAIN(TestLayerCues)

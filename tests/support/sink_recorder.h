@@ -163,6 +163,23 @@ class SinkRecorder {
     return double(std::count_if(s.begin(), s.end(), [](qint16 v) { return std::abs(v) > kLoud; })) *
            1000.0 / kRate;
   }
+  // Milliseconds of loud samples heard from `from` on that reached this
+  // process before `t`: sound certainly made before t. (When a sample was
+  // heard is known only to within a block: the null sink renders up to a
+  // block ahead, so the first samples of a sound that starts just after t
+  // can be placed a little before it, and loudMs(from, t) counts them.)
+  double loudArrivedBefore(Clock::time_point from, Clock::time_point t) const {
+    std::lock_guard lock(mutex_);
+    const qint64 a = indexAt(from);
+    qint64 b = 0;
+    for (const Block& block : blocks_) {
+      if (block.at >= t) break;
+      b = block.end;
+    }
+    qint64 loud = 0;
+    for (qint64 i = a; i < b; ++i) loud += std::abs(samples_[size_t(i)]) > kLoud;
+    return double(loud) * 1000.0 / kRate;
+  }
   // The largest sample value heard between the two times.
   double peak(Clock::time_point from, Clock::time_point to) const {
     int most = 0;

@@ -66,6 +66,10 @@ class AudioDevice {
   // every file opened afterwards.
   virtual void setOutput(const QString& outputName) = 0;
 
+  // The file (an absolute path) a coming "open" will likely name: a device
+  // may load it ahead, so that the open then costs next to nothing. Empty:
+  // none. Nothing else changes; a device may ignore it.
+  virtual void prepare(const QString& path) { (void)path; }
   // A readable message for every code sendString can return.
   virtual QString errorString(quint32 code) const = 0;
 

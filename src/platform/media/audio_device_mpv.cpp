@@ -63,7 +63,8 @@ quint64 loadReplyId(quint64 load, quint64 query) {
 
 }  // namespace
 
-MpvAudioDevice::MpvAudioDevice(QObject* parent) : QObject(parent), stallTimer_(new QTimer(this)) {
+MpvAudioDevice::MpvAudioDevice(QObject* parent)
+    : QObject(parent), ahead_([this] { return makeSession(); }), stallTimer_(new QTimer(this)) {
   stallTimer_->setSingleShot(true);
   connect(stallTimer_, &QTimer::timeout, this, &MpvAudioDevice::onStallCheck);
   // Starting the engine takes a while: at start-up, not at the first cue.
@@ -83,6 +84,7 @@ void MpvAudioDevice::setOutput(const QString& outputName) {
   device_ = mpvAudioDevice(outputName);
   // The engine moves a sound that plays to the new output itself.
   if (session_) session_->setPropertyAsync("audio-device", device_);
+  ahead_.reload();
 }
 
 quint32 MpvAudioDevice::sendString(const QString& command, QString* reply) {
@@ -150,15 +152,11 @@ MciError MpvAudioDevice::open(const QString& path, const QString& alias) {
   if (!alias_.isEmpty()) return MciError::AliasInUse;
   QString resolved;
   if (const MciError e = checkAudioFile(path, &resolved); e != MciError::None) return e;
+  // The file loaded ahead: its core is taken over, loaded and filled.
+  if (std::optional<AudioFileAhead::Ready> ready = ahead_.take(resolved))
+    return openReady(std::move(*ready), alias);
   if (const MciError e = ensureSession(); e != MciError::None) return e;
-  seekWanted_ = false;
-  pausedMs_ = 0;
-  lengthMs_ = 0;
-  brokenError_ = MciError::None;
-  loadError_ = MciError::None;
-  started_ = false;
-  noOutputSaid_ = false;
-  ++loadId_;
+  resetForOpen();
   session_->setPropertyAsync("pause", "yes");
   if (session_->commandAsync({"loadfile", resolved.toUtf8()}) < 0) return MciError::DeviceFailed;
   // The engine numbers the files it is given: events of a file given
@@ -176,6 +174,38 @@ MciError MpvAudioDevice::open(const QString& path, const QString& alias) {
   alias_ = alias;
   reportLoad_ = loading();
   return MciError::None;
+}
+
+void MpvAudioDevice::resetForOpen() {
+  seekWanted_ = false;
+  pausedMs_ = 0;
+  lengthMs_ = 0;
+  brokenError_ = MciError::None;
+  loadError_ = MciError::None;
+  started_ = false;
+  noOutputSaid_ = false;
+  ++loadId_;
+}
+
+MciError MpvAudioDevice::openReady(AudioFileAhead::Ready ready, const QString& alias) {
+  dropSession();
+  adopt(std::move(ready.session));
+  output_ = ready.output;
+  entries_ = entry_ = 1;
+  resetForOpen();
+  started_ = true;
+  move(Input::Open);
+  seekPending_ = false;
+  seekTaken_ = true;
+  alias_ = alias;
+  reportLoad_ = false;
+  watch();
+  loadDone(ready.lengthMs);
+  return MciError::None;
+}
+
+void MpvAudioDevice::prepare(const QString& path) {
+  ahead_.load(path);
 }
 
 MciError MpvAudioDevice::awaitLoad() {
@@ -215,13 +245,27 @@ void MpvAudioDevice::loadDone(qint64 lengthMs) {
 MciError MpvAudioDevice::ensureSession() {
   if (session_ && session_->isValid()) return MciError::None;
   session_.reset();
+  std::unique_ptr<MpvSession> session = makeSession();
+  if (!session) return MciError::DeviceFailed;
+  adopt(std::move(session));
+  output_.clear();
+  entries_ = 0;
+  return MciError::None;
+}
+
+// A core set up for the device, playing to the chosen output.
+std::unique_ptr<MpvSession> MpvAudioDevice::makeSession() {
   // A child, so that what goes on between the engine and the device can be
   // looked at from outside; the device still owns and ends it.
   auto session = std::make_unique<MpvSession>(engineOptions(), this);
-  if (!session->isValid()) return MciError::DeviceFailed;
+  if (!session->isValid()) return nullptr;
   session->setPropertyAsync("audio-device", device_);
   session->observe("eof-reached", MPV_FORMAT_FLAG);
   session->observe("current-ao", MPV_FORMAT_STRING);
+  return session;
+}
+
+void MpvAudioDevice::adopt(std::unique_ptr<MpvSession> session) {
   connect(session.get(), &MpvSession::propertyChanged, this, &MpvAudioDevice::onProperty);
   connect(session.get(), &MpvSession::fileStarted, this, &MpvAudioDevice::onStartFile);
   connect(session.get(), &MpvSession::fileLoaded, this, &MpvAudioDevice::onFileLoaded);
@@ -235,9 +279,6 @@ MciError MpvAudioDevice::ensureSession() {
   });
   connect(session.get(), &MpvSession::playbackRestart, this, &MpvAudioDevice::onRestart);
   session_ = std::move(session);
-  output_.clear();
-  entries_ = 0;
-  return MciError::None;
 }
 
 void MpvAudioDevice::dropSession() {

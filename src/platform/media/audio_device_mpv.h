@@ -2,6 +2,7 @@
 
 #include "audio_device.h"
 #include "audio_device_state.h"
+#include "audio_file_ahead.h"
 #include "mci_command.h"
 
 #include <QElapsedTimer>
@@ -44,6 +45,7 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   quint32 status(const QString& alias, qint64& positionMs, qint64& lengthMs) override;
   QString errorString(quint32 code) const override;
   void setOutput(const QString& outputName) override;
+  void prepare(const QString& path) override;
 
   // Longest wait of the GUI thread for the engine within one command.
   static constexpr int kWaitMs = 30;
@@ -57,6 +59,8 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
 
   // The engine answered every action sent so far (test hook and status).
   bool isResponding() const { return !stalled_; }
+  // The file named by prepare() waits loaded (test hook).
+  bool fileReadyAhead() const { return ahead_.isReady(); }
 
  private:
   using State = audio_device_state::State;
@@ -91,6 +95,10 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   qint64 position();
   qint64 countedPosition() const;
   MciError ensureSession();
+  std::unique_ptr<MpvSession> makeSession();
+  void adopt(std::unique_ptr<MpvSession> session);
+  MciError openReady(AudioFileAhead::Ready ready, const QString& alias);
+  void resetForOpen();
   MciError awaitLoad();
   // Whether commands for `alias` can run: it is the open one and usable.
   MciError checkAlias(const QString& alias) const;
@@ -114,6 +122,7 @@ class MpvAudioDevice final : public QObject, public AudioDevice {
   void onStallCheck();
 
   std::unique_ptr<MpvSession> session_;
+  AudioFileAhead ahead_;  // the next cue's file, loaded ahead
   State state_ = State::Closed;
   QString alias_;         // empty while no file is open
   bool started_ = false;  // the engine started our file (its START_FILE came)

@@ -63,6 +63,9 @@ class FakeAudioDevice final : public AudioDevice {
   // Every output named by setOutput, in order.
   QStringList outputs;
   void setOutput(const QString& outputName) override { outputs.append(outputName); }
+  // Every file named by prepare, in order.
+  QStringList prepared;
+  void prepare(const QString& path) override { prepared.append(path); }
 
  private:
   quint32 run(const MciCommand& c, QString* reply);

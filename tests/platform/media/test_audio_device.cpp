@@ -176,6 +176,54 @@ class TestAudioDevice : public QObject {
     QVERIFY(std::all_of(after.begin(), after.end(), [](qint16 s) { return std::abs(s) < 200; }));
   }
 
+  // A file named ahead waits loaded on a core of its own: its open takes
+  // that core over, and what is heard starts at the file's start. A file
+  // changed since, another file and a change of output each get what they
+  // would have got without it.
+  void fileLoadedAhead() {
+    MpvAudioDevice d;
+    const QString ahead = path(QStringLiteral("ahead.wav"));
+    QVERIFY(writeBytes(ahead, segmentedWav({{2000, 1200}})));
+    d.prepare(ahead);
+    QTRY_VERIFY_WITH_TIMEOUT(d.fileReadyAhead(), 5000);
+    d.setOutput({});  // the output changed: loaded again for it
+    QVERIFY(!d.fileReadyAhead());
+    QTRY_VERIFY_WITH_TIMEOUT(d.fileReadyAhead(), 5000);
+    // Named another way, the same file.
+    QCOMPARE(d.sendString(openText(dir_.path() + QStringLiteral("/./ahead.wav"))), 0u);
+    QVERIFY(!d.fileReadyAhead());  // taken over
+    QString reply;
+    QCOMPARE(d.sendString(QStringLiteral("status wav1 length"), &reply), 0u);
+    QCOMPARE(reply, QStringLiteral("2000"));
+    const qint64 mark = recorder_->sampleCount();
+    QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
+    qint64 onset = -1;
+    QTRY_VERIFY((onset = recorder_->firstLoud(mark)) >= 0);
+    QTRY_VERIFY(recorder_->sampleCount() > onset + 2400);
+    const std::vector<qint16> heard = recorder_->samples(onset);
+    const double first = toneFrequency(heard, 0, 2400);
+    QVERIFY2(std::abs(first - 1200) < 120, qPrintable(QString::number(first)));
+    QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
+    QCOMPARE(d.sendString(QStringLiteral("close all")), 0u);
+
+    // Rewritten after it was loaded: the new file is opened.
+    d.prepare(ahead);
+    QTRY_VERIFY_WITH_TIMEOUT(d.fileReadyAhead(), 5000);
+    QVERIFY(writeBytes(ahead, segmentedWav({{3000, 600}})));
+    QCOMPARE(d.sendString(openText(ahead)), 0u);
+    QCOMPARE(lengthWhenLoaded(d, &reply), 0u);
+    QCOMPARE(reply, QStringLiteral("3000"));
+    QCOMPARE(d.sendString(QStringLiteral("close all")), 0u);
+
+    // Another file opens as it always did; the one ahead keeps waiting.
+    d.prepare(ahead);
+    QTRY_VERIFY_WITH_TIMEOUT(d.fileReadyAhead(), 5000);
+    QCOMPARE(d.sendString(openText(steps_)), 0u);
+    QCOMPARE(lengthWhenLoaded(d, &reply), 0u);
+    QCOMPARE(reply, QString::number(kStepsLength));
+    QVERIFY(d.fileReadyAhead());
+  }
+
   void stopKeepsThePositionAndPlayResumes() {
     MpvAudioDevice d;
     QCOMPARE(d.sendString(openText(steps_)), 0u);
