@@ -195,8 +195,16 @@ class TestPlayerAv : public QObject {
     s.player->play();
     const QPoint centre(control.width() / 2, control.height() / 2);
     QTRY_VERIFY_WITH_TIMEOUT(isRed(screenPixel(s.window.get(), centre)), 4000);
+    // The bar is black once the picture is drawn at the control's size. In
+    // one run of the whole suite (of dozens) the first red pixel was seen
+    // while the bar was still red too; a bar that stays coloured for
+    // longer than a few frames fails, and a late one is logged.
     const QRgb side = screenPixel(s.window.get(), bar);
-    QVERIFY2(isBlack(side), qPrintable(QString::number(side, 16)));
+    if (!isBlack(side)) {
+      qInfo("the bar was %x when the picture appeared", side);
+      QTRY_VERIFY2_WITH_TIMEOUT(isBlack(screenPixel(s.window.get(), bar)),
+                                qPrintable(QString::number(side, 16)), 400);
+    }
   }
 
   // The projector's player gets its file (and starts) while its window is
