@@ -91,6 +91,22 @@ class TestAudioDeviceFaults : public QObject {
     }
     return rc;
   }
+  // Opens the tone and plays it until its position moves.
+  void playTone(MpvAudioDevice& d) {
+    QCOMPARE(d.sendString(openText(tone_)), 0u);
+    QCOMPARE(lengthWhenLoaded(d), 0u);
+    QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
+    QTRY_VERIFY(position(d) > 0);
+  }
+  // Closes what is open, opens the tone anew and plays it: heard at the sink.
+  void toneHeardAfterReopening(MpvAudioDevice& d) {
+    QCOMPARE(d.sendString(QStringLiteral("close all")), 0u);
+    QCOMPARE(d.sendString(openText(tone_)), 0u);
+    QCOMPARE(lengthWhenLoaded(d), 0u);
+    const qint64 mark = recorder_->sampleCount();
+    QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
+    QTRY_VERIFY_WITH_TIMEOUT(recorder_->firstLoud(mark, 300) >= 0, 3000);
+  }
   bool startServer() {
     if (!pulse_.start(path(QStringLiteral("pulse")))) return false;
     recorder_ = std::make_unique<SinkRecorder>();
@@ -241,10 +257,8 @@ class TestAudioDeviceFaults : public QObject {
     for (int round = 0; round < rounds; ++round) {
       events.clear();
       QCOMPARE(d.sendString(QStringLiteral("close all")), 0u);
-      QCOMPARE(d.sendString(openText(tone_)), 0u);
-      QCOMPARE(lengthWhenLoaded(d), 0u);
-      QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-      QTRY_VERIFY(position(d) > 0);
+      playTone(d);
+      if (QTest::currentTestFailed()) return;
       QCOMPARE(::kill(pid_t(pulse_.pid()), SIGSTOP), 0);
       // The server goes on whatever this round finds.
       const auto resume = qScopeGuard([this] { ::kill(pid_t(pulse_.pid()), SIGCONT); });
@@ -271,12 +285,8 @@ class TestAudioDeviceFaults : public QObject {
 
       // The cue after the stall plays.
       QTRY_VERIFY_WITH_TIMEOUT(d.isResponding(), 5000);
-      QCOMPARE(d.sendString(QStringLiteral("close all")), 0u);
-      QCOMPARE(d.sendString(openText(tone_)), 0u);
-      QCOMPARE(lengthWhenLoaded(d), 0u);
-      const qint64 mark = recorder_->sampleCount();
-      QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-      QTRY_VERIFY_WITH_TIMEOUT(recorder_->firstLoud(mark, 300) >= 0, 3000);
+      toneHeardAfterReopening(d);
+      if (QTest::currentTestFailed()) return;
       QCOMPARE(d.sendString(QStringLiteral("stop wav1")), 0u);
     }
   }
@@ -287,22 +297,15 @@ class TestAudioDeviceFaults : public QObject {
     MpvAudioDevice d;
     QList<AudioDevice::Event> events;
     d.setEventHandler([&events](AudioDevice::Event e, quint32) { events << e; });
-    QCOMPARE(d.sendString(openText(tone_)), 0u);
-    QCOMPARE(lengthWhenLoaded(d), 0u);
-    QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-    QTRY_VERIFY(position(d) > 0);
+    playTone(d);
+    if (QTest::currentTestFailed()) return;
     recorder_.reset();
     QCOMPARE(::kill(pid_t(pulse_.pid()), SIGKILL), 0);
     pulse_.stop();
     QTRY_VERIFY_WITH_TIMEOUT(events.contains(AudioDevice::Event::ServerLost), 3000);
     QCOMPARE(d.sendString(QStringLiteral("play wav1")), code(MciError::DeviceFailed));
     QVERIFY(startServer());
-    QCOMPARE(d.sendString(QStringLiteral("close all")), 0u);
-    QCOMPARE(d.sendString(openText(tone_)), 0u);
-    QCOMPARE(lengthWhenLoaded(d), 0u);
-    const qint64 mark = recorder_->sampleCount();
-    QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-    QTRY_VERIFY_WITH_TIMEOUT(recorder_->firstLoud(mark, 300) >= 0, 3000);
+    toneHeardAfterReopening(d);
   }
 
   // A sound server that dies while the engine loads the next file (the
@@ -313,10 +316,8 @@ class TestAudioDeviceFaults : public QObject {
     MpvAudioDevice d;
     QList<AudioDevice::Event> events;
     d.setEventHandler([&events](AudioDevice::Event e, quint32) { events << e; });
-    QCOMPARE(d.sendString(openText(tone_)), 0u);
-    QCOMPARE(lengthWhenLoaded(d), 0u);
-    QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-    QTRY_VERIFY(position(d) > 0);
+    playTone(d);
+    if (QTest::currentTestFailed()) return;
     recorder_.reset();
     const pid_t server = pid_t(pulse_.pid());
     QCOMPARE(::kill(server, SIGSTOP), 0);
@@ -331,12 +332,7 @@ class TestAudioDeviceFaults : public QObject {
       QCOMPARE(d.sendString(QString::fromUtf8(c)), code(MciError::DeviceFailed));
 
     QVERIFY(startServer());
-    QCOMPARE(d.sendString(QStringLiteral("close all")), 0u);
-    QCOMPARE(d.sendString(openText(tone_)), 0u);
-    QCOMPARE(lengthWhenLoaded(d), 0u);
-    const qint64 mark = recorder_->sampleCount();
-    QCOMPARE(d.sendString(QStringLiteral("play wav1")), 0u);
-    QTRY_VERIFY_WITH_TIMEOUT(recorder_->firstLoud(mark, 300) >= 0, 3000);
+    toneHeardAfterReopening(d);
   }
 };
 
